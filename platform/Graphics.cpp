@@ -1,0 +1,144 @@
+#include "platform/Graphics.h"
+
+#include "platform/Exception.h"
+
+#include <QFontDatabase>
+#include <array>
+#include <cmath>
+
+TColor ColorToRGB(TColor color) {
+    if ((color & 0x80000000u) == 0)
+        return color;
+    // The classic Windows scheme for the system colours the program names.
+    static const std::array<TColor, 31> scheme = {
+        0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
+        0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
+        0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
+        0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0xC8D0D4, 0xC8D0D4};
+    const std::uint32_t index = color & 0xFF;
+    return index < scheme.size() ? scheme[index] : 0;
+}
+
+QColor ToQColor(TColor color) {
+    const TColor rgb = ColorToRGB(color);
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+TColor FromQColor(const QColor& color) { return RGB(color.red(), color.green(), color.blue()); }
+
+namespace platform {
+
+QString InstalledFace(const QString& face) {
+    // Chosen once, here: a hand-cut display face, a heavy slab serif, and plain sans faces.
+    static const QStringList families = QFontDatabase::families();
+    if (families.contains(face))
+        return face;
+    auto pick = [](std::initializer_list<const char*> candidates) {
+        for (const char* candidate : candidates)
+            if (families.contains(candidate))
+                return QString(candidate);
+        return QString("DejaVu Sans");
+    };
+    if (face == "Matisse ITC")
+        return pick({"Comic Neue", "Purisa", "DejaVu Sans"});
+    if (face == "Rockwell Extra Bold" || face == "Rockwell")
+        return pick({"Roboto Slab", "DejaVu Serif"});
+    if (face == "MS Sans Serif")
+        return pick({"Liberation Sans", "DejaVu Sans"});
+    if (face == "Arial")
+        return pick({"Liberation Sans", "DejaVu Sans"});
+    return pick({"Liberation Sans", "DejaVu Sans"});
+}
+
+int PointsToPixels(int points) { return (points * 96 + 36) / 72; }
+
+QFont MakeFont(const QString& face, int points, bool bold, bool italic, bool underline,
+               bool strikeOut) {
+    QFont font(InstalledFace(face));
+    font.setPixelSize(std::max(1, PointsToPixels(points)));
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setUnderline(underline);
+    font.setStrikeOut(strikeOut);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    return font;
+}
+
+DeviceContext::DeviceContext(uchar* bits, int width, int height, int pitch)
+    : image_(bits, width, height, pitch, QImage::Format_RGB32),
+      font_(MakeFont("MS Sans Serif", 8)) {}
+
+DeviceContext::~DeviceContext() {
+    if (painter_)
+        painter_->end();
+}
+
+QPainter& DeviceContext::Painter() {
+    if (!painter_)
+        painter_ = std::make_unique<QPainter>(&image_);
+    return *painter_;
+}
+
+void DeviceContext::StretchBlt(const QRect& dest, const QImage& source, const QRect& srcRect) {
+    QPainter& painter = Painter();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(dest, source, srcRect);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void DeviceContext::TextOut(int x, int y, const QString& text) {
+    QPainter& painter = Painter();
+    painter.setFont(font_);
+    const QFontMetrics metrics(font_);
+    if (!transparent_)
+        painter.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()),
+                         ToQColor(bkColor_));
+    painter.setPen(ToQColor(textColor_));
+    painter.drawText(QPoint(x, y + metrics.ascent()), text);
+}
+
+QSize DeviceContext::TextExtent(const QString& text) {
+    const QFontMetrics metrics(font_);
+    return {metrics.horizontalAdvance(text), metrics.height()};
+}
+
+} // namespace platform
+
+QFont TFont::ToQFont() const {
+    return platform::MakeFont(Name, Size, Style.Bold, Style.Italic, Style.Underline,
+                              Style.StrikeOut);
+}
+
+platform::DeviceContext* TCanvas::Handle() {
+    if (!handle_)
+        CreateHandle();
+    return handle_;
+}
+
+platform::DeviceContext* TCanvas::RequiredHandle() {
+    platform::DeviceContext* handle = Handle();
+    if (!handle)
+        throw EInvalidOperation("Canvas does not allow drawing");
+    return handle;
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text) {
+    platform::DeviceContext* dc = RequiredHandle();
+    dc->SelectFont(Font.ToQFont());
+    dc->SetTextColor(Font.Color);
+    dc->SetBkMode(Brush.Style == TBrushStyle::bsClear);
+    dc->SetBkColor(Brush.Color);
+    dc->TextOut(x, y, text);
+}
+
+QSize TCanvas::TextExtent(const QString& text) {
+    platform::DeviceContext* dc = RequiredHandle();
+    dc->SelectFont(Font.ToQFont());
+    return dc->TextExtent(text);
+}
+
+void TCanvas::StretchDraw(const QRect& dest, const QImage& source, const QRect& srcRect) {
+    RequiredHandle()->StretchBlt(dest, source, srcRect);
+}
