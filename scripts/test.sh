@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds and runs every test: unit and GUI tests (offscreen), end-to-end tests of the real
+# executable under Xvfb, the unit tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and each reader's fuzz target for a bounded time.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh --test || exit 1
+jobs=$(nproc)
+failed=0
+passed=0
+step() {
+  local name=$1
+  shift
+  echo "=== $name"
+  if "$@"; then passed=$((passed + 1)); else echo "*** $name FAILED"; failed=$((failed + 1)); fi
+}
+
+build_tree() { # dir, extra cmake args...
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null && cmake --build "$dir" -j "$jobs"
+}
+
+fuzz_build() {
+  cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEKOBA_FUZZ=ON \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
+    cmake --build build-fuzz -j "$jobs" --target fuzzers
+}
+
+step "build" build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+step "tests" ctest --test-dir build --output-on-failure -j 1
+step "sanitizer build" build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DEKOBA_SANITIZE=ON \
+  -DEKOBA_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1
+step "sanitizer tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan --output-on-failure -j 1 -L 'unit|gui|asan'
+if [ -f fuzz/CMakeLists.txt ]; then
+  step "fuzz build" fuzz_build
+  for target in build-fuzz/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    corpus=$(mktemp -d)
+    cp fuzz/corpus/"${name#fuzz_}"/* "$corpus"/ 2>/dev/null || true
+    step "$name" env ASAN_OPTIONS=detect_leaks=1 "$target" -max_total_time="${FUZZ_SECONDS:-60}" \
+      -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 "$corpus" fuzz/corpus/"${name#fuzz_}"
+    rm -rf "$corpus"
+  done
+fi
+echo
+echo "test steps: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
