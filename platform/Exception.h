@@ -17,5 +17,22 @@ public:
     using Exception::Exception;
 };
 
+// The framework's stream errors: a read or write that could not move the bytes asked for
+// ("Stream read error", "Stream write error").
+class EReadError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EWriteError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The framework's list error: an index outside a list ("List index out of bounds (%d)").
+class EListError : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // printf-style formatting of an exception message: Format("%s cannot be made", "Surface").
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
