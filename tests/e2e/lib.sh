@@ -1,0 +1,104 @@
+# Helpers for the end-to-end tests: the real ekobarama under Xvfb, driven with xdotool as a
+# person would drive it. Each test script runs under `xvfb-run -a` (see CMakeLists.txt).
+set -euo pipefail
+: "${EKOBARAMA:?path of the ekobarama executable}"
+: "${WMCLOSE:?path of wmclose}"
+ARTIFACTS=${ARTIFACTS:-$(mktemp -d)}
+mkdir -p "$ARTIFACTS"
+GAME_PID=""
+
+fail() {
+  echo "FAIL: $*" >&2
+  screenshot "failure" || true
+  exit 1
+}
+
+screenshot() { # name
+  import -window root "$ARTIFACTS/$1.png" 2>/dev/null && echo "screenshot: $ARTIFACTS/$1.png"
+}
+
+# The exact-name pattern of a window title for xdotool search.
+name_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\.*^$?+(){}|]/\\&/g')"; }
+
+# Waits until a visible window with this exact name exists; prints its id.
+wait_window() { # name [seconds]
+  local name limit=${2:-20} i
+  name=$(name_pattern "$1")
+  for ((i = 0; i < limit * 10; i++)); do
+    local id
+    id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+wait_no_window() { # name [seconds]
+  local name limit=${2:-10} i
+  name=$(name_pattern "$1")
+  for ((i = 0; i < limit * 10; i++)); do
+    xdotool search --onlyvisible --name "$name" >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+start_game() {
+  "$EKOBARAMA" >"$ARTIFACTS/ekobarama.log" 2>&1 &
+  GAME_PID=$!
+  MAIN=$(wait_window Ekobarama) || fail "the main window did not open"
+  sleep 0.3
+}
+
+game_running() { kill -0 "$GAME_PID" 2>/dev/null; }
+
+# Waits for the program to end; prints its exit status.
+wait_exit() { # [seconds]
+  local limit=${1:-20} i
+  for ((i = 0; i < limit * 10; i++)); do
+    if ! game_running; then
+      local status=0
+      wait "$GAME_PID" || status=$?
+      echo "$status"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+focus_main() {
+  xdotool windowactivate --sync "$MAIN" 2>/dev/null || xdotool windowfocus --sync "$MAIN"
+}
+
+# Opens a menu by its accelerator and chooses an item by its accelerator.
+menu() { # menu-letter item-letter
+  focus_main
+  xdotool key "alt+$1"
+  sleep 0.3
+  xdotool key "$2"
+  sleep 0.3
+}
+
+# Answers a message box: Return presses the default button ("Oui" or "OK"), Escape "Non".
+answer() { # caption Return|Escape
+  local box
+  box=$(wait_window "$1") || fail "no message box \"$1\""
+  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  xdotool key "$2"
+  sleep 0.3
+}
+
+# Geometry of a window: X Y WIDTH HEIGHT on the screen.
+geometry() { # window-id
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+    /^  Width/{w=$2} /^  Height/{h=$2} END{print x, y, w, h}'
+}
+
+cleanup() {
+  if [ -n "$GAME_PID" ] && game_running; then kill "$GAME_PID" 2>/dev/null || true; fi
+}
+trap cleanup EXIT

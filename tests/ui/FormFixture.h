@@ -1,0 +1,39 @@
+#pragma once
+// A fresh main window per test, with message boxes answered by the test.
+#include "tests/support/TestApp.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApp();
+        SetMessageBoxHook([this](const TMessageBoxRequest& request) {
+            boxes.push_back(request);
+            if (request.Buttons == TMsgButtons::Ok)
+                return TModalResult::mrOk;
+            return answerYes ? TModalResult::mrYes : TModalResult::mrNo;
+        });
+        form = std::make_unique<TForm1>();
+    }
+    void TearDown() override {
+        form.reset();
+        Options.reset();
+        AppState.clear();
+        SetMessageBoxHook(nullptr);
+    }
+    std::vector<QString> Texts() const {
+        std::vector<QString> texts;
+        for (const auto& box : boxes)
+            texts.push_back(box.Text);
+        return texts;
+    }
+
+    std::unique_ptr<TForm1> form;
+    std::vector<TMessageBoxRequest> boxes;
+    bool answerYes = false;
+};

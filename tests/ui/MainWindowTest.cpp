@@ -1,0 +1,84 @@
+#include "tests/ui/FormFixture.h"
+#include "platform/Exception.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
+
+using MainWindow = FormTest;
+
+TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
+    EXPECT_EQ(Form1, form.get());
+    EXPECT_EQ(form->windowTitle(), "Ekobarama");
+    EXPECT_EQ(form->ClientWidth(), 637);
+    EXPECT_EQ(form->ClientHeight(), 470);
+    EXPECT_EQ(form->Width(), 643);
+    EXPECT_EQ(form->Height(), 513);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(form->Left(), static_cast<int>(std::lrint((screen.width() - 643) / 2.0)));
+    EXPECT_EQ(form->Top(), static_cast<int>(std::lrint((screen.height() - 513) / 2.0)));
+
+    EXPECT_EQ(AppState, "presentation");
+    ASSERT_TRUE(Options);
+    EXPECT_EQ(Options->Player1Name, "Joueur 1");
+    EXPECT_EQ(Options->Player2Name, "Joueur 2");
+    EXPECT_TRUE(Options->SoundsOn);
+    EXPECT_FALSE(form->Quitterlapartie1->isEnabled());
+    EXPECT_TRUE(form->NouvellePartie1->isEnabled());
+    EXPECT_TRUE(form->Bruitages1->isCheckable());
+    EXPECT_TRUE(form->Bruitages1->isChecked());
+    EXPECT_TRUE(form->GroupBox1->isHidden());
+    EXPECT_FALSE(form->Timer1.isActive());
+    EXPECT_EQ(form->Timer1.interval(), 333);
+
+    QStringList shown;
+    for (QAction* menu : form->menuBar()->actions()) {
+        shown << menu->text();
+        for (QAction* item : menu->menu()->actions())
+            shown << (item->isSeparator() ? "-" : item->text());
+    }
+    EXPECT_EQ(shown, QStringList({"&Jeu", "&Nouvelle partie", "&Quitter la partie ", "-",
+                                  "Q&uitter", "&Options", "&Préferences", "-", "&Bruitages", "?",
+                                  "&Règle du jeu", "&Crédits"}));
+    for (QAction* menu : form->menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            EXPECT_TRUE(item->shortcut().isEmpty());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainWindow, QuitQuestionsAnsweredNoChangeNothing) {
+    form->Quitter1Click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Caption, "Quitter ?");
+    EXPECT_EQ(boxes[0].Text, "Etes vous sur(e) de vouloir quitter le jeu ?");
+    EXPECT_EQ(boxes[0].Buttons, TMsgButtons::YesNo);
+    EXPECT_TRUE(Options);
+    EXPECT_FALSE(TerminationRequested());
+
+    // Closing the window asks the same question and, on No, the window stays as it was.
+    QCloseEvent close;
+    QCoreApplication::sendEvent(form.get(), &close);
+    EXPECT_FALSE(close.isAccepted());
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].Text, "Etes vous sur(e) de vouloir quitter le jeu ?");
+    EXPECT_TRUE(Options);
+    EXPECT_EQ(AppState, "presentation");
+
+    form->Quitterlapartie1Click();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[2].Text, "Etes vous sur(e) de vouloir quitter cette partie ?");
+    EXPECT_EQ(boxes[2].Caption, "Quitter ?");
+}
+
+TEST_F(MainWindow, AnExceptionInAHandlerIsShownAndTheProgramGoesOn) {
+    Guarded([] { throw Exception("Surface cannot be made"); });
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].Caption, "Ekoba");
+    EXPECT_EQ(boxes[0].Text, "Surface cannot be made");
+    EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes[0].Buttons, TMsgButtons::Ok);
+}

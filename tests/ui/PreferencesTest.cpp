@@ -1,0 +1,144 @@
+#include "tests/ui/FormFixture.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+using Preferences = FormTest;
+
+namespace {
+// The next widget that the Tab key reaches after widget.
+QWidget* NextTabStop(QWidget* widget) {
+    for (QWidget* next = widget->nextInFocusChain(); next != widget;
+         next = next->nextInFocusChain())
+        if ((next->focusPolicy() & Qt::TabFocus) && next->isVisibleTo(next->window()))
+            return next;
+    return widget;
+}
+} // namespace
+
+TEST_F(Preferences, PanelTakesTheBoardsPlaceWithItsStoredControls) {
+    form->show();
+    form->Prferences1->trigger();
+    EXPECT_TRUE(form->GroupBox1->isVisible());
+    EXPECT_FALSE(form->DrawingArea()->isVisible());
+    EXPECT_FALSE(form->Prferences1->isEnabled());
+    EXPECT_EQ(form->GroupBox1->geometry(), QRect(0, 0, 637, 470));
+    EXPECT_EQ(form->GroupBox1->title(), "Préferences");
+    EXPECT_EQ(form->GroupBox7->geometry(), QRect(-12, 48, 641, 241));
+    EXPECT_EQ(form->GroupBox3->geometry(), QRect(124, 344, 377, 49));
+    EXPECT_EQ(form->Edit4->geometry(), QRect(360, 40, 161, 26));
+    EXPECT_EQ(form->Edit3->geometry(), QRect(360, 120, 161, 26));
+    EXPECT_EQ(form->RadioButton3->geometry(), QRect(32, 24, 113, 17));
+    EXPECT_EQ(form->RadioButton4->geometry(), QRect(232, 24, 89, 17));
+    EXPECT_EQ(form->BitBtn1->geometry(), QRect(202, 429, 113, 25));
+    EXPECT_EQ(form->BitBtn2->geometry(), QRect(308, 429, 113, 25));
+    EXPECT_EQ(form->Label6->text(), "Nom Joueur 1 : ");
+    EXPECT_EQ(form->Label7->text(), "Nom Joueur 2 : ");
+    EXPECT_EQ(form->RadioButton3->text(), "Activés");
+    EXPECT_EQ(form->RadioButton4->text(), "Désactivés");
+    EXPECT_EQ(form->BitBtn1->text(), "OK");
+    EXPECT_EQ(form->BitBtn2->text(), "Annuler");
+    EXPECT_EQ(form->Edit3->maxLength(), 10);
+    EXPECT_EQ(form->Edit4->maxLength(), 10);
+    // Tab order: the sound switch, OK, Annuler, then player 2's and player 1's names.
+    EXPECT_EQ(NextTabStop(form->RadioButton3), form->RadioButton4);
+    EXPECT_EQ(NextTabStop(form->RadioButton4), form->BitBtn1);
+    EXPECT_EQ(NextTabStop(form->BitBtn1), form->BitBtn2);
+    EXPECT_EQ(NextTabStop(form->BitBtn2), form->Edit3);
+    EXPECT_EQ(NextTabStop(form->Edit3), form->Edit4);
+}
+
+TEST_F(Preferences, BothNamesEmptyAskForPlayerOneThenPlayerTwo) {
+    form->Prferences1Click();
+    form->Edit3->clear();
+    form->Edit4->clear();
+    form->BitBtn1Click();
+    EXPECT_EQ(Texts(), std::vector<QString>{"Vous devez donner un nom pour le joueur 1"});
+    EXPECT_EQ(boxes[0].Caption, "Ekoba");
+    EXPECT_EQ(boxes[0].Buttons, TMsgButtons::Ok);
+    EXPECT_FALSE(form->GroupBox1->isHidden());
+    EXPECT_FALSE(form->Prferences1->isEnabled());
+
+    form->Edit4->setText("Awa");
+    form->BitBtn1Click();
+    EXPECT_EQ(Texts(), (std::vector<QString>{"Vous devez donner un nom pour le joueur 1",
+                                             "Vous devez donner un nom pour le joueur 2"}));
+    EXPECT_EQ(form->Edit4->text(), "Awa"); // the texts stay as typed
+    EXPECT_EQ(Options->Player1Name, "Joueur 1");
+
+    form->Edit3->setText("   "); // blanks are a name
+    form->BitBtn1Click();
+    EXPECT_EQ(boxes.size(), 2u);
+    EXPECT_TRUE(form->GroupBox1->isHidden());
+    EXPECT_TRUE(form->Prferences1->isEnabled());
+    EXPECT_EQ(Options->Player1Name, "Awa");
+    EXPECT_EQ(Options->Player2Name, "   ");
+}
+
+TEST_F(Preferences, AnnulerKeepsTheRecordAndReopeningShowsIt) {
+    form->Prferences1Click();
+    form->Edit4->setText("Kofi");
+    form->RadioButton4->setChecked(true);
+    form->BitBtn2Click();
+    EXPECT_TRUE(form->GroupBox1->isHidden());
+    EXPECT_TRUE(form->Prferences1->isEnabled());
+    EXPECT_EQ(Options->Player1Name, "Joueur 1");
+    EXPECT_TRUE(Options->SoundsOn);
+    form->Prferences1Click();
+    EXPECT_EQ(form->Edit4->text(), "Joueur 1");
+    EXPECT_TRUE(form->RadioButton3->isChecked());
+}
+
+TEST_F(Preferences, SoundSwitchFollowsTheMenuAndTheMenuFollowsThePanel) {
+    form->Bruitages1->trigger(); // the item toggles its own check mark
+    EXPECT_FALSE(form->Bruitages1->isChecked());
+    EXPECT_FALSE(Options->SoundsOn);
+    EXPECT_TRUE(form->RadioButton3->isChecked()); // not touched until the panel opens
+    form->Prferences1Click();
+    EXPECT_TRUE(form->RadioButton4->isChecked());
+    form->RadioButton3->setChecked(true);
+    form->BitBtn1Click();
+    EXPECT_TRUE(Options->SoundsOn);
+    EXPECT_TRUE(form->Bruitages1->isChecked());
+}
+
+TEST_F(Preferences, NamesAreLockedWhileAGameWaitsForAMove) {
+    AppState = "jeu";
+    form->Prferences1Click();
+    EXPECT_FALSE(form->GroupBox7->isEnabled());
+    EXPECT_TRUE(form->GroupBox3->isEnabled());
+    form->RadioButton4->setChecked(true);
+    form->BitBtn1Click(); // accepted at once
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_FALSE(Options->SoundsOn);
+    EXPECT_FALSE(form->Bruitages1->isChecked());
+    AppState = "presentation";
+    form->Prferences1Click();
+    EXPECT_TRUE(form->GroupBox7->isEnabled());
+}
+
+TEST_F(Preferences, EnterIsOkEscapeIsAnnulerAndEditsStopAtTenCharacters) {
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Prferences1Click();
+    form->Edit4->setFocus();
+    form->Edit4->clear();
+    QTest::keyClicks(form->Edit4, "Abcdefghijklmno");
+    EXPECT_EQ(form->Edit4->text(), "Abcdefghij");
+    QTest::keyClick(form->Edit4, Qt::Key_Escape);
+    EXPECT_TRUE(form->GroupBox1->isHidden());
+    EXPECT_EQ(Options->Player1Name, "Joueur 1");
+
+    form->Prferences1Click();
+    form->Edit4->setFocus();
+    form->Edit4->setText("Sena");
+    QTest::keyClick(form->Edit4, Qt::Key_Return);
+    EXPECT_TRUE(form->GroupBox1->isHidden());
+    EXPECT_EQ(Options->Player1Name, "Sena");
+}

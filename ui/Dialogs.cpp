@@ -1,0 +1,56 @@
+#include "ui/Dialogs.h"
+
+#include "ui/Main.h"
+
+#include <QPushButton>
+
+namespace {
+MessageBoxHook hook;
+bool suppressed = false;
+} // namespace
+
+TModalResult ShowMessageBox(const QString& caption, const QString& text, TMsgButtons buttons,
+                            QMessageBox::Icon icon) {
+    const TModalResult refusal = buttons == TMsgButtons::YesNo ? TModalResult::mrNo
+                                                               : TModalResult::mrOk;
+    if (suppressed)
+        return refusal;
+    if (hook)
+        return hook({caption, text, buttons, icon});
+    QMessageBox box(icon, caption, text, QMessageBox::NoButton, Form1);
+    box.setWindowModality(Qt::ApplicationModal);
+    if (buttons == TMsgButtons::Ok) {
+        QPushButton* ok = box.addButton("OK", QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+        box.exec();
+        return TModalResult::mrOk;
+    }
+    QPushButton* yes = box.addButton("Oui", QMessageBox::YesRole);
+    QPushButton* no = box.addButton("Non", QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? TModalResult::mrYes : TModalResult::mrNo;
+}
+
+bool AskToQuit(const QString& text) {
+    return ShowMessageBox("Quitter ?", text, TMsgButtons::YesNo, QMessageBox::Question) ==
+           TModalResult::mrYes;
+}
+
+void ShowNotice(const QString& text) {
+    ShowMessageBox(ApplicationTitle, text, TMsgButtons::Ok, QMessageBox::NoIcon);
+}
+
+void ShowError(const QString& text) {
+    ShowMessageBox(ApplicationTitle, text, TMsgButtons::Ok, QMessageBox::Critical);
+}
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook newHook) {
+    MessageBoxHook previous = std::move(hook);
+    hook = std::move(newHook);
+    return previous;
+}
+
+void SetMessageBoxesSuppressed(bool value) { suppressed = value; }

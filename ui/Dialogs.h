@@ -1,0 +1,35 @@
+#pragma once
+// Every message box of the program goes through here: modal, owned by the main window, with
+// the exact captions and texts, and buttons "OK", "Oui", "Non". Only "Oui" is consent; Escape
+// or closing the box counts as "Non". Tests replace the boxes with a hook that answers them.
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+enum class TMsgButtons { Ok, YesNo };
+enum class TModalResult { mrOk, mrYes, mrNo };
+
+struct TMessageBoxRequest {
+    QString Caption;
+    QString Text;
+    TMsgButtons Buttons;
+    QMessageBox::Icon Icon;
+};
+using MessageBoxHook = std::function<TModalResult(const TMessageBoxRequest&)>;
+
+// The application title, caption of notices and of errors reaching the event loop.
+inline const QString ApplicationTitle = "Ekoba";
+
+TModalResult ShowMessageBox(const QString& caption, const QString& text, TMsgButtons buttons,
+                            QMessageBox::Icon icon);
+// "Quitter ?" with Oui / Non; true only for Oui.
+bool AskToQuit(const QString& text);
+// A notice with the caption "Ekoba" and one OK button.
+void ShowNotice(const QString& text);
+// An error reaching the event loop: error icon, its text, the caption "Ekoba".
+void ShowError(const QString& text);
+
+// Replaces the real boxes (nullptr puts them back); returns the previous hook.
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+// Once the program is ending, no box is shown any more: questions answer "Non".
+void SetMessageBoxesSuppressed(bool suppressed);

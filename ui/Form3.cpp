@@ -1,0 +1,186 @@
+#include "ui/Form3.h"
+
+#include "platform/Graphics.h"
+
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QUrl>
+
+namespace {
+
+void OpenWithSystem(const QString& address) {
+    // The system's default handler, without an owner window; whether it succeeded is not asked.
+    QDesktopServices::openUrl(QUrl(address));
+}
+
+AddressOpener& CurrentOpener() {
+    static AddressOpener opener = OpenWithSystem;
+    return opener;
+}
+
+struct LabelStyle {
+    int Points = 8;
+    bool Bold = false;
+    TColor Color = clWindowText;
+    bool Underline = false;
+};
+
+void ApplyStyle(QLabel* label, const LabelStyle& style) {
+    label->setFont(platform::MakeFont("MS Sans Serif", style.Points, style.Bold, false,
+                                      style.Underline));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(style.Color));
+    label->setPalette(palette);
+    label->adjustSize();
+}
+
+const LabelStyle Plain{};
+const LabelStyle Name{10, true};
+const LabelStyle Bold{8, true};
+const LabelStyle Address{8, false, clBlue, true};
+const LabelStyle Mail{8, false, clBlue, false};
+
+// Who made the program and what it is built on. Only true statements: the program has no web
+// site, author address or e-mail address of its own, so the address labels lead to the French
+// Wikipedia articles on awalé, the best-known game of the family ekoba belongs to, and on the
+// whole family of sowing games; the thanks go to the projects the program is built on.
+const QString TeamName = "L'équipe Ekobarama";
+const QString DeveloperAddress = "https://fr.wikipedia.org/wiki/Awalé";
+const QString NoMailAddress = "(pas d'adresse e-mail)";
+const QString GameAddress = "https://fr.wikipedia.org/wiki/Mancala";
+const QString ToolsUsed = "C++20, Qt 6, libjpeg-turbo, OpenAL Soft, CMake, GoogleTest";
+const QString VersionLabel = "1.0";
+
+} // namespace
+
+void OpenAddress(const QString& address) { CurrentOpener()(address); }
+
+AddressOpener SetAddressOpener(AddressOpener opener) {
+    AddressOpener previous = std::move(CurrentOpener());
+    CurrentOpener() = opener ? std::move(opener) : AddressOpener(OpenWithSystem);
+    return previous;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TClickLabel
+
+void TClickLabel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        pressed_ = true;
+    QLabel::mousePressEvent(event);
+}
+
+void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
+    const bool clicked = pressed_ && event->button() == Qt::LeftButton &&
+                         rect().contains(event->position().toPoint());
+    if (event->button() == Qt::LeftButton)
+        pressed_ = false;
+    QLabel::mouseReleaseEvent(event);
+    if (clicked && OnClick)
+        OnClick();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TImage
+
+TImage::TImage(QWidget* parent) : QWidget(parent) {}
+
+void TImage::SetPicture(QImage picture) {
+    picture_ = std::move(picture);
+    update();
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+    if (picture_.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), picture_);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TForm3
+
+TForm3::TForm3(QWidget* owner) : TPlainForm(owner, Border) {
+    setObjectName("Form3");
+    setWindowTitle("A propos d'Ekobarama ...");
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ToQColor(clBtnFace));
+    palette.setColor(QPalette::WindowText, ToQColor(clWindowText));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setFont(platform::MakeFont("MS Sans Serif", 8));
+    setFixedSize(ClientWidth, ClientHeight);
+
+    ApplyStyle(AddLabel("Label1", 48, 0, "Auteurs :"), {12, true, clMaroon});
+    AddLabel("Label2", 164, 2, "Développeur :");
+    ApplyStyle(AddLabel("Label3", 232, 0, TeamName), Name);
+    Label5 = AddAddress("Label5", 336, 0, DeveloperAddress, &TForm3::Label5Click);
+    AddLabel("Label4", 164, 18, "Graphiste :");
+    ApplyStyle(AddLabel("Label7", 232, 16, TeamName), Name);
+    ApplyStyle(AddLabel("Label8", 376, 18, NoMailAddress), Mail);
+
+    AddLabel("Label9", 8, 48, "Site web du jeu Ekoba :");
+    Label6 = AddAddress("Label6", 128, 48, GameAddress, &TForm3::Label6Click);
+    AddLabel("Label10", 40, 72, "Logiciels utilisés :");
+    ApplyStyle(AddLabel("Label11", 128, 72, ToolsUsed), Bold);
+    AddLabel("Label12", 80, 96, "Version :");
+    ApplyStyle(AddLabel("Label13", 128, 96, VersionLabel), Bold);
+
+    ApplyStyle(AddLabel("Label14", 24, 128, "Remerciements :"), {10, true, clGreen});
+    AddLabel("Label15", 88, 152, "merci à");
+    ApplyStyle(AddLabel("Label16", 128, 150, "Debian"), Name);
+    AddLabel("Label17", 248, 152, "pour les paquets sur lesquels ce programme est construit");
+    AddLabel("Label18", 88, 168, "merci à");
+    ApplyStyle(AddLabel("Label19", 128, 166, "Qt"), Name);
+    AddLabel("Label20", 224, 168, "pour les fenêtres, les menus et le dessin");
+    Label23 = AddAddress("Label23", 480, 168, "https://www.qt.io", &TForm3::Label23Click);
+    // The two last rows thank projects, not an association or a site and its members.
+    AddLabel("Label21", 28, 184, "merci au projet");
+    ApplyStyle(AddLabel("Label22", 128, 182, "libjpeg-turbo"), Name);
+    AddLabel("Label26", 256, 184, "pour le décodage des images JPEG");
+    Label24 =
+        AddAddress("Label24", 488, 184, "https://libjpeg-turbo.org", &TForm3::Label24Click);
+    AddLabel("Label27", 64, 200, "merci au projet");
+    ApplyStyle(AddLabel("Label28", 128, 198, "OpenAL Soft"), Name);
+    AddLabel("Label29", 248, 200, "pour la sortie du son");
+    Label25 = AddAddress("Label25", 480, 200, "https://openal-soft.org", &TForm3::Label25Click);
+
+    Image1 = new TImage(this);
+    Image1->setObjectName("Image1");
+    Image1->setGeometry(520, 24, 81, 105);
+}
+
+QLabel* TForm3::AddLabel(const QString& name, int left, int top, const QString& text) {
+    auto* label = new QLabel(text, this); // owned by the window
+    label->setObjectName(name);
+    label->move(left, top);
+    ApplyStyle(label, Plain);
+    return label;
+}
+
+TClickLabel* TForm3::AddAddress(const QString& name, int left, int top, const QString& address,
+                                void (TForm3::*handler)()) {
+    auto* label = new TClickLabel(address, this); // owned by the window
+    label->setObjectName(name);
+    label->move(left, top);
+    label->setCursor(Qt::PointingHandCursor);
+    label->OnClick = [this, handler] { (this->*handler)(); };
+    ApplyStyle(label, Address);
+    return label;
+}
+
+void TForm3::Label5Click() { OpenAddress(Label5->text()); }
+void TForm3::Label6Click() { OpenAddress(Label6->text()); }
+void TForm3::Label23Click() { OpenAddress(Label23->text()); }
+void TForm3::Label24Click() { OpenAddress(Label24->text()); }
+void TForm3::Label25Click() { OpenAddress(Label25->text()); }
+
+TForm3* OpenCreditsWindow(QWidget* mainWindow) {
+    auto* form = new TForm3(mainWindow); // owned by the main window, destroyed with it
+    form->CentreOn(OuterGeometryOf(*mainWindow));
+    form->show();
+    return form;
+}

@@ -1,0 +1,356 @@
+#include "ui/Main.h"
+
+#include "platform/Graphics.h"
+#include "platform/Rounding.h"
+#include "ui/Dialogs.h"
+#include "ui/Menus.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
+
+TForm1* Form1 = nullptr;
+QString AppState;
+std::unique_ptr<TOptions> Options;
+
+namespace {
+
+bool terminationRequested = false;
+
+void SetWidgetColours(QWidget* widget, TColor face, TColor text) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, ToQColor(face));
+    palette.setColor(QPalette::Button, ToQColor(face));
+    palette.setColor(QPalette::WindowText, ToQColor(text));
+    palette.setColor(QPalette::ButtonText, ToQColor(text));
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void SetTextColour(QWidget* widget, TColor text) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, ToQColor(text));
+    palette.setColor(QPalette::ButtonText, ToQColor(text));
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TDXForm
+
+TDXForm::TDXForm(QWidget* parent) : QMainWindow(parent) {}
+
+int TDXForm::ClientWidth() const { return centralWidget() ? centralWidget()->width() : 0; }
+int TDXForm::ClientHeight() const { return centralWidget() ? centralWidget()->height() : 0; }
+
+int TDXForm::Left() const {
+    const QWidget* client = centralWidget();
+    const int x = client ? client->mapToGlobal(QPoint(0, 0)).x() : geometry().x();
+    return x - FrameLeft;
+}
+
+int TDXForm::Top() const {
+    const QWidget* client = centralWidget();
+    const int y = client ? client->mapToGlobal(QPoint(0, 0)).y() : geometry().y();
+    return y - FrameTop;
+}
+
+void TDXForm::SetBounds(int left, int top) {
+    if (layout())
+        layout()->activate();
+    const QPoint clientOffset = centralWidget() ? centralWidget()->pos() : QPoint(0, 0);
+    const QPoint clientOrigin(left + FrameLeft, top + FrameTop);
+    const QPoint windowOrigin = clientOrigin - clientOffset;
+    if (isVisible()) {
+        // The window manager may add a frame of its own: correct by what it really did.
+        move(pos() + (windowOrigin - geometry().topLeft()));
+    } else {
+        setGeometry(QRect(windowOrigin, geometry().size()));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TForm1
+
+TForm1::TForm1() {
+    Form1 = this;
+    setWindowTitle("Ekobarama");
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(platform::MakeFont("MS Sans Serif", 8));
+
+    Client = new QWidget(this);
+    Client->setFixedSize(637, 470);
+    SetWidgetColours(Client, clWhite, clWindowText);
+    setCentralWidget(Client);
+
+    drawingArea_ = new QWidget(Client);
+    drawingArea_->setGeometry(0, 0, 637, 470);
+    SetWidgetColours(drawingArea_, clWhite, clWindowText);
+
+    CreateMenu();
+    CreatePreferencesPanel();
+
+    Timer1.setInterval(333);
+    Timer1.setSingleShot(false);
+
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
+
+    Guarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() {
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+QWidget* TForm1::DrawingArea() const { return drawingArea_; }
+
+void TForm1::CreateMenu() {
+    QMenuBar* bar = menuBar();
+    const QStringList barCaptions = UniqueAccelerators({"&Jeu", "&Options", "?"});
+    Jeu1 = bar->addMenu(barCaptions[0]);
+    Jeu1->setObjectName("Jeu1");
+    Options1 = bar->addMenu(barCaptions[1]);
+    Options1->setObjectName("Options1");
+    N1 = bar->addMenu(barCaptions[2]);
+    N1->setObjectName("N1");
+
+    auto addItems = [this](QMenu* menu, const QStringList& stored, const QStringList& names) {
+        const QStringList shown = UniqueAccelerators(stored);
+        QList<QAction*> actions;
+        for (int i = 0; i < stored.size(); ++i) {
+            QAction* action = stored[i] == "-" ? menu->addSeparator() : menu->addAction(shown[i]);
+            action->setObjectName(names[i]);
+            action->setProperty("storedCaption", stored[i]);
+            actions << action;
+        }
+        return actions;
+    };
+    const QList<QAction*> game =
+        addItems(Jeu1, {"&Nouvelle partie", "&Quitter la partie ", "-", "&Quitter"},
+                 {"NouvellePartie1", "Quitterlapartie1", "N2", "Quitter1"});
+    NouvellePartie1 = game[0];
+    Quitterlapartie1 = game[1];
+    Quitter1 = game[3];
+    Quitterlapartie1->setEnabled(false);
+
+    const QList<QAction*> options =
+        addItems(Options1, {"&Préferences", "-", "&Bruitages"}, {"Prferences1", "N3", "Bruitages1"});
+    Prferences1 = options[0];
+    Bruitages1 = options[2];
+    Bruitages1->setCheckable(true);
+    Bruitages1->setChecked(true);
+
+    const QList<QAction*> help =
+        addItems(N1, {"&Règle du jeu", "Crédits"}, {"Rgledujeu1", "AproposdeEkoba1"});
+    Rgledujeu1 = help[0];
+    AproposdeEkoba1 = help[1];
+
+    connect(NouvellePartie1, &QAction::triggered, this, [this] { Guarded([this] { NouvellePartie1Click(); }); });
+    connect(Quitterlapartie1, &QAction::triggered, this, [this] { Guarded([this] { Quitterlapartie1Click(); }); });
+    connect(Quitter1, &QAction::triggered, this, [this] { Guarded([this] { Quitter1Click(); }); });
+    connect(Prferences1, &QAction::triggered, this, [this] { Guarded([this] { Prferences1Click(); }); });
+    connect(Bruitages1, &QAction::triggered, this, [this] { Guarded([this] { Bruitages1Click(); }); });
+    connect(Rgledujeu1, &QAction::triggered, this, [this] { Guarded([this] { Rgledujeu1Click(); }); });
+    connect(AproposdeEkoba1, &QAction::triggered, this, [this] { Guarded([this] { AproposdeEkoba1Click(); }); });
+}
+
+void TForm1::CreatePreferencesPanel() {
+    GroupBox1 = new QGroupBox("Préferences", Client);
+    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1->setGeometry(0, 0, 637, 470);
+    GroupBox1->setFont(platform::MakeFont("Matisse ITC", 18, true, true));
+    SetWidgetColours(GroupBox1, clBtnFace, clMaroon);
+
+    auto makeGroup = [](QWidget* parent, const char* name, const QString& caption, QRect bounds) {
+        auto* group = new QGroupBox(caption, parent);
+        group->setObjectName(name);
+        group->setGeometry(bounds);
+        group->setFont(platform::MakeFont("Rockwell Extra Bold", 12, true, true));
+        SetWidgetColours(group, clSilver, clNavy);
+        return group;
+    };
+    auto makeLabel = [](QWidget* parent, const char* name, const QString& text, QRect bounds) {
+        auto* label = new QLabel(text, parent);
+        label->setObjectName(name);
+        label->setGeometry(bounds);
+        label->setFont(platform::MakeFont("Rockwell Extra Bold", 10, true));
+        SetTextColour(label, clBlack);
+        return label;
+    };
+    auto makeEdit = [](QWidget* parent, const char* name, const QString& text, QRect bounds) {
+        auto* edit = new QLineEdit(text, parent);
+        edit->setObjectName(name);
+        edit->setGeometry(bounds);
+        edit->setMaxLength(10);
+        // The edits take the group's font, in the window-text colour.
+        edit->setFont(platform::MakeFont("Rockwell Extra Bold", 12, true, true));
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Text, ToQColor(clWindowText));
+        palette.setColor(QPalette::Base, ToQColor(clWhite));
+        edit->setPalette(palette);
+        return edit;
+    };
+    auto makeRadio = [](QWidget* parent, const char* name, const QString& text, QRect bounds) {
+        auto* radio = new QRadioButton(text, parent);
+        radio->setObjectName(name);
+        radio->setGeometry(bounds);
+        radio->setFont(platform::MakeFont("Arial", 10));
+        SetTextColour(radio, clBlack);
+        return radio;
+    };
+    auto makeButton = [this](const char* name, const QString& text, QRect bounds,
+                             QStyle::StandardPixmap glyph) {
+        auto* button = new QPushButton(style()->standardIcon(glyph), text, GroupBox1);
+        button->setObjectName(name);
+        button->setGeometry(bounds);
+        button->setFont(platform::MakeFont("Arial", 14, true, true));
+        SetTextColour(button, clBlack);
+        return button;
+    };
+
+    GroupBox7 = makeGroup(GroupBox1, "GroupBox7", "Joueurs", QRect(-12, 48, 641, 241));
+    Label6 = makeLabel(GroupBox7, "Label6", "Nom Joueur 1 : ", QRect(216, 48, 100, 16));
+    Edit4 = makeEdit(GroupBox7, "Edit4", "Joueur 1", QRect(360, 40, 161, 26));
+    Label7 = makeLabel(GroupBox7, "Label7", "Nom Joueur 2 : ", QRect(216, 128, 100, 16));
+    Edit3 = makeEdit(GroupBox7, "Edit3", "Joueur 2", QRect(360, 120, 161, 26));
+    // The labels' texts are wider than their stored boxes in the substitute face; let them
+    // show whole, right-aligned against the edits as the layout intends.
+    for (QLabel* label : {Label6, Label7}) {
+        label->adjustSize();
+        label->move(352 - label->width(), label->y());
+    }
+
+    GroupBox3 = makeGroup(GroupBox1, "GroupBox3", "Bruitages", QRect(124, 344, 377, 49));
+    RadioButton3 = makeRadio(GroupBox3, "RadioButton3", "Activés", QRect(32, 24, 113, 17));
+    RadioButton4 = makeRadio(GroupBox3, "RadioButton4", "Désactivés", QRect(232, 24, 89, 17));
+    RadioButton3->setChecked(true);
+
+    BitBtn1 = makeButton("BitBtn1", "OK", QRect(202, 429, 113, 25), QStyle::SP_DialogOkButton);
+    BitBtn2 = makeButton("BitBtn2", "Annuler", QRect(308, 429, 113, 25),
+                         QStyle::SP_DialogCancelButton);
+    BitBtn1->setDefault(true);
+
+    // Tab order: GroupBox3 (its radio buttons), OK, Annuler, then GroupBox7 (Edit3, Edit4).
+    QWidget::setTabOrder(RadioButton3, RadioButton4);
+    QWidget::setTabOrder(RadioButton4, BitBtn1);
+    QWidget::setTabOrder(BitBtn1, BitBtn2);
+    QWidget::setTabOrder(BitBtn2, Edit3);
+    QWidget::setTabOrder(Edit3, Edit4);
+
+    // OK is the default button (Enter), Annuler the cancel button (Escape).
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* enter = new QShortcut(QKeySequence(key), GroupBox1);
+        enter->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(enter, &QShortcut::activated, BitBtn1, &QPushButton::click);
+    }
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), GroupBox1);
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, BitBtn2, &QPushButton::click);
+
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn2Click(); }); });
+
+    GroupBox1->hide();
+}
+
+void TForm1::FormCreate() {
+    // 1. Centre the window on the screen (outer size, halves to the even neighbour).
+    const QScreen* screen = QApplication::primaryScreen();
+    const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    SetBounds(RoundToInt((screenRect.width() - Width()) / 2.0),
+              RoundToInt((screenRect.height() - Height()) / 2.0));
+    // 2. Repaint at once.
+    repaint();
+    // 5. The application state word.
+    AppState = "presentation";
+    // 6. The options, from the panel's stored contents.
+    Options = std::make_unique<TOptions>();
+    // 7. The first frame.
+    RedrawScene();
+}
+
+void TForm1::NouvellePartie1Click() { RedrawScene(); }
+
+void TForm1::Quitterlapartie1Click() {
+    AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?");
+}
+
+void TForm1::Quitter1Click() {
+    if (!AskToQuit("Etes vous sur(e) de vouloir quitter le jeu ?"))
+        return;
+    terminationRequested = true;
+    if (AppState == "distribution") {
+        // A move is being shown: its handler is still running below us and keeps using the
+        // background and the options. Hide the window, let the move run to its end without
+        // pauses or questions, and release everything once the event loop has returned.
+        SetMessageBoxesSuppressed(true);
+        hide();
+    } else {
+        ReleaseProgramObjects();
+    }
+    QApplication::quit();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // FormClose: the same question as "&Quitter"; the window's own closing is always
+    // cancelled, a confirmed quit ends the program through the termination it requested.
+    event->ignore();
+    Guarded([this] { Quitter1Click(); });
+}
+
+void TForm1::Prferences1Click() {
+    DrawingArea()->hide();
+    GroupBox1->show();
+    Prferences1->setEnabled(false);
+    Options->ShowInPanel();
+}
+
+void TForm1::BitBtn1Click() {
+    if (Edit4->text().isEmpty()) {
+        ShowNotice("Vous devez donner un nom pour le joueur 1");
+        return;
+    }
+    if (Edit3->text().isEmpty() && Edit3->isEnabled()) {
+        ShowNotice("Vous devez donner un nom pour le joueur 2");
+        return;
+    }
+    Options->ReadFromPanel();
+    GroupBox1->hide();
+    DrawingArea()->show();
+    Prferences1->setEnabled(true);
+}
+
+void TForm1::BitBtn2Click() {
+    GroupBox1->hide();
+    DrawingArea()->show();
+    Prferences1->setEnabled(true);
+}
+
+void TForm1::Bruitages1Click() { Options->SoundsOn = Bruitages1->isChecked(); }
+
+void TForm1::Rgledujeu1Click() {}
+
+void TForm1::AproposdeEkoba1Click() {}
+
+// ---------------------------------------------------------------------------------------------
+
+void RedrawScene() {}
+
+void ReportException(const std::exception& error) { ShowError(QString::fromUtf8(error.what())); }
+
+bool TerminationRequested() { return terminationRequested; }
+
+void ReleaseProgramObjects() { Options.reset(); }

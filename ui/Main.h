@@ -1,0 +1,122 @@
+#pragma once
+// The main window, the application state word and the process-wide references through which
+// the game's objects find one another.
+#include "ui/Options.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+
+// A form of the drawing-surface kind. Its outer geometry is reported for the classic frame the
+// layout was drawn for: 3 pixels of border at the left, right and bottom, 40 pixels of caption
+// and menu bar above the client area, whatever the window manager really draws.
+class TDXForm : public QMainWindow {
+public:
+    static constexpr int FrameLeft = 3;
+    static constexpr int FrameTop = 40;
+    static constexpr int FrameRight = 3;
+    static constexpr int FrameBottom = 3;
+
+    explicit TDXForm(QWidget* parent = nullptr);
+    int Left() const;
+    int Top() const;
+    int Width() const { return ClientWidth() + FrameLeft + FrameRight; }
+    int Height() const { return ClientHeight() + FrameTop + FrameBottom; }
+    int ClientWidth() const;
+    int ClientHeight() const;
+    // Moves the window so that its classic outer corner is at (left, top).
+    void SetBounds(int left, int top);
+};
+
+class TForm1 : public TDXForm {
+public:
+    TForm1();
+    ~TForm1() override;
+
+    // Components, named as the window's stored description names them.
+    QWidget* Client = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QGroupBox* GroupBox7 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QRadioButton* RadioButton3 = nullptr;
+    QRadioButton* RadioButton4 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QTimer Timer1;
+
+    QMenu* Jeu1 = nullptr;
+    QAction* NouvellePartie1 = nullptr;
+    QAction* Quitterlapartie1 = nullptr;
+    QAction* Quitter1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QAction* Prferences1 = nullptr;
+    QAction* Bruitages1 = nullptr;
+    QMenu* N1 = nullptr;
+    QAction* Rgledujeu1 = nullptr;
+    QAction* AproposdeEkoba1 = nullptr;
+
+    // The drawing area: the drawing surface fills the whole client area.
+    QWidget* DrawingArea() const;
+
+    // Handlers.
+    void FormCreate();
+    void NouvellePartie1Click();
+    void Quitterlapartie1Click();
+    void Quitter1Click();
+    void Prferences1Click();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void Bruitages1Click();
+    void Rgledujeu1Click();
+    void AproposdeEkoba1Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override; // FormClose
+
+private:
+    void CreateMenu();
+    void CreatePreferencesPanel();
+    QWidget* drawingArea_ = nullptr;
+};
+
+// Process-wide references.
+extern TForm1* Form1;
+extern QString AppState;
+extern std::unique_ptr<TOptions> Options;
+
+// Draws one frame: the hover hint while a game waits for a move, the sprites onto the back
+// surface, then the back surface into the window.
+void RedrawScene();
+
+// Runs a handler; an exception it raises is shown as the event loop shows it (error icon,
+// its text, caption "Ekoba") and the program goes on.
+template <typename Handler>
+void Guarded(Handler&& handler);
+void ReportException(const std::exception& error);
+
+template <typename Handler>
+void Guarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        ReportException(error);
+    }
+}
+
+// True once a confirmed quit asked the application to terminate.
+bool TerminationRequested();
+// Releases what a confirmed quit leaves for the end of the event loop.
+void ReleaseProgramObjects();

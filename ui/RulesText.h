@@ -1,0 +1,11 @@
+#pragma once
+// The rules of ekoba as the rules window shows them: 76 stored lines of French. The title line
+// is indented by three tabs, the six section headings by one; paragraphs begin with "- " and
+// are broken into lines of at most 96 characters, which the text control wraps further when
+// its width asks for it.
+#include <QString>
+#include <QStringList>
+
+const QStringList& RulesLines();
+// The lines joined by line feeds, without a line feed after the last one.
+QString RulesText();

@@ -1,0 +1,28 @@
+// Ekobarama: the sowing game ekoba for two players sharing one computer.
+#include "ui/Application.h"
+#include "ui/Main.h"
+
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+int main(int argc, char** argv) {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    const bool headless = platform && (QByteArray(platform) == "offscreen" ||
+                                       QByteArray(platform) == "minimal");
+    if (!headless && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr, "Ekobarama needs a graphical display: no DISPLAY or "
+                             "WAYLAND_DISPLAY is set.\n");
+        return 1;
+    }
+    TApplication application(argc, argv);
+    int status = 0;
+    {
+        auto form = std::make_unique<TForm1>();
+        form->show();
+        status = application.exec();
+        ReleaseProgramObjects();
+    }
+    return status;
+}
