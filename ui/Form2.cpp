@@ -24,7 +24,8 @@ FrameGeometry OuterGeometryOf(const QWidget& window) {
 // ---------------------------------------------------------------------------------------------
 // TPlainForm
 
-TPlainForm::TPlainForm(QWidget* owner, ClassicFrame frame) : QWidget(owner, Qt::Window), frame_(frame) {}
+TPlainForm::TPlainForm(QWidget* owner, ClassicFrame frame)
+    : QWidget(owner, Qt::Window), frame_(frame) {}
 
 FrameGeometry TPlainForm::Frame() const {
     const QRect client = geometry();

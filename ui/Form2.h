@@ -36,6 +36,7 @@ struct ClassicFrame {
 // at construction, whatever the window manager really draws, so that its placement lands where
 // it was meant to.
 class TPlainForm : public QWidget {
+    Q_OBJECT
 public:
     TPlainForm(QWidget* owner, ClassicFrame frame);
 
@@ -53,6 +54,7 @@ private:
 
 // "Règle du jeu": the rules of the game in a read-only text filling the whole client area.
 class TForm2 : public TPlainForm {
+    Q_OBJECT
 public:
     // An ordinary resizable frame in the classic look: 4 pixels of sizing border at the left,
     // right and bottom, 23 pixels of border and caption at the top. The outer size 780 x 514

@@ -27,8 +27,8 @@ struct LabelStyle {
 };
 
 void ApplyStyle(QLabel* label, const LabelStyle& style) {
-    label->setFont(platform::MakeFont("MS Sans Serif", style.Points, style.Bold, false,
-                                      style.Underline));
+    label->setFont(
+        platform::MakeFont("MS Sans Serif", style.Points, style.Bold, false, style.Underline));
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ToQColor(style.Color));
     label->setPalette(palette);
@@ -54,7 +54,9 @@ const QString VersionLabel = "1.0";
 
 } // namespace
 
-void OpenAddress(const QString& address) { CurrentOpener()(address); }
+void OpenAddress(const QString& address) {
+    CurrentOpener()(address);
+}
 
 AddressOpener SetAddressOpener(AddressOpener opener) {
     AddressOpener previous = std::move(CurrentOpener());
@@ -117,7 +119,9 @@ TForm3::TForm3(QWidget* owner) : TPlainForm(owner, Border) {
     ApplyStyle(AddLabel("Label1", 48, 0, "Auteurs :"), {12, true, clMaroon});
     AddLabel("Label2", 164, 2, "Développeur :");
     ApplyStyle(AddLabel("Label3", 232, 0, TeamName), Name);
-    Label5 = AddAddress("Label5", 336, 0, DeveloperAddress, &TForm3::Label5Click);
+    // The developer's address would start at 336, inside the team's name as the installed faces
+    // draw it; it starts at 376 instead, above the e-mail label.
+    Label5 = AddAddress("Label5", 376, 0, DeveloperAddress, &TForm3::Label5Click);
     AddLabel("Label4", 164, 18, "Graphiste :");
     ApplyStyle(AddLabel("Label7", 232, 16, TeamName), Name);
     ApplyStyle(AddLabel("Label8", 376, 18, NoMailAddress), Mail);
@@ -137,13 +141,13 @@ TForm3::TForm3(QWidget* owner) : TPlainForm(owner, Border) {
     ApplyStyle(AddLabel("Label19", 128, 166, "Qt"), Name);
     AddLabel("Label20", 224, 168, "pour les fenêtres, les menus et le dessin");
     Label23 = AddAddress("Label23", 480, 168, "https://www.qt.io", &TForm3::Label23Click);
-    // The two last rows thank projects, not an association or a site and its members.
-    AddLabel("Label21", 28, 184, "merci au projet");
+    // The two last rows thank projects like the two first, not an association or a web site
+    // and its members: they begin with the same "merci à" in the same column.
+    AddLabel("Label21", 88, 184, "merci à");
     ApplyStyle(AddLabel("Label22", 128, 182, "libjpeg-turbo"), Name);
     AddLabel("Label26", 256, 184, "pour le décodage des images JPEG");
-    Label24 =
-        AddAddress("Label24", 488, 184, "https://libjpeg-turbo.org", &TForm3::Label24Click);
-    AddLabel("Label27", 64, 200, "merci au projet");
+    Label24 = AddAddress("Label24", 488, 184, "https://libjpeg-turbo.org", &TForm3::Label24Click);
+    AddLabel("Label27", 88, 200, "merci à");
     ApplyStyle(AddLabel("Label28", 128, 198, "OpenAL Soft"), Name);
     AddLabel("Label29", 248, 200, "pour la sortie du son");
     Label25 = AddAddress("Label25", 480, 200, "https://openal-soft.org", &TForm3::Label25Click);
@@ -172,11 +176,21 @@ TClickLabel* TForm3::AddAddress(const QString& name, int left, int top, const QS
     return label;
 }
 
-void TForm3::Label5Click() { OpenAddress(Label5->text()); }
-void TForm3::Label6Click() { OpenAddress(Label6->text()); }
-void TForm3::Label23Click() { OpenAddress(Label23->text()); }
-void TForm3::Label24Click() { OpenAddress(Label24->text()); }
-void TForm3::Label25Click() { OpenAddress(Label25->text()); }
+void TForm3::Label5Click() {
+    OpenAddress(Label5->text());
+}
+void TForm3::Label6Click() {
+    OpenAddress(Label6->text());
+}
+void TForm3::Label23Click() {
+    OpenAddress(Label23->text());
+}
+void TForm3::Label24Click() {
+    OpenAddress(Label24->text());
+}
+void TForm3::Label25Click() {
+    OpenAddress(Label25->text());
+}
 
 TForm3* OpenCreditsWindow(QWidget* mainWindow) {
     auto* form = new TForm3(mainWindow); // owned by the main window, destroyed with it

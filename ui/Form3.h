@@ -16,6 +16,7 @@ AddressOpener SetAddressOpener(AddressOpener opener);
 
 // A label that reports a click: the left button pressed and released on it.
 class TClickLabel : public QLabel {
+    Q_OBJECT
 public:
     using QLabel::QLabel;
     std::function<void()> OnClick;
@@ -44,6 +45,7 @@ private:
 
 // "A propos d'Ekobarama ...": a fixed window with a close box only.
 class TForm3 : public TPlainForm {
+    Q_OBJECT
 public:
     // The classic frame of a fixed window without menu: 3 pixels of border at the left, right
     // and bottom, 22 pixels of border and caption at the top; outer = client + (6, 25).

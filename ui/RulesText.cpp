@@ -96,4 +96,6 @@ const QStringList& RulesLines() {
     return lines;
 }
 
-QString RulesText() { return RulesLines().join('\n'); }
+QString RulesText() {
+    return RulesLines().join('\n');
+}

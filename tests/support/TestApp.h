@@ -6,6 +6,8 @@ inline QApplication& TestApp() {
     static int argc = 1;
     static char name[] = "ekobarama-tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Made once and never destroyed: a static application object would be destroyed after
+    // Qt's own input devices at exit, which crashes once a test has sent an input event.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }

@@ -1,4 +1,5 @@
 // The rules window and the credits window, opened from the main window's "?" menu.
+#include "platform/Graphics.h"
 #include "tests/ui/FormFixture.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
@@ -45,7 +46,7 @@ TEST(Centring, RoundsHalvesToTheEvenNeighbourThenAddsTheOwnerCorner) {
     // The main window's outer size is 643 x 513: the rules window (780 x 514) is 68.5 pixels
     // wider on each side and half a pixel higher; the credits window (690 x 263) 23.5 narrower.
     EXPECT_EQ(CentredOn({100, 50, 643, 513}, 780, 514), QPoint(100 - 68, 50 + 0));
-    EXPECT_EQ(CentredOn({100, 50, 643, 513}, 690, 263), QPoint(100 + 24, 50 + 125));
+    EXPECT_EQ(CentredOn({100, 50, 643, 513}, 690, 263), QPoint(100 - 24, 50 + 125));
     EXPECT_EQ(CentredOn({0, 0, 103, 105}, 0, 0), QPoint(52, 52));
     EXPECT_EQ(CentredOn({0, 0, 101, 107}, 0, 0), QPoint(50, 54));
     EXPECT_EQ(CentredOn({-7, -9, 10, 10}, 13, 15), QPoint(-7 - 2, -9 - 2));
@@ -150,9 +151,9 @@ TEST_F(HelpWindows, RulesTextHas76LinesWithTheHeadingsAtTheirPlaces) {
 
     EXPECT_EQ(empties(), 3);
     EXPECT_EQ(paragraphs(), 4);
-    const QStringList headings = {"\t1- Déplacement - Semailles", "\t2- Krou",
+    const QStringList headings = {"\t1- Déplacement - Semailles",  "\t2- Krou",
                                   "\t3- Prise et gain - Récoltes", "\t4- Interdiction de tuer",
-                                  "\t5- Obligation de nourrir", "\t6- Fin de la partie"};
+                                  "\t5- Obligation de nourrir",    "\t6- Fin de la partie"};
     QStringList sections;
     while (at < lines.size()) {
         EXPECT_EQ(empties(), 3) << "before line " << at + 1;
@@ -263,8 +264,10 @@ TEST_F(HelpWindows, CreditsLabelsFitTheirPlaces) {
         SCOPED_TRACE(label->text().toStdString());
         EXPECT_TRUE(credits->rect().contains(box));
         EXPECT_FALSE(box.intersects(credits->Image1->geometry()));
-        for (QLabel* other : labels)
-            if (other != label)
+        for (QLabel* other : labels) {
+            if (other != label) {
                 EXPECT_FALSE(box.intersects(other->geometry())) << other->text().toStdString();
+            }
+        }
     }
 }
