@@ -83,8 +83,7 @@ public:
 
 protected:
     std::int32_t ReadWave(std::int32_t position, void* buffer, std::int32_t count) override;
-    std::int32_t WriteWave(std::int32_t position, const void* buffer,
-                           std::int32_t count) override;
+    std::int32_t WriteWave(std::int32_t position, const void* buffer, std::int32_t count) override;
     std::int32_t WaveSize() override;
 
 private:

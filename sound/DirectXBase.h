@@ -1,0 +1,32 @@
+#pragma once
+// The common base of the objects that wrap DirectX interfaces: the result of the last call made
+// through the object, and the check a non-zero result runs.
+#include "platform/DSound.h"
+#include "platform/Exception.h"
+
+class EDirectXError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+class TDirectX {
+public:
+    TDirectX() = default;
+    virtual ~TDirectX() = default;
+    TDirectX(const TDirectX&) = delete;
+    TDirectX& operator=(const TDirectX&) = delete;
+
+    HRESULT LastResult() const { return lastResult_; }
+    // Stores the result of a call; a non-zero result runs CheckResult.
+    void SetLastResult(HRESULT result) {
+        lastResult_ = result;
+        if (result != DS_OK)
+            CheckResult();
+    }
+
+protected:
+    virtual void CheckResult() {}
+
+private:
+    HRESULT lastResult_ = DS_OK;
+};
