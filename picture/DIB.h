@@ -21,6 +21,7 @@ struct TRGBQuad {
     std::uint8_t rgbReserved = 0;
     bool operator==(const TRGBQuad&) const = default;
 };
+static_assert(sizeof(TRGBQuad) == 4);
 using TColorTable = std::array<TRGBQuad, 256>;
 
 // Red, green and blue masks with their bit counts and shifts (the position of the lowest bit).
@@ -90,14 +91,14 @@ public:
 
     // The empty image: no pixels, a grey ramp as colour table, a memory image.
     TDIBSharedImage();
-    // An image of the given size and kind. Checks the bit count and pixel format, computes
-    // WidthBytes and ColorTableCount; allocates zeroed Pixels unless compressed (the RLE data
-    // are handed over with SetCompressedData). Raises EInvalidGraphicOperation for a bad bit
-    // count or pixel format and EOutOfResources "%s cannot be made" with "DIB" when the pixel
-    // block cannot be had.
-    TDIBSharedImage(int width, int height, int bitCount, const TPixelFormat& pixelFormat,
-                    const TColorTable& colorTable, bool memoryImage, bool compressed,
-                    bool rle4 = false);
+    // An image of the given size and kind, without pixels yet. Checks the bit count and the
+    // pixel format (EInvalidGraphicOperation "Bitcount in invalid (%d)" / "PixelFormat in
+    // invalid"), computes WidthBytes and ColorTableCount, and refuses a size whose pixel block
+    // cannot be had (EOutOfResources "%s cannot be made" with "DIB"). MemoryImage is memoryImage
+    // or compressed; a compressed image decodes its RLE data (RLE4 when rle4) on first use.
+    TDIBSharedImage(std::int64_t width, std::int64_t height, int bitCount,
+                    const TPixelFormat& pixelFormat, const TColorTable& colorTable,
+                    bool memoryImage, bool compressed, bool rle4 = false);
     ~TDIBSharedImage();
     TDIBSharedImage(const TDIBSharedImage&) = delete;
     TDIBSharedImage& operator=(const TDIBSharedImage&) = delete;
@@ -121,7 +122,8 @@ public:
 private:
     friend class TDIB;
 
-    void AllocatePixels(bool zeroed);
+    // Allocates count bytes of Pixels (zeroed or not); EOutOfResources when they cannot be had.
+    void AllocatePixels(std::size_t count, bool zeroed);
     // Decodes the held RLE data into a zeroed pixel block of WidthBytes x Height bytes.
     std::unique_ptr<std::uint8_t[]> DecodeRLE() const;
     // A new image of this one's size, format and colours, of the given kind, holding this one's
@@ -207,11 +209,12 @@ public:
     using TGraphic::Draw;
     std::unique_ptr<TGraphic> Clone() const override;
 
-    // The DIB takes image (the JPEG decoder hands over its bitmaps this way).
-    void SetImage(std::shared_ptr<TDIBSharedImage> image);
-
 private:
-    // Gives the DIB an image it alone holds, decoded; keepKind keeps a memory image as one.
+    // Reads DIB data into a new image of the given memory kind; null when the stream holds no
+    // byte at all.
+    static std::shared_ptr<TDIBSharedImage> ReadImage(TStream& stream, bool memoryImage);
+    // Gives the DIB an image it alone holds, with the RLE data decoded; the image keeps its
+    // memory kind.
     void MakePrivate();
 
     std::shared_ptr<TDIBSharedImage> image_;

@@ -1,0 +1,296 @@
+// Reading JPEG data into TJPEGImage, decoding with libjpeg into bottom-up blue-green-red
+// bitmaps, and the refusals of damaged or absurd pictures.
+#include "tests/picture/PictureTestSupport.h"
+
+#include <cstdlib>
+#include <jerror.h>
+#include <set>
+
+using namespace picturetest;
+using testpic::Bytes;
+using testpic::JpegSpec;
+using testpic::MakeJpeg;
+
+namespace {
+
+std::unique_ptr<TJPEGImage> ReadJpeg(const Bytes& jpeg) {
+    auto image = std::make_unique<TJPEGImage>();
+    TMemoryStream stream(testpic::JpegData(jpeg));
+    image->ReadStoredData(stream);
+    return image;
+}
+
+std::string JpegError(int code) {
+    return Format("JPEG error #%d", code);
+}
+
+// The picture as plain libjpeg decodes it with float DCT: red, green, blue lines from the top.
+Bytes ReferenceDecode(const Bytes& jpeg, int& width, int& height) {
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    err.emit_message = [](j_common_ptr, int) {}; // "Premature end of JPEG file" is expected
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.dct_method = JDCT_FLOAT;
+    jpeg_start_decompress(&cinfo);
+    width = static_cast<int>(cinfo.output_width);
+    height = static_cast<int>(cinfo.output_height);
+    Bytes out(static_cast<size_t>(width * height * 3));
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = out.data() + cinfo.output_scanline * static_cast<size_t>(width) * 3;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return out;
+}
+
+void ExpectSameAsReference(TJPEGImage& image, const Bytes& jpeg) {
+    int width = 0, height = 0;
+    const Bytes reference = ReferenceDecode(jpeg, width, height);
+    TDIB& bitmap = image.Bitmap();
+    ASSERT_EQ(bitmap.Width(), width);
+    ASSERT_EQ(bitmap.Height(), height);
+    ASSERT_EQ(bitmap.BitCount(), 24);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* line = bitmap.ScanLine(y);
+        const std::uint8_t* ref = reference.data() + static_cast<size_t>(y * width * 3);
+        for (int x = 0; x < width; ++x)
+            ASSERT_TRUE(line[3 * x] == ref[3 * x + 2] && line[3 * x + 1] == ref[3 * x + 1] &&
+                        line[3 * x + 2] == ref[3 * x])
+                << "pixel " << x << "," << y;
+    }
+}
+
+// Two blocks of colour: red above, blue below.
+Bytes RedOverBlue() {
+    JpegSpec spec;
+    spec.width = 16;
+    spec.height = 16;
+    spec.pixel = [](int, int y) {
+        return y < 8 ? std::array<std::uint8_t, 3>{255, 0, 0}
+                     : std::array<std::uint8_t, 3>{0, 0, 255};
+    };
+    return MakeJpeg(spec);
+}
+
+// Sets the height and width of the first frame header.
+Bytes WithSize(Bytes jpeg, int width, int height) {
+    for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
+            jpeg[i + 6] = static_cast<std::uint8_t>(height);
+            jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
+            jpeg[i + 8] = static_cast<std::uint8_t>(width);
+            return jpeg;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
+}
+
+// A progressive picture with a DC scan and single-coefficient AC scans up to lastSingle for
+// each component, then one scan for each component's remaining coefficients.
+Bytes ManyScans(int lastSingle) {
+    JpegSpec spec;
+    spec.width = 32;
+    spec.height = 32;
+    spec.pixel = testpic::BoardPixel;
+    spec.scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+    for (int c = 0; c < 3; ++c) {
+        for (int k = 1; k <= lastSingle; ++k)
+            spec.scans.push_back({1, {c, 0, 0, 0}, k, k, 0, 0});
+        if (lastSingle < 63)
+            spec.scans.push_back({1, {c, 0, 0, 0}, lastSingle + 1, 63, 0, 0});
+    }
+    return MakeJpeg(spec);
+}
+
+} // namespace
+
+TEST(JPEGDecoding, BoardPictureKnowsItsSizeBeforeDecodingAndDecodesAsLibjpegDoes) {
+    const Bytes board = testpic::BoardJpeg();
+    auto image = ReadJpeg(board);
+    EXPECT_EQ(image->Width(), 640);
+    EXPECT_EQ(image->Height(), 480);
+    EXPECT_TRUE(image->ProgressiveEncoding());
+    EXPECT_FALSE(image->Grayscale());
+    EXPECT_FALSE(image->Decoded());
+    EXPECT_EQ(image->Data()->Bytes, board);
+    ExpectSameAsReference(*image, board);
+    EXPECT_EQ(image->Bitmap().WidthBytes(), 1920);
+    EXPECT_TRUE(image->Decoded());
+}
+
+TEST(JPEGDecoding, CreditsPictureIsBaselineAndDecodesAsLibjpegDoes) {
+    const Bytes credits = testpic::CreditsJpeg();
+    auto image = ReadJpeg(credits);
+    EXPECT_EQ(image->Width(), 80);
+    EXPECT_EQ(image->Height(), 100);
+    EXPECT_FALSE(image->ProgressiveEncoding());
+    ExpectSameAsReference(*image, credits);
+}
+
+TEST(JPEGDecoding, LinesAreBlueGreenRedAndStoredBottomUp) {
+    auto image = ReadJpeg(RedOverBlue());
+    TDIB& bitmap = image->Bitmap();
+    auto near = [](const std::uint8_t* p, int b, int g, int r) {
+        return std::abs(p[0] - b) < 8 && std::abs(p[1] - g) < 8 && std::abs(p[2] - r) < 8;
+    };
+    EXPECT_TRUE(near(bitmap.ScanLine(2) + 9, 0, 0, 255));  // red, near the top
+    EXPECT_TRUE(near(bitmap.ScanLine(13) + 9, 255, 0, 0)); // blue, near the bottom
+    EXPECT_TRUE(near(bitmap.PBits() + 3, 255, 0, 0));      // memory starts at the bottom line
+    EXPECT_GT(qRed(bitmap.Handle().pixel(3, 1)), 240);
+}
+
+TEST(JPEGDecoding, GreyAndEightBitOutputGoThroughAColourTable) {
+    JpegSpec grey;
+    grey.space = JCS_GRAYSCALE;
+    grey.pixel = [](int x, int) {
+        return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x * 16), 0, 0};
+    };
+    auto greyImage = ReadJpeg(MakeJpeg(grey));
+    EXPECT_TRUE(greyImage->Grayscale());
+    TDIB& greyBitmap = greyImage->Bitmap();
+    ASSERT_EQ(greyBitmap.BitCount(), 8);
+    for (int x = 0; x < 16; ++x) {
+        const TRGBQuad c = greyBitmap.ColorTable()[greyBitmap.ScanLine(5)[x]];
+        EXPECT_TRUE(c.rgbRed == c.rgbGreen && c.rgbGreen == c.rgbBlue);
+        EXPECT_NEAR(c.rgbRed, x * 16, 8) << x;
+    }
+
+    JpegSpec colour;
+    colour.width = 64;
+    colour.height = 48;
+    colour.pixel = testpic::BoardPixel;
+    const Bytes colourJpeg = MakeJpeg(colour);
+    auto eightBit = ReadJpeg(colourJpeg);
+    eightBit->SetPixelFormat(TJPEGPixelFormat::jf8Bit);
+    TDIB& bitmap = eightBit->Bitmap();
+    ASSERT_EQ(bitmap.BitCount(), 8);
+    std::set<int> used;
+    double error = 0;
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const int index = bitmap.ScanLine(y)[x];
+            used.insert(index);
+            const TRGBQuad c = bitmap.ColorTable()[static_cast<size_t>(index)];
+            const auto rgb = testpic::BoardPixel(x, y);
+            error += std::abs(c.rgbRed - rgb[0]) + std::abs(c.rgbGreen - rgb[1]) +
+                     std::abs(c.rgbBlue - rgb[2]);
+        }
+    }
+    EXPECT_LE(*used.rbegin(), 235);
+    EXPECT_LT(error / (64 * 48 * 3), 12.0);
+}
+
+TEST(JPEGDecoding, EightBitOutputUsesAPaletteSetBefore) {
+    JpegSpec spec;
+    spec.pixel = [](int x, int) {
+        return x < 8 ? std::array<std::uint8_t, 3>{255, 0, 0}
+                     : std::array<std::uint8_t, 3>{0, 255, 0};
+    };
+    auto image = ReadJpeg(MakeJpeg(spec));
+    image->SetPixelFormat(TJPEGPixelFormat::jf8Bit);
+    image->SetPalette({{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}});
+    TDIB& bitmap = image->Bitmap();
+    EXPECT_EQ(bitmap.ColorTable()[1], (TRGBQuad{0, 0, 255, 0}));
+    EXPECT_EQ(bitmap.ColorTable()[3], (TRGBQuad{255, 0, 0, 0}));
+    EXPECT_EQ(bitmap.ScanLine(8)[2], 1);
+    EXPECT_EQ(bitmap.ScanLine(8)[13], 2);
+}
+
+TEST(JPEGDecoding, TruncatedPicturesStillDecodeToFullSizeWithSmoothing) {
+    // The decoder sees an end of picture after the last byte; the scans that were not there
+    // leave coefficients unknown, which block smoothing estimates, as plain libjpeg does.
+    const Bytes board = testpic::BoardJpeg();
+    for (size_t keep : {board.size() / 2, size_t{2000}}) {
+        const Bytes truncated(board.begin(), board.begin() + static_cast<long>(keep));
+        auto image = ReadJpeg(truncated);
+        ExpectSameAsReference(*image, truncated);
+    }
+}
+
+TEST(JPEGFailures, ReadErrorsAndLibjpegErrors) {
+    auto empty = ReadJpeg({});
+    EXPECT_TRUE(empty->Empty());
+    EXPECT_EQ(empty->Width(), 0);
+    EXPECT_TRUE(empty->Bitmap().Empty());
+
+    auto readStored = [](const Bytes& stored) {
+        TJPEGImage image;
+        TMemoryStream stream(stored);
+        image.ReadStoredData(stream);
+    };
+    const Bytes credits = testpic::CreditsJpeg();
+    Bytes stored = testpic::JpegData(credits);
+    ExpectRaises<EReadError>([&] { readStored(Bytes(stored.begin(), stored.end() - 1)); },
+                             "Stream read error");
+    ExpectRaises<EReadError>([&] { readStored({1, 0}); }, "Stream read error");
+    ExpectRaises<EReadError>(
+        [&] {
+            readStored({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xD8});
+        },
+        "Stream read error");
+
+    ExpectRaises<EJPEG>(
+        [&] {
+            ReadJpeg({'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'});
+        },
+        JpegError(JERR_NO_SOI));
+    // EJPEG is an invalid-graphic error.
+    EXPECT_THROW(ReadJpeg({0xFF, 0xD8}), EInvalidGraphic);
+
+    // A failure leaves the picture as it was.
+    auto image = ReadJpeg(credits);
+    TMemoryStream bad(testpic::JpegData({'x', 'y'}));
+    EXPECT_THROW(image->ReadStoredData(bad), EJPEG);
+    EXPECT_EQ(image->Width(), 80);
+
+    ExpectRaises<EInvalidGraphicOperation>([&] { image->SetWidth(10); },
+                                           "Cannot change the size of a JPEG image");
+    ExpectRaises<EInvalidGraphicOperation>([&] { image->SetHeight(10); },
+                                           "Cannot change the size of a JPEG image");
+
+    JpegSpec cmyk;
+    cmyk.space = JCS_CMYK;
+    cmyk.pixel = testpic::BoardPixel;
+    auto cmykImage = ReadJpeg(MakeJpeg(cmyk));
+    ExpectRaises<EJPEG>([&] { cmykImage->Bitmap(); }, JpegError(JERR_CONVERSION_NOTIMPL));
+}
+
+TEST(JPEGFailures, AbsurdSizesAndScanCountsAreRefused) {
+    const Bytes small = testpic::CreditsJpeg();
+    ExpectRaises<EJPEG>([&] { ReadJpeg(WithSize(small, 9000, 10)); },
+                        JpegError(JERR_IMAGE_TOO_BIG));
+    ExpectRaises<EJPEG>([&] { ReadJpeg(WithSize(small, 5000, 5000)); },
+                        JpegError(JERR_IMAGE_TOO_BIG));
+    // At the limits the picture is accepted (and decodes, from too few data, to its size).
+    auto wide = ReadJpeg(WithSize(small, 8192, 16));
+    EXPECT_EQ(wide->Bitmap().Width(), 8192);
+
+    auto allowed = ReadJpeg(ManyScans(30)); // 94 scans
+    EXPECT_TRUE(allowed->ProgressiveEncoding());
+    EXPECT_EQ(allowed->Bitmap().Width(), 32);
+    auto tooMany = ReadJpeg(ManyScans(63)); // 190 scans
+    EXPECT_EQ(tooMany->Width(), 32);        // the header alone is fine
+    ExpectRaises<EJPEG>([&] { tooMany->Bitmap(); }, JpegError(JERR_BAD_PROGRESSION));
+    EXPECT_FALSE(tooMany->Decoded());
+}
+
+TEST(JPEGPainting, DecodesOnFirstPaintAndDrawsTheBitmap) {
+    App();
+    auto image = ReadJpeg(RedOverBlue());
+    MemoryCanvas canvas(16, 16);
+    image->Draw(canvas, 0, 0);
+    EXPECT_TRUE(image->Decoded());
+    for (int y : {0, 7, 8, 15})
+        for (int x : {0, 9, 15})
+            EXPECT_EQ(canvas.Pixel(x, y), image->Bitmap().Handle().pixel(x, y) & 0xFFFFFFu);
+
+    std::unique_ptr<TGraphic> copy = image->Clone();
+    EXPECT_EQ(copy->Width(), 16);
+    EXPECT_EQ(static_cast<TJPEGImage&>(*copy).Data(), image->Data());
+}
