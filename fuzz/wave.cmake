@@ -1,0 +1,1 @@
+ekoba_add_fuzzer(fuzz_wave SOURCES ${CMAKE_CURRENT_LIST_DIR}/wave.cpp LIBS ekoba_sound)
