@@ -1,8 +1,12 @@
 #pragma once
-// The common base of the objects that wrap DirectX interfaces: the result of the last call made
+// The common base of the objects that wrap DirectX interfaces (the DirectDraw objects of the
+// engine and the DirectSound objects of the sound layer): the result of the last call made
 // through the object, and the check a non-zero result runs.
-#include "platform/DSound.h"
 #include "platform/Exception.h"
+
+#include <cstdint>
+
+using HRESULT = std::int32_t;
 
 class EDirectXError : public Exception {
 public:
@@ -20,7 +24,7 @@ public:
     // Stores the result of a call; a non-zero result runs CheckResult.
     void SetLastResult(HRESULT result) {
         lastResult_ = result;
-        if (result != DS_OK)
+        if (result != 0)
             CheckResult();
     }
 
@@ -28,5 +32,5 @@ protected:
     virtual void CheckResult() {}
 
 private:
-    HRESULT lastResult_ = DS_OK;
+    HRESULT lastResult_ = 0;
 };
