@@ -1,0 +1,537 @@
+#include "engine/DirectX.h"
+
+#include "platform/Loader.h"
+
+#include <QImage>
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// The display stand-in is built in; it joins the loader's table when the first device is made.
+void RegisterDisplayOnce() {
+    static const bool registered = [] {
+        platform::RegisterDDrawLibrary();
+        return true;
+    }();
+    (void)registered;
+}
+
+template <typename T> void Unlist(std::vector<T*>& list, T* item) {
+    auto found = std::find(list.begin(), list.end(), item);
+    if (found != list.end())
+        list.erase(found);
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+DDBLTFX NoEffects() {
+    DDBLTFX fx;
+    fx.dwSize = DDBLTFX_SIZE;
+    return fx;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TDirectDraw
+
+TDirectDraw::TDirectDraw(const void* driver, bool directX7Mode) {
+    RegisterDisplayOnce();
+    if (directX7Mode) {
+        // The DirectX 7 path; the display stand-in has no DirectX 7 device, so asking for its
+        // entry point raises "DDraw.dll not loaded".
+        GetLibraryProc(DirectDrawLibraryName, "DirectDrawCreateEx");
+        throw EDirectDrawError("Necessary since DirectX 7");
+    }
+    const auto create =
+        GetLibraryFunction<DirectDrawCreateProc>(DirectDrawLibraryName, "DirectDrawCreate");
+    SetLastResult(create(driver, draw_.Receive(), nullptr));
+    if (LastResult() != DD_OK)
+        throw EDirectDrawError(Format("%s cannot be initialized", "DirectDraw"));
+    void* draw4 = nullptr;
+    SetLastResult(draw_->QueryInterface(DDInterface::IDirectDraw4, &draw4));
+    if (LastResult() != DD_OK)
+        throw EDirectDrawError("Necessary since DirectX 6");
+    *draw4_.Receive() = static_cast<IDirectDraw4*>(draw4);
+    driverCaps_.dwSize = DDCAPS_SIZE;
+    helCaps_.dwSize = DDCAPS_SIZE;
+    draw_->GetCaps(&driverCaps_, &helCaps_);
+}
+
+TDirectDraw::~TDirectDraw() {
+    while (!surfaces_.empty())
+        surfaces_.back()->Detach();
+    while (!palettes_.empty())
+        palettes_.back()->Detach();
+    while (!clippers_.empty())
+        clippers_.back()->Detach();
+    draw4_.Reset();
+    draw_.Reset();
+}
+
+IDirectDraw* TDirectDraw::IDraw() const {
+    if (!draw_)
+        throw EDirectDrawError(Format("%s not made", "IDirectDraw"));
+    return draw_.Get();
+}
+
+IDirectDraw4* TDirectDraw::IDraw4() const {
+    if (!draw4_)
+        throw EDirectDrawError(Format("%s not made", "IDirectDraw"));
+    return draw4_.Get();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TDirectDrawSurfaceCanvas
+
+void TDirectDrawSurfaceCanvas::CreateHandle() {
+    HDC dc = nullptr;
+    surface_.SetLastResult(surface_.ISurface()->GetDC(&dc));
+    if (surface_.LastResult() == DD_OK) {
+        dc_ = dc;
+        SetHandle(dc);
+    }
+}
+
+void TDirectDrawSurfaceCanvas::Release() {
+    if (!surface_.IDDSurface() || !dc_)
+        return;
+    SetHandle(nullptr);
+    surface_.IDDSurface()->ReleaseDC(dc_);
+    dc_ = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TDirectDrawSurface
+
+TDirectDrawSurface::TDirectDrawSurface(TDirectDraw* ddraw) : ddraw_(ddraw) {
+    if (ddraw_)
+        ddraw_->surfaces_.push_back(this);
+}
+
+TDirectDrawSurface::~TDirectDrawSurface() {
+    canvas_.reset();
+    SetIDDSurface(ComPtr<IDirectDrawSurface>());
+    if (ddraw_)
+        Unlist(ddraw_->surfaces_, this);
+}
+
+void TDirectDrawSurface::Detach() {
+    SetIDDSurface(ComPtr<IDirectDrawSurface>());
+    Unlist(ddraw_->surfaces_, this);
+    ddraw_ = nullptr;
+}
+
+TDirectDrawSurfaceCanvas& TDirectDrawSurface::Canvas() {
+    if (!canvas_)
+        canvas_ = std::make_unique<TDirectDrawSurfaceCanvas>(*this);
+    return *canvas_;
+}
+
+IDirectDrawSurface* TDirectDrawSurface::ISurface() const {
+    if (!surface_)
+        throw EDirectDrawSurfaceError(Format("%s not made", "IDirectDrawSurface"));
+    return surface_.Get();
+}
+
+IDirectDrawSurface4* TDirectDrawSurface::ISurface4() const {
+    if (!surface4_)
+        throw EDirectDrawSurfaceError(Format("%s not made", "IDirectDrawSurface"));
+    return surface4_.Get();
+}
+
+void TDirectDrawSurface::SetIDDSurface(ComPtr<IDirectDrawSurface> surface) {
+    // A device context still held by the canvas belongs to the interface that goes.
+    if (canvas_)
+        canvas_->Release();
+    surface4_.Reset();
+    surface_.Reset();
+    hasClipper_ = false;
+    lockCount_ = 0;
+    lockPointer_ = nullptr;
+    desc_ = DDSURFACEDESC{};
+    if (!surface)
+        return;
+    surface_ = std::move(surface);
+    void* surface4 = nullptr;
+    if (surface_->QueryInterface(DDInterface::IDirectDrawSurface4, &surface4) == DD_OK)
+        *surface4_.Receive() = static_cast<IDirectDrawSurface4*>(surface4);
+    ComPtr<IDirectDrawClipper> clipper;
+    if (surface_->GetClipper(clipper.Receive()) == DD_OK && clipper)
+        hasClipper_ = true;
+    desc_.dwSize = DDSURFACEDESC_SIZE;
+    surface_->GetSurfaceDesc(&desc_);
+}
+
+bool TDirectDrawSurface::CreateSurface(const DDSURFACEDESC& desc) {
+    SetIDDSurface(ComPtr<IDirectDrawSurface>());
+    if (!ddraw_)
+        throw EDirectDrawError(Format("%s not made", "IDirectDraw"));
+    ComPtr<IDirectDrawSurface> made;
+    SetLastResult(ddraw_->IDraw()->CreateSurface(&desc, made.Receive(), nullptr));
+    if (LastResult() != DD_OK)
+        return false;
+    SetIDDSurface(std::move(made));
+    SetTransparentPixel(0);
+    return true;
+}
+
+bool TDirectDrawSurface::Fill(DWORD pixel) {
+    DDBLTFX fx = NoEffects();
+    fx.dwFillColor = pixel;
+    SetLastResult(ISurface()->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx));
+    return LastResult() == DD_OK;
+}
+
+bool TDirectDrawSurface::Restore() {
+    if (!surface_)
+        return false;
+    SetLastResult(surface_->Restore());
+    return LastResult() == DD_OK;
+}
+
+void TDirectDrawSurface::SetClipper(TDirectDrawClipper* clipper) {
+    SetLastResult(ISurface()->SetClipper(clipper ? clipper->IDDClipper() : nullptr));
+    hasClipper_ = clipper != nullptr && LastResult() == DD_OK;
+}
+
+void TDirectDrawSurface::SetPalette(TDirectDrawPalette* palette) {
+    SetLastResult(ISurface()->SetPalette(palette ? palette->IDDPalette() : nullptr));
+}
+
+void TDirectDrawSurface::SetSize(int width, int height) {
+    if (width <= 0 || height <= 0) {
+        SetIDDSurface(ComPtr<IDirectDrawSurface>());
+        return;
+    }
+    DDSURFACEDESC desc;
+    desc.dwSize = DDSURFACEDESC_SIZE;
+    desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    desc.dwWidth = static_cast<DWORD>(width);
+    desc.dwHeight = static_cast<DWORD>(height);
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | (systemMemory_ ? DDSCAPS_SYSTEMMEMORY : 0);
+    if (CreateSurface(desc))
+        return;
+    if (!systemMemory_) {
+        desc.ddsCaps.dwCaps = (desc.ddsCaps.dwCaps & ~DDSCAPS_VIDEOMEMORY) | DDSCAPS_SYSTEMMEMORY;
+        if (CreateSurface(desc)) {
+            systemMemory_ = true;
+            return;
+        }
+    }
+    throw EDirectDrawSurfaceError(Format("%s cannot be made", "Surface"));
+}
+
+bool TDirectDrawSurface::Lock(const RECT* rect, DDSURFACEDESC& desc) {
+    if (!surface_ || lockCount_ > 0)
+        return false;
+    desc = DDSURFACEDESC{};
+    desc.dwSize = DDSURFACEDESC_SIZE;
+    const RECT whole = ClientRect();
+    const RECT* area = rect && !SameRect(*rect, whole) ? rect : nullptr;
+    SetLastResult(surface_->Lock(area, &desc, DDLOCK_WAIT, nullptr));
+    if (LastResult() != DD_OK)
+        return false;
+    lockCount_ = 1;
+    lockPointer_ = desc.lpSurface;
+    return true;
+}
+
+void TDirectDrawSurface::Unlock() {
+    if (lockCount_ <= 0)
+        return;
+    if (--lockCount_ == 0) {
+        SetLastResult(surface_->Unlock(lockPointer_));
+        lockPointer_ = nullptr;
+    }
+}
+
+DWORD TDirectDrawSurface::GetPixel(int x, int y) {
+    if (!surface_ || x < 0 || y < 0 || x >= Width() || y >= Height())
+        return 0;
+    DDSURFACEDESC desc;
+    if (!Lock(nullptr, desc))
+        return 0;
+    const auto* line = static_cast<const std::uint8_t*>(desc.lpSurface) +
+                       static_cast<std::ptrdiff_t>(y) * desc.lPitch;
+    DWORD value = 0;
+    switch (desc.ddpfPixelFormat.dwRGBBitCount) {
+    case 1:
+        value = (line[x / 8] >> (7 - x % 8)) & 1;
+        break;
+    case 4:
+        value = x % 2 == 0 ? line[x / 2] >> 4 : line[x / 2] & 0x0F;
+        break;
+    case 8:
+        value = line[x];
+        break;
+    case 16:
+        value = line[2 * x] | (line[2 * x + 1] << 8);
+        break;
+    case 24:
+        value = line[3 * x] | (line[3 * x + 1] << 8) | (line[3 * x + 2] << 16);
+        break;
+    case 32:
+        value = static_cast<DWORD>(line[4 * x]) | (static_cast<DWORD>(line[4 * x + 1]) << 8) |
+                (static_cast<DWORD>(line[4 * x + 2]) << 16) |
+                (static_cast<DWORD>(line[4 * x + 3]) << 24);
+        break;
+    default:
+        break;
+    }
+    Unlock();
+    return value;
+}
+
+void TDirectDrawSurface::SetPixel(int x, int y, DWORD value) {
+    if (!surface_ || x < 0 || y < 0 || x >= Width() || y >= Height())
+        return;
+    DDSURFACEDESC desc;
+    if (!Lock(nullptr, desc))
+        return;
+    auto* line =
+        static_cast<std::uint8_t*>(desc.lpSurface) + static_cast<std::ptrdiff_t>(y) * desc.lPitch;
+    auto byte = [](DWORD v, int shift) { return static_cast<std::uint8_t>(v >> shift); };
+    switch (desc.ddpfPixelFormat.dwRGBBitCount) {
+    case 1: {
+        const std::uint8_t bit = static_cast<std::uint8_t>(0x80 >> (x % 8));
+        line[x / 8] = (value & 1) ? (line[x / 8] | bit) : (line[x / 8] & ~bit);
+        break;
+    }
+    case 4:
+        line[x / 2] = x % 2 == 0
+                          ? static_cast<std::uint8_t>((line[x / 2] & 0x0F) | ((value & 0xF) << 4))
+                          : static_cast<std::uint8_t>((line[x / 2] & 0xF0) | (value & 0xF));
+        break;
+    case 8:
+        line[x] = byte(value, 0);
+        break;
+    case 16:
+        line[2 * x] = byte(value, 0);
+        line[2 * x + 1] = byte(value, 8);
+        break;
+    case 24:
+        line[3 * x] = byte(value, 0);
+        line[3 * x + 1] = byte(value, 8);
+        line[3 * x + 2] = byte(value, 16);
+        break;
+    case 32:
+        for (int i = 0; i < 4; ++i)
+            line[4 * x + i] = byte(value, 8 * i);
+        break;
+    default:
+        break;
+    }
+    Unlock();
+}
+
+void TDirectDrawSurface::SetTransparentPixel(DWORD value) {
+    DDCOLORKEY key;
+    key.dwColorSpaceLowValue = value;
+    key.dwColorSpaceHighValue = value;
+    SetLastResult(ISurface()->SetColorKey(DDCKEY_SRCBLT, &key));
+}
+
+DWORD TDirectDrawSurface::ColorMatch(TColor colour) {
+    if (!surface_)
+        return 0;
+    const DWORD old = GetPixel(0, 0);
+    // GDI's own answer: a one-pixel 8-bit picture whose only colour is the colour, drawn here.
+    QImage dot(1, 1, QImage::Format_Indexed8);
+    const QColor rgb = ToQColor(colour);
+    dot.setColorTable({qRgb(rgb.red(), rgb.green(), rgb.blue())});
+    dot.setPixel(0, 0, 0);
+    Canvas().StretchDraw(QRect(0, 0, 1, 1), dot, QRect(0, 0, 1, 1));
+    Canvas().Release();
+    const DWORD result = GetPixel(0, 0);
+    SetPixel(0, 0, old);
+    return result;
+}
+
+void TDirectDrawSurface::Draw(int x, int y, RECT src, TDirectDrawSurface* source,
+                              bool transparent) {
+    if (!source || x > Width() || y > Height())
+        return;
+    if (src.left > src.right || src.top > src.bottom) {
+        DrawMirrored(x, y, src, source, transparent);
+        return;
+    }
+    RECT dest{x, y, x + (src.right - src.left), y + (src.bottom - src.top)};
+    const RECT d0 = ClientRect();
+    const RECT s0 = source->ClientRect();
+    // Clip the two rectangles together against this surface, then against the source.
+    if (dest.left < d0.left) {
+        src.left += d0.left - dest.left;
+        dest.left = d0.left;
+    }
+    if (dest.top < d0.top) {
+        src.top += d0.top - dest.top;
+        dest.top = d0.top;
+    }
+    if (src.left < s0.left) {
+        dest.left += s0.left - src.left;
+        src.left = s0.left;
+    }
+    if (src.top < s0.top) {
+        dest.top += s0.top - src.top;
+        src.top = s0.top;
+    }
+    if (dest.right > d0.right) {
+        src.right -= dest.right - d0.right;
+        dest.right = d0.right;
+    }
+    if (dest.bottom > d0.bottom) {
+        src.bottom -= dest.bottom - d0.bottom;
+        dest.bottom = d0.bottom;
+    }
+    if (src.right > s0.right) {
+        dest.right -= src.right - s0.right;
+        src.right = s0.right;
+    }
+    if (src.bottom > s0.bottom) {
+        dest.bottom -= src.bottom - s0.bottom;
+        src.bottom = s0.bottom;
+    }
+    if (dest.left >= dest.right || dest.top >= dest.bottom || src.left >= src.right ||
+        src.top >= src.bottom)
+        return;
+
+    DDBLTFX fx = NoEffects();
+    auto clippedBlt = [&] {
+        SetLastResult(ISurface()->Blt(&dest, source->ISurface(), &src,
+                                      transparent ? DDBLT_KEYSRC | DDBLT_WAIT : DDBLT_WAIT, &fx));
+    };
+    if (hasClipper_) {
+        clippedBlt();
+        return;
+    }
+    SetLastResult(ISurface()->BltFast(
+        static_cast<DWORD>(dest.left), static_cast<DWORD>(dest.top), source->ISurface(), &src,
+        transparent ? DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT : DDBLTFAST_WAIT));
+    if (LastResult() == DDERR_BLTFASTCANTCLIP) {
+        ComPtr<IDirectDrawClipper> clipper;
+        if (ISurface()->GetClipper(clipper.Receive()) == DD_OK && clipper)
+            hasClipper_ = true;
+        clippedBlt();
+    }
+}
+
+void TDirectDrawSurface::DrawMirrored(int x, int y, RECT src, TDirectDrawSurface* source,
+                                      bool transparent) {
+    DDBLTFX fx = NoEffects();
+    if (src.left > src.right) {
+        std::swap(src.left, src.right);
+        fx.dwDDFX |= DDBLTFX_MIRRORLEFTRIGHT;
+    }
+    if (src.top > src.bottom) {
+        std::swap(src.top, src.bottom);
+        fx.dwDDFX |= DDBLTFX_MIRRORUPDOWN;
+    }
+    RECT dest{x, y, x + (src.right - src.left), y + (src.bottom - src.top)};
+    // The source runs backwards along a mirrored axis: what is cut at one end of the destination
+    // comes off the other end of the source.
+    const bool mirrorX = (fx.dwDDFX & DDBLTFX_MIRRORLEFTRIGHT) != 0;
+    const bool mirrorY = (fx.dwDDFX & DDBLTFX_MIRRORUPDOWN) != 0;
+    auto clipAxis = [](LONG& d1, LONG& d2, LONG& s1, LONG& s2, LONG limit1, LONG limit2,
+                       LONG sourceLimit1, LONG sourceLimit2, bool mirrored) {
+        if (s1 < sourceLimit1) {
+            (mirrored ? d2 : d1) += mirrored ? -(sourceLimit1 - s1) : sourceLimit1 - s1;
+            s1 = sourceLimit1;
+        }
+        if (s2 > sourceLimit2) {
+            (mirrored ? d1 : d2) += mirrored ? s2 - sourceLimit2 : -(s2 - sourceLimit2);
+            s2 = sourceLimit2;
+        }
+        if (d1 < limit1) {
+            (mirrored ? s2 : s1) += mirrored ? -(limit1 - d1) : limit1 - d1;
+            d1 = limit1;
+        }
+        if (d2 > limit2) {
+            (mirrored ? s1 : s2) += mirrored ? d2 - limit2 : -(d2 - limit2);
+            d2 = limit2;
+        }
+    };
+    clipAxis(dest.left, dest.right, src.left, src.right, 0, Width(), 0, source->Width(), mirrorX);
+    clipAxis(dest.top, dest.bottom, src.top, src.bottom, 0, Height(), 0, source->Height(), mirrorY);
+    if (dest.left >= dest.right || dest.top >= dest.bottom || src.left >= src.right ||
+        src.top >= src.bottom)
+        return;
+    const DWORD flags = DDBLT_DDFX | DDBLT_WAIT | (transparent ? DDBLT_KEYSRC : 0);
+    SetLastResult(ISurface()->Blt(&dest, source->ISurface(), &src, flags, &fx));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TDirectDrawClipper
+
+TDirectDrawClipper::TDirectDrawClipper(TDirectDraw* ddraw) : ddraw_(ddraw) {
+    if (!ddraw_)
+        throw EDirectDrawError(Format("%s not made", "IDirectDraw"));
+    SetLastResult(ddraw_->IDraw()->CreateClipper(0, clipper_.Receive(), nullptr));
+    if (LastResult() != DD_OK)
+        throw EDirectDrawClipperError(Format("%s cannot be made", "Clipper"));
+    ddraw_->clippers_.push_back(this);
+}
+
+TDirectDrawClipper::~TDirectDrawClipper() {
+    clipper_.Reset();
+    if (ddraw_)
+        Unlist(ddraw_->clippers_, this);
+}
+
+void TDirectDrawClipper::Detach() {
+    clipper_.Reset();
+    Unlist(ddraw_->clippers_, this);
+    ddraw_ = nullptr;
+}
+
+IDirectDrawClipper* TDirectDrawClipper::IDDClipper() const {
+    if (!clipper_)
+        throw EDirectDrawClipperError(Format("%s not made", "IDirectDrawClipper"));
+    return clipper_.Get();
+}
+
+void TDirectDrawClipper::SetHandle(HWND window) {
+    SetLastResult(IDDClipper()->SetHWnd(0, window));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TDirectDrawPalette
+
+TDirectDrawPalette::TDirectDrawPalette(TDirectDraw* ddraw) : ddraw_(ddraw) {
+    if (ddraw_)
+        ddraw_->palettes_.push_back(this);
+}
+
+TDirectDrawPalette::~TDirectDrawPalette() {
+    palette_.Reset();
+    if (ddraw_)
+        Unlist(ddraw_->palettes_, this);
+}
+
+void TDirectDrawPalette::Detach() {
+    palette_.Reset();
+    Unlist(ddraw_->palettes_, this);
+    ddraw_ = nullptr;
+}
+
+IDirectDrawPalette* TDirectDrawPalette::IDDPalette() const {
+    if (!palette_)
+        throw EDirectDrawPaletteError(Format("%s not made", "IDirectDrawPalette"));
+    return palette_.Get();
+}
+
+bool TDirectDrawPalette::CreatePalette(DWORD caps, const PALETTEENTRY* entries) {
+    palette_.Reset();
+    if (!ddraw_)
+        throw EDirectDrawError(Format("%s not made", "IDirectDraw"));
+    SetLastResult(ddraw_->IDraw()->CreatePalette(caps, entries, palette_.Receive(), nullptr));
+    return LastResult() == DD_OK;
+}
+
+void TDirectDrawPalette::SetEntries(int start, int count, const PALETTEENTRY* entries) {
+    SetLastResult(
+        IDDPalette()->SetEntries(0, static_cast<DWORD>(start), static_cast<DWORD>(count), entries));
+}
