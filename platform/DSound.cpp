@@ -225,13 +225,14 @@ public:
                    std::uint32_t size2) override {
         if (!store_->locked)
             return DSERR_INVALIDCALL;
-        std::uint8_t* const begin = store_->Staging();
-        std::uint8_t* const end = begin + store_->Bytes();
+        // Only regions inside the staging memory are taken back.
+        const auto begin = reinterpret_cast<std::uintptr_t>(store_->Staging());
+        const std::uintptr_t end = begin + store_->Bytes();
         const auto inside = [&](void* region, std::uint32_t size) {
-            auto* bytes = static_cast<std::uint8_t*>(region);
-            return region == nullptr ? size == 0
-                                     : bytes >= begin && bytes <= end &&
-                                           size <= static_cast<std::uint64_t>(end - bytes);
+            const auto address = reinterpret_cast<std::uintptr_t>(region);
+            if (region == nullptr)
+                return size == 0;
+            return address >= begin && address <= end && size <= end - address;
         };
         if (!inside(region1, size1) || !inside(region2, size2))
             return DSERR_INVALIDPARAM;
