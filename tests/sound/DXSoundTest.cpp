@@ -318,23 +318,6 @@ TEST_F(DXSoundTest, BufferFailuresRaiseTheirMessages) {
     EXPECT_FALSE(copy.HasBuffer());
 }
 
-TEST_F(DXSoundTest, LockHoldsOneSlot) {
-    TDXSound sound(window.get());
-    sound.Initialize();
-    TDirectSoundBuffer buffer(*sound.DirectSound());
-    buffer.LoadFromWave(ToneWave(400));
-    void* r1 = nullptr;
-    void* r2 = nullptr;
-    std::uint32_t s1 = 0, s2 = 0;
-    ASSERT_TRUE(buffer.Lock(0, 400, r1, s1, r2, s2));
-    EXPECT_EQ(s1, 400u);
-    EXPECT_EQ(buffer.LockCount(), 1);
-    EXPECT_FALSE(buffer.Lock(0, 4, r1, s1, r2, s2));
-    buffer.Unlock();
-    EXPECT_EQ(buffer.LockCount(), 0);
-    EXPECT_EQ(buffer.LastResult(), DS_OK);
-}
-
 TEST_F(DXSoundTest, BuffersLeftOnAClosingDeviceLoseTheirInterface) {
     TDXSound sound(window.get());
     sound.Initialize();

@@ -310,20 +310,3 @@ TEST(WaveStream, PositionsAreWithinTheSamplesAndClamped) {
     EXPECT_EQ(stream.Read(buffer, 2), 2);
     EXPECT_EQ(buffer[0], samples[5]);
 }
-
-TEST(WaveStream, WritingStreamSizeFollowsTheWrittenSamples) {
-    TMemoryStream target;
-    {
-        TWaveStream writer(target);
-        const Bytes format = PcmFormat();
-        writer.SetFormatSize(16);
-        std::memcpy(writer.FormatBytes(), format.data(), 16);
-        writer.Open(true);
-        EXPECT_EQ(writer.Size(), 0);
-        const Bytes samples = Tone(12);
-        writer.WriteBuffer(samples.data(), 12);
-        EXPECT_EQ(writer.Size(), 12);
-        EXPECT_EQ(writer.DataHeaderPosition(), 36);
-    } // the destructor finishes the file
-    EXPECT_EQ(target.Bytes(), CanonicalFile(Tone(12)));
-}
