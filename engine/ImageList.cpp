@@ -1,0 +1,370 @@
+#include "engine/ImageList.h"
+
+#include "engine/DXDraw.h"
+#include "engine/DirectX.h"
+#include "graphics/Catalogue.h"
+#include "picture/DIB.h"
+
+#include <QImage>
+#include <algorithm>
+
+namespace {
+
+// A picture cut into more cells than this is refused: a stored item asking for one-pixel
+// patterns of a large picture would otherwise tie up memory for millions of patterns. Every
+// item of the game has exactly one pattern.
+constexpr std::int64_t MaxPatterns = 65536;
+
+// Video memory is handed out in blocks of at least this many pixels a side.
+constexpr std::int64_t MinBlockSide = 512;
+
+[[noreturn]] void ListIndexError(int index) {
+    throw EListError(Format("List index out of bounds (%d)", index));
+}
+
+// Gives the canvas's device context back to its surface when drawing ends, also by an exception.
+class CanvasRelease {
+public:
+    explicit CanvasRelease(TDirectDrawSurfaceCanvas& canvas) : canvas_(canvas) {}
+    ~CanvasRelease() { canvas_.Release(); }
+    CanvasRelease(const CanvasRelease&) = delete;
+    CanvasRelease& operator=(const CanvasRelease&) = delete;
+
+private:
+    TDirectDrawSurfaceCanvas& canvas_;
+};
+
+// The smallest multiple of cell that is at least MinBlockSide, but at most cell x count.
+std::int64_t BlockSide(std::int64_t cell, std::int64_t count) {
+    const std::int64_t multiple = cell * ((MinBlockSide + cell - 1) / cell);
+    return std::min(multiple, cell * count);
+}
+
+RECT MakeRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+    return RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
+                static_cast<LONG>(bottom)};
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Loading a picture into a surface
+
+void LoadPicture(TDirectDrawSurface& surface, TGraphic& graphic, int w, int h, const RECT& rect) {
+    const std::int64_t rectWidth = std::int64_t{rect.right} - rect.left;
+    const std::int64_t rectHeight = std::int64_t{rect.bottom} - rect.top;
+    if (w == 0)
+        w = static_cast<int>(std::clamp<std::int64_t>(rectWidth, 0, INT32_MAX));
+    if (h == 0)
+        h = static_cast<int>(std::clamp<std::int64_t>(rectHeight, 0, INT32_MAX));
+    surface.SetSize(w, h);
+    if (w <= 0 || h <= 0 || rectWidth <= 0 || rectHeight <= 0)
+        return; // no surface, or nothing of the picture to put on it
+    const QRect source(rect.left, rect.top, static_cast<int>(rectWidth),
+                       static_cast<int>(rectHeight));
+    const QRect dest(0, 0, w, h);
+
+    TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
+    const CanvasRelease release(canvas);
+    if (auto* dib = dynamic_cast<TDIB*>(&graphic)) {
+        // Straight from the bitmap's pixels, looked up in its colour table.
+        canvas.StretchDraw(dest, dib->Handle(), source);
+    } else if (w == rectWidth && h == rectHeight) {
+        graphic.Draw(canvas, -rect.left, -rect.top);
+    } else {
+        // The picture draws itself at full size into a bitmap of the rectangle, which is then
+        // stretched onto the surface.
+        QImage bitmap(source.size(), QImage::Format_RGB32);
+        bitmap.fill(Qt::black);
+        {
+            platform::DeviceContext dc(bitmap.bits(), bitmap.width(), bitmap.height(),
+                                       static_cast<int>(bitmap.bytesPerLine()));
+            graphic.Draw(dc, QRect(-rect.left, -rect.top, graphic.Width(), graphic.Height()));
+        }
+        canvas.StretchDraw(dest, bitmap, bitmap.rect());
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TPictureCollectionItem
+
+TPictureCollectionItem::TPictureCollectionItem(TPictureCollection& collection)
+    : collection_(collection), picture_(std::make_unique<TPicture>()) {}
+
+TPictureCollectionItem::~TPictureCollectionItem() {
+    Finalize();
+    ClearSurfaces();
+}
+
+void TPictureCollectionItem::SetTransparentColor(TColor value) {
+    if (value == transparentColor_)
+        return;
+    transparentColor_ = value;
+    for (const auto& surface : surfaces_)
+        surface->SetTransparentPixel(surface->ColorMatch(value));
+}
+
+void TPictureCollectionItem::SetPicture(const TPicture& picture) {
+    picture_->Assign(picture);
+}
+
+int TPictureCollectionItem::Width() const {
+    return PatternWidth > 0 ? PatternWidth : picture_->Width();
+}
+
+int TPictureCollectionItem::Height() const {
+    return PatternHeight > 0 ? PatternHeight : picture_->Height();
+}
+
+const TPictureCollectionItemPattern& TPictureCollectionItem::Patterns(int index) const {
+    if (index < 0 || index >= PatternCount())
+        ListIndexError(index);
+    return patterns_[static_cast<std::size_t>(index)];
+}
+
+TDirectDrawSurface* TPictureCollectionItem::Surfaces(int index) const {
+    if (index < 0 || index >= SurfaceCount())
+        ListIndexError(index);
+    return surfaces_[static_cast<std::size_t>(index)].get();
+}
+
+void TPictureCollectionItem::Initialize() {
+    Finalize();
+    initialized_ = collection_.Initialized();
+}
+
+void TPictureCollectionItem::Finalize() {
+    if (!initialized_)
+        return;
+    initialized_ = false;
+    ClearSurfaces();
+}
+
+void TPictureCollectionItem::ClearSurfaces() {
+    patterns_.clear();
+    surfaces_.clear();
+}
+
+void TPictureCollectionItem::Restore() {
+    // A picture without a graphic, or one of no size (an empty bitmap), gives nothing to draw.
+    const TGraphic* graphic = picture_->Graphic();
+    if (!graphic || graphic->Empty() || graphic->Width() <= 0 || graphic->Height() <= 0)
+        return;
+    if (!initialized_) {
+        if (collection_.Initialized())
+            Initialize();
+        if (!initialized_)
+            return;
+    }
+    ClearSurfaces();
+    const int pictureWidth = graphic->Width();
+    const int pictureHeight = graphic->Height();
+    if (Width() == pictureWidth && Height() == pictureHeight) {
+        const RECT whole{0, 0, pictureWidth, pictureHeight};
+        TDirectDrawSurface* surface = AddSurface(whole);
+        patterns_.push_back({whole, surface});
+        return;
+    }
+    RestoreGrid(pictureWidth, pictureHeight);
+}
+
+void TPictureCollectionItem::RestoreGrid(int pictureWidth, int pictureHeight) {
+    const std::int64_t width = Width();
+    const std::int64_t height = Height();
+    const std::int64_t cellWidth = width + SkipWidth;
+    const std::int64_t cellHeight = height + SkipHeight;
+    if (width <= 0 || height <= 0 || cellWidth <= 0 || cellHeight <= 0)
+        return; // cells of no size: no pattern
+    const std::int64_t columns = (std::int64_t{pictureWidth} + SkipWidth) / cellWidth;
+    const std::int64_t rows = (std::int64_t{pictureHeight} + SkipHeight) / cellHeight;
+    if (columns <= 0 || rows <= 0)
+        return; // the picture is smaller than one cell
+    if (columns * rows > MaxPatterns)
+        throw EPictureCollectionError(Format("%s cannot be made", "Patterns"));
+
+    auto cell = [&](std::int64_t column, std::int64_t row, std::int64_t originX,
+                    std::int64_t originY) {
+        const std::int64_t left = column * cellWidth - originX;
+        const std::int64_t top = row * cellHeight - originY;
+        return MakeRect(left, top, left + width, top + height);
+    };
+
+    if (SystemMemory) {
+        // One surface holds the whole picture.
+        TDirectDrawSurface* surface = AddSurface(RECT{0, 0, pictureWidth, pictureHeight});
+        for (std::int64_t row = 0; row < rows; ++row)
+            for (std::int64_t column = 0; column < columns; ++column)
+                patterns_.push_back({cell(column, row, 0, 0), surface});
+        return;
+    }
+
+    // In video memory the picture is cut into blocks of whole cells; each cell lies in the block
+    // that holds its top-left corner.
+    const std::int64_t blockWidth = BlockSide(cellWidth, columns);
+    const std::int64_t blockHeight = BlockSide(cellHeight, rows);
+    const std::int64_t cellsAcross = blockWidth / cellWidth;
+    const std::int64_t cellsDown = blockHeight / cellHeight;
+    const std::int64_t blockColumns = (columns + cellsAcross - 1) / cellsAcross;
+    const std::int64_t blockRows = (rows + cellsDown - 1) / cellsDown;
+    std::vector<TDirectDrawSurface*> blocks;
+    for (std::int64_t blockRow = 0; blockRow < blockRows; ++blockRow)
+        for (std::int64_t blockColumn = 0; blockColumn < blockColumns; ++blockColumn)
+            blocks.push_back(AddSurface(
+                MakeRect(blockColumn * blockWidth, blockRow * blockHeight,
+                         std::min<std::int64_t>((blockColumn + 1) * blockWidth, pictureWidth),
+                         std::min<std::int64_t>((blockRow + 1) * blockHeight, pictureHeight))));
+    for (std::int64_t row = 0; row < rows; ++row)
+        for (std::int64_t column = 0; column < columns; ++column) {
+            const std::int64_t blockColumn = column / cellsAcross;
+            const std::int64_t blockRow = row / cellsDown;
+            patterns_.push_back(
+                {cell(column, row, blockColumn * blockWidth, blockRow * blockHeight),
+                 blocks[static_cast<std::size_t>(blockRow * blockColumns + blockColumn)]});
+        }
+}
+
+TDirectDrawSurface* TPictureCollectionItem::AddSurface(const RECT& rect) {
+    TCustomDXDraw* dxDraw = collection_.DXDraw();
+    auto owned = std::make_unique<TDirectDrawSurface>(dxDraw ? dxDraw->DDraw() : nullptr);
+    TDirectDrawSurface* surface = owned.get();
+    surfaces_.push_back(std::move(owned));
+    surface->SetSystemMemory(SystemMemory);
+    LoadPicture(*surface, *picture_->Graphic(), 0, 0, rect);
+    // Keyed whatever Transparent says: drawing decides whether the key is used.
+    surface->SetTransparentPixel(surface->ColorMatch(transparentColor_));
+    return surface;
+}
+
+void TPictureCollectionItem::Draw(TDirectDrawSurface* dest, int x, int y, int index) const {
+    if (!initialized_ || !dest || index < 0 || index >= PatternCount())
+        return;
+    const TPictureCollectionItemPattern& pattern = patterns_[static_cast<std::size_t>(index)];
+    dest->Draw(x, y, pattern.Rect, pattern.Surface, Transparent);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TPictureCollection
+
+TPictureCollection::TPictureCollection(TCustomDXImageList* owner) : owner_(owner) {}
+
+TPictureCollection::~TPictureCollection() {
+    Clear();
+}
+
+TPictureCollectionItem& TPictureCollection::Items(int index) const {
+    if (index < 0 || index >= Count())
+        ListIndexError(index);
+    return *items_[static_cast<std::size_t>(index)];
+}
+
+TPictureCollectionItem& TPictureCollection::Add() {
+    items_.push_back(std::make_unique<TPictureCollectionItem>(*this));
+    return *items_.back();
+}
+
+void TPictureCollection::Clear() {
+    // The last first, as a collection empties itself.
+    while (!items_.empty())
+        items_.pop_back();
+}
+
+void TPictureCollection::ReadColorTable(TStream& stream) {
+    stream.ReadBuffer(ColorTable.data(), static_cast<std::int64_t>(ColorTable.size()));
+}
+
+void TPictureCollection::WriteColorTable(TStream& stream) const {
+    stream.WriteBuffer(ColorTable.data(), static_cast<std::int64_t>(ColorTable.size()));
+}
+
+bool TPictureCollection::Initialized() const {
+    return dxDraw_ && dxDraw_->Initialized();
+}
+
+void TPictureCollection::Initialize(TCustomDXDraw* dxDraw) {
+    Finalize();
+    dxDraw_ = dxDraw;
+    if (!Initialized())
+        throw EPictureCollectionError(Format("%s cannot be initialized", ClassName));
+    for (const auto& item : items_)
+        item->Initialize();
+}
+
+void TPictureCollection::Finalize() {
+    try {
+        for (const auto& item : items_)
+            item->Finalize();
+    } catch (...) {
+        dxDraw_ = nullptr;
+        throw;
+    }
+    dxDraw_ = nullptr;
+}
+
+void TPictureCollection::Restore() {
+    for (const auto& item : items_)
+        item->Restore();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomDXImageList
+
+TCustomDXImageList::TCustomDXImageList() : items_(std::make_unique<TPictureCollection>(this)) {}
+
+TCustomDXImageList::~TCustomDXImageList() {
+    SetDXDraw(nullptr);
+    items_.reset();
+}
+
+void TCustomDXImageList::SetDXDraw(TCustomDXDraw* value) {
+    if (dxDraw_)
+        dxDraw_->UnregisterNotify(this);
+    dxDraw_ = value;
+    if (dxDraw_)
+        dxDraw_->RegisterNotify(this, [this](TCustomDXDraw& sender, TDXDrawNotifyType type) {
+            DXDrawNotifyEvent(sender, type);
+        });
+}
+
+void TCustomDXImageList::ComponentRemoved(const void* component) {
+    if (component && component == dxDraw_)
+        SetDXDraw(nullptr);
+}
+
+void TCustomDXImageList::DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyType type) {
+    switch (type) {
+    case TDXDrawNotifyType::NotifyDestroying:
+        SetDXDraw(nullptr);
+        break;
+    case TDXDrawNotifyType::NotifyInitialize:
+        items_->Initialize(&sender);
+        break;
+    case TDXDrawNotifyType::NotifyFinalize:
+        items_->Finalize();
+        break;
+    case TDXDrawNotifyType::NotifyRestore:
+        items_->Restore();
+        break;
+    default:
+        break;
+    }
+}
+
+void TCustomDXImageList::LoadFromStored(const StoredImageList& stored) {
+    Name = stored.Name;
+    TMemoryStream colorTable(stored.ColorTable);
+    items_->ReadColorTable(colorTable);
+    items_->Clear();
+    for (const StoredImageItem& storedItem : stored.Items) {
+        TPictureCollectionItem& item = items_->Add();
+        item.Name = storedItem.Name;
+        item.PatternWidth = storedItem.PatternWidth;
+        item.PatternHeight = storedItem.PatternHeight;
+        item.SkipWidth = storedItem.SkipWidth;
+        item.SkipHeight = storedItem.SkipHeight;
+        item.SystemMemory = storedItem.SystemMemory;
+        item.Transparent = storedItem.Transparent;
+        item.SetTransparentColor(storedItem.TransparentColor);
+        TMemoryStream data(storedItem.PictureData);
+        item.Picture().ReadData(data);
+    }
+}

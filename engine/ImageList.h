@@ -1,0 +1,189 @@
+#pragma once
+// Image lists: named pictures kept as stored data and, while the drawing surface is initialised,
+// as DirectDraw surfaces in the display's pixel format. Drawing an item copies one of its
+// patterns (a rectangle of the picture) onto a destination surface, leaving out the item's
+// transparent colour when the item is transparent.
+//
+// An image list (TDXImageList) registers with its drawing surface: on NotifyInitialize its items
+// may make surfaces, on NotifyRestore (the end of every initialisation and every restore after a
+// loss) they make them again from their pictures, on NotifyFinalize they drop them.
+#include "picture/Picture.h"
+#include "platform/DDraw.h"
+#include "platform/Exception.h"
+#include "platform/Graphics.h"
+#include "platform/Stream.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TCustomDXDraw;
+class TDirectDrawSurface;
+class TPictureCollection;
+class TCustomDXImageList;
+enum class TDXDrawNotifyType;
+struct StoredImageList;
+
+// The collection cannot be initialised ("%s cannot be initialized" with "TPictureCollection").
+class EPictureCollectionError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Draws rect of graphic into surface, which is first made w x h (0: the rectangle's size) in the
+// display's format. A DIB is stretched straight from its pixels; another picture draws itself at
+// the negative of the rectangle's origin, through a temporary bitmap when it must be stretched.
+void LoadPicture(TDirectDrawSurface& surface, TGraphic& graphic, int w, int h, const RECT& rect);
+
+// One pattern: a rectangle of one of the item's surfaces.
+struct TPictureCollectionItemPattern {
+    RECT Rect;
+    TDirectDrawSurface* Surface = nullptr; // one of the item's surfaces, not owned
+};
+
+class TPictureCollectionItem {
+public:
+    explicit TPictureCollectionItem(TPictureCollection& collection);
+    // Finalises the item, dropping its surfaces and patterns, then frees its picture.
+    ~TPictureCollectionItem();
+    TPictureCollectionItem(const TPictureCollectionItem&) = delete;
+    TPictureCollectionItem& operator=(const TPictureCollectionItem&) = delete;
+
+    TPictureCollection& Collection() const { return collection_; }
+
+    // Stored properties.
+    std::string Name;
+    std::int32_t PatternWidth = 0;  // 0 or less: the picture's width
+    std::int32_t PatternHeight = 0; // 0 or less: the picture's height
+    std::int32_t SkipWidth = 0;     // gaps between pattern cells
+    std::int32_t SkipHeight = 0;
+    bool SystemMemory = false; // make the surfaces in system memory
+    bool Transparent = true;   // leave the transparent colour out when drawing
+
+    TColor TransparentColor() const { return transparentColor_; }
+    // A new colour re-keys every surface made so far with the value it has on that surface.
+    void SetTransparentColor(TColor value);
+
+    TPicture& Picture() { return *picture_; }
+    const TPicture& Picture() const { return *picture_; }
+    // Takes a copy of picture.
+    void SetPicture(const TPicture& picture);
+
+    // The pattern size, or the picture's size when the pattern size is 0 or less.
+    int Width() const;
+    int Height() const;
+
+    bool Initialized() const { return initialized_; }
+    int PatternCount() const { return static_cast<int>(patterns_.size()); }
+    const TPictureCollectionItemPattern& Patterns(int index) const;
+    int SurfaceCount() const { return static_cast<int>(surfaces_.size()); }
+    TDirectDrawSurface* Surfaces(int index) const;
+
+    // Finalize, then become Initialized when the collection is; no surface is made yet.
+    void Initialize();
+    // When Initialized: stop being it and drop the surfaces.
+    void Finalize();
+    // Empties Patterns and destroys every surface.
+    void ClearSurfaces();
+    // Makes the patterns and surfaces again from the picture.
+    void Restore();
+    // Draws pattern index at (x, y) on dest; nothing before the item is initialised or for an
+    // index outside the patterns.
+    void Draw(TDirectDrawSurface* dest, int x, int y, int index) const;
+
+private:
+    // A surface on the drawing surface's device holding rect of the picture, keyed on the
+    // transparent colour.
+    TDirectDrawSurface* AddSurface(const RECT& rect);
+    void RestoreGrid(int pictureWidth, int pictureHeight);
+
+    TPictureCollection& collection_;
+    std::unique_ptr<TPicture> picture_;
+    TColor transparentColor_ = 0;
+    bool initialized_ = false;
+    std::vector<TPictureCollectionItemPattern> patterns_;
+    std::vector<std::unique_ptr<TDirectDrawSurface>> surfaces_;
+};
+
+class TPictureCollection {
+public:
+    static constexpr const char* ClassName = "TPictureCollection";
+    static constexpr std::size_t ColorTableSize = 1024;
+
+    explicit TPictureCollection(TCustomDXImageList* owner = nullptr);
+    ~TPictureCollection();
+    TPictureCollection(const TPictureCollection&) = delete;
+    TPictureCollection& operator=(const TPictureCollection&) = delete;
+
+    TCustomDXImageList* Owner() const { return owner_; }
+
+    int Count() const { return static_cast<int>(items_.size()); }
+    // The item at index; outside 0 .. Count - 1, EListError "List index out of bounds (%d)".
+    TPictureCollectionItem& Items(int index) const;
+    TPictureCollectionItem& Add();
+    void Clear();
+
+    // 256 entries of blue, green, red, zero, stored as the binary property "ColorTable"; kept
+    // and written back, never used for drawing.
+    std::array<std::uint8_t, ColorTableSize> ColorTable{};
+    // Reads the stored "ColorTable" value: 1024 bytes ("Stream read error" when fewer are left).
+    void ReadColorTable(TStream& stream);
+    void WriteColorTable(TStream& stream) const;
+
+    // The drawing surface the collection is initialised for (null otherwise).
+    TCustomDXDraw* DXDraw() const { return dxDraw_; }
+    // It has a drawing surface and that drawing surface is initialised.
+    bool Initialized() const;
+
+    // Finalize; remember dxDraw; EPictureCollectionError when not initialised now, otherwise
+    // Initialize every item in index order.
+    void Initialize(TCustomDXDraw* dxDraw);
+    // Finalize every item in index order, then (also when one raised) forget the drawing surface.
+    void Finalize();
+    // Restore every item in index order.
+    void Restore();
+
+private:
+    TCustomDXImageList* owner_;
+    TCustomDXDraw* dxDraw_ = nullptr;
+    std::vector<std::unique_ptr<TPictureCollectionItem>> items_;
+};
+
+// The image list component ("DXImageList1" ...).
+class TCustomDXImageList {
+public:
+    TCustomDXImageList();
+    // Sets DXDraw to null first (the items drop their surfaces), then destroys the items.
+    virtual ~TCustomDXImageList();
+    TCustomDXImageList(const TCustomDXImageList&) = delete;
+    TCustomDXImageList& operator=(const TCustomDXImageList&) = delete;
+
+    std::string Name;
+
+    TPictureCollection& Items() { return *items_; }
+    const TPictureCollection& Items() const { return *items_; }
+
+    TCustomDXDraw* DXDraw() const { return dxDraw_; }
+    // Unregisters from the previous drawing surface and registers with the new one.
+    void SetDXDraw(TCustomDXDraw* value);
+
+    // The framework announces that a component is being removed: when it is the drawing
+    // surface, DXDraw becomes null.
+    void ComponentRemoved(const void* component);
+
+    // Loads the list from its stored description: its name, the colour table and every item
+    // with its stored properties and picture. The items it held before are dropped. DXDraw is
+    // left to the caller. Malformed stored values raise (the picture readers' errors, "Stream
+    // read error" for a short colour table); the list then holds the items read so far.
+    void LoadFromStored(const StoredImageList& stored);
+
+private:
+    void DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyType type);
+
+    std::unique_ptr<TPictureCollection> items_;
+    TCustomDXDraw* dxDraw_ = nullptr;
+};
+
+class TDXImageList : public TCustomDXImageList {};
