@@ -2,10 +2,19 @@
 
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "platform/DDraw.h"
+#include "platform/DSound.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle);
     setQuitOnLastWindowClosed(false);
+    RegisterPlatformLibraries();
+}
+
+void RegisterPlatformLibraries() {
+    // The display and sound stand-ins, under the file names the program loads them by.
+    platform::RegisterDDrawLibrary();
+    platform::RegisterDSoundLibrary();
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

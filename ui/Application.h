@@ -8,3 +8,6 @@ public:
     TApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
 };
+
+// Makes the built-in display and sound libraries known to the run-time library loader.
+void RegisterPlatformLibraries();

@@ -1,9 +1,22 @@
 #include "ui/Main.h"
 
+#include "engine/DXDraw.h"
+#include "engine/ImageList.h"
+#include "engine/Sprites.h"
+#include "game/Game.h"
+#include "graphics/Catalogue.h"
+#include "graphics/GameSprites.h"
+#include "platform/DDraw.h"
 #include "platform/Graphics.h"
+#include "platform/Pause.h"
 #include "platform/Rounding.h"
 #include "ui/Dialogs.h"
+#include "ui/Form2.h"
+#include "ui/Form3.h"
 #include "ui/Menus.h"
+#include "ui/PitPicking.h"
+#include "sound/DXSound.h"
+#include "sound/WaveList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,10 +30,13 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
+#include <QToolTip>
+#include <QCursor>
 
 TForm1* Form1 = nullptr;
 QString AppState;
 std::unique_ptr<TOptions> Options;
+std::unique_ptr<TMonSprite> BackgroundSprite;
 
 namespace {
 
@@ -94,15 +110,14 @@ TForm1::TForm1() {
     SetWidgetColours(Client, clWhite, clWindowText);
     setCentralWidget(Client);
 
-    drawingArea_ = new QWidget(Client);
-    drawingArea_->setGeometry(0, 0, 637, 470);
-    SetWidgetColours(drawingArea_, clWhite, clWindowText);
-
     CreateMenu();
     CreatePreferencesPanel();
 
     Timer1.setInterval(333);
     Timer1.setSingleShot(false);
+    connect(&Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+
+    Guarded([this] { CreateComponents(); });
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
@@ -111,11 +126,90 @@ TForm1::TForm1() {
 }
 
 TForm1::~TForm1() {
+    // The game's sprites and the background leave the engine before the components go; the
+    // components go before the drawing surface, a child widget of the window.
+    CurrentGame.reset();
+    BackgroundSprite.reset();
+    Timer1.stop();
+    DXWaveList1.reset();
+    DXSound1.reset();
+    DXImageList3.reset();
+    DXImageList2.reset();
+    DXImageList1.reset();
+    DXSpriteEngine1.reset();
+    if (DXDraw1)
+        DXDraw1->Finalize();
     if (Form1 == this)
         Form1 = nullptr;
 }
 
-QWidget* TForm1::DrawingArea() const { return drawingArea_; }
+QWidget* TForm1::DrawingArea() const { return DXDraw1; }
+
+void TForm1::CreateComponents() {
+    // The components as the window's stored description makes them.
+    const StoredDescription& stored = EmbeddedDescription();
+
+    DXDraw1 = new TDXDraw(Client);
+    DXDraw1->setObjectName("DXDraw1");
+    DXDraw1->Loading();
+    DXDraw1->setGeometry(0, 0, 637, 470);
+    DXDraw1->SetAutoInitialize(true);
+    DXDraw1->SetAutoSize(true);
+    DXDraw1->SetColor(clWhite);
+    DXDraw1->Display().Width = 777;
+    DXDraw1->Display().Height = 470;
+    DXDraw1->Display().FixedBitCount = true;
+    DXDraw1->Display().FixedRatio = true;
+    DXDraw1->Display().FixedSize = false;
+    DXDraw1->SetOptions(TDXDrawOptions{TDXDrawOption::doAllowReboot});
+    DXDraw1->SetSurfaceWidth(637);
+    DXDraw1->SetSurfaceHeight(470);
+    DXDraw1->OnDblClick = [this](TCustomDXDraw&) { Guarded([this] { DXDraw1DblClick(); }); };
+    DXDraw1->lower();
+    DXDraw1->Loaded();
+
+    DXSpriteEngine1 = std::make_unique<TDXSpriteEngine>();
+    DXSpriteEngine1->SetDXDraw(DXDraw1);
+
+    std::unique_ptr<TDXImageList>* lists[] = {&DXImageList1, &DXImageList2, &DXImageList3};
+    for (int n = 1; n <= 3; ++n) {
+        *lists[n - 1] = std::make_unique<TDXImageList>();
+        (*lists[n - 1])->LoadFromStored(stored.ImageList(n));
+        (*lists[n - 1])->SetDXDraw(DXDraw1);
+    }
+
+    DXSound1 = std::make_unique<TDXSound>(this);
+    DXWaveList1 = std::make_unique<TDXWaveList>();
+    for (const StoredWaveItem& wave : stored.WaveList.Items)
+        DXWaveList1->AddWave(wave.Name, wave.Wave, wave.Looped, wave.MaxPlayingCount);
+    DXWaveList1->SetDXSound(DXSound1.get());
+    // Everything is read: the sound device opens (a machine without sound stays silent).
+    DXSound1->Loaded();
+}
+
+void TForm1::SetHint(const QString& hint) {
+    hint_ = hint;
+    RefreshToolTip();
+}
+
+void TForm1::SetShowHint(bool show) {
+    showHint_ = show;
+    RefreshToolTip();
+}
+
+void TForm1::RefreshToolTip() {
+    const QString text = showHint_ ? hint_ : QString();
+    if (!DXDraw1 || DXDraw1->toolTip() == text)
+        return;
+    DXDraw1->setToolTip(text);
+    // A tip on show follows the changed hint at once.
+    if (QToolTip::isVisible()) {
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(QCursor::pos(), text, DXDraw1);
+    }
+}
 
 void TForm1::CreateMenu() {
     QMenuBar* bar = menuBar();
@@ -274,6 +368,16 @@ void TForm1::FormCreate() {
               RoundToInt((screenRect.height() - Height()) / 2.0));
     // 2. Repaint at once.
     repaint();
+    // 3. The drawing surface (the image lists then make their picture surfaces).
+    if (!DXDraw1)
+        return;
+    DXDraw1->Initialize();
+    // 4. The background, on the presentation picture, covering the whole surface.
+    BackgroundSprite = std::make_unique<TMonSprite>(SpriteEngine());
+    BackgroundSprite->SetImage(1, 3);
+    BackgroundSprite->SetZ(1);
+    BackgroundSprite->X = 0;
+    BackgroundSprite->Y = -2;
     // 5. The application state word.
     AppState = "presentation";
     // 6. The options, from the panel's stored contents.
@@ -282,21 +386,39 @@ void TForm1::FormCreate() {
     RedrawScene();
 }
 
-void TForm1::NouvellePartie1Click() { RedrawScene(); }
+void TForm1::NouvellePartie1Click() {
+    if (AppState == "jeu" && AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?")) {
+        AppState = "presentation";
+        CurrentGame.reset();
+        CurrentGame = std::make_unique<Tjeu>();
+        CurrentGame->Relayout();
+        AppState = "jeu";
+    }
+    if (AppState == "presentation") {
+        CurrentGame = std::make_unique<Tjeu>();
+        CurrentGame->Relayout();
+    }
+    RedrawScene();
+}
 
 void TForm1::Quitterlapartie1Click() {
-    AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?");
+    if (AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?"))
+        EndGame();
 }
 
 void TForm1::Quitter1Click() {
     if (!AskToQuit("Etes vous sur(e) de vouloir quitter le jeu ?"))
         return;
+    EndGame();
     terminationRequested = true;
     if (AppState == "distribution") {
         // A move is being shown: its handler is still running below us and keeps using the
-        // background and the options. Hide the window, let the move run to its end without
-        // pauses or questions, and release everything once the event loop has returned.
+        // game, the background and the options. Hide the window, let the move run to its end
+        // without pauses, pacing or questions, and release everything once the event loop has
+        // returned.
         SetMessageBoxesSuppressed(true);
+        platform::SetPausesEnabled(false);
+        platform::SetPresentationPacing(false);
         hide();
     } else {
         ReleaseProgramObjects();
@@ -341,16 +463,40 @@ void TForm1::BitBtn2Click() {
 
 void TForm1::Bruitages1Click() { Options->SoundsOn = Bruitages1->isChecked(); }
 
-void TForm1::Rgledujeu1Click() {}
+void TForm1::Rgledujeu1Click() { OpenRulesWindow(this); }
 
-void TForm1::AproposdeEkoba1Click() {}
+void TForm1::AproposdeEkoba1Click() { OpenCreditsWindow(this); }
 
 // ---------------------------------------------------------------------------------------------
 
-void RedrawScene() {}
+namespace {
+std::function<void()> frameObserver;
+}
+
+void RedrawScene() {
+    if (!Form1 || !Form1->DXSpriteEngine1)
+        return;
+    if (AppState == "jeu")
+        UpdateHover();
+    Form1->DXSpriteEngine1->Draw();
+    Form1->DXDraw1->Flip();
+    if (frameObserver)
+        frameObserver();
+}
+
+void SetFrameObserver(std::function<void()> observer) { frameObserver = std::move(observer); }
+
+void PlaySoundItem(int index) {
+    if (Form1 && Form1->DXWaveList1)
+        Form1->DXWaveList1->Items().Items(index).PlayWave(false);
+}
 
 void ReportException(const std::exception& error) { ShowError(QString::fromUtf8(error.what())); }
 
 bool TerminationRequested() { return terminationRequested; }
 
-void ReleaseProgramObjects() { Options.reset(); }
+void ReleaseProgramObjects() {
+    CurrentGame.reset();
+    BackgroundSprite.reset();
+    Options.reset();
+}

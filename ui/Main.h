@@ -6,9 +6,16 @@
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 class QAction;
+class TDXDraw;
+class TDXImageList;
+class TDXSound;
+class TDXSpriteEngine;
+class TDXWaveList;
+class TMonSprite;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -57,6 +64,21 @@ public:
     QPushButton* BitBtn2 = nullptr;
     QTimer Timer1;
 
+    TDXDraw* DXDraw1 = nullptr;
+    std::unique_ptr<TDXSpriteEngine> DXSpriteEngine1;
+    std::unique_ptr<TDXImageList> DXImageList1;
+    std::unique_ptr<TDXImageList> DXImageList2;
+    std::unique_ptr<TDXImageList> DXImageList3;
+    std::unique_ptr<TDXSound> DXSound1;
+    std::unique_ptr<TDXWaveList> DXWaveList1;
+
+    // The window's tool-tip: the text and whether hints are shown; the drawing surface takes
+    // its parent's hint.
+    const QString& Hint() const { return hint_; }
+    bool ShowHint() const { return showHint_; }
+    void SetHint(const QString& hint);
+    void SetShowHint(bool show);
+
     QMenu* Jeu1 = nullptr;
     QAction* NouvellePartie1 = nullptr;
     QAction* Quitterlapartie1 = nullptr;
@@ -82,6 +104,8 @@ public:
     void Bruitages1Click();
     void Rgledujeu1Click();
     void AproposdeEkoba1Click();
+    void Timer1Timer();
+    void DXDraw1DblClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormClose
@@ -89,17 +113,26 @@ protected:
 private:
     void CreateMenu();
     void CreatePreferencesPanel();
-    QWidget* drawingArea_ = nullptr;
+    void CreateComponents();
+    void RefreshToolTip();
+    QString hint_;
+    bool showHint_ = false;
 };
 
 // Process-wide references.
 extern TForm1* Form1;
 extern QString AppState;
 extern std::unique_ptr<TOptions> Options;
+extern std::unique_ptr<TMonSprite> BackgroundSprite;
 
 // Draws one frame: the hover hint while a game waits for a move, the sprites onto the back
 // surface, then the back surface into the window.
 void RedrawScene();
+// Tests watch every frame drawn (nullptr stops watching).
+void SetFrameObserver(std::function<void()> observer);
+
+// Plays item index of the sound list without waiting.
+void PlaySoundItem(int index);
 
 // Runs a handler; an exception it raises is shown as the event loop shows it (error icon,
 // its text, caption "Ekoba") and the program goes on.

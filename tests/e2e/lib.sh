@@ -98,6 +98,43 @@ geometry() { # window-id
     /^  Width/{w=$2} /^  Height/{h=$2} END{print x, y, w, h}'
 }
 
+# Screen origin of the drawing surface (the client area under the menu bar): X Y.
+client_origin() {
+  local x y w h
+  read -r x y w h < <(geometry "$MAIN")
+  echo "$x $((y + h - 470))"
+}
+
+# Screen point at the middle of pit i's picture: the board lies at (1.5, -3.5) on the surface.
+pit_point() { # i
+  local i=$1 ox oy px py
+  read -r ox oy < <(client_origin)
+  if [ "$i" -le 6 ]; then px=$((128 + 69 * (i - 1))); py=263; else px=$((128 + 69 * (12 - i))); py=158; fi
+  echo "$((ox + 1 + px + 32)) $((oy - 4 + py + 32))"
+}
+
+double_click_pit() { # i
+  local x y
+  read -r x y < <(pit_point "$1")
+  xdotool mousemove --sync "$x" "$y"
+  sleep 0.1
+  xdotool click --repeat 2 --delay 80 1
+}
+
+# Waits until the screen stops changing (a move is over); a fingerprint of the whole screen.
+screen_hash() { xwd -root -silent | md5sum | cut -d' ' -f1; }
+wait_still() { # [seconds]
+  local limit=${1:-120} start=$SECONDS a b
+  a=$(screen_hash)
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    sleep 0.6
+    b=$(screen_hash)
+    [ "$a" = "$b" ] && return 0
+    a=$b
+  done
+  return 1
+}
+
 cleanup() {
   if [ -n "$GAME_PID" ] && game_running; then kill "$GAME_PID" 2>/dev/null || true; fi
 }

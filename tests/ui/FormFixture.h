@@ -1,6 +1,7 @@
 #pragma once
 // A fresh main window per test, with message boxes answered by the test.
 #include "tests/support/TestApp.h"
+#include "ui/Application.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 
@@ -12,6 +13,7 @@ class FormTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TestApp();
+        RegisterPlatformLibraries();
         SetMessageBoxHook([this](const TMessageBoxRequest& request) {
             boxes.push_back(request);
             if (request.Buttons == TMsgButtons::Ok)

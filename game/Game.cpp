@@ -1,0 +1,105 @@
+#include "game/Game.h"
+
+#include "game/Hand.h"
+#include "game/Score.h"
+#include "graphics/GameSprites.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
+
+#include <QAction>
+
+std::unique_ptr<Tjeu> CurrentGame;
+
+TTour::TTour(double pit1Y) {
+    Indicator1 = std::make_unique<TMonSprite>(SpriteEngine());
+    Indicator1->SetImage(1, 4); // "maintour"
+    Indicator1->X = 379;
+    Indicator1->Y = pit1Y + 93;
+    Indicator2 = std::make_unique<TMonSprite>(SpriteEngine());
+    Indicator2->SetImage(1, 6); // "maintour2"
+    Indicator2->X = 153;
+    Indicator2->Y = 18;
+}
+
+TTour::~TTour() {
+    Indicator1.reset();
+    Indicator2.reset();
+}
+
+void TTour::ShowTurn() {
+    Indicator1->Visible = Player == 1;
+    Indicator2->Visible = Player != 1;
+    RedrawScene();
+}
+
+void TTour::NextTurn() {
+    Player = Player == 1 ? 2 : 1;
+    ShowTurn();
+    if (CurrentGame->IsBlocked())
+        CurrentGame->Finish("bloque");
+    Form1->repaint();
+}
+
+Tjeu::Tjeu() {
+    BackgroundSprite->SetImage(1, 2); // "plateau"
+    BackgroundSprite->X = (Form1->Width() - BackgroundSprite->Width) / 2.0;
+    BackgroundSprite->Y = (Form1->Height() - BackgroundSprite->Height - 40) / 2.0;
+    for (int i = 1; i <= 12; ++i) {
+        Pits[i] = std::make_unique<Tcaze>(i);
+        Pits[i]->PlaceSprite(i);
+    }
+    Players[1] = std::make_unique<TJoueur>(1);
+    Players[2] = std::make_unique<TJoueur>(2);
+    Tour = std::make_unique<TTour>(Pits[1]->Sprite->Y);
+    AppState = "jeu";
+    Form1->Timer1.start();
+    Form1->Quitterlapartie1->setEnabled(true);
+}
+
+Tjeu::~Tjeu() {
+    for (int i = 1; i <= 12; ++i)
+        Pits[i].reset();
+    Tour.reset();
+    Players[1].reset();
+    Players[2].reset();
+    Form1->Timer1.stop();
+    Form1->Quitterlapartie1->setEnabled(false);
+}
+
+void Tjeu::Relayout() {
+    for (int i = 1; i <= 12; ++i)
+        Pits[i]->PlaceSprite(i);
+    Players[1]->Hand->ResetPosition(1);
+    Players[2]->Hand->ResetPosition(2);
+    Tour->ShowTurn();
+}
+
+bool Tjeu::IsBlocked() const {
+    const int s1 = Players[1]->SeedsOnSide();
+    const int s2 = Players[2]->SeedsOnSide();
+    return PlayerToMove().SeedsOnSide() == 0 || (s1 == 1 && s2 == 1);
+}
+
+void Tjeu::Finish(const QString& /*reason "bloque"*/) {
+    ShowNotice("Le jeu est bloqué ! Fin de la partie");
+    const int s1 = Players[1]->SeedsOnSide();
+    const int s2 = Players[2]->SeedsOnSide();
+    ShowNotice("Les joueurs gagnent les billes qui restent dans leurs camps");
+    Players[1]->Score->Value += s1;
+    Players[2]->Score->Value += s2;
+    Players[1]->Score->ShowScore(1);
+    Players[2]->Score->ShowScore(2);
+    RedrawScene();
+    const int v1 = Players[1]->Score->Value;
+    const int v2 = Players[2]->Score->Value;
+    ShowNotice(v1 > v2 ? "Vainqueur : joueur 1" : v1 < v2 ? "Vainqueur : joueur 2" : "Egalité !");
+    Over = true;
+}
+
+void EndGame() {
+    if (AppState != "jeu")
+        return;
+    AppState = "presentation";
+    CurrentGame.reset();
+    BackgroundSprite->SetImage(1, 3); // "presentation"
+}

@@ -1,0 +1,122 @@
+#include "game/Hand.h"
+
+#include "game/Game.h"
+#include "graphics/GameSprites.h"
+#include "platform/Pause.h"
+#include "platform/Rounding.h"
+#include "engine/DXDraw.h"
+#include "ui/Main.h"
+
+#include <QApplication>
+#include <cmath>
+
+namespace {
+// The player to move, whose hand is the one that moves.
+int Mover() { return CurrentGame->Tour->Player; }
+} // namespace
+
+TMain::TMain(int player) {
+    Sprite = std::make_unique<TMonSprite>(SpriteEngine());
+    Sprite->SetImage(3, OpenPicture(player));
+    RestX = (Form1->Width() - Sprite->Width) / 2.0;
+    RestY = player == 1 ? Form1->DXDraw1->height() + 1 : -(Sprite->Height + 1.0);
+    Sprite->X = RestX;
+    Sprite->Y = RestY;
+    Sprite->SetZ(4);
+}
+
+TMain::~TMain() = default;
+
+void TMain::ResetPosition(int n) {
+    RestX = (Form1->Width() - Sprite->Width) / 2.0;
+    RestY = n == 1 ? Form1->Height() + 1.0 : -(Sprite->Height + 1.0);
+    Sprite->X = RestX;
+    Sprite->Y = RestY;
+}
+
+int TMain::StepCount(double distance, double stepLength) {
+    return static_cast<int>(RoundHalfEven(distance / stepLength));
+}
+
+void TMain::Show(int item) { Sprite->SetImage(3, item); }
+
+void TMain::GlideTo(int i, bool dropping) {
+    const int p = Mover();
+    Form1->Timer1.stop();
+    double tx = RestX;
+    double ty = RestY;
+    if (i != 0) {
+        const TMonSprite& pit = *CurrentGame->Pit(i).Sprite;
+        tx = p == 1 ? pit.X - 55 : pit.X - 35;
+        ty = p == 1 ? pit.Y - 45 : pit.Y - 65;
+        if (dropping) {
+            tx += p == 1 ? 35 : -20;
+            ty += p == 1 ? 40 : -35;
+        }
+    }
+    const bool atRest = Sprite->X == RestX && Sprite->Y == RestY;
+    const double stepLength = (i == 0 || atRest) ? 30 : 15;
+    const double distance = std::fabs(Sprite->X - tx) + std::fabs(Sprite->Y - ty);
+    const int steps = StepCount(distance, stepLength);
+    if (steps > 0) {
+        const double dx = (tx - Sprite->X) / steps;
+        const double dy = (ty - Sprite->Y) / steps;
+        for (int step = 0; step < steps; ++step) {
+            Sprite->X += dx;
+            Sprite->Y += dy;
+            QApplication::processEvents();
+            RedrawScene();
+        }
+    }
+    Sprite->X = tx;
+    Sprite->Y = ty;
+    RedrawScene();
+    Form1->Timer1.start();
+}
+
+void TMain::PickUp(int i) {
+    GlideTo(i, false);
+    if (Options->SoundsOn)
+        PlaySoundItem(3); // "billeprend"
+    CloseHand();
+    Tcaze& pit = CurrentGame->Pit(i);
+    InHand = pit.Seeds;
+    pit.SetSeeds(0);
+}
+
+void TMain::DropSeed(int i) {
+    GlideTo(i, true);
+    const int p = Mover();
+    Tcaze& pit = CurrentGame->Pit(i);
+    Show(DroppingPicture(p));
+    PlaySeedSound(pit.Seeds + 1);
+    --InHand;
+    platform::Sleep(100);
+    Show(FistPicture(p));
+    pit.SetSeeds(pit.Seeds + 1);
+}
+
+void TMain::CloseHand() {
+    const int p = Mover();
+    Show(ClosingPicture(p));
+    platform::Sleep(100);
+    Show(FistPicture(p));
+}
+
+void TMain::OpenHand() {
+    const int p = Mover();
+    Show(ClosingPicture(p));
+    platform::Sleep(100);
+    Show(OpenPicture(p));
+}
+
+void PlaySeedSound(int n) {
+    if (!Options->SoundsOn)
+        return;
+    if (n == 1)
+        PlaySoundItem(0); // "bille1"
+    else if (n >= 2 && n <= 5)
+        PlaySoundItem(1); // "billeplus"
+    else if (n >= 6)
+        PlaySoundItem(2); // "billebcp"
+}

@@ -1,0 +1,31 @@
+#include "game/Pit.h"
+
+#include "game/Game.h"
+#include "engine/ImageList.h"
+#include "graphics/GameSprites.h"
+#include "ui/Main.h"
+
+Tcaze::Tcaze(int index) : Index(index) {
+    Sprite = std::make_unique<TMonSprite>(SpriteEngine());
+    Sprite->SetZ(2);
+    // The first picture is set directly, without a redraw.
+    Sprite->Image = ImageItem(2, PictureFor(Seeds));
+    Sprite->Width = Sprite->Image->Width();
+    Sprite->Height = Sprite->Image->Height();
+}
+
+Tcaze::~Tcaze() = default;
+
+void Tcaze::SetSeeds(int n) {
+    Seeds = n;
+    Sprite->SetImage(2, PictureFor(n));
+}
+
+void Tcaze::PlaceSprite(int i) {
+    Sprite->X = BackgroundSprite->X + OffsetX(i);
+    Sprite->Y = BackgroundSprite->Y + OffsetY(i);
+}
+
+bool Tcaze::CanPlay() const {
+    return Seeds != 0 && AppState == "jeu" && CurrentGame && Owner() == CurrentGame->Tour->Player;
+}

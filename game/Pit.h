@@ -1,0 +1,31 @@
+#pragma once
+#include <memory>
+
+class TMonSprite;
+
+// A pit of the board: its number, its seeds and the sprite that shows them.
+// Pits 1 to 6 are player 1's (lower row, left to right), 7 to 12 player 2's (upper row, right
+// to left); pits i and 13 - i face each other.
+class Tcaze {
+public:
+    explicit Tcaze(int index);
+    ~Tcaze();
+
+    const int Index;
+    int Seeds = 4;
+    std::unique_ptr<TMonSprite> Sprite;
+
+    // Sets the count and shows item min(n, 20) of image list 2, redrawing the scene.
+    void SetSeeds(int n);
+    // Puts the sprite at the place of pit i, relative to the background's current position.
+    void PlaceSprite(int i);
+    int Owner() const { return Index > 6 ? 2 : 1; }
+    // The pit holds seeds, a game waits for a move and the pit belongs to the player to move.
+    bool CanPlay() const;
+
+    // The picture a pit of n seeds shows ("case0" to "case20").
+    static int PictureFor(int n) { return n < 20 ? n : 20; }
+    // Offsets of pit i from the background's position.
+    static double OffsetX(int i) { return 128 + 69 * (i <= 6 ? i - 1 : 12 - i); }
+    static double OffsetY(int i) { return i <= 6 ? 263 : 158; }
+};

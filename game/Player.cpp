@@ -1,0 +1,85 @@
+#include "game/Player.h"
+
+#include "game/Game.h"
+#include "game/Hand.h"
+#include "game/Score.h"
+#include "graphics/GameSprites.h"
+#include "ui/Main.h"
+
+TJoueur::TJoueur(int n) {
+    Hand = std::make_unique<TMain>(n);
+    Score = std::make_unique<TScore>(n);
+    Number = n;
+    Name = n == 1 ? Options->Player1Name : Options->Player2Name;
+    Score->Text->TextLabel->Caption = Name + " : 0";
+}
+
+TJoueur::~TJoueur() {
+    Hand.reset();
+    Score.reset();
+}
+
+int TJoueur::SeedsOnSide() const {
+    int seeds = 0;
+    const int first = Number == 1 ? 1 : 7;
+    for (int i = first; i < first + 6; ++i)
+        seeds += CurrentGame->Pit(i).Seeds;
+    return seeds;
+}
+
+int NextPit(int a, int origin) {
+    int b = a + 1;
+    if (b == 13)
+        b = 1;
+    if (b == origin) {
+        ++b;
+        if (b == 13)
+            b = 1;
+    }
+    return b;
+}
+
+void TJoueur::Play(int i) {
+    AppState = "distribution";
+    Hand->PickUp(i);
+    int a = i;
+    while (Hand->InHand > 0) {
+        a = NextPit(a, i);
+        Hand->DropSeed(a);
+    }
+    Hand->OpenHand();
+    Hand->GlideTo(0, false);
+    Harvest(a);
+    CurrentGame->Tour->NextTurn();
+    AppState = "jeu";
+    if (CurrentGame->Over)
+        EndGame(); // destroys this player: nothing may follow
+}
+
+void TJoueur::Harvest(int a) {
+    const int mover = CurrentGame->Tour->Player;
+    for (;;) {
+        const Tcaze& pit = CurrentGame->Pit(a);
+        if ((pit.Seeds != 2 && pit.Seeds != 3) || pit.Owner() == mover)
+            break;
+        TakePit(a);
+        a = a - 1;
+        if (a == 0)
+            a = 12;
+    }
+    Score->Value += Score->PendingGain;
+    Score->PendingGain = 0;
+    Score->ShowScore(Number);
+}
+
+void TJoueur::TakePit(int a) {
+    Hand->PickUp(a);
+    Score->PendingGain += Hand->InHand;
+    Score->ShowScore(Number);
+    Hand->GlideTo(0, false);
+    Hand->OpenHand();
+    PlaySoundItem(4); // "billegagn", whatever the sound switch says
+    Hand->InHand = 0;
+    Score->ShowScore(Number);
+    Form1->repaint();
+}

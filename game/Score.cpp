@@ -1,0 +1,26 @@
+#include "game/Score.h"
+
+#include "game/Game.h"
+#include "graphics/GameSprites.h"
+#include "ui/Main.h"
+
+TScore::TScore(int player) {
+    Text = std::make_unique<TDXTextSprite>(SpriteEngine(), Form1->DXDraw1);
+    TFont& font = Text->TextLabel->Font;
+    font.Color = RGB(192, 220, 192);
+    font.Name = "Matisse ITC";
+    font.Style = TFontStyles{.Bold = true};
+    font.Size = 20;
+    Text->SetZ(3);
+    Text->X = TextX(player);
+    Text->Y = TextY(player);
+}
+
+TScore::~TScore() = default;
+
+void TScore::ShowScore(int n) {
+    QString text = CurrentGame->Player(n).Name + " : " + QString::number(Value);
+    if (PendingGain != 0)
+        text += " (+" + QString::number(PendingGain) + ")";
+    Text->TextLabel->Caption = text;
+}

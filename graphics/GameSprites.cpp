@@ -1,0 +1,57 @@
+#include "graphics/GameSprites.h"
+
+#include "engine/DXDraw.h"
+#include "engine/DirectX.h"
+#include "engine/ImageList.h"
+#include "platform/Rounding.h"
+#include "ui/Main.h"
+
+TPictureCollectionItem* ImageItem(int list, int index) {
+    TDXImageList* lists[] = {Form1->DXImageList1.get(), Form1->DXImageList2.get(),
+                             Form1->DXImageList3.get()};
+    if (list < 1 || list > 3)
+        return nullptr;
+    return &lists[list - 1]->Items().Items(index);
+}
+
+TSpriteEngine* SpriteEngine() { return &Form1->DXSpriteEngine1->Engine(); }
+
+TMonSprite::TMonSprite(TSprite* parent) : TImageSprite(parent) {
+    Image = ImageItem(1, 2); // "plateau"
+    SetZ(2);
+    Width = Image->Width();
+    Height = Image->Height();
+    X = -(Width + 1.0);
+    Y = -(Height + 1.0);
+}
+
+void TMonSprite::SetImage(int list, int index) {
+    if (TPictureCollectionItem* item = ImageItem(list, index))
+        Image = item;
+    Width = Image->Width();
+    Height = Image->Height();
+    RedrawScene();
+}
+
+TDXTextSprite::TDXTextSprite(TSprite* parent, TDXDraw* dxDraw)
+    : TSprite(parent), TextLabel(std::make_unique<TLabel>()), DXDraw(dxDraw) {
+    SetZ(1);
+}
+
+TDXTextSprite::~TDXTextSprite() { TextLabel.reset(); }
+
+void TDXTextSprite::DrawSelf() {
+    TDirectDrawSurface* surface = DXDraw ? DXDraw->Surface() : nullptr;
+    if (!surface)
+        return;
+    TDirectDrawSurfaceCanvas& canvas = surface->Canvas();
+    const TBrushStyle savedBrush = canvas.Brush.Style;
+    const TFont savedFont = canvas.Font;
+    canvas.Brush.Style = TBrushStyle::bsClear;
+    canvas.Font = TextLabel->Font;
+    canvas.TextOut(RoundToInt(X), RoundToInt(Y), TextLabel->Caption);
+    canvas.Release();
+    TDirectDrawSurfaceCanvas& again = surface->Canvas();
+    again.Brush.Style = savedBrush;
+    again.Font = savedFont;
+}

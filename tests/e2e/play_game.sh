@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Plays a whole game on the real window with double-clicks, as two people would: the script
+# keeps its own account of the board to choose among the playable pits, answers the
+# end-of-game messages, and checks that the presentation picture comes back.
+source "$(dirname "$0")/lib.sh"
+start_game
+screen_crop() { # name: the client area only
+  local ox oy
+  read -r ox oy < <(client_origin)
+  import -window root -crop "637x470+$ox+$oy" +repage "$ARTIFACTS/$1.png"
+}
+screen_crop presentation-before
+menu j n
+wait_still 20 || fail "the new board did not settle"
+screenshot new-board
+
+seeds=(0 4 4 4 4 4 4 4 4 4 4 4 4)
+player=1
+score=(0 0 0)
+RANDOM=7
+side() { local s=0 i from=$(( $1 == 1 ? 1 : 7 )); for ((i = from; i < from + 6; i++)); do s=$((s + seeds[i])); done; echo $s; }
+next_pit() { local b=$(($1 + 1)); [ $b -eq 13 ] && b=1; if [ $b -eq "$2" ]; then b=$((b + 1)); [ $b -eq 13 ] && b=1; fi; echo $b; }
+owner() { [ "$1" -gt 6 ] && echo 2 || echo 1; }
+# The move from pit i in the script's own account.
+model_play() {
+  local i=$1 n=${seeds[$1]} a=$1
+  seeds[$i]=0
+  while [ "$n" -gt 0 ]; do a=$(next_pit "$a" "$i"); seeds[$a]=$((seeds[a] + 1)); n=$((n - 1)); done
+  while { [ "${seeds[$a]}" -eq 2 ] || [ "${seeds[$a]}" -eq 3 ]; } && [ "$(owner "$a")" -ne "$player" ]; do
+    score[$player]=$((score[player] + seeds[a])); seeds[$a]=0
+    a=$((a - 1)); [ $a -eq 0 ] && a=12
+  done
+  player=$((3 - player))
+}
+blocked() {
+  local s1 s2 sp
+  s1=$(side 1); s2=$(side 2); sp=$(side "$player")
+  [ "$sp" -eq 0 ] || { [ "$s1" -eq 1 ] && [ "$s2" -eq 1 ]; }
+}
+
+moves=0
+while ! blocked; do
+  [ $moves -lt 250 ] || fail "no end after $moves moves"
+  from=$(( player == 1 ? 1 : 7 ))
+  playable=()
+  for ((i = from; i < from + 6; i++)); do [ "${seeds[$i]}" -gt 0 ] && playable+=("$i"); done
+  pit=${playable[$((RANDOM % ${#playable[@]}))]}
+  model_play "$pit"
+  moves=$((moves + 1))
+  double_click_pit "$pit"
+  sleep 0.3
+  [ $moves -eq 1 ] && { sleep 0.3; screenshot first-move; }
+  if blocked; then break; fi
+  wait_still 60 || fail "move $moves did not settle"
+done
+echo "game over after $moves moves in the script's account: ${score[1]} / ${score[2]}"
+for box in 1 2 3; do
+  answer Ekoba Return
+done
+wait_no_window Ekoba 5 || fail "an end-of-game message stayed open"
+wait_still 20 || true
+screen_crop presentation-after
+diff=$(compare -metric AE "$ARTIFACTS/presentation-before.png" "$ARTIFACTS/presentation-after.png" null: 2>&1 || true)
+[ "$diff" = "0" ] || fail "the presentation picture is not back ($diff pixels differ)"
+game_running || fail "the program ended"
+echo "PASS"

@@ -1,0 +1,68 @@
+#pragma once
+// A main window with a game in progress, animations at full speed and message boxes answered
+// by the test.
+#include "game/Game.h"
+#include "game/Hand.h"
+#include "game/Score.h"
+#include "graphics/GameSprites.h"
+#include "engine/DXDraw.h"
+#include "engine/ImageList.h"
+#include "platform/DDraw.h"
+#include "platform/Pause.h"
+#include "sound/WaveList.h"
+#include "tests/support/TestApp.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApp();
+        RegisterPlatformLibraries();
+        platform::SetPausesEnabled(false);
+        platform::SetPresentationPacing(false);
+        SetMessageBoxHook([this](const TMessageBoxRequest& request) {
+            boxes.push_back(request.Text);
+            return request.Buttons == TMsgButtons::Ok ? TModalResult::mrOk
+                                                       : (answerYes ? TModalResult::mrYes
+                                                                    : TModalResult::mrNo);
+        });
+        form = std::make_unique<TForm1>();
+        form->DXWaveList1->OnPlayWave = [this](TWaveCollectionItem& item) {
+            sounds.push_back(item.Index());
+        };
+    }
+    void TearDown() override {
+        SetFrameObserver(nullptr);
+        form.reset();
+        SetMessageBoxHook(nullptr);
+        AppState.clear();
+        Options.reset();
+    }
+    void NewGame() { form->NouvellePartie1Click(); }
+    Tjeu& Game() { return *CurrentGame; }
+    // Lays out a position: pits 1 to 12 from the list, player p to move.
+    void Position(const std::array<int, 12>& seeds, int p = 1) {
+        for (int i = 1; i <= 12; ++i)
+            Game().Pit(i).Seeds = seeds[i - 1];
+        Game().Tour->Player = p;
+    }
+    std::array<int, 12> Seeds() {
+        std::array<int, 12> seeds{};
+        for (int i = 1; i <= 12; ++i)
+            seeds[i - 1] = Game().Pit(i).Seeds;
+        return seeds;
+    }
+    int Value(int n) { return Game().Player(n).Score->Value; }
+    void Play(int pit) { Game().PlayerToMove().Play(pit); }
+
+    std::unique_ptr<TForm1> form;
+    std::vector<QString> boxes;
+    std::vector<int> sounds;
+    bool answerYes = true;
+};

@@ -1,0 +1,91 @@
+#include "tests/game/GameFixture.h"
+#include "ui/PitPicking.h"
+
+#include <QCursor>
+
+using Hover = GameTest;
+
+namespace {
+// The screen point of pixel (dx, dy) of pit i's drawn picture.
+QPoint OnPit(int i, int dx = 30, int dy = 30) {
+    const TMonSprite& sprite = *CurrentGame->Pit(i).Sprite;
+    const QPoint origin = Form1->DXDraw1->mapToGlobal(QPoint(0, 0));
+    return origin + QPoint(static_cast<int>(sprite.X) + dx, static_cast<int>(sprite.Y) + dy);
+}
+} // namespace
+
+TEST_F(Hover, NoPitBetweenGames) {
+    form->show();
+    EXPECT_EQ(PitAt(form->DXDraw1->mapToGlobal(QPoint(300, 300))), 0);
+}
+
+TEST_F(Hover, SensitiveSquareCoincidesWithTheDrawnPitUnderTheClassicFrame) {
+    form->show();
+    NewGame();
+    for (int i = 1; i <= 12; ++i) {
+        EXPECT_EQ(PitAt(OnPit(i, 0, 0)), i);
+        EXPECT_EQ(PitAt(OnPit(i, 65, 65)), i); // both bounds inclusive
+        EXPECT_EQ(PitAt(OnPit(i, 32, 32)), i);
+    }
+    EXPECT_EQ(PitAt(OnPit(1, -1, 30)), 0);
+    EXPECT_EQ(PitAt(OnPit(1, 30, 66)), 0);
+}
+
+TEST_F(Hover, TooltipAndCursorTellWhetherThePitMayBePlayed) {
+    form->show();
+    NewGame();
+    Game().Pit(2).Seeds = 0;
+    QCursor::setPos(OnPit(2));
+    UpdateHover();
+    EXPECT_EQ(form->Hint(), "0");
+    EXPECT_TRUE(form->ShowHint());
+    EXPECT_EQ(form->DXDraw1->cursor().shape(), Qt::ForbiddenCursor);
+
+    QCursor::setPos(OnPit(9));
+    UpdateHover();
+    EXPECT_EQ(form->Hint(), "4");
+    EXPECT_EQ(form->DXDraw1->cursor().shape(), Qt::ForbiddenCursor);
+
+    QCursor::setPos(OnPit(4));
+    UpdateHover();
+    EXPECT_EQ(form->Hint(), "4");
+    EXPECT_EQ(form->DXDraw1->cursor().shape(), Qt::PointingHandCursor);
+
+    // A double-click on the opponent's pit does nothing; on one's own it plays.
+    QCursor::setPos(OnPit(9));
+    form->DXDraw1DblClick();
+    EXPECT_EQ(Game().Tour->Player, 1);
+    QCursor::setPos(OnPit(4));
+    form->DXDraw1DblClick();
+    EXPECT_EQ(Game().Tour->Player, 2);
+    EXPECT_EQ(Game().Pit(4).Seeds, 0);
+
+    QCursor::setPos(form->DXDraw1->mapToGlobal(QPoint(5, 5)));
+    UpdateHover();
+    EXPECT_FALSE(form->ShowHint());
+    EXPECT_EQ(form->DXDraw1->cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST_F(Hover, MenuCommandsDuringAMoveLeaveTheGameAlone) {
+    form->show();
+    NewGame();
+    Tjeu* game = CurrentGame.get();
+    bool checked = false;
+    SetFrameObserver([&] {
+        if (checked || AppState != "distribution")
+            return;
+        checked = true;
+        QCursor::setPos(OnPit(5));
+        form->DXDraw1DblClick(); // refused: a move is being shown
+        form->NouvellePartie1Click();
+        answerYes = true;
+        form->Quitterlapartie1Click();
+        EXPECT_EQ(CurrentGame.get(), game);
+    });
+    Play(3);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(CurrentGame.get(), game);
+    EXPECT_EQ(Game().Pit(5).Seeds, 5);
+    EXPECT_EQ(Game().Tour->Player, 2);
+    EXPECT_EQ(boxes, std::vector<QString>{"Etes vous sur(e) de vouloir quitter cette partie ?"});
+}

@@ -1,0 +1,53 @@
+#include "ui/PitPicking.h"
+
+#include "game/Game.h"
+#include "graphics/GameSprites.h"
+#include "engine/DXDraw.h"
+#include "ui/Main.h"
+
+#include <QCursor>
+#include <QToolTip>
+
+int PitAt(QPoint screen) {
+    if (AppState == "presentation" || !CurrentGame)
+        return 0;
+    const double cx = screen.x();
+    const double cy = screen.y();
+    const double left = Form1->Left();
+    const double top = Form1->Top();
+    int found = 0;
+    for (int i = 1; i <= 12; ++i) {
+        const TMonSprite& sprite = *CurrentGame->Pit(i).Sprite;
+        if (left + sprite.X + 3 <= cx && cx <= left + sprite.X + sprite.Width + 3 &&
+            top + sprite.Y + 40 <= cy && cy <= top + sprite.Y + sprite.Height + 40)
+            found = i;
+    }
+    return found;
+}
+
+int PitUnderMouse() { return PitAt(QCursor::pos()); }
+
+void UpdateHover() {
+    const int i = PitUnderMouse();
+    if (i == 0) {
+        Form1->DXDraw1->setCursor(Qt::ArrowCursor); // crDefault
+        Form1->SetShowHint(false);
+        return;
+    }
+    const Tcaze& pit = CurrentGame->Pit(i);
+    Form1->SetHint(QString::number(pit.Seeds));
+    Form1->SetShowHint(true);
+    Form1->DXDraw1->setCursor(pit.CanPlay() ? Qt::PointingHandCursor    // crHandPoint
+                                            : Qt::ForbiddenCursor);     // crNoDrop
+}
+
+void TForm1::Timer1Timer() { UpdateHover(); }
+
+void TForm1::DXDraw1DblClick() {
+    const int i = PitUnderMouse();
+    if (i == 0)
+        return;
+    if (!CurrentGame->Pit(i).CanPlay())
+        return;
+    CurrentGame->PlayerToMove().Play(i);
+}
