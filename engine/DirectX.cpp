@@ -8,14 +8,11 @@
 
 namespace {
 
-// The display stand-in is built in; it joins the loader's table when the first device is made.
-void RegisterDisplayOnce() {
-    static const bool registered = [] {
-        platform::RegisterDDrawLibrary();
-        return true;
-    }();
-    (void)registered;
-}
+// The display stand-in is built in: it is in the loader's table from the start of the program.
+const bool displayRegistered = [] {
+    platform::RegisterDDrawLibrary();
+    return true;
+}();
 
 template <typename T> void Unlist(std::vector<T*>& list, T* item) {
     auto found = std::find(list.begin(), list.end(), item);
@@ -39,7 +36,6 @@ DDBLTFX NoEffects() {
 // TDirectDraw
 
 TDirectDraw::TDirectDraw(const void* driver, bool directX7Mode) {
-    RegisterDisplayOnce();
     if (directX7Mode) {
         // The DirectX 7 path; the display stand-in has no DirectX 7 device, so asking for its
         // entry point raises "DDraw.dll not loaded".

@@ -21,8 +21,9 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "platform_ddraw_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Made once and kept to the end of the process: Qt's own objects go at exit.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 DDSURFACEDESC Desc(DWORD flags, DWORD caps) {
