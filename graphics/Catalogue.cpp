@@ -90,8 +90,8 @@ private:
 struct Value {
     ValueType Type = vaNull;
     std::int32_t Int = 0;
-    std::string Text;                                      // string or identifier
-    ByteBlock Bytes;                                       // byte block
+    std::string Text;                                              // string or identifier
+    ByteBlock Bytes;                                               // byte block
     std::vector<std::vector<std::pair<std::string, Value>>> Items; // collection
 };
 using Properties = std::vector<std::pair<std::string, Value>>;
@@ -237,12 +237,12 @@ public:
 private:
     static std::uint32_t NamedColor(const std::string& ident, const std::string& where) {
         static const std::map<std::string, std::uint32_t> names = {
-            {"clBlack", 0x000000},  {"clMaroon", 0x000080}, {"clGreen", 0x008000},
-            {"clOlive", 0x008080},  {"clNavy", 0x800000},   {"clPurple", 0x800080},
-            {"clTeal", 0x808000},   {"clGray", 0x808080},   {"clSilver", 0xC0C0C0},
-            {"clRed", 0x0000FF},    {"clLime", 0x00FF00},   {"clYellow", 0x00FFFF},
-            {"clBlue", 0xFF0000},   {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00},
-            {"clWhite", 0xFFFFFF},  {"clBtnFace", 0x8000000F}, {"clWindowText", 0x80000008},
+            {"clBlack", 0x000000}, {"clMaroon", 0x000080},    {"clGreen", 0x008000},
+            {"clOlive", 0x008080}, {"clNavy", 0x800000},      {"clPurple", 0x800080},
+            {"clTeal", 0x808000},  {"clGray", 0x808080},      {"clSilver", 0xC0C0C0},
+            {"clRed", 0x0000FF},   {"clLime", 0x00FF00},      {"clYellow", 0x00FFFF},
+            {"clBlue", 0xFF0000},  {"clFuchsia", 0xFF00FF},   {"clAqua", 0xFFFF00},
+            {"clWhite", 0xFFFFFF}, {"clBtnFace", 0x8000000F}, {"clWindowText", 0x80000008},
         };
         const auto found = names.find(ident);
         if (found == names.end())

@@ -46,9 +46,9 @@ struct StoredImageItem {
 };
 
 struct StoredImageList {
-    std::string Name;      // "DXImageList1" ...
-    std::string DXDraw;    // the drawing surface it is bound to, "DXDraw1"
-    ByteBlock ColorTable;  // 256 entries of blue, green, red, zero: 1024 bytes
+    std::string Name;     // "DXImageList1" ...
+    std::string DXDraw;   // the drawing surface it is bound to, "DXDraw1"
+    ByteBlock ColorTable; // 256 entries of blue, green, red, zero: 1024 bytes
     std::vector<StoredImageItem> Items;
 };
 

@@ -1,0 +1,40 @@
+# Runs the asset generator into WORK and compares every file with assets/ and the contact sheet
+# with docs/contact-sheet.png, byte for byte.
+file(REMOVE_RECURSE ${WORK})
+execute_process(
+  COMMAND ${GENERATOR} ${WORK}/assets --contact-sheet ${WORK}/contact-sheet.png
+  RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "ekoba-assetgen failed: ${result}")
+endif()
+
+# Files of assets/ written by hand rather than generated.
+set(handmade ekobarama.desktop)
+
+file(GLOB made RELATIVE ${WORK}/assets ${WORK}/assets/*)
+file(GLOB committed RELATIVE ${SOURCE}/assets ${SOURCE}/assets/*)
+list(REMOVE_ITEM committed ${handmade})
+list(SORT made)
+list(SORT committed)
+if(NOT made STREQUAL committed)
+  message(FATAL_ERROR "generated files differ from assets/:\n  made: ${made}\n  committed: ${committed}")
+endif()
+
+set(differing "")
+foreach(name ${made})
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
+    ${WORK}/assets/${name} ${SOURCE}/assets/${name} RESULT_VARIABLE same)
+  if(NOT same EQUAL 0)
+    list(APPEND differing ${name})
+  endif()
+endforeach()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
+  ${WORK}/contact-sheet.png ${SOURCE}/docs/contact-sheet.png RESULT_VARIABLE same)
+if(NOT same EQUAL 0)
+  list(APPEND differing docs/contact-sheet.png)
+endif()
+list(LENGTH made count)
+if(differing)
+  message(FATAL_ERROR "regenerated files differ from the committed ones: ${differing}")
+endif()
+message(STATUS "${count} assets and the contact sheet regenerated identically")

@@ -1,0 +1,25 @@
+#pragma once
+// Makes every asset file of assets/ in memory, and the contact sheet of all pictures.
+#include "tools/assetgen/Codecs.h"
+
+#include <QImage>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace gen {
+
+struct GeneratedAssets {
+    std::vector<std::pair<std::string, Bytes>> Files; // file name, contents
+    std::map<std::string, QImage> Pictures;           // by catalogue name, as they will show
+    QImage Credits;
+    QImage Icon;
+};
+
+GeneratedAssets GenerateAll();
+
+// Every picture of the catalogue with its list, index, name, size and format, and the board
+// assembled as the game shows it.
+QImage ContactSheet(const GeneratedAssets& assets);
+
+} // namespace gen
