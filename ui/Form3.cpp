@@ -1,6 +1,8 @@
 #include "ui/Form3.h"
 
+#include "graphics/Catalogue.h"
 #include "platform/Graphics.h"
+#include "platform/Stream.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>
@@ -86,18 +88,58 @@ void TClickLabel::mouseReleaseEvent(QMouseEvent* event) {
 // ---------------------------------------------------------------------------------------------
 // TImage
 
-TImage::TImage(QWidget* parent) : QWidget(parent) {}
+namespace {
 
-void TImage::SetPicture(QImage picture) {
-    picture_ = std::move(picture);
+// A canvas over a 32-bit bitmap in memory.
+class BitmapCanvas : public TCanvas {
+public:
+    explicit BitmapCanvas(QImage& bitmap)
+        : dc_(bitmap.bits(), bitmap.width(), bitmap.height(),
+              static_cast<int>(bitmap.bytesPerLine())) {}
+
+protected:
+    void CreateHandle() override { SetHandle(&dc_); }
+
+private:
+    platform::DeviceContext dc_;
+};
+
+} // namespace
+
+TImage::TImage(QWidget* parent) : QWidget(parent), picture_(std::make_unique<TPicture>()) {}
+
+QImage TImage::Render(TPicture& picture) const {
+    QImage bitmap(std::max(1, width()), std::max(1, height()), QImage::Format_RGB32);
+    bitmap.fill(palette().color(QPalette::Window));
+    {
+        BitmapCanvas canvas(bitmap);
+        picture.Draw(canvas, 0, 0);
+    }
+    return bitmap;
+}
+
+void TImage::LoadPicture(std::span<const std::uint8_t> pictureData) {
+    auto loaded = std::make_unique<TPicture>();
+    TMemoryStream stream(pictureData);
+    loaded->ReadData(stream);
+    QImage shown = Render(*loaded);
+    picture_ = std::move(loaded);
+    shown_ = std::move(shown);
     update();
 }
 
+void TImage::resizeEvent(QResizeEvent*) {
+    try {
+        shown_ = Render(*picture_);
+    } catch (const std::exception&) {
+        // The picture was painted when it was loaded; should it fail now, the last bitmap
+        // stays shown.
+    }
+}
+
 void TImage::paintEvent(QPaintEvent*) {
-    if (picture_.isNull())
-        return;
     QPainter painter(this);
-    painter.drawImage(QPoint(0, 0), picture_);
+    painter.drawImage(QPoint(0, 0), shown_);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -155,6 +197,7 @@ TForm3::TForm3(QWidget* owner) : TPlainForm(owner, Border) {
     Image1 = new TImage(this);
     Image1->setObjectName("Image1");
     Image1->setGeometry(520, 24, 81, 105);
+    Image1->LoadPicture(EmbeddedDescription().CreditsPicture);
 }
 
 QLabel* TForm3::AddLabel(const QString& name, int left, int top, const QString& text) {

@@ -1,11 +1,15 @@
 #pragma once
 // The credits window: who made the program, what it is made with, and thanks to the projects it
 // is built on. Its underlined addresses open in the system's default handler.
+#include "picture/Picture.h"
 #include "ui/Form2.h"
 
 #include <QImage>
 #include <QLabel>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <span>
 
 // Opening a web address with the system's default handler; the result is ignored and a failure
 // is not reported. Tests replace the opener; an empty function puts the system's back. Returns
@@ -29,18 +33,31 @@ private:
     bool pressed_ = false;
 };
 
-// An image control: its picture drawn unscaled at its top-left corner.
+// An image control: its picture painted unscaled at its top-left corner over the window's
+// colour. The picture is painted once, when it is set, into the control's own bitmap, so that a
+// picture that cannot be painted raises there and not in the middle of a repaint.
 class TImage : public QWidget {
+    Q_OBJECT
 public:
     explicit TImage(QWidget* parent);
-    void SetPicture(QImage picture);
-    const QImage& Picture() const { return picture_; }
+
+    // Reads a stored "Picture.Data" value (a class name, then that class's data) into Picture
+    // and paints it. Damaged data raise the picture layer's exceptions and leave the control
+    // as it was.
+    void LoadPicture(std::span<const std::uint8_t> pictureData);
+    const TPicture& Picture() const { return *picture_; }
+    // What the control shows.
+    const QImage& Shown() const { return shown_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    QImage picture_;
+    QImage Render(TPicture& picture) const;
+
+    std::unique_ptr<TPicture> picture_;
+    QImage shown_;
 };
 
 // "A propos d'Ekobarama ...": a fixed window with a close box only.
@@ -62,6 +79,7 @@ public:
     TClickLabel* Label23 = nullptr;
     TClickLabel* Label24 = nullptr;
     TClickLabel* Label25 = nullptr;
+    // The credits picture, an 80 x 100 JPEG picture from the program's stored description.
     TImage* Image1 = nullptr;
 
     void Label5Click();

@@ -1,4 +1,6 @@
 // The rules window and the credits window, opened from the main window's "?" menu.
+#include "graphics/Catalogue.h"
+#include "picture/JPEG.h"
 #include "platform/Graphics.h"
 #include "tests/ui/FormFixture.h"
 #include "ui/Form2.h"
@@ -9,9 +11,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <QSet>
 #include <QTest>
 #include <QTextBlock>
 #include <QUrl>
+#include <cstring>
 
 namespace {
 
@@ -54,11 +58,11 @@ TEST(Centring, RoundsHalvesToTheEvenNeighbourThenAddsTheOwnerCorner) {
 
 TEST_F(HelpWindows, EachUseOfRulesOpensAnotherCentredNonModalWindow) {
     const FrameGeometry main = MainFrame();
-    TForm2* first = OpenRulesWindow(form.get());
-    TForm2* second = OpenRulesWindow(form.get());
-    ASSERT_NE(first, second);
-    EXPECT_EQ(form->findChildren<TForm2*>().size(), 2);
-    for (TForm2* rules : {first, second}) {
+    form->Rgledujeu1->trigger();
+    form->Rgledujeu1->trigger();
+    const QList<TForm2*> opened = form->findChildren<TForm2*>();
+    ASSERT_EQ(opened.size(), 2);
+    for (TForm2* rules : opened) {
         EXPECT_EQ(rules->parentWidget(), form.get());
         EXPECT_TRUE(rules->isVisible());
         EXPECT_TRUE(rules->isWindow());
@@ -183,11 +187,11 @@ TEST_F(HelpWindows, RulesTellThatTheBanAndTheDutyToFeedAreNotEnforced) {
 
 TEST_F(HelpWindows, EachUseOfCreditsOpensAnotherCentredFixedWindow) {
     const FrameGeometry main = MainFrame();
-    TForm3* first = OpenCreditsWindow(form.get());
-    TForm3* second = OpenCreditsWindow(form.get());
-    ASSERT_NE(first, second);
-    EXPECT_EQ(form->findChildren<TForm3*>().size(), 2);
-    for (TForm3* credits : {first, second}) {
+    form->AproposdeEkoba1->trigger();
+    form->AproposdeEkoba1->trigger();
+    const QList<TForm3*> opened = form->findChildren<TForm3*>();
+    ASSERT_EQ(opened.size(), 2);
+    for (TForm3* credits : opened) {
         EXPECT_EQ(credits->parentWidget(), form.get());
         EXPECT_TRUE(credits->isVisible());
         EXPECT_EQ(credits->windowModality(), Qt::NonModal);
@@ -201,6 +205,7 @@ TEST_F(HelpWindows, EachUseOfCreditsOpensAnotherCentredFixedWindow) {
         EXPECT_TRUE(credits->windowFlags() & Qt::WindowCloseButtonHint);
     }
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(HelpWindows, EveryClickableLabelOpensExactlyTheAddressItShows) {
@@ -270,4 +275,44 @@ TEST_F(HelpWindows, CreditsLabelsFitTheirPlaces) {
             }
         }
     }
+}
+
+TEST_F(HelpWindows, CreditsPictureIsTheStoredJpegPaintedUnscaledAtTheCorner) {
+    TForm3* credits = OpenCreditsWindow(form.get());
+    const TImage& image = *credits->Image1;
+    ASSERT_NE(dynamic_cast<const TJPEGImage*>(image.Picture().Graphic()), nullptr);
+    EXPECT_EQ(image.Picture().Width(), 80);
+    EXPECT_EQ(image.Picture().Height(), 100);
+    const QImage& shown = image.Shown();
+    ASSERT_EQ(shown.size(), QSize(81, 105));
+    const QRgb face = ToQColor(clBtnFace).rgb();
+    // The control's last column and its five last rows are the window's colour.
+    for (int y = 0; y < 105; ++y)
+        EXPECT_EQ(shown.pixel(80, y), face) << "row " << y;
+    for (int y = 100; y < 105; ++y)
+        for (int x = 0; x < 81; ++x)
+            EXPECT_EQ(shown.pixel(x, y), face) << x << ", " << y;
+    // The picture covers the rest, and it is a picture, not one colour.
+    QSet<QRgb> colours;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 80; ++x)
+            colours.insert(shown.pixel(x, y));
+    EXPECT_GT(colours.size(), 16);
+}
+
+TEST_F(HelpWindows, DamagedPictureDataRaiseAndLeaveTheShownPicture) {
+    TForm3* credits = OpenCreditsWindow(form.get());
+    TImage& image = *credits->Image1;
+    const QImage before = image.Shown();
+    const ByteBlock& stored = EmbeddedDescription().CreditsPicture;
+    // The JPEG's declared count runs past the data; a JPEG cut inside its header.
+    const ByteBlock overlong(stored.begin(), stored.end() - 10);
+    ByteBlock cutHeader(stored.begin(), stored.begin() + 40);
+    const std::size_t countAt = 1 + stored[0];
+    const auto count = static_cast<std::uint32_t>(cutHeader.size() - countAt - 4);
+    std::memcpy(cutHeader.data() + countAt, &count, sizeof count);
+    EXPECT_THROW(image.LoadPicture(overlong), EReadError);
+    EXPECT_THROW(image.LoadPicture(cutHeader), EJPEG);
+    EXPECT_EQ(image.Picture().Width(), 80);
+    EXPECT_EQ(image.Shown(), before);
 }
