@@ -1,6 +1,5 @@
 #include "engine/DXDraw.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -30,6 +29,16 @@ DDSURFACEDESC Description(DWORD flags, DWORD caps) {
 }
 
 constexpr std::uint8_t PaletteEntryFlag = 0x40;
+
+// Another widget's own event handler. QWidget::event is protected; a pointer to it taken through
+// a derived class may be called on any widget, reaching its most derived handler.
+bool FormEvent(QWidget& form, QEvent* event) {
+    struct Access : QWidget {
+        using QWidget::event;
+    };
+    bool (QWidget::*handler)(QEvent*) = &Access::event;
+    return (form.*handler)(event);
+}
 
 } // namespace
 
@@ -495,14 +504,11 @@ bool TCustomDXDraw::event(QEvent* event) {
 }
 
 bool TCustomDXDraw::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != form_.data() || event->type() != QEvent::Show || forwardingShow_)
+    if (watched != form_.data() || event->type() != QEvent::Show)
         return QWidget::eventFilter(watched, event);
-    // The form's own handling of its showing comes first; then the control initialises itself.
-    {
-        forwardingShow_ = true;
-        Finally done([this] { forwardingShow_ = false; });
-        QCoreApplication::sendEvent(watched, event);
-    }
+    // The form's own handling of its showing comes first (its event handler, called directly so
+    // that no other filter sees the event twice); then the control initialises itself.
+    FormEvent(*form_, event);
     if (autoInitialize_ && !initializeCalled_)
         Initialize();
     return true;
@@ -522,6 +528,8 @@ void TCustomDXDraw::paintEvent(QPaintEvent* event) {
     }
     if (!platform::PaintWindowPicture(this, painter, event->rect()))
         painter.fillRect(event->rect(), ToQColor(color_));
+    // The parent window is not invalidated afterwards: the control covers its part of the parent
+    // and repainting the parent would repaint the control again, without end.
 }
 
 void TCustomDXDraw::resizeEvent(QResizeEvent* event) {

@@ -9,7 +9,8 @@
 // The form is the top-level window containing the control. Its hook is an event filter: when the
 // form is shown, the form's own handling runs first and then, with AutoInitialize, Initialize
 // unless it was already called. The control's own paint event presents the back surface again.
-// Destroying the control finalises it.
+// Destroying the control finalises it. A window handle here is the widget itself, which stays
+// the same for the control's life, so the clipper never needs binding again.
 #include "engine/DirectX.h"
 
 #include <QPointer>
@@ -292,7 +293,6 @@ private:
     int restoreBlock_ = 0;
     bool loading_ = false;
     bool flipping_ = false;
-    bool forwardingShow_ = false;
     QPointer<QWidget> form_;
     std::vector<Registration> notifications_;
     std::uint64_t nextRegistration_ = 1;

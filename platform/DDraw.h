@@ -8,7 +8,8 @@
 // entry point "DirectDrawCreate" (RegisterDDrawLibrary).
 //
 // Interfaces are reference counted like the originals: every object made or handed out by the
-// stand-in carries one reference that the caller gives back with Release.
+// stand-in carries one reference that the caller gives back with Release. A window handle is the
+// widget; a device context is a platform::DeviceContext over the surface's memory.
 #include <cstdint>
 
 class QImage;
