@@ -467,7 +467,7 @@ std::shared_ptr<TDIBSharedImage> TDIB::ReadImage(TStream& stream, bool memoryIma
             throw EReadError("Stream read error");
         image->AllocatePixels(static_cast<std::size_t>(total), false);
         std::uint8_t* pixels = image->pixels_.get();
-        if (header.height >= 0) {
+        if (header.height >= 0 || total == 0) {
             stream.ReadBuffer(pixels, total);
         } else {
             for (std::int64_t line = image->Height() - 1; line >= 0; --line)
@@ -521,13 +521,21 @@ void TDIB::ReadBitmapFile(TStream& stream) {
     ReadStoredData(stream);
 }
 
-void TDIB::SetSize(int width, int height, int bitCount) {
+void TDIB::MakeDrawable(int width, int height, int bitCount, bool zeroed) {
     const TPixelFormat& format = bitCount == 16 ? Format555() : Format888();
     auto image = std::make_shared<TDIBSharedImage>(width, height, bitCount, format,
                                                    image_->ColorTable(), false, false);
-    image->AllocatePixels(static_cast<std::size_t>(image->WidthBytes()) * image->Height(), true);
+    image->AllocatePixels(static_cast<std::size_t>(image->WidthBytes()) * image->Height(), zeroed);
     image_ = std::move(image);
     Changed();
+}
+
+void TDIB::SetSize(int width, int height, int bitCount) {
+    MakeDrawable(width, height, bitCount, true);
+}
+
+void TDIB::SetSizeForOverwrite(int width, int height, int bitCount) {
+    MakeDrawable(width, height, bitCount, false);
 }
 
 void TDIB::MakePrivate() {

@@ -168,8 +168,11 @@ public:
 
     int Width() const override { return image_->Width(); }
     int Height() const override { return image_->Height(); }
-    // Empty when the image has no pixel bytes.
-    bool Empty() const override { return image_->PixelsSize() == 0; }
+    // Empty when the image has no pixel bytes (also when its run-length data would decode to
+    // none: a width or height of 0).
+    bool Empty() const override {
+        return image_->PixelsSize() == 0 || image_->WidthBytes() == 0 || image_->Height() == 0;
+    }
     int BitCount() const { return image_->BitCount(); }
     int WidthBytes() const { return image_->WidthBytes(); }
     int ColorTableCount() const { return image_->ColorTableCount(); }
@@ -187,6 +190,10 @@ public:
     // Makes a new drawable image of the given size and bit count, all pixels 0, keeping the
     // colour table (a new DIB's grey ramp). 16-bit images are 5-5-5.
     void SetSize(int width, int height, int bitCount);
+    // As SetSize, but the pixel bytes are left as the memory holds them: for a caller that
+    // writes every byte of every line at once (the JPEG decoder), so that no time is spent
+    // clearing memory about to be overwritten.
+    void SetSizeForOverwrite(int width, int height, int bitCount);
     // Changing the colours gives the DIB a private image; the palette follows on next request.
     void SetColorTable(const TColorTable& colorTable);
     void SetColorTableEntry(int index, const TRGBQuad& entry);
@@ -210,6 +217,7 @@ public:
     std::unique_ptr<TGraphic> Clone() const override;
 
 private:
+    void MakeDrawable(int width, int height, int bitCount, bool zeroed);
     // Reads DIB data into a new image of the given memory kind; null when the stream holds no
     // byte at all.
     static std::shared_ptr<TDIBSharedImage> ReadImage(TStream& stream, bool memoryImage);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 
 // clang-format off
 #include <jpeglib.h>
@@ -281,7 +282,7 @@ void TJPEGImage::Decode() {
 
     const int width = static_cast<int>(cinfo->output_width);
     const int height = static_cast<int>(cinfo->output_height);
-    bitmap->SetSize(width, height, eightBit ? 8 : 24);
+    bitmap->SetSizeForOverwrite(width, height, eightBit ? 8 : 24);
     if (eightBit) {
         TColorTable table{};
         const int colors = std::clamp(cinfo->actual_number_of_colors, 0, 256);
@@ -300,14 +301,26 @@ void TJPEGImage::Decode() {
     // reads one line straight into its place.
     std::uint8_t* const bits = bitmap->PBits();
     const std::size_t widthBytes = static_cast<std::size_t>(bitmap->WidthBytes());
+    const std::size_t lineBytes = std::size_t{cinfo->output_width} * (eightBit ? 1 : 3);
+    JDIMENSION lines = 0;
     decompressor.Guarded([&] {
         while (cinfo->output_scanline < cinfo->output_height) {
             JSAMPROW row = bits + (cinfo->output_height - 1 - cinfo->output_scanline) * widthBytes;
             if (jpeg_read_scanlines(cinfo, &row, 1) != 1)
                 break;
         }
+        lines = cinfo->output_scanline;
         jpeg_finish_decompress(cinfo);
     });
+    // The bitmap was not cleared: clear the padding at the end of each line, and any line the
+    // decoder did not deliver.
+    for (JDIMENSION y = 0; y < cinfo->output_height; ++y) {
+        std::uint8_t* line = bits + (cinfo->output_height - 1 - y) * widthBytes;
+        if (y < lines)
+            std::memset(line + lineBytes, 0, widthBytes - lineBytes);
+        else
+            std::memset(line, 0, widthBytes);
+    }
     bitmap_ = std::move(bitmap);
 }
 

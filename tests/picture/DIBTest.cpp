@@ -282,6 +282,15 @@ TEST(DIBFailures, EveryRowOfTheFailureTable) {
     }
 }
 
+TEST(DIBFailures, NoLinesOfNoBytesAreReadOneByOne) {
+    // A width of 0 with hundreds of millions of top-down lines holds no pixel byte.
+    DibSpec spec{.width = 0, .height = -469762048, .bitCount = 4};
+    spec.colors = Colours(16);
+    TDIB dib = ReadDib(MakeDib(spec));
+    EXPECT_TRUE(dib.Empty());
+    EXPECT_TRUE(dib.Handle().isNull());
+}
+
 TEST(DIBFailures, AFailedReadKeepsThePreviousImage) {
     DibSpec good{.width = 3, .height = 1, .bitCount = 24};
     good.pixels = Bytes(12, 7);
@@ -369,6 +378,11 @@ TEST(DIBRunLength, RunsNeverWriteOutsideThePixels) {
         const std::uint8_t* bits = dib.PBits();
         EXPECT_EQ(Bytes(bits, bits + 4), Bytes(4, 0)) << bitCount;
     }
+    // Run-length data for a picture without lines make an empty picture.
+    DibSpec flat{.width = 708, .height = 0, .bitCount = 8, .compression = 1, .imageSize = 2};
+    flat.colors = Colours(256);
+    flat.pixels = {0, 1};
+    EXPECT_TRUE(ReadDib(MakeDib(flat)).Empty());
 }
 
 TEST(DIBSharedImage, CopiesShareUntilOneChanges) {

@@ -1,0 +1,1 @@
+ekoba_add_fuzzer(fuzz_picture SOURCES ${CMAKE_CURRENT_LIST_DIR}/picture.cpp LIBS ekoba_picture)
