@@ -86,19 +86,28 @@ QPainterPath MoonStars(double cx, double cy) {
         .united(Star(cx + 3, cy + 24, 3.4));
 }
 
-// The zigzag band carved between the two rows.
-QPainterPath Zigzag() {
+// The band of carved triangles between the two rows, pointing up and down in turn.
+QPainterPath Teeth() {
     QPainterPath path;
-    const double top = 233.5, bottom = 252.5;
-    const double step = 410.0 / 36;
-    path.moveTo(128, top);
-    for (int i = 1; i <= 36; ++i)
-        path.lineTo(128 + step * i, i % 2 ? bottom : top);
-    QPainterPathStroker stroker;
-    stroker.setWidth(2.6);
-    stroker.setJoinStyle(Qt::MiterJoin);
-    stroker.setCapStyle(Qt::RoundCap);
-    return stroker.createStroke(path);
+    const double top = 233.5, bottom = 252.5, left = 130, right = 536, gap = 1.6;
+    const int count = 24;
+    const double step = (right - left) / count;
+    for (int i = 0; i < count; ++i) {
+        const double x = left + step * i;
+        QPainterPath tooth;
+        if (i % 2 == 0) {
+            tooth.moveTo(x + gap, bottom);
+            tooth.lineTo(x + step / 2, top + gap);
+            tooth.lineTo(x + step - gap, bottom);
+        } else {
+            tooth.moveTo(x + gap, top);
+            tooth.lineTo(x + step / 2, bottom - gap);
+            tooth.lineTo(x + step - gap, top);
+        }
+        tooth.closeSubpath();
+        path.addPath(tooth);
+    }
+    return path;
 }
 
 // A carved rosette for the ends of the board: a ring, eight petals and a boss.
@@ -126,8 +135,8 @@ Relief BuildBoard(const Lighting& lit) {
     thin.setWidth(2.4);
     Field tray = Coverage(thin.createStroke(trayPath), W, H);
     Blur(tray, 1, 2);
-    Field zigzag = Coverage(Zigzag(), W, H);
-    Blur(zigzag, 1, 2);
+    Field teeth = Coverage(Teeth(), W, H);
+    Blur(teeth, 1, 1);
 
     const double rosetteX[2] = {80, 576};
     QPainterPath rosettePetals, rosetteRings;
@@ -165,13 +174,14 @@ Relief BuildBoard(const Lighting& lit) {
             double height = -7 * (1 - dm::Smoothstep(0, 10, edge));
             height += 0.5 * Fbm(px * 0.08, py * 0.08, 3, 77);
             height -= 3.5 * panels.At(x, y);
-            height -= 1.6 * tray.At(x, y) + 1.8 * zigzag.At(x, y);
+            height -= 1.6 * tray.At(x, y) + 1.7 * teeth.At(x, y);
             height += 1.8 * petals.At(x, y) - 1.6 * rings.At(x, y);
             height += 2.2 * plaques.At(x, y) + 1.4 * plaqueRims.At(x, y) - 1.5 * fields.At(x, y);
             height += 2.8 * sun.At(x, y) + 2.8 * moon.At(x, y) + 1.6 * stars.At(x, y);
 
             Color albedo = style::Wood(px, py, 3);
             albedo = Mix(albedo, style::DarkWood(px, py, 5), panels.At(x, y));
+            albedo = Mix(albedo, style::kPitFloor, 0.3 * teeth.At(x, y));
             // The medallions are inlaid in light wood, painted when lit.
             const double plaque = plaques.At(x, y);
             albedo = Mix(albedo, style::Wood(px * 1.7 + 900, py * 1.7, 8), plaque);
