@@ -1,9 +1,7 @@
 #include "graphics/Catalogue.h"
 
-#include <array>
 #include <map>
-#include <memory>
-#include <optional>
+#include <string_view>
 #include <utility>
 
 namespace {

@@ -92,6 +92,10 @@ QImage Shade(const Relief& relief) {
     // Half vector with the viewer straight above, for the varnish highlight.
     const double hx = Lx, hy = Ly, hz = Lz + 1;
     const double hl = dm::Sqrt(hx * hx + hy * hy + hz * hz);
+    // One pixel's step towards the light across the picture, and how much the light's ray
+    // rises over it.
+    const double across = dm::Sqrt(Lx * Lx + Ly * Ly);
+    const double towardsX = Lx / across, towardsY = Ly / across, rise = Lz / across;
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
         QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -105,10 +109,9 @@ QImage Shade(const Relief& relief) {
             // Cast shadow: march towards the light and see whether the relief rises above.
             double shadow = 0;
             const double h0 = H.At(x, y);
-            const double rise = Lz / dm::Sqrt(Lx * Lx + Ly * Ly);
             for (int step = 1; step <= 40; ++step) {
-                const double sx = x + 0.5 - Lx / dm::Sqrt(Lx * Lx + Ly * Ly) * -step;
-                const double sy = y + 0.5 - Ly / dm::Sqrt(Lx * Lx + Ly * Ly) * -step;
+                const double sx = x + 0.5 + towardsX * step;
+                const double sy = y + 0.5 + towardsY * step;
                 if (sx < 0 || sy < 0 || sx >= w || sy >= h)
                     break;
                 const double above = H.Sample(sx, sy) - (h0 + step * rise);
