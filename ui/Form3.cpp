@@ -29,6 +29,7 @@ struct LabelStyle {
 };
 
 void ApplyStyle(QLabel* label, const LabelStyle& style) {
+    label->setTextFormat(Qt::PlainText);
     label->setFont(
         platform::MakeFont("MS Sans Serif", style.Points, style.Bold, false, style.Underline));
     QPalette palette = label->palette();
