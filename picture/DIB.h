@@ -199,8 +199,9 @@ public:
     void SetColorTableEntry(int index, const TRGBQuad& entry);
 
     // Direct access to the pixel bytes (bottom line first). The DIB first takes a private,
-    // decoded image, so the bytes may be changed; the pointer stays valid until the DIB takes
-    // another image (a read, SetSize, assignment).
+    // decoded image, so the bytes may be changed; the pointer serves until the DIB takes another
+    // image (a read, SetSize, an assignment, or the next request for pixels, colours or the
+    // drawing handle after a copy of the DIB was made).
     std::uint8_t* PBits();
     // The bytes of line y counted from the top line (0 <= y < Height), as PBits.
     std::uint8_t* ScanLine(int y);
