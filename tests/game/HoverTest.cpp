@@ -2,6 +2,7 @@
 #include "ui/PitPicking.h"
 
 #include <QCursor>
+#include <cmath>
 
 using Hover = GameTest;
 
@@ -22,13 +23,21 @@ TEST_F(Hover, NoPitBetweenGames) {
 TEST_F(Hover, SensitiveSquareCoincidesWithTheDrawnPitUnderTheClassicFrame) {
     form->show();
     NewGame();
+    // The board lies at (1.5, -3.5): a pit drawn from column trunc(X) answers from X to X + 65
+    // inclusive, so the sensitive square is the drawn one moved by at most one pixel.
+    const QPoint origin = Form1->DXDraw1->mapToGlobal(QPoint(0, 0));
     for (int i = 1; i <= 12; ++i) {
-        EXPECT_EQ(PitAt(OnPit(i, 0, 0)), i);
-        EXPECT_EQ(PitAt(OnPit(i, 65, 65)), i); // both bounds inclusive
-        EXPECT_EQ(PitAt(OnPit(i, 32, 32)), i);
+        const TMonSprite& sprite = *CurrentGame->Pit(i).Sprite;
+        const int first = static_cast<int>(std::ceil(sprite.X));
+        const int last = static_cast<int>(std::floor(sprite.X + 65));
+        const int top = static_cast<int>(std::ceil(sprite.Y));
+        const int bottom = static_cast<int>(std::floor(sprite.Y + 65));
+        EXPECT_LE(std::abs(first - static_cast<int>(sprite.X)), 1);
+        EXPECT_EQ(PitAt(origin + QPoint(first, top)), i);
+        EXPECT_EQ(PitAt(origin + QPoint(last, bottom)), i);
+        EXPECT_EQ(PitAt(origin + QPoint(first - 1, top + 30)), 0);
+        EXPECT_EQ(PitAt(origin + QPoint(first + 30, bottom + 1)), 0);
     }
-    EXPECT_EQ(PitAt(OnPit(1, -1, 30)), 0);
-    EXPECT_EQ(PitAt(OnPit(1, 30, 66)), 0);
 }
 
 TEST_F(Hover, TooltipAndCursorTellWhetherThePitMayBePlayed) {

@@ -84,6 +84,7 @@ TEST_F(Move, HarvestWalksBackOverTheOpponentsPitsOfTwoOrThree) {
 TEST_F(Move, ScoreShowsThePendingGainDuringTheHarvestOnly) {
     NewGame();
     Game().Player(1).Score->Value = 7;
+    Game().Player(1).Score->ShowScore(1);
     Position({4, 4, 4, 4, 4, 2, 4, 1, 2, 4, 4, 4}, 1);
     std::vector<QString> captions;
     SetFrameObserver([&] {
