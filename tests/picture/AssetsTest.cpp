@@ -24,52 +24,32 @@ Bytes Load(const std::filesystem::path& path) {
 
 } // namespace
 
-TEST(GamePictures, BitmapFilesReadWithWholeLines) {
+TEST(GamePictures, EveryBitmapAndJpegPictureReads) {
     const std::filesystem::path dir = AssetsDir();
-    if (dir.empty() || !std::filesystem::exists(dir))
-        GTEST_SKIP() << "no assets directory";
-    int count = 0;
+    if (dir.empty() || !std::filesystem::exists(dir / "plateau.jpg"))
+        GTEST_SKIP() << "no assets";
+    int bitmaps = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         if (entry.path().extension() != ".bmp")
             continue;
         SCOPED_TRACE(entry.path().filename().string());
-        const Bytes file = Load(entry.path());
-        TMemoryStream stream(file);
+        TMemoryStream stream(Load(entry.path()));
         TDIB dib;
         dib.ReadBitmapFile(stream);
         EXPECT_EQ(stream.Position(), stream.Size()); // nothing follows the pixels
-        const int bits = dib.BitCount();
-        EXPECT_TRUE(bits == 1 || bits == 4 || bits == 8 || bits == 24) << bits;
-        EXPECT_EQ(dib.WidthBytes(), testpic::WidthBytes(dib.Width(), bits));
-        EXPECT_EQ(dib.Image().PixelsSize(),
-                  static_cast<size_t>(dib.WidthBytes()) * static_cast<size_t>(dib.Height()));
+        EXPECT_TRUE(dib.BitCount() == 1 || dib.BitCount() == 4 || dib.BitCount() == 8 ||
+                    dib.BitCount() == 24);
         EXPECT_EQ(dib.Handle().size(), QSize(dib.Width(), dib.Height()));
-        ++count;
+        ++bitmaps;
     }
-    EXPECT_GT(count, 0);
-}
-
-TEST(GamePictures, BoardAndCreditsJpegPictures) {
-    const std::filesystem::path dir = AssetsDir();
-    if (dir.empty() || !std::filesystem::exists(dir / "plateau.jpg"))
-        GTEST_SKIP() << "no JPEG assets";
-    struct Case {
-        const char* name;
-        int width, height;
-        bool progressive;
-    };
-    for (const Case& c :
-         {Case{"plateau.jpg", 640, 480, true}, Case{"credits.jpg", 80, 100, false}}) {
-        SCOPED_TRACE(c.name);
-        TMemoryStream stream(testpic::JpegData(Load(dir / c.name)));
+    EXPECT_GT(bitmaps, 0);
+    for (auto [name, width, height, progressive] :
+         {std::tuple{"plateau.jpg", 640, 480, true}, std::tuple{"credits.jpg", 80, 100, false}}) {
+        TMemoryStream stream(testpic::JpegData(Load(dir / name)));
         TJPEGImage image;
         image.ReadStoredData(stream);
-        EXPECT_EQ(image.Width(), c.width);
-        EXPECT_EQ(image.Height(), c.height);
-        EXPECT_EQ(image.ProgressiveEncoding(), c.progressive);
-        TDIB& bitmap = image.Bitmap();
-        EXPECT_EQ(bitmap.BitCount(), 24);
-        EXPECT_EQ(bitmap.Width(), c.width);
-        EXPECT_EQ(bitmap.Height(), c.height);
+        EXPECT_EQ(image.ProgressiveEncoding(), progressive) << name;
+        EXPECT_EQ(image.Bitmap().BitCount(), 24) << name;
+        EXPECT_EQ(QSize(image.Width(), image.Height()), QSize(width, height)) << name;
     }
 }

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <jerror.h>
-#include <set>
 
 using namespace picturetest;
 using testpic::Bytes;
@@ -64,18 +63,6 @@ void ExpectSameAsReference(TJPEGImage& image, const Bytes& jpeg) {
     }
 }
 
-// Two blocks of colour: red above, blue below.
-Bytes RedOverBlue() {
-    JpegSpec spec;
-    spec.width = 16;
-    spec.height = 16;
-    spec.pixel = [](int, int y) {
-        return y < 8 ? std::array<std::uint8_t, 3>{255, 0, 0}
-                     : std::array<std::uint8_t, 3>{0, 0, 255};
-    };
-    return MakeJpeg(spec);
-}
-
 // Sets the height and width of the first frame header.
 Bytes WithSize(Bytes jpeg, int width, int height) {
     for (size_t i = 0; i + 8 < jpeg.size(); ++i) {
@@ -110,80 +97,42 @@ Bytes ManyScans(int lastSingle) {
 
 } // namespace
 
-TEST(JPEGDecoding, BoardPictureKnowsItsSizeBeforeDecodingAndDecodesAsLibjpegDoes) {
-    const Bytes board = testpic::BoardJpeg();
-    auto image = ReadJpeg(board);
-    EXPECT_EQ(image->Width(), 640);
-    EXPECT_EQ(image->Height(), 480);
-    EXPECT_TRUE(image->ProgressiveEncoding());
-    EXPECT_FALSE(image->Grayscale());
-    EXPECT_FALSE(image->Decoded());
-    EXPECT_EQ(image->Data()->Bytes, board);
-    ExpectSameAsReference(*image, board);
-    EXPECT_EQ(image->Bitmap().WidthBytes(), 1920);
-    EXPECT_TRUE(image->Decoded());
-}
-
-TEST(JPEGDecoding, CreditsPictureIsBaselineAndDecodesAsLibjpegDoes) {
-    const Bytes credits = testpic::CreditsJpeg();
-    auto image = ReadJpeg(credits);
-    EXPECT_EQ(image->Width(), 80);
-    EXPECT_EQ(image->Height(), 100);
-    EXPECT_FALSE(image->ProgressiveEncoding());
-    ExpectSameAsReference(*image, credits);
-}
-
-TEST(JPEGDecoding, LinesAreBlueGreenRedAndStoredBottomUp) {
-    auto image = ReadJpeg(RedOverBlue());
-    TDIB& bitmap = image->Bitmap();
-    auto near = [](const std::uint8_t* p, int b, int g, int r) {
-        return std::abs(p[0] - b) < 8 && std::abs(p[1] - g) < 8 && std::abs(p[2] - r) < 8;
+TEST(JPEGDecoding, BoardAndCreditsKnowTheirSizeBeforeDecodingAndDecodeAsLibjpegDoes) {
+    struct Case {
+        testpic::Bytes jpeg;
+        int width, height;
+        bool progressive;
     };
-    EXPECT_TRUE(near(bitmap.ScanLine(2) + 9, 0, 0, 255));  // red, near the top
-    EXPECT_TRUE(near(bitmap.ScanLine(13) + 9, 255, 0, 0)); // blue, near the bottom
-    EXPECT_TRUE(near(bitmap.PBits() + 3, 255, 0, 0));      // memory starts at the bottom line
-    EXPECT_GT(qRed(bitmap.Handle().pixel(3, 1)), 240);
+    for (const Case& c : {Case{testpic::BoardJpeg(), 640, 480, true},
+                          Case{testpic::CreditsJpeg(), 80, 100, false}}) {
+        auto image = ReadJpeg(c.jpeg);
+        EXPECT_EQ(image->Width(), c.width);
+        EXPECT_EQ(image->Height(), c.height);
+        EXPECT_EQ(image->ProgressiveEncoding(), c.progressive);
+        EXPECT_FALSE(image->Grayscale());
+        EXPECT_FALSE(image->Decoded());
+        EXPECT_EQ(image->Data()->Bytes, c.jpeg);
+        // Blue, green, red lines, the top line stored last, pixel for pixel as libjpeg's own.
+        ExpectSameAsReference(*image, c.jpeg);
+        EXPECT_EQ(image->Bitmap().WidthBytes(), c.width * 3);
+    }
 }
 
-TEST(JPEGDecoding, GreyAndEightBitOutputGoThroughAColourTable) {
+TEST(JPEGDecoding, GreyPicturesDecodeToEightBitsWithGreyColours) {
     JpegSpec grey;
     grey.space = JCS_GRAYSCALE;
     grey.pixel = [](int x, int) {
         return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x * 16), 0, 0};
     };
-    auto greyImage = ReadJpeg(MakeJpeg(grey));
-    EXPECT_TRUE(greyImage->Grayscale());
-    TDIB& greyBitmap = greyImage->Bitmap();
-    ASSERT_EQ(greyBitmap.BitCount(), 8);
+    auto image = ReadJpeg(MakeJpeg(grey));
+    EXPECT_TRUE(image->Grayscale());
+    TDIB& bitmap = image->Bitmap();
+    ASSERT_EQ(bitmap.BitCount(), 8);
     for (int x = 0; x < 16; ++x) {
-        const TRGBQuad c = greyBitmap.ColorTable()[greyBitmap.ScanLine(5)[x]];
+        const TRGBQuad c = bitmap.ColorTable()[bitmap.ScanLine(5)[x]];
         EXPECT_TRUE(c.rgbRed == c.rgbGreen && c.rgbGreen == c.rgbBlue);
         EXPECT_NEAR(c.rgbRed, x * 16, 8) << x;
     }
-
-    JpegSpec colour;
-    colour.width = 64;
-    colour.height = 48;
-    colour.pixel = testpic::BoardPixel;
-    const Bytes colourJpeg = MakeJpeg(colour);
-    auto eightBit = ReadJpeg(colourJpeg);
-    eightBit->SetPixelFormat(TJPEGPixelFormat::jf8Bit);
-    TDIB& bitmap = eightBit->Bitmap();
-    ASSERT_EQ(bitmap.BitCount(), 8);
-    std::set<int> used;
-    double error = 0;
-    for (int y = 0; y < 48; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            const int index = bitmap.ScanLine(y)[x];
-            used.insert(index);
-            const TRGBQuad c = bitmap.ColorTable()[static_cast<size_t>(index)];
-            const auto rgb = testpic::BoardPixel(x, y);
-            error += std::abs(c.rgbRed - rgb[0]) + std::abs(c.rgbGreen - rgb[1]) +
-                     std::abs(c.rgbBlue - rgb[2]);
-        }
-    }
-    EXPECT_LE(*used.rbegin(), 235);
-    EXPECT_LT(error / (64 * 48 * 3), 12.0);
 }
 
 TEST(JPEGDecoding, EightBitOutputUsesAPaletteSetBefore) {
@@ -216,44 +165,34 @@ TEST(JPEGDecoding, TruncatedPicturesStillDecodeToFullSizeWithSmoothing) {
 TEST(JPEGFailures, ReadErrorsAndLibjpegErrors) {
     auto empty = ReadJpeg({});
     EXPECT_TRUE(empty->Empty());
-    EXPECT_EQ(empty->Width(), 0);
     EXPECT_TRUE(empty->Bitmap().Empty());
 
-    auto readStored = [](const Bytes& stored) {
-        TJPEGImage image;
-        TMemoryStream stream(stored);
-        image.ReadStoredData(stream);
-    };
     const Bytes credits = testpic::CreditsJpeg();
-    Bytes stored = testpic::JpegData(credits);
-    ExpectRaises<EReadError>([&] { readStored(Bytes(stored.begin(), stored.end() - 1)); },
-                             "Stream read error");
-    ExpectRaises<EReadError>([&] { readStored({1, 0}); }, "Stream read error");
-    ExpectRaises<EReadError>(
-        [&] {
-            readStored({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xD8});
-        },
-        "Stream read error");
-
+    const Bytes stored = testpic::JpegData(credits);
+    for (const Bytes& value : {Bytes(stored.begin(), stored.end() - 1), Bytes{1, 0},
+                               Bytes{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xD8}}) {
+        TJPEGImage image;
+        TMemoryStream stream(value);
+        ExpectRaises<EReadError>([&] { image.ReadStoredData(stream); }, "Stream read error");
+    }
     ExpectRaises<EJPEG>(
         [&] {
             ReadJpeg({'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'});
         },
         JpegError(JERR_NO_SOI));
-    // EJPEG is an invalid-graphic error.
-    EXPECT_THROW(ReadJpeg({0xFF, 0xD8}), EInvalidGraphic);
+    EXPECT_THROW(ReadJpeg({0xFF, 0xD8}), EInvalidGraphic); // EJPEG is one
 
     // A failure leaves the picture as it was.
     auto image = ReadJpeg(credits);
     TMemoryStream bad(testpic::JpegData({'x', 'y'}));
     EXPECT_THROW(image->ReadStoredData(bad), EJPEG);
     EXPECT_EQ(image->Width(), 80);
-
     ExpectRaises<EInvalidGraphicOperation>([&] { image->SetWidth(10); },
                                            "Cannot change the size of a JPEG image");
     ExpectRaises<EInvalidGraphicOperation>([&] { image->SetHeight(10); },
                                            "Cannot change the size of a JPEG image");
 
+    // Four-component pictures have no bitmap form: refused, not written past the lines.
     JpegSpec cmyk;
     cmyk.space = JCS_CMYK;
     cmyk.pixel = testpic::BoardPixel;
@@ -282,15 +221,12 @@ TEST(JPEGFailures, AbsurdSizesAndScanCountsAreRefused) {
 
 TEST(JPEGPainting, DecodesOnFirstPaintAndDrawsTheBitmap) {
     App();
-    auto image = ReadJpeg(RedOverBlue());
-    MemoryCanvas canvas(16, 16);
+    auto image = ReadJpeg(testpic::CreditsJpeg());
+    MemoryCanvas canvas(80, 100);
     image->Draw(canvas, 0, 0);
     EXPECT_TRUE(image->Decoded());
-    for (int y : {0, 7, 8, 15})
-        for (int x : {0, 9, 15})
-            EXPECT_EQ(canvas.Pixel(x, y), image->Bitmap().Handle().pixel(x, y) & 0xFFFFFFu);
-
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{79, 0}, std::pair{40, 50}, std::pair{0, 99}})
+        EXPECT_EQ(canvas.Pixel(x, y), image->Bitmap().Handle().pixel(x, y) & 0xFFFFFFu);
     std::unique_ptr<TGraphic> copy = image->Clone();
-    EXPECT_EQ(copy->Width(), 16);
     EXPECT_EQ(static_cast<TJPEGImage&>(*copy).Data(), image->Data());
 }

@@ -46,9 +46,8 @@ void ExpectRaises(Action&& action, const std::string& message) {
 // A canvas over width x height pixels of 32-bit memory, initially filled with fill.
 class MemoryCanvas : public TCanvas {
 public:
-    MemoryCanvas(int width, int height, std::uint32_t fill = 0xFF000000u, bool allow = true)
-        : width_(width), height_(height), allow_(allow),
-          memory_(static_cast<size_t>(width * height), fill) {}
+    MemoryCanvas(int width, int height, std::uint32_t fill = 0xFF000000u)
+        : width_(width), height_(height), memory_(static_cast<size_t>(width * height), fill) {}
     ~MemoryCanvas() override { Release(); }
 
     std::uint32_t Pixel(int x, int y) {
@@ -62,8 +61,6 @@ public:
 
 protected:
     void CreateHandle() override {
-        if (!allow_)
-            return;
         dc_ = std::make_unique<platform::DeviceContext>(reinterpret_cast<uchar*>(memory_.data()),
                                                         width_, height_, width_ * 4);
         SetHandle(dc_.get());
@@ -71,7 +68,6 @@ protected:
 
 private:
     int width_, height_;
-    bool allow_;
     std::vector<std::uint32_t> memory_;
     std::unique_ptr<platform::DeviceContext> dc_;
 };
