@@ -1,0 +1,140 @@
+// Pictures of the game for the documentation and for looking at: the real main window, driven
+// through its own handlers, grabbed from the screen (under Xvfb: from the X server).
+// Usage: ekobarama-screens OUTPUT-DIRECTORY
+#include "engine/DXDraw.h"
+#include "engine/ImageList.h"
+#include "game/Game.h"
+#include "game/Hand.h"
+#include "game/Score.h"
+#include "graphics/GameSprites.h"
+#include "platform/DDraw.h"
+#include "platform/Pause.h"
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
+
+#include <QDir>
+#include <QScreen>
+#include <QThread>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+QString outputDir;
+int failures = 0;
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) {
+        QApplication::processEvents();
+        QThread::msleep(20);
+    }
+}
+
+// The drawing surface as the screen shows it now.
+void Grab(const QString& name) {
+    const QPoint origin = Form1->DXDraw1->mapToGlobal(QPoint(0, 0));
+    const QPixmap shot = Form1->screen()->grabWindow(0, origin.x(), origin.y(), 637, 470);
+    const QString path = QDir(outputDir).filePath(name + ".png");
+    if (shot.isNull() || !shot.save(path)) {
+        std::fprintf(stderr, "could not save %s\n", qPrintable(path));
+        ++failures;
+        return;
+    }
+    std::printf("%s\n", qPrintable(path));
+}
+
+void SetPosition(const std::array<int, 12>& seeds, int player) {
+    for (int i = 1; i <= 12; ++i)
+        CurrentGame->Pit(i).SetSeeds(seeds[i - 1]);
+    CurrentGame->Tour->Player = player;
+    CurrentGame->Tour->ShowTurn();
+}
+
+// Grabs the first frame of a move for which `when` holds.
+void GrabDuringMove(int pit, const QString& name, const std::function<bool()>& when) {
+    bool done = false;
+    SetFrameObserver([&] {
+        if (done || !when())
+            return;
+        done = true;
+        Form1->DXDraw1->repaint();
+        Settle();
+        Grab(name);
+    });
+    CurrentGame->PlayerToMove().Play(pit);
+    SetFrameObserver(nullptr);
+    if (!done) {
+        std::fprintf(stderr, "%s: the moment never came\n", qPrintable(name));
+        ++failures;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: ekobarama-screens OUTPUT-DIRECTORY\n");
+        return 2;
+    }
+    TApplication application(argc, argv);
+    outputDir = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(outputDir);
+    platform::SetPausesEnabled(false);
+    platform::SetPresentationPacing(false);
+    SetMessageBoxHook([](const TMessageBoxRequest& request) {
+        return request.Buttons == TMsgButtons::Ok ? TModalResult::mrOk : TModalResult::mrYes;
+    });
+    TForm1 form;
+    form.show();
+    Settle();
+    Grab("presentation");
+
+    form.NouvellePartie1Click();
+    Settle();
+    Grab("board-new");
+
+    // The hand letting the second seed of the opening move fall.
+    int drops = 0;
+    GrabDuringMove(3, "hand-dropping", [&] {
+        if (CurrentGame->Player(1).Hand->Sprite->Image != ImageItem(3, TMain::DroppingPicture(1)))
+            return false;
+        return ++drops == 2;
+    });
+
+    // A harvest under way: 7 seeds banked, a pit of 3 being carried back.
+    form.NouvellePartie1Click();
+    TScore& score = *CurrentGame->Player(1).Score;
+    score.Value = 7;
+    score.ShowScore(1);
+    SetPosition({4, 4, 4, 4, 4, 2, 4, 2, 4, 4, 4, 4}, 1);
+    GrabDuringMove(6, "harvest-score", [&] {
+        const TMonSprite& hand = *CurrentGame->Player(1).Hand->Sprite;
+        return score.PendingGain == 3 && hand.Y > 300;
+    });
+
+    // Every pit picture, both indicators and every hand picture over the board.
+    for (int scene = 0; scene < 2; ++scene) {
+        form.NouvellePartie1Click();
+        std::array<int, 12> seeds{};
+        for (int i = 0; i < 12; ++i)
+            seeds[i] = scene == 0 ? i : 12 + i % 9;
+        SetPosition(seeds, 1);
+        CurrentGame->Tour->Indicator2->Visible = true;
+        std::vector<std::unique_ptr<TMonSprite>> hands;
+        for (int k = 0; k < 4; ++k) {
+            auto hand = std::make_unique<TMonSprite>(SpriteEngine());
+            hand->SetZ(4);
+            hand->SetImage(3, scene * 4 + k);
+            hand->X = 10 + 157 * k;
+            hand->Y = (scene * 4 + k) % 2 == 0 ? 0 : 313;
+            hands.push_back(std::move(hand));
+        }
+        RedrawScene();
+        Settle();
+        Grab(scene == 0 ? "test-scene-pits-0-11-hands-0-3" : "test-scene-pits-12-20-hands-4-7");
+    }
+
+    SetFrameObserver(nullptr);
+    return failures == 0 ? 0 : 1;
+}
