@@ -33,6 +33,33 @@ bool TakeFault(int& count) {
 
 // An open OpenAL device with its context. Shared by the device interface and every buffer made
 // on it, so that it closes only when the last of them is released.
+// The capability and format answers every buffer gives alike.
+HRESULT DescribeCaps(DSBCAPS* caps, std::uint32_t flags, std::uint32_t bytes) {
+    if (caps == nullptr || caps->dwSize != sizeof(DSBCAPS))
+        return DSERR_INVALIDPARAM;
+    caps->dwFlags = flags | DSBCAPS_LOCSOFTWARE;
+    caps->dwBufferBytes = bytes;
+    caps->dwUnlockTransferRate = 0;
+    caps->dwPlayCpuOverhead = 0;
+    return DS_OK;
+}
+
+HRESULT DescribeFormat(const WAVEFORMATEX& value, WAVEFORMATEX* format,
+                       std::uint32_t sizeAllocated, std::uint32_t* sizeWritten) {
+    if (format == nullptr) {
+        if (sizeWritten == nullptr)
+            return DSERR_INVALIDPARAM;
+        *sizeWritten = sizeof(WAVEFORMATEX);
+        return DS_OK;
+    }
+    if (sizeAllocated < sizeof(WAVEFORMATEX))
+        return DSERR_INVALIDPARAM;
+    *format = value;
+    if (sizeWritten != nullptr)
+        *sizeWritten = sizeof(WAVEFORMATEX);
+    return DS_OK;
+}
+
 class DeviceState {
 public:
     DeviceState(ALCdevice* device, ALCcontext* context) : device_(device), context_(context) {}
@@ -153,29 +180,12 @@ public:
     }
 
     HRESULT GetCaps(DSBCAPS* caps) override {
-        if (caps == nullptr || caps->dwSize != sizeof(DSBCAPS))
-            return DSERR_INVALIDPARAM;
-        caps->dwFlags = store_->Flags() | DSBCAPS_LOCSOFTWARE;
-        caps->dwBufferBytes = store_->Bytes();
-        caps->dwUnlockTransferRate = 0;
-        caps->dwPlayCpuOverhead = 0;
-        return DS_OK;
+        return DescribeCaps(caps, store_->Flags(), store_->Bytes());
     }
 
     HRESULT GetFormat(WAVEFORMATEX* format, std::uint32_t sizeAllocated,
                       std::uint32_t* sizeWritten) override {
-        if (format == nullptr) {
-            if (sizeWritten == nullptr)
-                return DSERR_INVALIDPARAM;
-            *sizeWritten = sizeof(WAVEFORMATEX);
-            return DS_OK;
-        }
-        if (sizeAllocated < sizeof(WAVEFORMATEX))
-            return DSERR_INVALIDPARAM;
-        *format = store_->Format();
-        if (sizeWritten != nullptr)
-            *sizeWritten = sizeof(WAVEFORMATEX);
-        return DS_OK;
+        return DescribeFormat(store_->Format(), format, sizeAllocated, sizeWritten);
     }
 
     HRESULT GetStatus(std::uint32_t* status) override {
@@ -358,29 +368,11 @@ class PrimaryBuffer : public IDirectSoundBuffer {
 public:
     explicit PrimaryBuffer(std::uint32_t flags) : flags_(flags) {}
 
-    HRESULT GetCaps(DSBCAPS* caps) override {
-        if (caps == nullptr || caps->dwSize != sizeof(DSBCAPS))
-            return DSERR_INVALIDPARAM;
-        caps->dwFlags = flags_ | DSBCAPS_LOCSOFTWARE;
-        caps->dwBufferBytes = kMixBytes;
-        caps->dwUnlockTransferRate = 0;
-        caps->dwPlayCpuOverhead = 0;
-        return DS_OK;
-    }
+    HRESULT GetCaps(DSBCAPS* caps) override { return DescribeCaps(caps, flags_, kMixBytes); }
     HRESULT GetFormat(WAVEFORMATEX* format, std::uint32_t sizeAllocated,
                       std::uint32_t* sizeWritten) override {
-        if (format == nullptr) {
-            if (sizeWritten == nullptr)
-                return DSERR_INVALIDPARAM;
-            *sizeWritten = sizeof(WAVEFORMATEX);
-            return DS_OK;
-        }
-        if (sizeAllocated < sizeof(WAVEFORMATEX))
-            return DSERR_INVALIDPARAM;
-        *format = WAVEFORMATEX{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
-        if (sizeWritten != nullptr)
-            *sizeWritten = sizeof(WAVEFORMATEX);
-        return DS_OK;
+        return DescribeFormat(WAVEFORMATEX{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0}, format,
+                              sizeAllocated, sizeWritten);
     }
     HRESULT GetStatus(std::uint32_t* status) override {
         if (status == nullptr)
