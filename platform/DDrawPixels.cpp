@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <immintrin.h>
 
 namespace platform::ddraw {
 
@@ -97,6 +98,82 @@ std::uint8_t* At(const View& view, std::int64_t x, std::int64_t y) {
     return view.bits + y * view.pitch + x * view.bytesPerPixel;
 }
 
+// The lines of the copies behind every sprite drawn each frame. Where the processor has AVX2
+// they go 32 bytes at a time with the stores aligned: a store that straddles two cache lines
+// costs about twice as much, and the lines of a surface start at any multiple of 4 bytes.
+//
+// A keyed line leaves out each pixel whose colour bits lie in the key range: one compare and one
+// masked store per eight pixels, without reading the destination.
+using CopyLine = void (*)(std::uint8_t* out, const std::uint8_t* in, std::int64_t bytes);
+using KeyedLine = void (*)(std::uint8_t* out, const std::uint8_t* in, std::int64_t count,
+                           DWORD mask, DWORD low, DWORD high);
+
+void CopyLinePlain(std::uint8_t* out, const std::uint8_t* in, std::int64_t bytes) {
+    std::memcpy(out, in, static_cast<std::size_t>(bytes));
+}
+
+void CopyKeyedLinePlain(std::uint8_t* out, const std::uint8_t* in, std::int64_t count, DWORD mask,
+                        DWORD low, DWORD high) {
+    if (low > high) { // an empty key range leaves nothing out
+        std::memcpy(out, in, static_cast<std::size_t>(count) * 4);
+        return;
+    }
+    const DWORD range = high - low;
+    for (std::int64_t x = 0; x < count; ++x, in += 4, out += 4) {
+        DWORD value;
+        std::memcpy(&value, in, 4);
+        if ((value & mask) - low > range) // outside the key range (unsigned wrap below low)
+            std::memcpy(out, &value, 4);
+    }
+}
+
+// Bytes before out reaches a 32-byte boundary, at most limit.
+std::int64_t ToAlignment(const std::uint8_t* out, std::int64_t limit) {
+    const auto misalignment = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(out) & 31);
+    return std::min<std::int64_t>((32 - misalignment) & 31, limit);
+}
+
+__attribute__((target("avx2"))) void CopyLineAvx2(std::uint8_t* out, const std::uint8_t* in,
+                                                  std::int64_t bytes) {
+    const std::int64_t head = ToAlignment(out, bytes);
+    std::memcpy(out, in, static_cast<std::size_t>(head));
+    std::int64_t i = head;
+    for (; i + 32 <= bytes; i += 32)
+        _mm256_store_si256(reinterpret_cast<__m256i*>(out + i),
+                           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + i)));
+    std::memcpy(out + i, in + i, static_cast<std::size_t>(bytes - i));
+}
+
+__attribute__((target("avx2"))) void CopyKeyedLineAvx2(std::uint8_t* out, const std::uint8_t* in,
+                                                       std::int64_t count, DWORD mask, DWORD low,
+                                                       DWORD high) {
+    // Pixels start on multiples of 4 bytes, so whole pixels lead up to the boundary.
+    const std::int64_t head = ToAlignment(out, count * 4) / 4;
+    if (low > high || head > 0)
+        CopyKeyedLinePlain(out, in, low > high ? count : head, mask, low, high);
+    if (low > high)
+        return;
+    const __m256i masks = _mm256_set1_epi32(static_cast<int>(mask));
+    const __m256i lows = _mm256_set1_epi32(static_cast<int>(low));
+    const __m256i ranges = _mm256_set1_epi32(static_cast<int>(high - low));
+    const __m256i ones = _mm256_set1_epi32(-1);
+    std::int64_t x = head;
+    for (; x + 8 <= count; x += 8) {
+        const __m256i value = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 4 * x));
+        const __m256i offset = _mm256_sub_epi32(_mm256_and_si256(value, masks), lows);
+        // offset <= range (unsigned) exactly when min(offset, range) == offset.
+        const __m256i keyed = _mm256_cmpeq_epi32(_mm256_min_epu32(offset, ranges), offset);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(out + 4 * x), _mm256_xor_si256(keyed, ones),
+                               value);
+    }
+    CopyKeyedLinePlain(out + 4 * x, in + 4 * x, count - x, mask, low, high);
+}
+
+bool HasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
+
 } // namespace
 
 void FillBox(const View& target, const Box& box, DWORD value) {
@@ -140,17 +217,27 @@ void CopyBox(const View& target, const Box& dest, const View& source, const Box&
     const std::int64_t dw = dest.Width(), dh = dest.Height();
     const std::int64_t sw = s.Width(), sh = s.Height();
     const bool plain = dw == sw && dh == sh && !options.mirrorX && !options.keyed;
+    const bool keyedLines = dw == sw && dh == sh && !options.mirrorX && options.keyed && size == 4;
+    static const bool avx2 = HasAvx2();
+    static const CopyLine copyLine = avx2 ? CopyLineAvx2 : CopyLinePlain;
+    static const KeyedLine copyKeyedLine = avx2 ? CopyKeyedLineAvx2 : CopyKeyedLinePlain;
     const DWORD mask = options.keyMask;
     const DWORD low = options.keyLow & mask, high = options.keyHigh & mask;
     for (std::int64_t y = region.top; y < region.bottom; ++y) {
-        std::int64_t row = (y - dest.top) * sh / dh;
+        std::int64_t row = dh == sh ? y - dest.top : (y - dest.top) * sh / dh;
         if (options.mirrorY)
             row = sh - 1 - row;
         std::uint8_t* out = At(target, 0, y);
         if (plain) {
-            std::memcpy(out + region.left * size,
-                        At(from, s.left + (region.left - dest.left), s.top + row),
-                        static_cast<std::size_t>(region.Width() * size));
+            copyLine(out + region.left * size,
+                     At(from, s.left + (region.left - dest.left), s.top + row),
+                     region.Width() * size);
+            continue;
+        }
+        if (keyedLines) {
+            copyKeyedLine(out + region.left * size,
+                          At(from, s.left + (region.left - dest.left), s.top + row), region.Width(),
+                          mask, low, high);
             continue;
         }
         const std::uint8_t* in = At(from, s.left, s.top + row);
