@@ -103,7 +103,7 @@ std::uint8_t* At(const View& view, std::int64_t x, std::int64_t y) {
 // costs about twice as much, and the lines of a surface start at any multiple of 4 bytes.
 //
 // A keyed line leaves out each pixel whose colour bits lie in the key range: one compare and one
-// masked store per eight pixels, without reading the destination.
+// masked store per eight pixels, without reading the destination and without a branch per pixel.
 using CopyLine = void (*)(std::uint8_t* out, const std::uint8_t* in, std::int64_t bytes);
 using KeyedLine = void (*)(std::uint8_t* out, const std::uint8_t* in, std::int64_t count,
                            DWORD mask, DWORD low, DWORD high);
@@ -144,29 +144,48 @@ __attribute__((target("avx2"))) void CopyLineAvx2(std::uint8_t* out, const std::
     std::memcpy(out + i, in + i, static_cast<std::size_t>(bytes - i));
 }
 
+// Of eight pixels, the lanes given whose colour bits lie outside the key range low .. low +
+// range: those a keyed copy stores.
+__attribute__((target("avx2"), always_inline)) inline __m256i
+OutsideKey(__m256i value, __m256i lanes, __m256i masks, __m256i lows, __m256i ranges) {
+    const __m256i offset = _mm256_sub_epi32(_mm256_and_si256(value, masks), lows);
+    // offset <= range (unsigned) exactly when min(offset, range) == offset.
+    const __m256i keyed = _mm256_cmpeq_epi32(_mm256_min_epu32(offset, ranges), offset);
+    return _mm256_andnot_si256(keyed, lanes);
+}
+
 __attribute__((target("avx2"))) void CopyKeyedLineAvx2(std::uint8_t* out, const std::uint8_t* in,
                                                        std::int64_t count, DWORD mask, DWORD low,
                                                        DWORD high) {
-    // Pixels start on multiples of 4 bytes, so whole pixels lead up to the boundary.
-    const std::int64_t head = ToAlignment(out, count * 4) / 4;
-    if (low > high || head > 0)
-        CopyKeyedLinePlain(out, in, low > high ? count : head, mask, low, high);
-    if (low > high)
+    if (low > high) {
+        CopyKeyedLinePlain(out, in, count, mask, low, high);
         return;
+    }
     const __m256i masks = _mm256_set1_epi32(static_cast<int>(mask));
     const __m256i lows = _mm256_set1_epi32(static_cast<int>(low));
     const __m256i ranges = _mm256_set1_epi32(static_cast<int>(high - low));
-    const __m256i ones = _mm256_set1_epi32(-1);
-    std::int64_t x = head;
+    const __m256i all = _mm256_set1_epi32(-1);
+    std::int64_t x = 0;
     for (; x + 8 <= count; x += 8) {
         const __m256i value = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 4 * x));
-        const __m256i offset = _mm256_sub_epi32(_mm256_and_si256(value, masks), lows);
-        // offset <= range (unsigned) exactly when min(offset, range) == offset.
-        const __m256i keyed = _mm256_cmpeq_epi32(_mm256_min_epu32(offset, ranges), offset);
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(out + 4 * x), _mm256_xor_si256(keyed, ones),
-                               value);
+        const __m256i store = OutsideKey(value, all, masks, lows, ranges);
+        // Pictures have runs of opaque and of transparent pixels: whole blocks of either are
+        // stored plainly or skipped.
+        const int lanes = _mm256_movemask_ps(_mm256_castsi256_ps(store));
+        if (lanes == 0xFF)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x), value);
+        else if (lanes != 0)
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + 4 * x), store, value);
     }
-    CopyKeyedLinePlain(out + 4 * x, in + 4 * x, count - x, mask, low, high);
+    if (x < count) {
+        // The last one to seven pixels: the masked load and store touch nothing past the line.
+        const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(static_cast<int>(count - x)),
+                                                 _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i value =
+            _mm256_maskload_epi32(reinterpret_cast<const int*>(in + 4 * x), lanes);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(out + 4 * x),
+                               OutsideKey(value, lanes, masks, lows, ranges), value);
+    }
 }
 
 bool HasAvx2() {

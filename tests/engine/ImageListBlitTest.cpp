@@ -14,12 +14,14 @@ namespace {
 
 constexpr int Size = 48;
 
-// Source pixel (x, y): keys 0x000010 to 0x000013 every few pixels, other colours between, and an
-// X byte that a key comparison must ignore.
+// Source pixel (x, y): keys 0x000010 to 0x000013 and other colours, with an X byte that a key
+// comparison must ignore. Above line 24 keys come every few pixels; from line 24 on, in runs of
+// nine keyed and nine other pixels, so that whole blocks of eight are keyed or not.
 std::uint32_t SourcePixel(int x, int y) {
     const int n = x * 7 + y * 3;
     const std::uint32_t x8 = (n & 1) ? 0xFF000000u : 0;
-    if (n % 5 < 2)
+    const bool key = y < 24 ? n % 5 < 2 : (x / 9) % 2 == 0;
+    if (key)
         return x8 | (0x10u + static_cast<std::uint32_t>(n % 4));
     return x8 | (static_cast<std::uint32_t>(n) * 2654435761u & 0xFFFFFF) | 0x100;
 }
@@ -59,31 +61,34 @@ TEST(SurfaceBlits, PlainAndKeyedCopiesTakeExactlyThePixelsTheyShouldAtAnyAlignme
         key.dwColorSpaceLowValue = ranges[r].low;
         key.dwColorSpaceHighValue = ranges[r].high;
         source->ISurface()->SetColorKey(DDCKEY_SRCBLT, &key);
-        for (int destX = 0; destX < 9; ++destX)
-            for (int width : {1, 7, 8, 9, 16, 17, 31, 39}) {
-                SCOPED_TRACE(::testing::Message()
-                             << "range " << r << " at " << destX << " width " << width);
-                WriteAll(dest, DestPixel);
-                const int sourceX = (destX * 5) % 3;
-                RECT src{sourceX, 2, sourceX + width, 4};
-                ASSERT_EQ(dest.ISurface()->BltFast(
-                              static_cast<DWORD>(destX), 10, source->ISurface(), &src,
-                              (keyed ? DDBLTFAST_SRCCOLORKEY : 0) | DDBLTFAST_WAIT),
-                          DD_OK);
-                for (int y = 9; y < 13; ++y)
-                    for (int x = 0; x < Size; ++x) {
-                        std::uint32_t expected = DestPixel(x, y);
-                        const bool inside = y >= 10 && y < 12 && x >= destX && x < destX + width;
-                        if (inside) {
-                            const std::uint32_t from = SourcePixel(sourceX + x - destX, y - 8);
-                            const std::uint32_t colour = from & 0xFFFFFF;
-                            const bool left =
-                                keyed && colour >= ranges[r].low && colour <= ranges[r].high;
-                            if (!left)
-                                expected = from;
+        for (int sourceTop : {2, 30})
+            for (int destX = 0; destX < 9; ++destX)
+                for (int width : {1, 7, 8, 9, 16, 17, 31, 39}) {
+                    SCOPED_TRACE(::testing::Message() << "range " << r << " line " << sourceTop
+                                                      << " at " << destX << " width " << width);
+                    WriteAll(dest, DestPixel);
+                    const int sourceX = (destX * 5) % 3;
+                    RECT src{sourceX, sourceTop, sourceX + width, sourceTop + 2};
+                    ASSERT_EQ(dest.ISurface()->BltFast(
+                                  static_cast<DWORD>(destX), 10, source->ISurface(), &src,
+                                  (keyed ? DDBLTFAST_SRCCOLORKEY : 0) | DDBLTFAST_WAIT),
+                              DD_OK);
+                    for (int y = 9; y < 13; ++y)
+                        for (int x = 0; x < Size; ++x) {
+                            std::uint32_t expected = DestPixel(x, y);
+                            const bool inside =
+                                y >= 10 && y < 12 && x >= destX && x < destX + width;
+                            if (inside) {
+                                const std::uint32_t from =
+                                    SourcePixel(sourceX + x - destX, sourceTop + y - 10);
+                                const std::uint32_t colour = from & 0xFFFFFF;
+                                const bool left =
+                                    keyed && colour >= ranges[r].low && colour <= ranges[r].high;
+                                if (!left)
+                                    expected = from;
+                            }
+                            ASSERT_EQ(dest.GetPixel(x, y), expected) << x << "," << y;
                         }
-                        ASSERT_EQ(dest.GetPixel(x, y), expected) << x << "," << y;
-                    }
-            }
+                }
     }
 }
