@@ -4,8 +4,14 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
+
+#include <QCoreApplication>
+#include <QThread>
+#include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -22,6 +28,7 @@ DSoundFaults& DSoundTestFaults() {
 namespace {
 
 int sourceCount = 0;
+int runningDevices = 0;
 
 // Uses up one injected failure of the given kind.
 bool TakeFault(int& count) {
@@ -60,10 +67,54 @@ HRESULT DescribeFormat(const WAVEFORMATEX& value, WAVEFORMATEX* format,
     return DS_OK;
 }
 
+// Seconds until a playing source reaches the end of its samples at its pitch.
+double SecondsLeft(ALuint source) {
+    ALint buffer = 0, offset = 0;
+    alGetSourcei(source, AL_BUFFER, &buffer);
+    alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
+    ALint size = 0, bits = 0, channels = 0, frequency = 0;
+    alGetBufferi(static_cast<ALuint>(buffer), AL_SIZE, &size);
+    alGetBufferi(static_cast<ALuint>(buffer), AL_BITS, &bits);
+    alGetBufferi(static_cast<ALuint>(buffer), AL_CHANNELS, &channels);
+    alGetBufferi(static_cast<ALuint>(buffer), AL_FREQUENCY, &frequency);
+    ALfloat pitch = 1.0f;
+    alGetSourcef(source, AL_PITCH, &pitch);
+    if (bits <= 0 || channels <= 0 || frequency <= 0 || !(pitch > 0.0f))
+        return 0.0;
+    const double frames = size / (bits / 8.0 * channels);
+    return std::max(frames - offset, 0.0) / (frequency * static_cast<double>(pitch));
+}
+
+// An open OpenAL device with its context. Shared by the device interface and every buffer made
+// on it, so that it closes only when the last of them is released.
+//
+// It pauses its mixer while no source plays. Whatever may start or end a sound asks for a look
+// at the sources on the event loop (SourcesChanged); the look pauses the device when none plays,
+// and otherwise comes again when the last of them should have ended (a looping one plays until
+// it is stopped, which asks again). Play wakes the device before its source starts.
 class DeviceState {
 public:
-    DeviceState(ALCdevice* device, ALCcontext* context) : device_(device), context_(context) {}
+    DeviceState(ALCdevice* device, ALCcontext* context) : device_(device), context_(context) {
+        ++runningDevices;
+        if (alcIsExtensionPresent(device_, "ALC_SOFT_pause_device")) {
+            pause_ = reinterpret_cast<LPALCDEVICEPAUSESOFT>(
+                alcGetProcAddress(device_, "alcDevicePauseSOFT"));
+            resume_ = reinterpret_cast<LPALCDEVICERESUMESOFT>(
+                alcGetProcAddress(device_, "alcDeviceResumeSOFT"));
+        }
+        const QCoreApplication* application = QCoreApplication::instance();
+        if (pause_ != nullptr && resume_ != nullptr && application != nullptr &&
+            application->thread() == QThread::currentThread()) {
+            look_ = std::make_unique<QTimer>();
+            look_->setSingleShot(true);
+            QObject::connect(look_.get(), &QTimer::timeout, [this] { LookAtSources(); });
+            SourcesChanged();
+        }
+    }
     ~DeviceState() {
+        look_.reset();
+        if (!paused_)
+            --runningDevices;
         if (alcGetCurrentContext() == context_)
             alcMakeContextCurrent(nullptr);
         alcDestroyContext(context_);
@@ -78,9 +129,65 @@ public:
             alcMakeContextCurrent(context_);
     }
 
+    void AddSource(ALuint source) { sources_.push_back(source); }
+    void RemoveSource(ALuint source) {
+        std::erase(sources_, source);
+        SourcesChanged();
+    }
+
+    // A source is about to start: the mixer must run.
+    void Wake() {
+        if (!paused_)
+            return;
+        resume_(device_);
+        paused_ = false;
+        ++runningDevices;
+    }
+
+    // A source may have started, stopped or moved: the sources are looked at on the event loop.
+    void SourcesChanged() {
+        if (look_)
+            look_->start(0);
+    }
+
 private:
+    // A little after the expected end, so that the look finds the source done.
+    static constexpr int LookMarginMs = 20;
+    static constexpr double LongestWaitSeconds = 600.0;
+
+    void LookAtSources() {
+        MakeCurrent();
+        bool playing = false;
+        double longest = 0.0;
+        for (const ALuint source : sources_) {
+            ALint state = AL_STOPPED;
+            alGetSourcei(source, AL_SOURCE_STATE, &state);
+            if (state != AL_PLAYING)
+                continue;
+            ALint looping = AL_FALSE;
+            alGetSourcei(source, AL_LOOPING, &looping);
+            if (looping)
+                return;
+            playing = true;
+            longest = std::max(longest, SecondsLeft(source));
+        }
+        if (playing) {
+            const double wait = std::min(longest, LongestWaitSeconds);
+            look_->start(static_cast<int>(std::ceil(wait * 1000.0)) + LookMarginMs);
+        } else if (!paused_) {
+            pause_(device_);
+            paused_ = true;
+            --runningDevices;
+        }
+    }
+
     ALCdevice* device_;
     ALCcontext* context_;
+    LPALCDEVICEPAUSESOFT pause_ = nullptr;
+    LPALCDEVICERESUMESOFT resume_ = nullptr;
+    bool paused_ = false;
+    std::vector<ALuint> sources_;
+    std::unique_ptr<QTimer> look_;
 };
 
 class SecondaryBuffer;
@@ -149,6 +256,7 @@ public:
         alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
         Attach();
         store_->AddUser(this);
+        store_->Device()->AddSource(source_);
     }
     ~SecondaryBuffer() override {
         if (source_ == 0)
@@ -156,6 +264,7 @@ public:
         store_->RemoveUser(this);
         store_->Device()->MakeCurrent();
         alSourceStop(source_);
+        store_->Device()->RemoveSource(source_);
         alDeleteSources(1, &source_);
         --sourceCount;
     }
@@ -259,8 +368,11 @@ public:
         alSourcei(source_, AL_LOOPING, (flags & DSBPLAY_LOOPING) ? AL_TRUE : AL_FALSE);
         ALint state = AL_STOPPED;
         alGetSourcei(source_, AL_SOURCE_STATE, &state);
-        if (state != AL_PLAYING)
+        if (state != AL_PLAYING) {
+            store_->Device()->Wake();
             alSourcePlay(source_);
+        }
+        store_->Device()->SourcesChanged();
         return DS_OK;
     }
 
@@ -273,6 +385,7 @@ public:
         alGetSourcei(source_, AL_SOURCE_STATE, &state);
         if (state == AL_PLAYING)
             alSourcePause(source_);
+        store_->Device()->SourcesChanged();
         return DS_OK;
     }
 
@@ -284,6 +397,7 @@ public:
         store_->Device()->MakeCurrent();
         const std::uint32_t frame = std::max<std::uint32_t>(store_->Format().nBlockAlign, 1);
         alSourcei(source_, AL_BYTE_OFFSET, static_cast<ALint>(position / frame * frame));
+        store_->Device()->SourcesChanged();
         return DS_OK;
     }
 
@@ -359,6 +473,7 @@ bool SampleStore::Commit() {
     const bool committed = alGetError() == AL_NO_ERROR;
     for (SecondaryBuffer* user : users_)
         user->Attach();
+    device_->SourcesChanged();
     return committed;
 }
 
@@ -522,6 +637,10 @@ void RegisterDSoundLibrary() {
 
 int DSoundSourceCount() {
     return sourceCount;
+}
+
+int DSoundRunningDevices() {
+    return runningDevices;
 }
 
 } // namespace platform

@@ -8,6 +8,11 @@
 // the device's mix and holds no samples. When no device can be opened, DirectSoundCreate fails
 // with DSERR_NODRIVER and nothing is played.
 //
+// A device's mixer runs only while a sound plays, so that an idle program is not woken many
+// times a second: where OpenAL can pause a device (ALC_SOFT_pause_device) and the device is made
+// on the thread of a running event loop, the device is paused on that loop as soon as no source
+// plays, and Play resumes it.
+//
 // The library is built in: RegisterDSoundLibrary makes it known to the run-time library loader
 // as "DSound.dll" with its entry point "DirectSoundCreate".
 #include <cstdint>
@@ -159,5 +164,8 @@ DSoundFaults& DSoundTestFaults();
 
 // How many AL sources (playing copies) exist on all devices; for tests.
 int DSoundSourceCount();
+
+// How many open devices have their mixer running (not paused while idle); for tests.
+int DSoundRunningDevices();
 
 } // namespace platform

@@ -1,0 +1,149 @@
+// The DirectSound stand-in's device sleeps while no sound plays (OpenAL Soft's null back end,
+// with the application's event loop run by the tests): an idle program is not woken by the mixer.
+#include "platform/DSound.h"
+#include "tests/sound/WaveFiles.h"
+#include "tests/support/TestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <thread>
+
+namespace {
+
+const WAVEFORMATEX kGameFormat{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
+constexpr std::uint32_t kTenthOfASecond = 17640;
+
+// Runs the event loop until done holds or ms milliseconds have passed; whether it held.
+bool RunEventsUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+void RunEventsFor(int ms) {
+    RunEventsUntil([] { return false; }, ms);
+}
+
+bool Asleep() {
+    return platform::DSoundRunningDevices() == 0;
+}
+
+std::uint32_t StatusOf(IDirectSoundBuffer& buffer) {
+    std::uint32_t status = 0xFFFF;
+    EXPECT_EQ(buffer.GetStatus(&status), DS_OK);
+    return status;
+}
+
+class DSoundIdleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApp();
+        platform::DSoundTestFaults() = {};
+        ASSERT_EQ(DirectSoundCreate(nullptr, &device, nullptr), DS_OK);
+    }
+
+    std::unique_ptr<IDirectSoundBuffer> Tone(std::uint32_t bytes) {
+        DSBUFFERDESC description{};
+        description.dwSize = DSBUFFERDESC_SIZE;
+        description.dwFlags = 0xE0;
+        description.dwBufferBytes = bytes;
+        description.lpwfxFormat = &kGameFormat;
+        std::unique_ptr<IDirectSoundBuffer> buffer;
+        EXPECT_EQ(device->CreateSoundBuffer(&description, &buffer, nullptr), DS_OK);
+        void* region1 = nullptr;
+        void* region2 = nullptr;
+        std::uint32_t size1 = 0, size2 = 0;
+        EXPECT_EQ(buffer->Lock(0, bytes, &region1, &size1, &region2, &size2, 0), DS_OK);
+        const auto tone = wavefiles::Tone(bytes);
+        std::memcpy(region1, tone.data(), size1);
+        EXPECT_EQ(buffer->Unlock(region1, size1, region2, size2), DS_OK);
+        return buffer;
+    }
+
+    std::unique_ptr<IDirectSound> device;
+};
+
+} // namespace
+
+TEST_F(DSoundIdleTest, AnOpenDeviceWithNothingToPlaySleepsOnTheEventLoop) {
+    auto buffer = Tone(kTenthOfASecond);
+    EXPECT_EQ(platform::DSoundRunningDevices(), 1);
+    EXPECT_TRUE(RunEventsUntil(Asleep, 1000));
+}
+
+TEST_F(DSoundIdleTest, PlayWakesTheDeviceForTheWholeSoundAndItSleepsAgainAfter) {
+    auto buffer = Tone(kTenthOfASecond);
+    ASSERT_TRUE(RunEventsUntil(Asleep, 1000));
+    for (int round = 0; round < 2; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
+        EXPECT_EQ(platform::DSoundRunningDevices(), 1);
+        EXPECT_EQ(StatusOf(*buffer), DSBSTATUS_PLAYING);
+        // The sound runs to its end (a sleeping mixer would hold it playing for ever), and
+        // only then does the device sleep.
+        ASSERT_TRUE(RunEventsUntil(Asleep, 2000));
+        EXPECT_EQ(StatusOf(*buffer), 0u);
+        EXPECT_GE(clock.elapsed(), 80);
+    }
+}
+
+TEST_F(DSoundIdleTest, OverlappingCopiesKeepTheDeviceAwakeUntilTheLongestEnds) {
+    auto shortSound = Tone(kTenthOfASecond);
+    auto longSound = Tone(5 * kTenthOfASecond);
+    ASSERT_TRUE(RunEventsUntil(Asleep, 1000));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(longSound->Play(0, 0, 0), DS_OK);
+    ASSERT_EQ(shortSound->Play(0, 0, 0), DS_OK);
+    ASSERT_TRUE(RunEventsUntil([&] { return StatusOf(*shortSound) == 0; }, 2000));
+    EXPECT_FALSE(Asleep());
+    ASSERT_TRUE(RunEventsUntil(Asleep, 3000));
+    EXPECT_EQ(StatusOf(*longSound), 0u);
+    EXPECT_GE(clock.elapsed(), 450);
+}
+
+TEST_F(DSoundIdleTest, ALoopingSoundKeepsTheDeviceAwakeUntilStopped) {
+    auto buffer = Tone(kTenthOfASecond);
+    ASSERT_TRUE(RunEventsUntil(Asleep, 1000));
+    ASSERT_EQ(buffer->Play(0, 0, DSBPLAY_LOOPING), DS_OK);
+    RunEventsFor(400); // four times its length
+    EXPECT_FALSE(Asleep());
+    EXPECT_EQ(StatusOf(*buffer), DSBSTATUS_PLAYING | DSBSTATUS_LOOPING);
+    ASSERT_EQ(buffer->Stop(), DS_OK);
+    EXPECT_TRUE(RunEventsUntil(Asleep, 1000));
+    // Stopping kept the position: it goes on, awake again.
+    ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
+    EXPECT_FALSE(Asleep());
+    EXPECT_TRUE(RunEventsUntil(Asleep, 2000));
+}
+
+TEST_F(DSoundIdleTest, ASoundCutShortLetsTheDeviceSleepAtOnce) {
+    auto released = Tone(10 * kTenthOfASecond);
+    auto rewritten = Tone(10 * kTenthOfASecond);
+    ASSERT_TRUE(RunEventsUntil(Asleep, 1000));
+
+    // Its buffer released while it plays.
+    ASSERT_EQ(released->Play(0, 0, 0), DS_OK);
+    released.reset();
+    EXPECT_TRUE(RunEventsUntil(Asleep, 300));
+
+    // New samples handed over while it plays stop it.
+    ASSERT_EQ(rewritten->Play(0, 0, 0), DS_OK);
+    void* region1 = nullptr;
+    std::uint32_t size1 = 0;
+    ASSERT_EQ(rewritten->Lock(0, 4, &region1, &size1, nullptr, nullptr, 0), DS_OK);
+    ASSERT_EQ(rewritten->Unlock(region1, size1, nullptr, 0), DS_OK);
+    EXPECT_TRUE(RunEventsUntil(Asleep, 300));
+}
