@@ -85,14 +85,14 @@ private:
     bool locked_ = false;
 };
 
-struct FormatSpec {
+struct PixelLayout {
     int bits;
     DWORD flags, r, g, b;
 };
 
 // A surface of the stand-in in the given format.
 std::unique_ptr<TDirectDrawSurface> MakeFormatted(TestSurfaces& surfaces, int width, int height,
-                                                  const FormatSpec& format) {
+                                                  const PixelLayout& format) {
     auto surface = std::make_unique<TDirectDrawSurface>(&surfaces.Device());
     DDSURFACEDESC desc;
     desc.dwSize = DDSURFACEDESC_SIZE;
@@ -125,13 +125,13 @@ std::vector<std::uint8_t> LineBytes(TDirectDrawSurface& surface, int y, int coun
 
 TEST(SurfacePixels, ReadAndWriteInEveryDisplayBitCount) {
     TestSurfaces surfaces(8, 8);
-    const FormatSpec formats[] = {
+    const PixelLayout formats[] = {
         {8, DDPF_RGB | DDPF_PALETTEINDEXED8, 0, 0, 0},
         {16, DDPF_RGB, 0xF800, 0x07E0, 0x001F},
         {24, DDPF_RGB, 0xFF0000, 0xFF00, 0xFF},
         {32, DDPF_RGB, 0xFF0000, 0xFF00, 0xFF},
     };
-    for (const FormatSpec& format : formats) {
+    for (const PixelLayout& format : formats) {
         SCOPED_TRACE(format.bits);
         auto surface = MakeFormatted(surfaces, 5, 3, format);
         ASSERT_NE(surface, nullptr);
