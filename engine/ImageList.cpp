@@ -66,11 +66,12 @@ void LoadPicture(TDirectDrawSurface& surface, TGraphic& graphic, int w, int h, c
 
     TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
     const CanvasRelease release(canvas);
-    if (auto* dib = dynamic_cast<TDIB*>(&graphic)) {
-        // Straight from the bitmap's pixels, looked up in its colour table.
-        canvas.StretchDraw(dest, dib->Handle(), source);
-    } else if (w == rectWidth && h == rectHeight) {
+    if (w == rectWidth && h == rectHeight) {
+        // At its own size the picture draws itself (a DIB straight from its pixels).
         graphic.Draw(canvas, -rect.left, -rect.top);
+    } else if (auto* dib = dynamic_cast<TDIB*>(&graphic)) {
+        // Stretched straight from the bitmap's pixels, looked up in its colour table.
+        canvas.StretchDraw(dest, dib->Handle(), source);
     } else {
         // The picture draws itself at full size into a bitmap of the rectangle, which is then
         // stretched onto the surface.
@@ -163,9 +164,12 @@ void TPictureCollectionItem::Restore() {
         const RECT whole{0, 0, pictureWidth, pictureHeight};
         TDirectDrawSurface* surface = AddSurface(whole);
         patterns_.push_back({whole, surface});
-        return;
+    } else {
+        RestoreGrid(pictureWidth, pictureHeight);
     }
-    RestoreGrid(pictureWidth, pictureHeight);
+    // The surfaces now hold what is drawn; the forms the picture made to paint itself onto
+    // them are not kept beside them (the next restore makes them again).
+    picture_->Graphic()->Dormant();
 }
 
 void TPictureCollectionItem::RestoreGrid(int pictureWidth, int pictureHeight) {

@@ -33,8 +33,9 @@ public:
 };
 
 // Draws rect of graphic into surface, which is first made w x h (0: the rectangle's size) in the
-// display's format. A DIB is stretched straight from its pixels; another picture draws itself at
-// the negative of the rectangle's origin, through a temporary bitmap when it must be stretched.
+// display's format. Unstretched, the picture draws itself at the negative of the rectangle's
+// origin; stretched, a DIB is drawn straight from its pixels and another picture through a
+// temporary bitmap of the rectangle.
 void LoadPicture(TDirectDrawSurface& surface, TGraphic& graphic, int w, int h, const RECT& rect);
 
 // One pattern: a rectangle of one of the item's surfaces.

@@ -1,8 +1,14 @@
 #include "graphics/Catalogue.h"
 
+#include <cstdint>
 #include <map>
 #include <string_view>
 #include <utility>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -377,4 +383,21 @@ StoredDescription ReadStoredDescription(std::span<const std::uint8_t> data) {
     if (!haveMain || !haveCredits)
         Invalid("the main window or the credits window is missing");
     return description;
+}
+
+void ReleaseEmbeddedDescriptionMemory() {
+#if defined(__linux__)
+    // The bytes are constant data mapped from the program file: the pages lying wholly inside
+    // them can be dropped, and are read in again from the file if they are touched.
+    const std::span<const std::uint8_t> bytes = EmbeddedDescriptionBytes();
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (pageSize <= 0)
+        return;
+    const auto page = static_cast<std::uintptr_t>(pageSize);
+    const auto start = reinterpret_cast<std::uintptr_t>(bytes.data());
+    const std::uintptr_t first = (start + page - 1) / page * page;
+    const std::uintptr_t end = (start + bytes.size()) / page * page;
+    if (end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
+#endif
 }

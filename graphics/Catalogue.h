@@ -82,3 +82,8 @@ StoredDescription ReadStoredDescription(std::span<const std::uint8_t> data);
 // The description compiled into the program, read once on first use.
 std::span<const std::uint8_t> EmbeddedDescriptionBytes();
 const StoredDescription& EmbeddedDescription();
+
+// Gives the memory that holds the compiled-in description's bytes back to the system, for once
+// they have been read: the bytes stay as they are and readable, the system reads them again
+// from the program file when they are next used. Does nothing where that cannot be done.
+void ReleaseEmbeddedDescriptionMemory();

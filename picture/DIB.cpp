@@ -318,29 +318,37 @@ const QImage& TDIBSharedImage::Drawable() {
     drawable_ = QImage(width_, height_, QImage::Format_RGB32);
     if (drawable_.isNull())
         throw EOutOfResources(Format("%s cannot be made", "DIB"));
+    ConvertInto(drawable_.bits(), drawable_.bytesPerLine(), QRect(0, 0, width_, height_));
+    drawableValid_ = true;
+    return drawable_;
+}
+
+void TDIBSharedImage::ConvertInto(uchar* target, qsizetype pitch, const QRect& area) const {
     std::array<std::uint32_t, 256> lookup;
     for (size_t i = 0; i < lookup.size(); ++i)
         lookup[i] = ToXRGB(colorTable_[i]);
     const bool is565 = bitCount_ == 16 && SameMasks(pixelFormat_, Format565());
-    for (int y = 0; y < height_; ++y) {
+    const int left = area.left();
+    const int right = area.left() + area.width();
+    for (int y = area.top(); y < area.top() + area.height(); ++y) {
         const std::uint8_t* src =
             pixels_.get() + static_cast<std::size_t>(height_ - 1 - y) * widthBytes_;
-        auto* dst = reinterpret_cast<std::uint32_t*>(drawable_.scanLine(y));
+        auto* dst = reinterpret_cast<std::uint32_t*>(target + (y - area.top()) * pitch) - left;
         switch (bitCount_) {
         case 1:
-            for (int x = 0; x < width_; ++x)
+            for (int x = left; x < right; ++x)
                 dst[x] = lookup[(src[x >> 3] >> (7 - (x & 7))) & 1];
             break;
         case 4:
-            for (int x = 0; x < width_; ++x)
+            for (int x = left; x < right; ++x)
                 dst[x] = lookup[(x & 1) ? src[x >> 1] & 0x0F : src[x >> 1] >> 4];
             break;
         case 8:
-            for (int x = 0; x < width_; ++x)
+            for (int x = left; x < right; ++x)
                 dst[x] = lookup[src[x]];
             break;
         case 16:
-            for (int x = 0; x < width_; ++x) {
+            for (int x = left; x < right; ++x) {
                 const std::uint32_t v = Le16(src + 2 * x);
                 const std::uint32_t r = is565 ? Widen(v >> 11, 5) : Widen((v >> 10) & 31, 5);
                 const std::uint32_t g = is565 ? Widen((v >> 5) & 63, 6) : Widen((v >> 5) & 31, 5);
@@ -349,22 +357,25 @@ const QImage& TDIBSharedImage::Drawable() {
             }
             break;
         case 24:
-            for (int x = 0; x < width_; ++x) {
+            for (int x = left; x < right; ++x) {
                 const std::uint8_t* p = src + 3 * x;
                 dst[x] = 0xFF000000u | (static_cast<std::uint32_t>(p[2]) << 16) |
                          (static_cast<std::uint32_t>(p[1]) << 8) | p[0];
             }
             break;
         case 32:
-            for (int x = 0; x < width_; ++x)
+            for (int x = left; x < right; ++x)
                 dst[x] = 0xFF000000u | (Le32(src + 4 * x) & 0xFFFFFFu);
             break;
         default:
             break;
         }
     }
-    drawableValid_ = true;
-    return drawable_;
+}
+
+void TDIBSharedImage::DropDrawable() {
+    drawable_ = QImage();
+    drawableValid_ = false;
 }
 
 TPaletteItem* TDIBSharedImage::Palette() {
@@ -590,9 +601,26 @@ void TDIB::Draw(platform::DeviceContext& dc, const QRect& rect) {
     if (Empty())
         return;
     Palette(); // selected into the target; a 32-bit target draws true colours anyway
+    QImage& target = dc.Image();
+    if (rect.size() == QSize(Width(), Height()) && !image_->Compressed() &&
+        target.format() == QImage::Format_RGB32) {
+        // At its own size the picture goes through its colour table straight into the target,
+        // without a drawable image made on the way.
+        const QRect shown = rect & target.rect();
+        if (shown.isEmpty())
+            return;
+        const qsizetype pitch = target.bytesPerLine();
+        image_->ConvertInto(target.bits() + shown.top() * pitch + shown.left() * 4, pitch,
+                            shown.translated(-rect.topLeft()));
+        return;
+    }
     dc.StretchBlt(rect, Handle(), QRect(0, 0, Width(), Height()));
 }
 
 std::unique_ptr<TGraphic> TDIB::Clone() const {
     return std::make_unique<TDIB>(*this);
+}
+
+void TDIB::Dormant() {
+    image_->DropDrawable();
 }

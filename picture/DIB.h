@@ -132,6 +132,10 @@ private:
     void ColorTableChanged();
     void PixelsChanged() { drawableValid_ = false; }
     const QImage& Drawable();
+    void DropDrawable();
+    // Converts area of the pixels (lines counted from the top; inside the image, not compressed)
+    // through the colour table into 32-bit XRGB lines at target, pitch bytes apart.
+    void ConvertInto(uchar* target, qsizetype pitch, const QRect& area) const;
     TPaletteItem* Palette();
 
     int width_ = 0;
@@ -212,10 +216,13 @@ public:
     // The palette of a DIB with a colour table (null without one), from the palette cache.
     const TPaletteItem* Palette();
 
-    // Stretching copy of the pixels through the colour table onto rect.
+    // Stretching copy of the pixels through the colour table onto rect (at the DIB's own size,
+    // straight into the device context's memory).
     void Draw(platform::DeviceContext& dc, const QRect& rect) override;
     using TGraphic::Draw;
     std::unique_ptr<TGraphic> Clone() const override;
+    // Drops the drawable image; the pixels stay, the next Handle makes it again.
+    void Dormant() override;
 
 private:
     void MakeDrawable(int width, int height, int bitCount, bool zeroed);

@@ -330,6 +330,13 @@ void TJPEGImage::Draw(platform::DeviceContext& dc, const QRect& rect) {
     Bitmap().Draw(dc, rect);
 }
 
+void TJPEGImage::Dormant() {
+    if (data_ && !data_->Bytes.empty())
+        bitmap_.reset();
+    else if (bitmap_)
+        bitmap_->Dormant();
+}
+
 std::unique_ptr<TGraphic> TJPEGImage::Clone() const {
     auto copy = std::make_unique<TJPEGImage>();
     copy->data_ = data_;

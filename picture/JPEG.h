@@ -74,6 +74,9 @@ public:
     void Draw(platform::DeviceContext& dc, const QRect& rect) override;
     using TGraphic::Draw;
     std::unique_ptr<TGraphic> Clone() const override;
+    // Drops the decoded bitmap of a picture that holds JPEG bytes (changes made to the bitmap
+    // go with it); the next paint decodes again. A bitmap with no bytes to remake it from stays.
+    void Dormant() override;
 
 private:
     void Decode();

@@ -50,6 +50,10 @@ public:
     virtual void Draw(platform::DeviceContext& dc, const QRect& rect) = 0;
     // A picture with the same content (images are shared, not copied).
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
+    // Gives back the memory of the forms the picture makes from its own data to paint itself
+    // (a DIB's drawable image, a JPEG picture's decoded bitmap); the next paint makes them
+    // again, with the same result. For a holder that has made what it needed from the picture.
+    virtual void Dormant() {}
 
     // The canvas forms: the picture at its own size with its top-left corner at (x, y), or
     // stretched onto rect. An empty picture paints nothing.

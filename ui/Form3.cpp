@@ -198,7 +198,10 @@ TForm3::TForm3(QWidget* owner) : TPlainForm(owner, Border) {
     Image1 = new TImage(this);
     Image1->setObjectName("Image1");
     Image1->setGeometry(520, 24, 81, 105);
-    Image1->LoadPicture(EmbeddedDescription().CreditsPicture);
+    // The picture is read from the stored description each time the window is made: the
+    // description is not kept while no credits window shows.
+    Image1->LoadPicture(ReadStoredDescription(EmbeddedDescriptionBytes()).CreditsPicture);
+    ReleaseEmbeddedDescriptionMemory();
 }
 
 QLabel* TForm3::AddLabel(const QString& name, int left, int top, const QString& text) {

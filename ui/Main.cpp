@@ -59,6 +59,26 @@ void SetTextColour(QWidget* widget, TColor text) {
     widget->setPalette(palette);
 }
 
+// A button with one of the style's standard glyphs beside its text. The glyph is looked up
+// when the button first shows rather than while the window is made: the lookup searches the
+// icon themes' folders and decodes pictures, and the panel holding the buttons stays hidden
+// until it is asked for.
+class TBitBtn : public QPushButton {
+public:
+    TBitBtn(QStyle::StandardPixmap glyph, const QString& text, QWidget* parent)
+        : QPushButton(text, parent), glyph_(glyph) {}
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        if (icon().isNull())
+            setIcon(style()->standardIcon(glyph_));
+        QPushButton::showEvent(event);
+    }
+
+private:
+    QStyle::StandardPixmap glyph_;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -146,8 +166,10 @@ TForm1::~TForm1() {
 QWidget* TForm1::DrawingArea() const { return DXDraw1; }
 
 void TForm1::CreateComponents() {
-    // The components as the window's stored description makes them.
-    const StoredDescription& stored = EmbeddedDescription();
+    // The components as the window's stored description makes them. The description read
+    // here goes once they hold what they need of it, and so does the memory of its bytes.
+    const StoredDescription stored = ReadStoredDescription(EmbeddedDescriptionBytes());
+    ReleaseEmbeddedDescriptionMemory();
 
     DXDraw1 = new TDXDraw(Client);
     DXDraw1->setObjectName("DXDraw1");
@@ -307,7 +329,7 @@ void TForm1::CreatePreferencesPanel() {
     };
     auto makeButton = [this](const char* name, const QString& text, QRect bounds,
                              QStyle::StandardPixmap glyph) {
-        auto* button = new QPushButton(style()->standardIcon(glyph), text, GroupBox1);
+        auto* button = new TBitBtn(glyph, text, GroupBox1);
         button->setObjectName(name);
         button->setGeometry(bounds);
         button->setFont(platform::MakeFont("Arial", 14, true, true));

@@ -7,6 +7,10 @@
 #include <cstdlib>
 #include <memory>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 int main(int argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const bool headless = platform && (QByteArray(platform) == "offscreen" ||
@@ -20,6 +24,11 @@ int main(int argc, char** argv) {
     int status = 0;
     {
         auto form = std::make_unique<TForm1>();
+#if defined(__GLIBC__)
+        // Making the components read and converted every picture through temporary copies:
+        // the memory they took goes back to the system before the program waits.
+        malloc_trim(0);
+#endif
         form->show();
         status = application.exec();
         ReleaseProgramObjects();
