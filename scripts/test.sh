@@ -37,7 +37,7 @@ step "sanitizer tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 if [ -f fuzz/CMakeLists.txt ]; then
   step "fuzz build" fuzz_build
   for target in build-fuzz/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     corpus=$(mktemp -d)
     cp fuzz/corpus/"${name#fuzz_}"/* "$corpus"/ 2>/dev/null || true
@@ -47,5 +47,5 @@ if [ -f fuzz/CMakeLists.txt ]; then
   done
 fi
 echo
-echo "test steps: $passed passed, $failed failed"
+echo "steps: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
