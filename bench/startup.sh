@@ -5,7 +5,8 @@
 #      program, interleaved), and the processor time used by then;
 #   2. resident memory (VmRSS) at rest on the presentation picture, RSS_AT_MS after start;
 #   3. wake-ups (context switches of all threads) over REST_S seconds at rest on the
-#      presentation, with no sound device and with OpenAL Soft's null device.
+#      presentation.
+# The game is measured with no sound device and with OpenAL Soft's null device.
 #
 #   bench/startup.sh [BUILD_DIR]     (default: build; the targets ekobarama,
 #                                     ekobarama-bare-window and ekobarama-startup-probe)
@@ -81,54 +82,65 @@ check() { # check VALUE LIMIT: "met" when VALUE <= LIMIT; an unmet goal is remem
   fi
 }
 
-# Start-up. The sound device is OpenAL Soft's null device, so that the game opens a device and
-# loads its sounds on every machine. One unmeasured run of each first warms the file caches.
-export ALSOFT_DRIVERS=null
-probe "$work/warm" --rss-at 0 -- "$bare"
-probe "$work/warm" --rss-at 0 -- "$game"
+# Start-up, interleaved: the bare window, then the game with no sound device (ALSOFT_DRIVERS
+# names a back end OpenAL Soft does not know) and with OpenAL Soft's null device (a device
+# opens and the sounds are loaded, as on a machine with a sound card), in an order that turns
+# round from one run to the next. One unmeasured run of each first warms the file caches.
+configs=(bare silent sound)
+run_config() { # run_config CONFIG OUTPUT [probe options]: one run of the program of CONFIG
+  local config=$1 out=$2
+  shift 2
+  case $config in
+    bare) ALSOFT_DRIVERS=null probe "$out" "$@" -- "$bare" ;;
+    silent) ALSOFT_DRIVERS=none probe "$out" "$@" -- "$game" ;;
+    sound) ALSOFT_DRIVERS=null probe "$out" "$@" -- "$game" ;;
+  esac
+}
+for config in "${configs[@]}"; do
+  run_config "$config" "$work/warm" --rss-at 0
+done
 for i in $(seq "$runs"); do
-  # Interleaved, alternating which goes first.
-  if [ $((i % 2)) -eq 1 ]; then order="bare game"; else order="game bare"; fi
-  for which in $order; do
-    if [ "$which" = bare ]; then program=$bare; else program=$game; fi
+  for k in 0 1 2; do
+    config=${configs[$(((i + k) % 3))]}
     : >"$work/one"
-    probe "$work/one" --rss-at 0 -- "$program"
-    cat "$work/one" >>"$work/$which"
-    figure "$work/one" first_frame_ms >>"$work/$which.ms"
+    run_config "$config" "$work/one" --rss-at 0
+    cat "$work/one" >>"$work/$config"
+    figure "$work/one" first_frame_ms >"$work/$config.last"
   done
-  paste "$work/game.ms" "$work/bare.ms" | tail -n1 | awk '{ print $1 - $2 }' >>"$work/difference.ms"
+  for config in silent sound; do
+    paste "$work/$config.last" "$work/bare.last" | awk '{ print $1 - $2 }' >>"$work/$config.diff"
+  done
 done
 
-bare_ms=$(figure "$work/bare" first_frame_ms | median)
-game_ms=$(figure "$work/game" first_frame_ms | median)
-bare_cpu=$(figure "$work/bare" first_frame_cpu_ms | median)
-game_cpu=$(figure "$work/game" first_frame_cpu_ms | median)
-difference=$(median <"$work/difference.ms")
-cpu_difference=$(awk -v a="$game_cpu" -v b="$bare_cpu" 'BEGIN { printf "%.2f", a - b }')
-
-echo "Start-up to the first presented frame, median of $runs interleaved runs (ms):"
-echo "  bare window      $bare_ms   (processor time $bare_cpu)"
-echo "  ekobarama        $game_ms   (processor time $game_cpu)"
-echo "  difference       $difference (median of the paired differences; processor time" \
-  "$cpu_difference); goal <= 15: $(check "$difference" 15)"
+ms() { figure "$work/$1" first_frame_ms | median; }
+cpu() { figure "$work/$1" first_frame_cpu_ms | median; }
+echo "Start-up to the first presented frame, median of $runs interleaved runs (ms; processor" \
+  "time of the threads still running then in brackets):"
+echo "  bare window                  $(ms bare) ($(cpu bare))"
+for config in silent sound; do
+  if [ $config = silent ]; then label="ekobarama, no sound device  "; else
+    label="ekobarama, null sound device"; fi
+  difference=$(median <"$work/$config.diff")
+  echo "  $label $(ms $config) ($(cpu $config)); difference $difference" \
+    "(median of the paired differences); goal <= 15: $(check "$difference" 15)"
+done
 
 # Rest: resident memory, then wake-ups, in the same runs.
-rest_run() { # rest_run NAME PROGRAM ALSOFT_DRIVERS
-  local name=$1 program=$2
-  ALSOFT_DRIVERS=$3 probe "$work/rest-$name" --rss-at "$rss_at" --rest "$rest" -- "$program"
-}
-rest_run bare "$bare" null
-rest_run silent "$game" none # a back end OpenAL Soft does not know: no sound device
-rest_run sound "$game" null
+for config in "${configs[@]}"; do
+  run_config "$config" "$work/rest-$config" --rss-at "$rss_at" --rest "$rest"
+done
 
-rss_mb() { figure "$work/rest-$1" rss_kb | awk '{ printf "%.1f", $1 / 1024 }'; }
+rss_kb() { figure "$work/rest-$1" rss_kb; }
+rss_mb() { awk -v kb="$(rss_kb "$1")" 'BEGIN { printf "%.1f MB (%d kB)", kb / 1000, kb }'; }
 wakeups() { figure "$work/rest-$1" wakeups; }
 threads() { figure "$work/rest-$1" threads; }
 
-echo "Resident memory (VmRSS) ${rss_at} ms after start, at rest on the presentation (MB):"
+echo "Resident memory (VmRSS) ${rss_at} ms after start, at rest on the presentation:"
 echo "  bare window                  $(rss_mb bare)"
-echo "  ekobarama, no sound device   $(rss_mb silent); goal <= 40: $(check "$(rss_mb silent)" 40)"
-echo "  ekobarama, null sound device $(rss_mb sound); goal <= 40: $(check "$(rss_mb sound)" 40)"
+echo "  ekobarama, no sound device   $(rss_mb silent); goal <= 40 MB:" \
+  "$(check "$(rss_kb silent)" 40000)"
+echo "  ekobarama, null sound device $(rss_mb sound); goal <= 40 MB:" \
+  "$(check "$(rss_kb sound)" 40000)"
 echo "Wake-ups over ${rest} s at rest on the presentation (context switches, all threads):"
 echo "  bare window                  $(wakeups bare) ($(threads bare) threads)"
 echo "  ekobarama, no sound device   $(wakeups silent) ($(threads silent) threads);" \

@@ -276,7 +276,12 @@ bool Exited(pid_t pid) {
 class Probe {
 public:
     explicit Probe(const Settings& settings) : settings_(settings) {
-        display_ = XOpenDisplay(nullptr);
+        // A server started just before may take a moment to take connections.
+        for (int attempt = 0; attempt < 100 && display_ == nullptr; ++attempt) {
+            display_ = XOpenDisplay(nullptr);
+            if (display_ == nullptr)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
         if (display_ == nullptr)
             throw std::runtime_error("no X display (is DISPLAY set?)");
         XSetErrorHandler(CountError);

@@ -370,5 +370,9 @@ void TCustomDXImageList::LoadFromStored(const StoredImageList& stored) {
         item.SetTransparentColor(storedItem.TransparentColor);
         TMemoryStream data(storedItem.PictureData);
         item.Picture().ReadData(data);
+        // The list is read to be drawn: a picture that takes long to decode (the board's JPEG)
+        // starts now, on another thread, and is ready when the surfaces are made.
+        if (TGraphic* graphic = item.Picture().Graphic())
+            graphic->DecodeAhead();
     }
 }

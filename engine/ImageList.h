@@ -176,8 +176,9 @@ public:
 
     // Loads the list from its stored description: its name, the colour table and every item
     // with its stored properties and picture. The items it held before are dropped. DXDraw is
-    // left to the caller. Malformed stored values raise (the picture readers' errors, "Stream
-    // read error" for a short colour table); the list then holds the items read so far.
+    // left to the caller. Pictures that take long to decode start decoding on another thread at
+    // once. Malformed stored values raise (the picture readers' errors, "Stream read error" for a
+    // short colour table); the list then holds the items read so far.
     void LoadFromStored(const StoredImageList& stored);
 
 private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <future>
 #include <cstdio>
 #include <cstring>
 
@@ -158,7 +159,21 @@ EJPEG ConversionNotImplemented() {
 
 } // namespace
 
-TJPEGImage::~TJPEGImage() = default;
+TJPEGImage::~TJPEGImage() {
+    AbandonDecodeAhead();
+}
+
+void TJPEGImage::DecodeAhead() {
+    if (bitmap_ || ahead_.valid() || !data_ || data_->Bytes.empty())
+        return;
+    ahead_ = std::async(std::launch::async, &TJPEGImage::Decode, data_, pixelFormat_, palette_);
+}
+
+void TJPEGImage::AbandonDecodeAhead() {
+    if (ahead_.valid())
+        ahead_.wait();
+    ahead_ = {};
+}
 
 int TJPEGImage::Width() const {
     if (bitmap_)
@@ -187,6 +202,7 @@ void TJPEGImage::SetHeight(int) {
 void TJPEGImage::SetPixelFormat(TJPEGPixelFormat format) {
     if (format == pixelFormat_)
         return;
+    AbandonDecodeAhead();
     pixelFormat_ = format;
     bitmap_.reset();
     Changed();
@@ -195,6 +211,7 @@ void TJPEGImage::SetPixelFormat(TJPEGPixelFormat format) {
 void TJPEGImage::SetPalette(std::vector<TRGBQuad> palette) {
     if (palette.size() > 256)
         palette.resize(256);
+    AbandonDecodeAhead();
     palette_ = std::move(palette);
     bitmap_.reset();
     Changed();
@@ -221,6 +238,7 @@ void TJPEGImage::ReadStoredData(TStream& stream) {
         data->Grayscale = cinfo.jpeg_color_space == JCS_GRAYSCALE;
         progressive = jpeg_has_multiple_scans(&decompressor.cinfo);
     }
+    AbandonDecodeAhead();
     data_ = std::move(data);
     progressive_ = progressive;
     bitmap_.reset();
@@ -228,19 +246,27 @@ void TJPEGImage::ReadStoredData(TStream& stream) {
 }
 
 TDIB& TJPEGImage::Bitmap() {
-    if (!bitmap_)
-        Decode();
+    if (!bitmap_) {
+        if (ahead_.valid()) {
+            // The decode under way: its bitmap, or the error it met (raised here, as a decode
+            // made now would raise it).
+            auto ahead = std::move(ahead_);
+            bitmap_ = ahead.get();
+        } else {
+            bitmap_ = Decode(data_, pixelFormat_, palette_);
+        }
+    }
     return *bitmap_;
 }
 
-void TJPEGImage::Decode() {
+std::unique_ptr<TDIB> TJPEGImage::Decode(std::shared_ptr<const TJPEGData> data,
+                                         TJPEGPixelFormat pixelFormat,
+                                         std::vector<TRGBQuad> palette) {
     auto bitmap = std::make_unique<TDIB>();
-    if (!data_ || data_->Bytes.empty()) {
-        bitmap_ = std::move(bitmap);
-        return;
-    }
+    if (!data || data->Bytes.empty())
+        return bitmap;
 
-    Decompressor decompressor(data_->Bytes);
+    Decompressor decompressor(data->Bytes);
     j_decompress_ptr cinfo = &decompressor.cinfo;
     decompressor.ReadHeader();
     cinfo->scale_num = 1;
@@ -252,21 +278,21 @@ void TJPEGImage::Decode() {
     // unknown) are refused rather than written into lines too short for them.
     if (!grayscale && cinfo->out_color_space != JCS_RGB)
         throw ConversionNotImplemented();
-    const bool eightBit = pixelFormat_ == TJPEGPixelFormat::jf8Bit || grayscale;
+    const bool eightBit = pixelFormat == TJPEGPixelFormat::jf8Bit || grayscale;
     if (eightBit) {
         cinfo->quantize_colors = TRUE;
         cinfo->desired_number_of_colors = 236;
-        if (!palette_.empty() && !grayscale) {
-            const int count = static_cast<int>(palette_.size());
+        if (!palette.empty() && !grayscale) {
+            const int count = static_cast<int>(palette.size());
             JSAMPARRAY map = nullptr;
             decompressor.Guarded([&] {
                 map = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo),
                                                   JPOOL_IMAGE, static_cast<JDIMENSION>(count), 3);
             });
             for (int i = 0; i < count; ++i) {
-                map[0][i] = palette_[static_cast<size_t>(i)].rgbRed;
-                map[1][i] = palette_[static_cast<size_t>(i)].rgbGreen;
-                map[2][i] = palette_[static_cast<size_t>(i)].rgbBlue;
+                map[0][i] = palette[static_cast<size_t>(i)].rgbRed;
+                map[1][i] = palette[static_cast<size_t>(i)].rgbGreen;
+                map[2][i] = palette[static_cast<size_t>(i)].rgbBlue;
             }
             cinfo->colormap = map;
             cinfo->actual_number_of_colors = count;
@@ -321,7 +347,7 @@ void TJPEGImage::Decode() {
         else
             std::memset(line, 0, widthBytes);
     }
-    bitmap_ = std::move(bitmap);
+    return bitmap;
 }
 
 void TJPEGImage::Draw(platform::DeviceContext& dc, const QRect& rect) {
@@ -331,6 +357,7 @@ void TJPEGImage::Draw(platform::DeviceContext& dc, const QRect& rect) {
 }
 
 void TJPEGImage::Dormant() {
+    AbandonDecodeAhead();
     if (data_ && !data_->Bytes.empty())
         bitmap_.reset();
     else if (bitmap_)
