@@ -27,6 +27,7 @@
 //   --rss-at MS        when to read VmRSS, from the start (default 3000; 0: not read)
 //   --rest S           seconds over which wake-ups are counted after that (default 0: none)
 //   --show-output      leave the program's standard output and error open (default: closed)
+//   --save FILE        write the client area shown at rest to FILE (a binary PPM picture)
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -66,6 +67,7 @@ struct Settings {
     int rssAtMs = 3000;
     int restSeconds = 0;
     bool showOutput = false;
+    std::string savePath;
     std::vector<char*> command;
 };
 
@@ -73,7 +75,8 @@ struct Settings {
     std::fprintf(stderr,
                  "ekobarama-startup-probe: %s\n"
                  "usage: ekobarama-startup-probe [--client W H] [--settle MS] [--timeout MS] "
-                 "[--rss-at MS] [--rest S] [--show-output] -- program [arguments]\n",
+                 "[--rss-at MS] [--rest S] [--show-output] [--save FILE] -- program "
+                 "[arguments]\n",
                  message);
     std::exit(2);
 }
@@ -110,6 +113,10 @@ Settings ParseArguments(int argc, char** argv) {
             settings.restSeconds = NumberArgument(i, argc, argv);
         } else if (option == "--show-output") {
             settings.showOutput = true;
+        } else if (option == "--save") {
+            if (i + 1 >= argc)
+                Usage("--save lacks its file");
+            settings.savePath = argv[++i];
         } else {
             Usage(("unknown option " + option).c_str());
         }
@@ -199,6 +206,32 @@ std::optional<Reading> ReadClientArea(Display* display, Window window, const Set
     XDestroyImage(image);
     reading.digest = digest;
     return reading;
+}
+
+// Writes the window's client area as it is on the screen now to path, as a binary PPM picture.
+bool SaveClientArea(Display* display, Window window, const Settings& settings,
+                    const std::string& path) {
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes) ||
+        attributes.height < settings.clientHeight || attributes.width < settings.clientWidth)
+        return false;
+    XImage* image = XGetImage(display, window, 0, attributes.height - settings.clientHeight,
+                              static_cast<unsigned>(settings.clientWidth),
+                              static_cast<unsigned>(settings.clientHeight), AllPlanes, ZPixmap);
+    if (image == nullptr)
+        return false;
+    std::ofstream out(path, std::ios::binary);
+    out << "P6\n" << image->width << ' ' << image->height << "\n255\n";
+    for (int y = 0; y < image->height; ++y)
+        for (int x = 0; x < image->width; ++x) {
+            const unsigned long pixel = XGetPixel(image, x, y);
+            const char rgb[3] = {static_cast<char>((pixel >> 16) & 0xFF),
+                                 static_cast<char>((pixel >> 8) & 0xFF),
+                                 static_cast<char>(pixel & 0xFF)};
+            out.write(rgb, 3);
+        }
+    XDestroyImage(image);
+    return static_cast<bool>(out);
 }
 
 // Sum of the context switches of every thread of the process.
@@ -382,6 +415,9 @@ private:
             return Fail("the program's window cannot be read");
         if (final->uniform)
             return Fail("the window shows no picture at rest (a uniform client area)");
+        if (!settings_.savePath.empty() &&
+            !SaveClientArea(display_, window_, settings_, settings_.savePath))
+            return Fail("the client area cannot be written to the --save file");
         // The first reading from which on the client area kept its final content.
         const Reading* first = nullptr;
         for (auto reading = readings_.rbegin(); reading != readings_.rend(); ++reading) {
