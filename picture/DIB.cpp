@@ -1,6 +1,7 @@
 #include "picture/DIB.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstring>
 #include <new>
@@ -356,13 +357,26 @@ void TDIBSharedImage::ConvertInto(uchar* target, qsizetype pitch, const QRect& a
                 dst[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
             }
             break;
-        case 24:
-            for (int x = left; x < right; ++x) {
+        case 24: {
+            int x = left;
+            if constexpr (std::endian::native == std::endian::little) {
+                // Four pixels (twelve bytes: blue, green, red each) from three 32-bit words.
+                for (; x + 4 <= right; x += 4) {
+                    std::uint32_t w[3];
+                    std::memcpy(w, src + 3 * x, sizeof w);
+                    dst[x] = 0xFF000000u | (w[0] & 0xFFFFFFu);
+                    dst[x + 1] = 0xFF000000u | (w[0] >> 24) | ((w[1] & 0xFFFFu) << 8);
+                    dst[x + 2] = 0xFF000000u | (w[1] >> 16) | ((w[2] & 0xFFu) << 16);
+                    dst[x + 3] = 0xFF000000u | (w[2] >> 8);
+                }
+            }
+            for (; x < right; ++x) {
                 const std::uint8_t* p = src + 3 * x;
                 dst[x] = 0xFF000000u | (static_cast<std::uint32_t>(p[2]) << 16) |
                          (static_cast<std::uint32_t>(p[1]) << 8) | p[0];
             }
             break;
+        }
         case 32:
             for (int x = left; x < right; ++x)
                 dst[x] = 0xFF000000u | (Le32(src + 4 * x) & 0xFFFFFFu);

@@ -97,6 +97,28 @@ TEST(PicturesAtTheirSize, ADibDrawsStraightFromItsPixelsClippedAtEveryEdge) {
     }
 }
 
+TEST(PicturesAtTheirSize, TrueColourPixelsComeOutAsStoredAtEveryWidth) {
+    App();
+    // Widths around the four pixels converted at a time, lines bottom-up and padded.
+    for (const int bitCount : {24, 32})
+        for (int width = 1; width <= 11; ++width) {
+            TDIB dib = RandomDib(width, 3, bitCount);
+            const std::uint8_t* bits = dib.Image().Pixels();
+            const int bytes = bitCount / 8;
+            MemoryCanvas canvas(width, 3);
+            dib.Draw(canvas, 0, 0);
+            for (int y = 0; y < 3; ++y)
+                for (int x = 0; x < width; ++x) {
+                    const std::uint8_t* p =
+                        bits + (2 - y) * testpic::WidthBytes(width, bitCount) + x * bytes;
+                    const std::uint32_t stored = p[2] << 16 | p[1] << 8 | p[0];
+                    ASSERT_EQ(canvas.Pixel(x, y), stored)
+                        << bitCount << " bits, " << width << " wide: " << x << ", " << y;
+                    ASSERT_EQ(dib.Handle().pixel(x, y) & 0xFFFFFFu, stored);
+                }
+        }
+}
+
 TEST(DormantPictures, ADibDropsItsDrawableImageAndMakesItAgainWithItsCurrentPixels) {
     App();
     TDIB dib = ReadDib(testpic::MakeDib({.width = 3,
