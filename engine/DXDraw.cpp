@@ -548,3 +548,21 @@ void TCustomDXDraw::mouseDoubleClickEvent(QMouseEvent* event) {
     QWidget::mouseDoubleClickEvent(event);
     Call(OnDblClick);
 }
+
+// ---------------------------------------------------------------------------------------------
+// TDXDrawClient
+
+void TDXDrawClient::SetDXDraw(TCustomDXDraw* value) {
+    if (dxDraw_)
+        dxDraw_->UnregisterNotify(this);
+    dxDraw_ = value;
+    if (dxDraw_)
+        dxDraw_->RegisterNotify(this, [this](TCustomDXDraw& sender, TDXDrawNotifyType type) {
+            DXDrawNotifyEvent(sender, type);
+        });
+}
+
+void TDXDrawClient::ComponentRemoved(const void* component) {
+    if (component && component == dxDraw_)
+        SetDXDraw(nullptr);
+}

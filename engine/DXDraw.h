@@ -301,6 +301,31 @@ private:
     TPaletteTable defaultPaletteTable_;
 };
 
+// A non-visual component bound to a drawing surface (the sprite engine, the image lists): it is
+// registered for the surface's notifications while bound. Derived classes unbind (SetDXDraw
+// with null) first thing in their destructor, while their handler can still run.
+class TDXDrawClient {
+public:
+    TDXDrawClient(const TDXDrawClient&) = delete;
+    TDXDrawClient& operator=(const TDXDrawClient&) = delete;
+
+    TCustomDXDraw* DXDraw() const { return dxDraw_; }
+    // Unregisters from the previous drawing surface and registers with the new one, which at
+    // once tells the handler what it already has.
+    void SetDXDraw(TCustomDXDraw* value);
+    // The framework announces that a component is being removed: when it is the drawing
+    // surface, DXDraw becomes null.
+    void ComponentRemoved(const void* component);
+
+protected:
+    TDXDrawClient() = default;
+    virtual ~TDXDrawClient() = default;
+    virtual void DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyType type) = 0;
+
+private:
+    TCustomDXDraw* dxDraw_ = nullptr;
+};
+
 class TDXDraw : public TCustomDXDraw {
 public:
     using TCustomDXDraw::TCustomDXDraw;

@@ -319,21 +319,6 @@ TCustomDXImageList::~TCustomDXImageList() {
     items_.reset();
 }
 
-void TCustomDXImageList::SetDXDraw(TCustomDXDraw* value) {
-    if (dxDraw_)
-        dxDraw_->UnregisterNotify(this);
-    dxDraw_ = value;
-    if (dxDraw_)
-        dxDraw_->RegisterNotify(this, [this](TCustomDXDraw& sender, TDXDrawNotifyType type) {
-            DXDrawNotifyEvent(sender, type);
-        });
-}
-
-void TCustomDXImageList::ComponentRemoved(const void* component) {
-    if (component && component == dxDraw_)
-        SetDXDraw(nullptr);
-}
-
 void TCustomDXImageList::DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyType type) {
     switch (type) {
     case TDXDrawNotifyType::NotifyDestroying:

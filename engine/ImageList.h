@@ -7,6 +7,7 @@
 // An image list (TDXImageList) registers with its drawing surface: on NotifyInitialize its items
 // may make surfaces, on NotifyRestore (the end of every initialisation and every restore after a
 // loss) they make them again from their pictures, on NotifyFinalize they drop them.
+#include "engine/DXDraw.h"
 #include "picture/Picture.h"
 #include "platform/DDraw.h"
 #include "platform/Exception.h"
@@ -153,7 +154,7 @@ private:
 };
 
 // The image list component ("DXImageList1" ...).
-class TCustomDXImageList {
+class TCustomDXImageList : public TDXDrawClient {
 public:
     TCustomDXImageList();
     // Sets DXDraw to null first (the items drop their surfaces), then destroys the items.
@@ -166,14 +167,6 @@ public:
     TPictureCollection& Items() { return *items_; }
     const TPictureCollection& Items() const { return *items_; }
 
-    TCustomDXDraw* DXDraw() const { return dxDraw_; }
-    // Unregisters from the previous drawing surface and registers with the new one.
-    void SetDXDraw(TCustomDXDraw* value);
-
-    // The framework announces that a component is being removed: when it is the drawing
-    // surface, DXDraw becomes null.
-    void ComponentRemoved(const void* component);
-
     // Loads the list from its stored description: its name, the colour table and every item
     // with its stored properties and picture. The items it held before are dropped. DXDraw is
     // left to the caller. Pictures that take long to decode start decoding on another thread at
@@ -182,10 +175,9 @@ public:
     void LoadFromStored(const StoredImageList& stored);
 
 private:
-    void DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyType type);
+    void DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyType type) override;
 
     std::unique_ptr<TPictureCollection> items_;
-    TCustomDXDraw* dxDraw_ = nullptr;
 };
 
 class TDXImageList : public TCustomDXImageList {};

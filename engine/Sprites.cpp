@@ -204,23 +204,8 @@ TCustomDXSpriteEngine::~TCustomDXSpriteEngine() {
     engine_.reset();
 }
 
-void TCustomDXSpriteEngine::SetDXDraw(TCustomDXDraw* value) {
-    if (dxDraw_)
-        dxDraw_->UnregisterNotify(this);
-    dxDraw_ = value;
-    if (dxDraw_)
-        dxDraw_->RegisterNotify(this, [this](TCustomDXDraw& sender, TDXDrawNotifyType type) {
-            DXDrawNotifyEvent(sender, type);
-        });
-}
-
-void TCustomDXSpriteEngine::ComponentRemoved(const void* component) {
-    if (component && component == dxDraw_)
-        SetDXDraw(nullptr);
-}
-
 void TCustomDXSpriteEngine::Draw() {
-    if (dxDraw_ && dxDraw_->Initialized())
+    if (DXDraw() && DXDraw()->Initialized())
         engine_->Draw();
 }
 

@@ -7,6 +7,7 @@
 // made with new, and the parent destroys it when the parent goes. Its owner (a pit, a hand, ...)
 // may destroy it earlier with delete; the sprite then leaves its parent at once. The root, a
 // TSpriteEngine, has no parent and is owned by whoever made it (the sprite engine component).
+#include "engine/DXDraw.h"
 #include "platform/DDraw.h"
 
 #include <cstdint>
@@ -130,7 +131,7 @@ private:
 // The sprite engine component ("DXSpriteEngine1"): owns an engine and keeps it bound to the back
 // surface of the drawing surface named by its DXDraw property, through that drawing surface's
 // notifications.
-class TCustomDXSpriteEngine {
+class TCustomDXSpriteEngine : public TDXDrawClient {
 public:
     TCustomDXSpriteEngine();
     // Unbinds from the drawing surface, then destroys the engine and every sprite in it.
@@ -140,23 +141,13 @@ public:
 
     TSpriteEngine& Engine() const { return *engine_; }
 
-    TCustomDXDraw* DXDraw() const { return dxDraw_; }
-    // Unregisters from the previous drawing surface, registers with the new one (which at once
-    // tells the handler what it already has).
-    void SetDXDraw(TCustomDXDraw* value);
-
     // Draws the engine when the drawing surface exists and is initialised; otherwise nothing.
     void Draw();
 
-    // The framework announces that a component is being removed: when it is the drawing
-    // surface, DXDraw becomes null.
-    void ComponentRemoved(const void* component);
-
 private:
-    void DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyType type);
+    void DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyType type) override;
 
     std::unique_ptr<TSpriteEngine> engine_;
-    TCustomDXDraw* dxDraw_ = nullptr;
 };
 
 class TDXSpriteEngine : public TCustomDXSpriteEngine {};
