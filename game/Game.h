@@ -26,8 +26,8 @@ public:
     Tjeu();
     ~Tjeu();
 
-    std::array<std::unique_ptr<Tcaze>, 13> Pits;      // 1 to 12
-    std::array<std::unique_ptr<TJoueur>, 3> Players;  // 1 and 2
+    std::array<std::unique_ptr<Tcaze>, 13> Pits;     // 1 to 12
+    std::array<std::unique_ptr<TJoueur>, 3> Players; // 1 and 2
     std::unique_ptr<TTour> Tour;
     // Set by Finish: the game is over once the move that led there has finished.
     bool Over = false;

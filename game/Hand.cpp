@@ -1,10 +1,10 @@
 #include "game/Hand.h"
 
+#include "engine/DXDraw.h"
 #include "game/Game.h"
 #include "graphics/GameSprites.h"
 #include "platform/Pause.h"
 #include "platform/Rounding.h"
-#include "engine/DXDraw.h"
 #include "ui/Main.h"
 
 #include <QApplication>
@@ -12,7 +12,9 @@
 
 namespace {
 // The player to move, whose hand is the one that moves.
-int Mover() { return CurrentGame->Tour->Player; }
+int Mover() {
+    return CurrentGame->Tour->Player;
+}
 } // namespace
 
 TMain::TMain(int player) {
@@ -38,7 +40,9 @@ int TMain::StepCount(double distance, double stepLength) {
     return static_cast<int>(RoundHalfEven(distance / stepLength));
 }
 
-void TMain::Show(int item) { Sprite->SetImage(3, item); }
+void TMain::Show(int item) {
+    Sprite->SetImage(3, item);
+}
 
 void TMain::GlideTo(int i, bool dropping) {
     const int p = Mover();

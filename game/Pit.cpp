@@ -1,7 +1,7 @@
 #include "game/Pit.h"
 
-#include "game/Game.h"
 #include "engine/ImageList.h"
+#include "game/Game.h"
 #include "graphics/GameSprites.h"
 #include "ui/Main.h"
 

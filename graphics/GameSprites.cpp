@@ -14,7 +14,9 @@ TPictureCollectionItem* ImageItem(int list, int index) {
     return &lists[list - 1]->Items().Items(index);
 }
 
-TSpriteEngine* SpriteEngine() { return &Form1->DXSpriteEngine1->Engine(); }
+TSpriteEngine* SpriteEngine() {
+    return &Form1->DXSpriteEngine1->Engine();
+}
 
 TMonSprite::TMonSprite(TSprite* parent) : TImageSprite(parent) {
     Image = ImageItem(1, 2); // "plateau"
@@ -38,7 +40,9 @@ TDXTextSprite::TDXTextSprite(TSprite* parent, TDXDraw* dxDraw)
     SetZ(1);
 }
 
-TDXTextSprite::~TDXTextSprite() { TextLabel.reset(); }
+TDXTextSprite::~TDXTextSprite() {
+    TextLabel.reset();
+}
 
 void TDXTextSprite::DrawSelf() {
     TDirectDrawSurface* surface = DXDraw ? DXDraw->Surface() : nullptr;

@@ -24,7 +24,9 @@ QColor ToQColor(TColor color) {
     return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }
 
-TColor FromQColor(const QColor& color) { return RGB(color.red(), color.green(), color.blue()); }
+TColor FromQColor(const QColor& color) {
+    return RGB(color.red(), color.green(), color.blue());
+}
 
 namespace platform {
 
@@ -50,7 +52,9 @@ QString InstalledFace(const QString& face) {
     return pick({"Liberation Sans", "DejaVu Sans"});
 }
 
-int PointsToPixels(int points) { return (points * 96 + 36) / 72; }
+int PointsToPixels(int points) {
+    return (points * 96 + 36) / 72;
+}
 
 QFont MakeFont(const QString& face, int points, bool bold, bool italic, bool underline,
                bool strikeOut) {

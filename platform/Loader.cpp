@@ -30,7 +30,9 @@ void RegisterBuiltinLibrary(const std::string& fileName,
     Table()[Lower(fileName)].entryPoints = entryPoints;
 }
 
-void UnregisterBuiltinLibrary(const std::string& fileName) { Table().erase(Lower(fileName)); }
+void UnregisterBuiltinLibrary(const std::string& fileName) {
+    Table().erase(Lower(fileName));
+}
 
 LibraryProc GetLibraryProc(const std::string& fileName, const std::string& procName) {
     auto library = Table().find(Lower(fileName));

@@ -12,6 +12,10 @@ void Sleep(int milliseconds) {
     if (pausesEnabled && milliseconds > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
-void SetPausesEnabled(bool enabled) { pausesEnabled = enabled; }
-bool PausesEnabled() { return pausesEnabled; }
+void SetPausesEnabled(bool enabled) {
+    pausesEnabled = enabled;
+}
+bool PausesEnabled() {
+    return pausesEnabled;
+}
 } // namespace platform

@@ -1,9 +1,9 @@
 #include "ui/Application.h"
 
-#include "ui/Dialogs.h"
-#include "ui/Main.h"
 #include "platform/DDraw.h"
 #include "platform/DSound.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle);

@@ -11,8 +11,8 @@ bool suppressed = false;
 
 TModalResult ShowMessageBox(const QString& caption, const QString& text, TMsgButtons buttons,
                             QMessageBox::Icon icon) {
-    const TModalResult refusal = buttons == TMsgButtons::YesNo ? TModalResult::mrNo
-                                                               : TModalResult::mrOk;
+    const TModalResult refusal =
+        buttons == TMsgButtons::YesNo ? TModalResult::mrNo : TModalResult::mrOk;
     if (suppressed)
         return refusal;
     if (hook)
@@ -53,4 +53,6 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook newHook) {
     return previous;
 }
 
-void SetMessageBoxesSuppressed(bool value) { suppressed = value; }
+void SetMessageBoxesSuppressed(bool value) {
+    suppressed = value;
+}

@@ -10,16 +10,17 @@
 #include "platform/Graphics.h"
 #include "platform/Pause.h"
 #include "platform/Rounding.h"
+#include "sound/DXSound.h"
+#include "sound/WaveList.h"
 #include "ui/Dialogs.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/Menus.h"
 #include "ui/PitPicking.h"
-#include "sound/DXSound.h"
-#include "sound/WaveList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
@@ -31,7 +32,6 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QToolTip>
-#include <QCursor>
 
 TForm1* Form1 = nullptr;
 QString AppState;
@@ -86,8 +86,12 @@ private:
 
 TDXForm::TDXForm(QWidget* parent) : QMainWindow(parent) {}
 
-int TDXForm::ClientWidth() const { return centralWidget() ? centralWidget()->width() : 0; }
-int TDXForm::ClientHeight() const { return centralWidget() ? centralWidget()->height() : 0; }
+int TDXForm::ClientWidth() const {
+    return centralWidget() ? centralWidget()->width() : 0;
+}
+int TDXForm::ClientHeight() const {
+    return centralWidget() ? centralWidget()->height() : 0;
+}
 
 int TDXForm::Left() const {
     const QWidget* client = centralWidget();
@@ -163,7 +167,9 @@ TForm1::~TForm1() {
         Form1 = nullptr;
 }
 
-QWidget* TForm1::DrawingArea() const { return DXDraw1; }
+QWidget* TForm1::DrawingArea() const {
+    return DXDraw1;
+}
 
 void TForm1::CreateComponents() {
     // The components as the window's stored description makes them. The description read
@@ -262,8 +268,8 @@ void TForm1::CreateMenu() {
     Quitter1 = game[3];
     Quitterlapartie1->setEnabled(false);
 
-    const QList<QAction*> options =
-        addItems(Options1, {"&Préferences", "-", "&Bruitages"}, {"Prferences1", "N3", "Bruitages1"});
+    const QList<QAction*> options = addItems(Options1, {"&Préferences", "-", "&Bruitages"},
+                                             {"Prferences1", "N3", "Bruitages1"});
     Prferences1 = options[0];
     Bruitages1 = options[2];
     Bruitages1->setCheckable(true);
@@ -274,13 +280,19 @@ void TForm1::CreateMenu() {
     Rgledujeu1 = help[0];
     AproposdeEkoba1 = help[1];
 
-    connect(NouvellePartie1, &QAction::triggered, this, [this] { Guarded([this] { NouvellePartie1Click(); }); });
-    connect(Quitterlapartie1, &QAction::triggered, this, [this] { Guarded([this] { Quitterlapartie1Click(); }); });
+    connect(NouvellePartie1, &QAction::triggered, this,
+            [this] { Guarded([this] { NouvellePartie1Click(); }); });
+    connect(Quitterlapartie1, &QAction::triggered, this,
+            [this] { Guarded([this] { Quitterlapartie1Click(); }); });
     connect(Quitter1, &QAction::triggered, this, [this] { Guarded([this] { Quitter1Click(); }); });
-    connect(Prferences1, &QAction::triggered, this, [this] { Guarded([this] { Prferences1Click(); }); });
-    connect(Bruitages1, &QAction::triggered, this, [this] { Guarded([this] { Bruitages1Click(); }); });
-    connect(Rgledujeu1, &QAction::triggered, this, [this] { Guarded([this] { Rgledujeu1Click(); }); });
-    connect(AproposdeEkoba1, &QAction::triggered, this, [this] { Guarded([this] { AproposdeEkoba1Click(); }); });
+    connect(Prferences1, &QAction::triggered, this,
+            [this] { Guarded([this] { Prferences1Click(); }); });
+    connect(Bruitages1, &QAction::triggered, this,
+            [this] { Guarded([this] { Bruitages1Click(); }); });
+    connect(Rgledujeu1, &QAction::triggered, this,
+            [this] { Guarded([this] { Rgledujeu1Click(); }); });
+    connect(AproposdeEkoba1, &QAction::triggered, this,
+            [this] { Guarded([this] { AproposdeEkoba1Click(); }); });
 }
 
 void TForm1::CreatePreferencesPanel() {
@@ -355,8 +367,8 @@ void TForm1::CreatePreferencesPanel() {
     RadioButton3->setChecked(true);
 
     BitBtn1 = makeButton("BitBtn1", "OK", QRect(202, 429, 113, 25), QStyle::SP_DialogOkButton);
-    BitBtn2 = makeButton("BitBtn2", "Annuler", QRect(308, 429, 113, 25),
-                         QStyle::SP_DialogCancelButton);
+    BitBtn2 =
+        makeButton("BitBtn2", "Annuler", QRect(308, 429, 113, 25), QStyle::SP_DialogCancelButton);
     BitBtn1->setDefault(true);
 
     // Tab order: GroupBox3 (its radio buttons), OK, Annuler, then GroupBox7 (Edit3, Edit4).
@@ -483,11 +495,17 @@ void TForm1::BitBtn2Click() {
     Prferences1->setEnabled(true);
 }
 
-void TForm1::Bruitages1Click() { Options->SoundsOn = Bruitages1->isChecked(); }
+void TForm1::Bruitages1Click() {
+    Options->SoundsOn = Bruitages1->isChecked();
+}
 
-void TForm1::Rgledujeu1Click() { OpenRulesWindow(this); }
+void TForm1::Rgledujeu1Click() {
+    OpenRulesWindow(this);
+}
 
-void TForm1::AproposdeEkoba1Click() { OpenCreditsWindow(this); }
+void TForm1::AproposdeEkoba1Click() {
+    OpenCreditsWindow(this);
+}
 
 // ---------------------------------------------------------------------------------------------
 
@@ -506,16 +524,22 @@ void RedrawScene() {
         frameObserver();
 }
 
-void SetFrameObserver(std::function<void()> observer) { frameObserver = std::move(observer); }
+void SetFrameObserver(std::function<void()> observer) {
+    frameObserver = std::move(observer);
+}
 
 void PlaySoundItem(int index) {
     if (Form1 && Form1->DXWaveList1)
         Form1->DXWaveList1->Items().Items(index).PlayWave(false);
 }
 
-void ReportException(const std::exception& error) { ShowError(QString::fromUtf8(error.what())); }
+void ReportException(const std::exception& error) {
+    ShowError(QString::fromUtf8(error.what()));
+}
 
-bool TerminationRequested() { return terminationRequested; }
+bool TerminationRequested() {
+    return terminationRequested;
+}
 
 void ReleaseProgramObjects() {
     CurrentGame.reset();

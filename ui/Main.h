@@ -136,12 +136,10 @@ void PlaySoundItem(int index);
 
 // Runs a handler; an exception it raises is shown as the event loop shows it (error icon,
 // its text, caption "Ekoba") and the program goes on.
-template <typename Handler>
-void Guarded(Handler&& handler);
+template <typename Handler> void Guarded(Handler&& handler);
 void ReportException(const std::exception& error);
 
-template <typename Handler>
-void Guarded(Handler&& handler) {
+template <typename Handler> void Guarded(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& error) {

@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-TOptions::TOptions() { ReadFromPanel(); }
+TOptions::TOptions() {
+    ReadFromPanel();
+}
 
 void TOptions::ReadFromPanel() {
     Player2Name = Form1->Edit3->text();

@@ -1,8 +1,8 @@
 #include "ui/PitPicking.h"
 
+#include "engine/DXDraw.h"
 #include "game/Game.h"
 #include "graphics/GameSprites.h"
-#include "engine/DXDraw.h"
 #include "ui/Main.h"
 
 #include <QCursor>
@@ -25,7 +25,9 @@ int PitAt(QPoint screen) {
     return found;
 }
 
-int PitUnderMouse() { return PitAt(QCursor::pos()); }
+int PitUnderMouse() {
+    return PitAt(QCursor::pos());
+}
 
 void UpdateHover() {
     const int i = PitUnderMouse();
@@ -37,11 +39,13 @@ void UpdateHover() {
     const Tcaze& pit = CurrentGame->Pit(i);
     Form1->SetHint(QString::number(pit.Seeds));
     Form1->SetShowHint(true);
-    Form1->DXDraw1->setCursor(pit.CanPlay() ? Qt::PointingHandCursor    // crHandPoint
-                                            : Qt::ForbiddenCursor);     // crNoDrop
+    Form1->DXDraw1->setCursor(pit.CanPlay() ? Qt::PointingHandCursor // crHandPoint
+                                            : Qt::ForbiddenCursor);  // crNoDrop
 }
 
-void TForm1::Timer1Timer() { UpdateHover(); }
+void TForm1::Timer1Timer() {
+    UpdateHover();
+}
 
 void TForm1::DXDraw1DblClick() {
     const int i = PitUnderMouse();

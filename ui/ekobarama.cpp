@@ -13,8 +13,8 @@
 
 int main(int argc, char** argv) {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    const bool headless = platform && (QByteArray(platform) == "offscreen" ||
-                                       QByteArray(platform) == "minimal");
+    const bool headless =
+        platform && (QByteArray(platform) == "offscreen" || QByteArray(platform) == "minimal");
     if (!headless && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "Ekobarama needs a graphical display: no DISPLAY or "
                              "WAYLAND_DISPLAY is set.\n");

@@ -1,12 +1,12 @@
 #pragma once
 // A main window with a game in progress, animations at full speed and message boxes answered
 // by the test.
+#include "engine/DXDraw.h"
+#include "engine/ImageList.h"
 #include "game/Game.h"
 #include "game/Hand.h"
 #include "game/Score.h"
 #include "graphics/GameSprites.h"
-#include "engine/DXDraw.h"
-#include "engine/ImageList.h"
 #include "platform/DDraw.h"
 #include "platform/Pause.h"
 #include "sound/WaveList.h"
@@ -28,9 +28,9 @@ protected:
         platform::SetPresentationPacing(false);
         SetMessageBoxHook([this](const TMessageBoxRequest& request) {
             boxes.push_back(request.Text);
-            return request.Buttons == TMsgButtons::Ok ? TModalResult::mrOk
-                                                       : (answerYes ? TModalResult::mrYes
-                                                                    : TModalResult::mrNo);
+            return request.Buttons == TMsgButtons::Ok
+                       ? TModalResult::mrOk
+                       : (answerYes ? TModalResult::mrYes : TModalResult::mrNo);
         });
         form = std::make_unique<TForm1>();
         form->DXWaveList1->OnPlayWave = [this](TWaveCollectionItem& item) {

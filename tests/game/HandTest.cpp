@@ -41,8 +41,8 @@ TEST_F(Hand, RestsOutOfSightAndGlidesInCountedStepsWithTheTimerOff) {
     });
     // From rest to the pick-up place of pit 3: (x - 55, y - 45).
     const TMonSprite& pit3 = *Game().Pit(3).Sprite;
-    const double distance = std::fabs(hand1.RestX - (pit3.X - 55)) +
-                            std::fabs(hand1.RestY - (pit3.Y - 45));
+    const double distance =
+        std::fabs(hand1.RestX - (pit3.X - 55)) + std::fabs(hand1.RestY - (pit3.Y - 45));
     hand1.GlideTo(3, false);
     EXPECT_EQ(frames, TMain::StepCount(distance, 30) + 1);
     EXPECT_FALSE(timerRan);
@@ -85,6 +85,6 @@ TEST_F(Hand, SeedSoundsFollowTheNewCountAndTheSwitch) {
     Options->SoundsOn = false;
     PlaySeedSound(1);
     Position({4, 4, 4, 4, 4, 2, 4, 1, 2, 4, 4, 4}, 1);
-    Play(6); // a whole move with a harvest of one pit
+    Play(6);                                // a whole move with a harvest of one pit
     EXPECT_EQ(sounds, std::vector<int>{4}); // only "billegagn"
 }

@@ -94,8 +94,8 @@ TEST_F(Move, ScoreShowsThePendingGainDuringTheHarvestOnly) {
     });
     Play(6); // pits 7 and 8 become 5 and 2: only pit 8 is taken
     SetFrameObserver(nullptr);
-    EXPECT_EQ(captions, (std::vector<QString>{"Joueur 1 : 7", "Joueur 1 : 7 (+2)",
-                                              "Joueur 1 : 9"}));
+    EXPECT_EQ(captions,
+              (std::vector<QString>{"Joueur 1 : 7", "Joueur 1 : 7 (+2)", "Joueur 1 : 9"}));
     for (const QString& caption : captions)
         EXPECT_FALSE(caption.endsWith("(+0)"));
 }
@@ -107,9 +107,10 @@ TEST_F(Move, HarvestingEverySeedOfTheOpponentEndsTheGame) {
     // Player 1 sows from pit 6 with 6 seeds into pits 7 to 12, each becoming 2 or 3.
     Position({3, 0, 0, 0, 0, 6, 1, 2, 1, 2, 1, 2}, 1);
     Play(6);
-    EXPECT_EQ(boxes, (std::vector<QString>{"Le jeu est bloqué ! Fin de la partie",
-                                           "Les joueurs gagnent les billes qui restent dans leurs camps",
-                                           "Vainqueur : joueur 1"}));
+    EXPECT_EQ(boxes,
+              (std::vector<QString>{"Le jeu est bloqué ! Fin de la partie",
+                                    "Les joueurs gagnent les billes qui restent dans leurs camps",
+                                    "Vainqueur : joueur 1"}));
     EXPECT_EQ(AppState, "presentation");
     EXPECT_FALSE(CurrentGame);
     EXPECT_FALSE(form->Quitterlapartie1->isEnabled());

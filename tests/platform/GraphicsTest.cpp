@@ -1,5 +1,5 @@
-#include "platform/Exception.h"
 #include "platform/Graphics.h"
+#include "platform/Exception.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -20,9 +20,7 @@ QGuiApplication& App() {
 class MemoryCanvas : public TCanvas {
 public:
     explicit MemoryCanvas(bool allowDrawing) : allow_(allowDrawing), memory_(40 * 20, 0xFFFFFF) {}
-    ~MemoryCanvas() override {
-        SetHandle(nullptr);
-    }
+    ~MemoryCanvas() override { SetHandle(nullptr); }
     std::vector<std::uint32_t>& Memory() { return memory_; }
     std::unique_ptr<platform::DeviceContext> dc;
 
@@ -30,8 +28,8 @@ protected:
     void CreateHandle() override {
         if (!allow_)
             return;
-        dc = std::make_unique<platform::DeviceContext>(
-            reinterpret_cast<uchar*>(memory_.data()), 40, 20, 40 * 4);
+        dc = std::make_unique<platform::DeviceContext>(reinterpret_cast<uchar*>(memory_.data()), 40,
+                                                       20, 40 * 4);
         SetHandle(dc.get());
     }
 

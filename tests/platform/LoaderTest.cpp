@@ -1,11 +1,13 @@
-#include "platform/Exception.h"
 #include "platform/Loader.h"
+#include "platform/Exception.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 int calls = 0;
-void Entry() { ++calls; }
+void Entry() {
+    ++calls;
+}
 } // namespace
 
 TEST(Loader, FindsEntryPointsByLowerCasedFileNameAndLoadsOnce) {

@@ -1,5 +1,5 @@
-#include "tests/ui/FormFixture.h"
 #include "platform/Exception.h"
+#include "tests/ui/FormFixture.h"
 
 #include <QAction>
 #include <QCloseEvent>
