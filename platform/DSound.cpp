@@ -16,6 +16,7 @@
 #include <cstring>
 #include <new>
 #include <numbers>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -88,10 +89,11 @@ double SecondsLeft(ALuint source) {
 // An open OpenAL device with its context. Shared by the device interface and every buffer made
 // on it, so that it closes only when the last of them is released.
 //
-// It pauses its mixer while no source plays. Whatever may start or end a sound asks for a look
-// at the sources on the event loop (SourcesChanged); the look pauses the device when none plays,
-// and otherwise comes again when the last of them should have ended (a looping one plays until
-// it is stopped, which asks again). Play wakes the device before its source starts.
+// It pauses its mixer once no source has played for a while. Whatever may start or end a sound
+// asks for a look at the sources on the event loop (SourcesChanged); while some play, the look
+// comes again when the last of them should have ended (a looping one plays until it is
+// stopped, which asks again); when none has played for IdleBeforePauseMs, it pauses the device.
+// Play wakes the device before its source starts.
 class DeviceState {
 public:
     DeviceState(ALCdevice* device, ALCcontext* context) : device_(device), context_(context) {
@@ -137,6 +139,7 @@ public:
 
     // A source is about to start: the mixer must run.
     void Wake() {
+        idleSince_.reset();
         if (!paused_)
             return;
         resume_(device_);
@@ -154,6 +157,10 @@ private:
     // A little after the expected end, so that the look finds the source done.
     static constexpr int LookMarginMs = 20;
     static constexpr double LongestWaitSeconds = 600.0;
+    // Pausing waits for the mixer to end its current period, up to some milliseconds: the
+    // device sleeps only after a second without sound, so that neither the first frame nor
+    // the pace of a move waits for it.
+    static constexpr int IdleBeforePauseMs = 1000;
 
     void LookAtSources() {
         MakeCurrent();
@@ -164,6 +171,7 @@ private:
             alGetSourcei(source, AL_SOURCE_STATE, &state);
             if (state != AL_PLAYING)
                 continue;
+            idleSince_.reset();
             ALint looping = AL_FALSE;
             alGetSourcei(source, AL_LOOPING, &looping);
             if (looping)
@@ -174,11 +182,22 @@ private:
         if (playing) {
             const double wait = std::min(longest, LongestWaitSeconds);
             look_->start(static_cast<int>(std::ceil(wait * 1000.0)) + LookMarginMs);
-        } else if (!paused_) {
-            pause_(device_);
-            paused_ = true;
-            --runningDevices;
+            return;
         }
+        if (paused_)
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!idleSince_)
+            idleSince_ = now;
+        const auto idle =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - *idleSince_).count();
+        if (idle < IdleBeforePauseMs) {
+            look_->start(static_cast<int>(IdleBeforePauseMs - idle));
+            return;
+        }
+        pause_(device_);
+        paused_ = true;
+        --runningDevices;
     }
 
     ALCdevice* device_;
@@ -186,6 +205,7 @@ private:
     LPALCDEVICEPAUSESOFT pause_ = nullptr;
     LPALCDEVICERESUMESOFT resume_ = nullptr;
     bool paused_ = false;
+    std::optional<std::chrono::steady_clock::time_point> idleSince_;
     std::vector<ALuint> sources_;
     std::unique_ptr<QTimer> look_;
 };

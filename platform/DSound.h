@@ -8,10 +8,10 @@
 // the device's mix and holds no samples. When no device can be opened, DirectSoundCreate fails
 // with DSERR_NODRIVER and nothing is played.
 //
-// A device's mixer runs only while a sound plays, so that an idle program is not woken many
-// times a second: where OpenAL can pause a device (ALC_SOFT_pause_device) and the device is made
-// on the thread of a running event loop, the device is paused on that loop as soon as no source
-// plays, and Play resumes it.
+// A device's mixer runs only while sounds play, so that an idle program is not woken many times
+// a second: where OpenAL can pause a device (ALC_SOFT_pause_device) and the device is made on
+// the thread of a running event loop, the device is paused on that loop once no source has
+// played for a second, and Play resumes it.
 //
 // The library is built in: RegisterDSoundLibrary makes it known to the run-time library loader
 // as "DSound.dll" with its entry point "DirectSoundCreate".
