@@ -6,11 +6,13 @@
 #   2. resident memory (VmRSS) at rest on the presentation picture, RSS_AT_MS after start;
 #   3. wake-ups (context switches of all threads) over REST_S seconds at rest on the
 #      presentation.
-# The game is measured with no sound device and with OpenAL Soft's null device.
+# The game is measured with no sound device, with OpenAL Soft's null device and with the
+# machine's own sound setup.
 #
 #   bench/startup.sh [BUILD_DIR]     (default: build; the targets ekobarama,
 #                                     ekobarama-bare-window and ekobarama-startup-probe)
-# Environment: RUNS (default 11), RSS_AT_MS (default 3000), REST_S (default 20).
+# Environment: RUNS (default 11), RSS_AT_MS (default 3000), REST_S (default 20); GAME, another
+# ekobarama executable to measure (an older build, say) against the same bare window.
 # Exit status 0 when every goal is met, 1 otherwise, 2 when a figure could not be measured.
 set -euo pipefail
 
@@ -20,7 +22,7 @@ runs=${RUNS:-11}
 rss_at=${RSS_AT_MS:-3000}
 rest=${REST_S:-20}
 
-game=$build/ui/ekobarama
+game=${GAME:-$build/ui/ekobarama}
 bare=$build/bench/ekobarama-bare-window
 probe=$build/bench/ekobarama-startup-probe
 for program in "$game" "$bare" "$probe"; do
@@ -83,10 +85,19 @@ check() { # check VALUE LIMIT: "met" when VALUE <= LIMIT; an unmet goal is remem
 }
 
 # Start-up, interleaved: the bare window, then the game with no sound device (ALSOFT_DRIVERS
-# names a back end OpenAL Soft does not know) and with OpenAL Soft's null device (a device
-# opens and the sounds are loaded, as on a machine with a sound card), in an order that turns
-# round from one run to the next. One unmeasured run of each first warms the file caches.
-configs=(bare silent sound)
+# names a back end OpenAL Soft does not know), with OpenAL Soft's null device (a device opens
+# and the sounds are loaded, as on a machine with a sound card) and with the machine's own
+# sound setup (ALSOFT_DRIVERS unset), in an order that turns round from one run to the next.
+# One unmeasured run of each first warms the file caches.
+configs=(bare silent sound machine)
+label() {
+  case $1 in
+    bare) echo "bare window                    " ;;
+    silent) echo "ekobarama, no sound device     " ;;
+    sound) echo "ekobarama, null sound device   " ;;
+    machine) echo "ekobarama, machine's own sound " ;;
+  esac
+}
 run_config() { # run_config CONFIG OUTPUT [probe options]: one run of the program of CONFIG
   local config=$1 out=$2
   shift 2
@@ -94,20 +105,24 @@ run_config() { # run_config CONFIG OUTPUT [probe options]: one run of the progra
     bare) ALSOFT_DRIVERS=null probe "$out" "$@" -- "$bare" ;;
     silent) ALSOFT_DRIVERS=none probe "$out" "$@" -- "$game" ;;
     sound) ALSOFT_DRIVERS=null probe "$out" "$@" -- "$game" ;;
+    machine) (
+      unset ALSOFT_DRIVERS
+      probe "$out" "$@" -- "$game"
+    ) ;;
   esac
 }
 for config in "${configs[@]}"; do
   run_config "$config" "$work/warm" --rss-at 0
 done
 for i in $(seq "$runs"); do
-  for k in 0 1 2; do
-    config=${configs[$(((i + k) % 3))]}
+  for k in 0 1 2 3; do
+    config=${configs[$(((i + k) % 4))]}
     : >"$work/one"
     run_config "$config" "$work/one" --rss-at 0
     cat "$work/one" >>"$work/$config"
     figure "$work/one" first_frame_ms >"$work/$config.last"
   done
-  for config in silent sound; do
+  for config in silent sound machine; do
     paste "$work/$config.last" "$work/bare.last" | awk '{ print $1 - $2 }' >>"$work/$config.diff"
   done
 done
@@ -116,12 +131,10 @@ ms() { figure "$work/$1" first_frame_ms | median; }
 cpu() { figure "$work/$1" first_frame_cpu_ms | median; }
 echo "Start-up to the first presented frame, median of $runs interleaved runs (ms; processor" \
   "time of the threads still running then in brackets):"
-echo "  bare window                  $(ms bare) ($(cpu bare))"
-for config in silent sound; do
-  if [ $config = silent ]; then label="ekobarama, no sound device  "; else
-    label="ekobarama, null sound device"; fi
+echo "  $(label bare) $(ms bare) ($(cpu bare))"
+for config in silent sound machine; do
   difference=$(median <"$work/$config.diff")
-  echo "  $label $(ms $config) ($(cpu $config)); difference $difference" \
+  echo "  $(label $config) $(ms $config) ($(cpu $config)); difference $difference" \
     "(median of the paired differences); goal <= 15: $(check "$difference" 15)"
 done
 
@@ -136,15 +149,14 @@ wakeups() { figure "$work/rest-$1" wakeups; }
 threads() { figure "$work/rest-$1" threads; }
 
 echo "Resident memory (VmRSS) ${rss_at} ms after start, at rest on the presentation:"
-echo "  bare window                  $(rss_mb bare)"
-echo "  ekobarama, no sound device   $(rss_mb silent); goal <= 40 MB:" \
-  "$(check "$(rss_kb silent)" 40000)"
-echo "  ekobarama, null sound device $(rss_mb sound); goal <= 40 MB:" \
-  "$(check "$(rss_kb sound)" 40000)"
+echo "  $(label bare) $(rss_mb bare)"
+for config in silent sound machine; do
+  echo "  $(label $config) $(rss_mb $config); goal <= 40 MB: $(check "$(rss_kb $config)" 40000)"
+done
 echo "Wake-ups over ${rest} s at rest on the presentation (context switches, all threads):"
-echo "  bare window                  $(wakeups bare) ($(threads bare) threads)"
-echo "  ekobarama, no sound device   $(wakeups silent) ($(threads silent) threads);" \
-  "goal 0: $(check "$(wakeups silent)" 0)"
-echo "  ekobarama, null sound device $(wakeups sound) ($(threads sound) threads);" \
-  "goal 0: $(check "$(wakeups sound)" 0)"
+echo "  $(label bare) $(wakeups bare) ($(threads bare) threads)"
+for config in silent sound machine; do
+  echo "  $(label $config) $(wakeups $config) ($(threads $config) threads);" \
+    "goal 0: $(check "$(wakeups $config)" 0)"
+done
 [ ! -e "$work/unmet" ]

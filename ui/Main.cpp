@@ -31,6 +31,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStyle>
+#include <QTimer>
 #include <QToolTip>
 
 TForm1* Form1 = nullptr;
@@ -77,6 +78,32 @@ protected:
 
 private:
     QStyle::StandardPixmap glyph_;
+};
+
+// Runs an action once, on the event loop's turn after the widget's first paint (its frame is
+// then on the screen).
+class TAfterFirstPaint : public QObject {
+public:
+    TAfterFirstPaint(QWidget* widget, std::function<void()> action)
+        : QObject(widget), action_(std::move(action)) {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && action_) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this, action = std::move(action_)] {
+                action();
+                deleteLater();
+            });
+            action_ = nullptr;
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> action_;
 };
 
 } // namespace
@@ -211,7 +238,14 @@ void TForm1::CreateComponents() {
     for (const StoredWaveItem& wave : stored.WaveList.Items)
         DXWaveList1->AddWave(wave.Name, wave.Wave, wave.Looped, wave.MaxPlayingCount);
     DXWaveList1->SetDXSound(DXSound1.get());
-    // Everything is read: the sound device opens (a machine without sound stays silent).
+    // Everything is read. The sound device opens once the first frame is on the screen.
+    new TAfterFirstPaint(DXDraw1, [this] { Guarded([this] { OpenSoundDevice(); }); });
+}
+
+void TForm1::OpenSoundDevice() {
+    if (soundDeviceOpened_ || !DXSound1)
+        return;
+    soundDeviceOpened_ = true;
     DXSound1->Loaded();
 }
 
@@ -529,8 +563,10 @@ void SetFrameObserver(std::function<void()> observer) {
 }
 
 void PlaySoundItem(int index) {
-    if (Form1 && Form1->DXWaveList1)
+    if (Form1 && Form1->DXWaveList1) {
+        Form1->OpenSoundDevice();
         Form1->DXWaveList1->Items().Items(index).PlayWave(false);
+    }
 }
 
 void ReportException(const std::exception& error) {

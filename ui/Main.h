@@ -107,6 +107,12 @@ public:
     void Timer1Timer();
     void DXDraw1DblClick();
 
+    // The sound device's loaded step, once: it opens the device (a machine without sound stays
+    // silent) and the sound list loads its sounds. Called on the event loop's turn after the
+    // window's first frame, so that the picture does not wait for the sound system, or earlier
+    // when a sound is asked for before that.
+    void OpenSoundDevice();
+
 protected:
     void closeEvent(QCloseEvent* event) override; // FormClose
 
@@ -117,6 +123,7 @@ private:
     void RefreshToolTip();
     QString hint_;
     bool showHint_ = false;
+    bool soundDeviceOpened_ = false;
 };
 
 // Process-wide references.
