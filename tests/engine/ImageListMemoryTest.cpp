@@ -14,12 +14,12 @@ using namespace spritetest;
 namespace {
 
 std::unique_ptr<TJPEGImage> Jpeg(int width, int height) {
-    testpic::JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixel = testpic::BoardPixel;
+    testpic::JpegLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.pixel = testpic::BoardPixel;
     auto image = std::make_unique<TJPEGImage>();
-    TMemoryStream stream(testpic::JpegData(testpic::MakeJpeg(spec)));
+    TMemoryStream stream(testpic::JpegData(testpic::MakeJpeg(layout)));
     image->ReadStoredData(stream);
     return image;
 }

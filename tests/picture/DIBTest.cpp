@@ -8,7 +8,7 @@
 using namespace picturetest;
 using testpic::Bytes;
 using testpic::Color;
-using testpic::DibSpec;
+using testpic::DibLayout;
 using testpic::MakeDib;
 using Rows = std::vector<std::vector<std::uint32_t>>;
 
@@ -44,20 +44,20 @@ std::vector<Color> Colours(int count) {
     return colours;
 }
 
-DibSpec Spec(int width, int height, int bitCount, std::uint32_t compression = 0) {
-    DibSpec spec{.width = width,
-                 .height = height,
-                 .bitCount = static_cast<std::uint16_t>(bitCount),
-                 .compression = compression};
-    spec.colors = Colours(bitCount <= 8 ? 1 << bitCount : 0);
-    return spec;
+DibLayout Layout(int width, int height, int bitCount, std::uint32_t compression = 0) {
+    DibLayout layout{.width = width,
+                     .height = height,
+                     .bitCount = static_cast<std::uint16_t>(bitCount),
+                     .compression = compression};
+    layout.colors = Colours(bitCount <= 8 ? 1 << bitCount : 0);
+    return layout;
 }
 
-DibSpec RleSpec(int width, int height, int bitCount, const Bytes& data) {
-    DibSpec spec = Spec(width, height, bitCount, bitCount == 8 ? 1 : 2);
-    spec.imageSize = static_cast<std::uint32_t>(data.size());
-    spec.pixels = data;
-    return spec;
+DibLayout RleLayout(int width, int height, int bitCount, const Bytes& data) {
+    DibLayout layout = Layout(width, height, bitCount, bitCount == 8 ? 1 : 2);
+    layout.imageSize = static_cast<std::uint32_t>(data.size());
+    layout.pixels = data;
+    return layout;
 }
 
 std::uint32_t Rgb(const Color& c) {
@@ -83,31 +83,31 @@ TEST(DIBReading, EveryBitCountReadsBottomUpAndDrawsThroughItsColours) {
                 rows[y][x] = indexed ? static_cast<std::uint32_t>(x * 5 + y * 3) % (1 << bitCount)
                                      : static_cast<std::uint32_t>((x * 20) << 16 | (y * 90) << 8 |
                                                                   (x * y * 7 + 3));
-        DibSpec spec = Spec(11, 3, bitCount);
-        spec.pixels = Pack(rows, bitCount);
-        TDIB dib = ReadDib(MakeDib(spec));
+        DibLayout layout = Layout(11, 3, bitCount);
+        layout.pixels = Pack(rows, bitCount);
+        TDIB dib = ReadDib(MakeDib(layout));
         EXPECT_EQ(dib.Width(), 11);
         EXPECT_EQ(dib.Height(), 3);
         EXPECT_EQ(dib.WidthBytes(), widthBytes);
         EXPECT_EQ(dib.ColorTableCount(), indexed ? 1 << bitCount : 0);
         EXPECT_EQ(dib.Palette() != nullptr, indexed);
-        EXPECT_EQ(Bits(dib, spec.pixels.size()), spec.pixels);
+        EXPECT_EQ(Bits(dib, layout.pixels.size()), layout.pixels);
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 11; ++x)
                 ASSERT_EQ(HandlePixel(dib, x, y),
-                          indexed ? Rgb(spec.colors[rows[y][x]]) : rows[y][x])
+                          indexed ? Rgb(layout.colors[rows[y][x]]) : rows[y][x])
                     << x << "," << y;
     }
 }
 
 TEST(DIBReading, SixteenBitsAndTheMaskRules) {
     const std::uint32_t expected[] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000};
-    DibSpec plain = Spec(5, 1, 16);
+    DibLayout plain = Layout(5, 1, 16);
     plain.pixels = Pack({{0x7C00, 0x03E0, 0x001F, 0x7FFF, 0}}, 16);
     TDIB dib555 = ReadDib(MakeDib(plain));
     EXPECT_EQ(dib555.PixelFormat().RBitMask, 0x7C00u);
     EXPECT_EQ(dib555.PixelFormat().RShift, 10);
-    DibSpec masked = Spec(5, 1, 16, 3);
+    DibLayout masked = Layout(5, 1, 16, 3);
     masked.masks = {0xF800, 0x07E0, 0x001F};
     masked.pixels = Pack({{0xF800, 0x07E0, 0x001F, 0xFFFF, 0}}, 16);
     TDIB dib565 = ReadDib(MakeDib(masked));
@@ -118,10 +118,10 @@ TEST(DIBReading, SixteenBitsAndTheMaskRules) {
     }
 
     auto read = [](int bitCount, std::vector<std::uint32_t> masks) {
-        DibSpec spec = Spec(1, 1, bitCount, 3);
-        spec.masks = std::move(masks);
-        spec.pixels = Bytes(4, 0);
-        return ReadDib(MakeDib(spec));
+        DibLayout layout = Layout(1, 1, bitCount, 3);
+        layout.masks = std::move(masks);
+        layout.pixels = Bytes(4, 0);
+        return ReadDib(MakeDib(layout));
     };
     // Runs of 5, 6, 5 set bits from each mask's lowest set bit, whatever their position: blue
     // in the high bits reads as 5-6-5 in the usual arrangement; bits above a gap do not count.
@@ -140,9 +140,9 @@ TEST(DIBReading, SixteenBitsAndTheMaskRules) {
 TEST(DIBReading, TopDownDataReadsIntoTheSameMemory) {
     // A negative height: the first stored line is the top line; the memory is the same.
     const Rows rows = {{1, 2, 3, 4}, {5, 6, 7, 8}, {9, 10, 11, 12}};
-    DibSpec bottomUp = Spec(4, 3, 8);
+    DibLayout bottomUp = Layout(4, 3, 8);
     bottomUp.pixels = Pack(rows, 8);
-    DibSpec topDown = Spec(4, -3, 8);
+    DibLayout topDown = Layout(4, -3, 8);
     topDown.pixels = Pack({rows[2], rows[1], rows[0]}, 8);
     TDIB a = ReadDib(MakeDib(bottomUp));
     TDIB b = ReadDib(MakeDib(topDown));
@@ -152,7 +152,7 @@ TEST(DIBReading, TopDownDataReadsIntoTheSameMemory) {
 
 TEST(DIBReading, ColourCountsAndTheCoreHeader) {
     // Colours-used 16 on an 8-bit picture: 16 entries, the rest black, the pixels right after.
-    DibSpec sixteen = Spec(2, 1, 8);
+    DibLayout sixteen = Layout(2, 1, 8);
     sixteen.colorsUsed = 16;
     sixteen.colors = Colours(16);
     sixteen.pixels = {15, 3, 0, 0};
@@ -162,14 +162,14 @@ TEST(DIBReading, ColourCountsAndTheCoreHeader) {
         ASSERT_EQ(dib.ColorTable()[i], TRGBQuad{}) << i;
     EXPECT_EQ(HandlePixel(dib, 0, 0), Rgb(sixteen.colors[15]));
     // A count above 256 reads 256 entries only; what follows them is pixels.
-    DibSpec many = Spec(1, 1, 24);
+    DibLayout many = Layout(1, 1, 24);
     many.colorsUsed = 300;
     many.colors = Colours(256);
     many.pixels = {0x11, 0x22, 0x33, 0};
     TDIB manyDib = ReadDib(MakeDib(many));
     EXPECT_EQ(HandlePixel(manyDib, 0, 0), 0x332211u);
     // The core header: 16-bit width and height, 3-byte entries.
-    DibSpec core = Spec(3, 2, 1);
+    DibLayout core = Layout(3, 2, 1);
     core.headerSize = 12;
     core.pixels = Pack({{1, 0, 1}, {0, 1, 1}}, 1);
     TDIB coreDib = ReadDib(MakeDib(core));
@@ -180,7 +180,7 @@ TEST(DIBReading, ColourCountsAndTheCoreHeader) {
 
 TEST(DIBFailures, EveryRowOfTheFailureTableAndAbsurdDimensions) {
     auto read = [](const Bytes& data) { ReadDib(data); };
-    DibSpec good = Spec(2, 2, 8);
+    DibLayout good = Layout(2, 2, 8);
     good.pixels = Bytes(8, 1);
     const Bytes valid = MakeDib(good);
 
@@ -190,14 +190,14 @@ TEST(DIBFailures, EveryRowOfTheFailureTableAndAbsurdDimensions) {
     for (size_t n : {1u, 2u, 3u})
         ExpectRaises<EInvalidGraphic>([&] { read(Bytes(valid.begin(), valid.begin() + n)); },
                                       "DIB is invalid");
-    DibSpec header41 = good, compression4 = good, rle8On4Bits = RleSpec(2, 2, 4, {0, 1});
+    DibLayout header41 = good, compression4 = good, rle8On4Bits = RleLayout(2, 2, 4, {0, 1});
     header41.headerSize = 41;
     compression4.compression = 4;
     rle8On4Bits.compression = 1;
-    for (const DibSpec& spec : {header41, compression4, rle8On4Bits})
-        ExpectRaises<EInvalidGraphic>([&] { read(MakeDib(spec)); }, "DIB is invalid");
+    for (const DibLayout& layout : {header41, compression4, rle8On4Bits})
+        ExpectRaises<EInvalidGraphic>([&] { read(MakeDib(layout)); }, "DIB is invalid");
     for (int bitCount : {2, 0, 64}) {
-        DibSpec odd = Spec(2, 2, bitCount);
+        DibLayout odd = Layout(2, 2, bitCount);
         odd.pixels = Bytes(64, 0);
         ExpectRaises<EInvalidGraphicOperation>([&] { read(MakeDib(odd)); },
                                                Format("Bitcount in invalid (%d)", bitCount));
@@ -206,23 +206,23 @@ TEST(DIBFailures, EveryRowOfTheFailureTableAndAbsurdDimensions) {
     for (size_t cut : {size_t{10}, size_t{140}, valid.size() - 1})
         ExpectRaises<EReadError>([&] { read(Bytes(valid.begin(), valid.begin() + cut)); },
                                  "Stream read error");
-    DibSpec shortRle = RleSpec(4, 4, 8, {4, 1, 0, 1});
+    DibLayout shortRle = RleLayout(4, 4, 8, {4, 1, 0, 1});
     shortRle.imageSize = 10;
     ExpectRaises<EReadError>([&] { read(MakeDib(shortRle)); }, "Stream read error");
     // Dimensions whose pixel block cannot be had, stored plainly or as run-length data.
     for (auto [width, height] : {std::pair{100000, 100000}, std::pair{-5, 2}, std::pair{2, INT_MIN},
                                  std::pair{INT_MAX, 1}}) {
-        DibSpec huge = Spec(width, height, 32);
+        DibLayout huge = Layout(width, height, 32);
         huge.pixels = Bytes(16, 0);
         ExpectRaises<EReadError>([&] { read(MakeDib(huge)); }, "Stream read error");
         ExpectRaises<EReadError>(
             [&] {
-                read(MakeDib(RleSpec(width, height, 8, {0, 1})));
+                read(MakeDib(RleLayout(width, height, 8, {0, 1})));
             },
             "Stream read error");
     }
     // No bytes per line and hundreds of millions of lines: empty, and read at once.
-    EXPECT_TRUE(ReadDib(MakeDib(Spec(0, -469762048, 4))).Empty());
+    EXPECT_TRUE(ReadDib(MakeDib(Layout(0, -469762048, 4))).Empty());
 
     // A failed read keeps the previous image.
     TMemoryStream first(valid);
@@ -244,7 +244,7 @@ TEST(DIBRunLength, Rle8RunsLiteralsDeltasAndCutOffs) {
                        10, 5,               // ten 5s: cut off at the end of the line, not wrapped
                        0,  2, 0, 200, 4, 8, // far past the last line: nothing more is written
                        0,  1, 6, 6};        // end of picture; trailing bytes are ignored
-    TDIB dib = ReadDib(MakeDib(RleSpec(6, 4, 8, rle)));
+    TDIB dib = ReadDib(MakeDib(RleLayout(6, 4, 8, rle)));
     EXPECT_TRUE(dib.Image().Compressed());
     EXPECT_EQ(dib.Image().PixelsSize(), rle.size());
     const Bytes expected = {7, 7, 7, 1, 2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, //
@@ -259,11 +259,11 @@ TEST(DIBRunLength, Rle4NibblesOddLiteralsAndDataEndingEarly) {
                        0, 0,                         // end of line
                        5, 0x12,                      // 1 2 1 2 1
                        0, 3,    0xAB};               // a literal the data cut short: only A, B
-    DibSpec spec = RleSpec(7, 2, 4, rle);
-    TDIB dib = ReadDib(MakeDib(spec));
+    DibLayout layout = RleLayout(7, 2, 4, rle);
+    TDIB dib = ReadDib(MakeDib(layout));
     EXPECT_EQ(Bits(dib, 8), (Bytes{0x34, 0x56, 0x70, 0, 0x12, 0x12, 0x1A, 0xB0}));
-    EXPECT_EQ(HandlePixel(dib, 6, 0), Rgb(spec.colors[0xB]));
-    EXPECT_EQ(HandlePixel(dib, 1, 1), Rgb(spec.colors[4]));
+    EXPECT_EQ(HandlePixel(dib, 6, 0), Rgb(layout.colors[0xB]));
+    EXPECT_EQ(HandlePixel(dib, 1, 1), Rgb(layout.colors[4]));
 }
 
 TEST(DIBRunLength, RunsNeverWriteOutsideThePixels) {
@@ -272,16 +272,16 @@ TEST(DIBRunLength, RunsNeverWriteOutsideThePixels) {
                        0, 4, 1,   2, 3,   4,  // literal past the edge
                        0, 2, 0,   1, 255, 9}; // onto a line that does not exist
     for (int bitCount : {4, 8}) {
-        TDIB dib = ReadDib(MakeDib(RleSpec(3, 1, bitCount, rle)));
+        TDIB dib = ReadDib(MakeDib(RleLayout(3, 1, bitCount, rle)));
         EXPECT_EQ(Bits(dib, 4), Bytes(4, 0)) << bitCount;
     }
-    EXPECT_TRUE(ReadDib(MakeDib(RleSpec(708, 0, 8, {0, 1}))).Empty());
+    EXPECT_TRUE(ReadDib(MakeDib(RleLayout(708, 0, 8, {0, 1}))).Empty());
 }
 
 TEST(DIBImage, CopiesShareUntilOneChangesAndTheHandleFollowsChanges) {
-    DibSpec spec = Spec(2, 1, 8);
-    spec.pixels = {1, 2, 0, 0};
-    TDIB a = ReadDib(MakeDib(spec));
+    DibLayout layout = Layout(2, 1, 8);
+    layout.pixels = {1, 2, 0, 0};
+    TDIB a = ReadDib(MakeDib(layout));
     TDIB b(a);
     EXPECT_EQ(&a.Image(), &b.Image());
     b.PBits()[0] = 42;
@@ -290,15 +290,15 @@ TEST(DIBImage, CopiesShareUntilOneChangesAndTheHandleFollowsChanges) {
     TDIB c;
     c = a;
     c.SetColorTableEntry(1, {9, 9, 9, 0});
-    EXPECT_EQ(HandlePixel(a, 0, 0), Rgb(spec.colors[1]));
+    EXPECT_EQ(HandlePixel(a, 0, 0), Rgb(layout.colors[1]));
     EXPECT_EQ(HandlePixel(c, 0, 0), 0x090909u);
     EXPECT_EQ(a.PBits(), a.PBits()); // a second request does not move the pixels
 
     EXPECT_TRUE(b.Image().MemoryImage());
-    EXPECT_EQ(HandlePixel(b, 1, 0), Rgb(spec.colors[2]));
+    EXPECT_EQ(HandlePixel(b, 1, 0), Rgb(layout.colors[2]));
     EXPECT_FALSE(b.Image().MemoryImage());
     b.PBits()[1] = 1;
-    EXPECT_EQ(HandlePixel(b, 1, 0), Rgb(spec.colors[1]));
+    EXPECT_EQ(HandlePixel(b, 1, 0), Rgb(layout.colors[1]));
     b.SetColorTableEntry(1, {1, 2, 3, 0});
     EXPECT_EQ(HandlePixel(b, 1, 0), 0x030201u);
 }
@@ -316,10 +316,10 @@ TEST(DIBImage, MadeInCodeOrReadFromABitmapFile) {
     ExpectRaises<EOutOfResources>([&] { dib.SetSize(100000, 100000, 32); }, "DIB cannot be made");
     EXPECT_EQ(dib.Width(), 3);
 
-    DibSpec spec = Spec(1, 1, 24);
-    spec.pixels = {1, 2, 3, 0};
+    DibLayout layout = Layout(1, 1, 24);
+    layout.pixels = {1, 2, 3, 0};
     Bytes file = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0};
-    testpic::Append(file, MakeDib(spec));
+    testpic::Append(file, MakeDib(layout));
     TMemoryStream nothing;
     dib.ReadBitmapFile(nothing);
     EXPECT_EQ(dib.Width(), 3);
@@ -337,19 +337,19 @@ TEST(DIBImage, MadeInCodeOrReadFromABitmapFile) {
 TEST(DIBPalette, PalettesAreSharedByContentAndGivenBack) {
     TPaletteManager& manager = TPaletteManager::Instance();
     const int before = manager.Count();
-    DibSpec spec = Spec(1, 1, 4);
-    spec.pixels = Bytes(4, 0);
-    DibSpec swapped = spec;
+    DibLayout layout = Layout(1, 1, 4);
+    layout.pixels = Bytes(4, 0);
+    DibLayout swapped = layout;
     std::swap(swapped.colors[1], swapped.colors[2]);
     {
-        TDIB a = ReadDib(MakeDib(spec));
-        TDIB b = ReadDib(MakeDib(spec)); // another image with the same colours
+        TDIB a = ReadDib(MakeDib(layout));
+        TDIB b = ReadDib(MakeDib(layout)); // another image with the same colours
         TDIB c = ReadDib(MakeDib(swapped));
         const TPaletteItem* pa = a.Palette();
         EXPECT_EQ(b.Palette(), pa);
         EXPECT_EQ(pa->Users(), 2);
         EXPECT_EQ(pa->Entries()[3],
-                  (TPaletteEntry{spec.colors[3].r, spec.colors[3].g, spec.colors[3].b, 0}));
+                  (TPaletteEntry{layout.colors[3].r, layout.colors[3].g, layout.colors[3].b, 0}));
         // The same key (the sum of the colours) but other entries: another palette.
         EXPECT_NE(c.Palette(), pa);
         EXPECT_EQ(c.Palette()->Key(), pa->Key());
@@ -375,9 +375,9 @@ TEST(DIBPainting, ColourMatchingStretchingAndNegativeOrigins) {
     const Rows rows = {{0x010101, 0x020202, 0x030303},
                        {0x040404, 0x050505, 0x060606},
                        {0x070707, 0x080808, 0x090909}};
-    DibSpec spec = Spec(3, 3, 24);
-    spec.pixels = Pack(rows, 24);
-    TDIB dib = ReadDib(MakeDib(spec));
+    DibLayout layout = Layout(3, 3, 24);
+    layout.pixels = Pack(rows, 24);
+    TDIB dib = ReadDib(MakeDib(layout));
     MemoryCanvas big(6, 6);
     dib.StretchDraw(big, QRect(0, 0, 6, 6));
     for (int y = 0; y < 6; ++y)

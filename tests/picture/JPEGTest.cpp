@@ -7,7 +7,7 @@
 
 using namespace picturetest;
 using testpic::Bytes;
-using testpic::JpegSpec;
+using testpic::JpegLayout;
 using testpic::MakeJpeg;
 
 namespace {
@@ -81,18 +81,18 @@ Bytes WithSize(Bytes jpeg, int width, int height) {
 // A progressive picture with a DC scan and single-coefficient AC scans up to lastSingle for
 // each component, then one scan for each component's remaining coefficients.
 Bytes ManyScans(int lastSingle) {
-    JpegSpec spec;
-    spec.width = 32;
-    spec.height = 32;
-    spec.pixel = testpic::BoardPixel;
-    spec.scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
+    JpegLayout layout;
+    layout.width = 32;
+    layout.height = 32;
+    layout.pixel = testpic::BoardPixel;
+    layout.scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
     for (int c = 0; c < 3; ++c) {
         for (int k = 1; k <= lastSingle; ++k)
-            spec.scans.push_back({1, {c, 0, 0, 0}, k, k, 0, 0});
+            layout.scans.push_back({1, {c, 0, 0, 0}, k, k, 0, 0});
         if (lastSingle < 63)
-            spec.scans.push_back({1, {c, 0, 0, 0}, lastSingle + 1, 63, 0, 0});
+            layout.scans.push_back({1, {c, 0, 0, 0}, lastSingle + 1, 63, 0, 0});
     }
-    return MakeJpeg(spec);
+    return MakeJpeg(layout);
 }
 
 } // namespace
@@ -119,7 +119,7 @@ TEST(JPEGDecoding, BoardAndCreditsKnowTheirSizeBeforeDecodingAndDecodeAsLibjpegD
 }
 
 TEST(JPEGDecoding, GreyPicturesDecodeToEightBitsWithGreyColours) {
-    JpegSpec grey;
+    JpegLayout grey;
     grey.space = JCS_GRAYSCALE;
     grey.pixel = [](int x, int) {
         return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x * 16), 0, 0};
@@ -136,12 +136,12 @@ TEST(JPEGDecoding, GreyPicturesDecodeToEightBitsWithGreyColours) {
 }
 
 TEST(JPEGDecoding, EightBitOutputUsesAPaletteSetBefore) {
-    JpegSpec spec;
-    spec.pixel = [](int x, int) {
+    JpegLayout layout;
+    layout.pixel = [](int x, int) {
         return x < 8 ? std::array<std::uint8_t, 3>{255, 0, 0}
                      : std::array<std::uint8_t, 3>{0, 255, 0};
     };
-    auto image = ReadJpeg(MakeJpeg(spec));
+    auto image = ReadJpeg(MakeJpeg(layout));
     image->SetPixelFormat(TJPEGPixelFormat::jf8Bit);
     image->SetPalette({{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}});
     TDIB& bitmap = image->Bitmap();
@@ -193,7 +193,7 @@ TEST(JPEGFailures, ReadErrorsAndLibjpegErrors) {
                                            "Cannot change the size of a JPEG image");
 
     // Four-component pictures have no bitmap form: refused, not written past the lines.
-    JpegSpec cmyk;
+    JpegLayout cmyk;
     cmyk.space = JCS_CMYK;
     cmyk.pixel = testpic::BoardPixel;
     auto cmykImage = ReadJpeg(MakeJpeg(cmyk));

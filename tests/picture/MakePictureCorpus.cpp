@@ -28,46 +28,46 @@ std::vector<Color> Ramp(int count) {
     return colors;
 }
 
-DibSpec Plain(int width, int height, int bitCount) {
-    DibSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = static_cast<std::uint16_t>(bitCount);
-    spec.colors = Ramp(bitCount <= 8 ? 1 << bitCount : 0);
+DibLayout Plain(int width, int height, int bitCount) {
+    DibLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = static_cast<std::uint16_t>(bitCount);
+    layout.colors = Ramp(bitCount <= 8 ? 1 << bitCount : 0);
     const int widthBytes = WidthBytes(width, bitCount);
     for (int i = 0; i < widthBytes * std::abs(height); ++i)
-        spec.pixels.push_back(static_cast<std::uint8_t>(i * 37 + 11));
-    return spec;
+        layout.pixels.push_back(static_cast<std::uint8_t>(i * 37 + 11));
+    return layout;
 }
 
-Bytes Dib(const DibSpec& spec) {
-    return StoredPicture("TDIB", MakeDib(spec));
+Bytes Dib(const DibLayout& layout) {
+    return StoredPicture("TDIB", MakeDib(layout));
 }
 
-DibSpec Rle(int bitCount, const Bytes& data, int width, int height) {
-    DibSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = static_cast<std::uint16_t>(bitCount);
-    spec.compression = bitCount == 8 ? 1 : 2;
-    spec.imageSize = static_cast<std::uint32_t>(data.size());
-    spec.colors = Ramp(1 << bitCount);
-    spec.pixels = data;
-    return spec;
+DibLayout Rle(int bitCount, const Bytes& data, int width, int height) {
+    DibLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = static_cast<std::uint16_t>(bitCount);
+    layout.compression = bitCount == 8 ? 1 : 2;
+    layout.imageSize = static_cast<std::uint32_t>(data.size());
+    layout.colors = Ramp(1 << bitCount);
+    layout.pixels = data;
+    return layout;
 }
 
-Bytes Jpeg(const JpegSpec& spec) {
-    return StoredPicture("TJPEGImage", JpegData(MakeJpeg(spec)));
+Bytes Jpeg(const JpegLayout& layout) {
+    return StoredPicture("TJPEGImage", JpegData(MakeJpeg(layout)));
 }
 
-JpegSpec Small(int width, int height, bool progressive) {
-    JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.progressive = progressive;
-    spec.quality = 75;
-    spec.pixel = BoardPixel;
-    return spec;
+JpegLayout Small(int width, int height, bool progressive) {
+    JpegLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.progressive = progressive;
+    layout.quality = 75;
+    layout.pixel = BoardPixel;
+    return layout;
 }
 
 } // namespace
@@ -83,22 +83,22 @@ int main(int argc, char** argv) {
     for (int bits : {1, 4, 8, 24, 32})
         Write("dib-" + std::to_string(bits) + "bit.bin", Dib(Plain(13, 5, bits)));
     Write("dib-16bit-555.bin", Dib(Plain(7, 3, 16)));
-    DibSpec b565 = Plain(7, 3, 16);
+    DibLayout b565 = Plain(7, 3, 16);
     b565.compression = 3;
     b565.masks = {0xF800, 0x07E0, 0x001F};
     Write("dib-16bit-565-bitfields.bin", Dib(b565));
-    DibSpec b32 = Plain(5, 3, 32);
+    DibLayout b32 = Plain(5, 3, 32);
     b32.compression = 3;
     b32.masks = {0xFF0000, 0xFF00, 0xFF};
     Write("dib-32bit-bitfields.bin", Dib(b32));
-    DibSpec core = Plain(9, 4, 8);
+    DibLayout core = Plain(9, 4, 8);
     core.headerSize = 12;
     Write("dib-core-8bit.bin", Dib(core));
-    DibSpec core1 = Plain(9, 4, 1);
+    DibLayout core1 = Plain(9, 4, 1);
     core1.headerSize = 12;
     Write("dib-core-1bit.bin", Dib(core1));
     Write("dib-8bit-top-down.bin", Dib(Plain(6, -4, 8)));
-    DibSpec sixteen = Plain(6, 2, 8);
+    DibLayout sixteen = Plain(6, 2, 8);
     sixteen.colorsUsed = 16;
     sixteen.colors = Ramp(16);
     Write("dib-8bit-16-colours.bin", Dib(sixteen));
@@ -118,13 +118,13 @@ int main(int argc, char** argv) {
     // JPEGs: progressive, baseline, grey, CMYK (refused), many scans (refused), truncated.
     Write("jpeg-progressive.bin", Jpeg(Small(48, 32, true)));
     Write("jpeg-baseline.bin", Jpeg(Small(40, 50, false)));
-    JpegSpec grey = Small(16, 16, false);
+    JpegLayout grey = Small(16, 16, false);
     grey.space = JCS_GRAYSCALE;
     Write("jpeg-grey.bin", Jpeg(grey));
-    JpegSpec cmyk = Small(16, 16, false);
+    JpegLayout cmyk = Small(16, 16, false);
     cmyk.space = JCS_CMYK;
     Write("jpeg-cmyk.bin", Jpeg(cmyk));
-    JpegSpec scans = Small(16, 16, false);
+    JpegLayout scans = Small(16, 16, false);
     scans.scans.push_back({3, {0, 1, 2, 0}, 0, 0, 0, 0});
     for (int c = 0; c < 3; ++c)
         for (int k = 1; k <= 63; ++k)
@@ -148,24 +148,24 @@ int main(int argc, char** argv) {
     Write("empty.bin", {});
     Write("name-longer-than-value.bin", {20, 'T', 'D', 'I', 'B'});
     Write("unknown-class.bin", StoredPicture("TPNGImage", {1, 2, 3, 4}));
-    DibSpec badHeader = Plain(4, 4, 8);
+    DibLayout badHeader = Plain(4, 4, 8);
     badHeader.headerSize = 41;
     Write("dib-header-size-41.bin", Dib(badHeader));
-    DibSpec twoBits = Plain(4, 4, 8);
+    DibLayout twoBits = Plain(4, 4, 8);
     twoBits.bitCount = 2;
     Write("dib-2bit.bin", Dib(twoBits));
-    DibSpec mask444 = Plain(4, 2, 16);
+    DibLayout mask444 = Plain(4, 2, 16);
     mask444.compression = 3;
     mask444.masks = {0x0F00, 0x00F0, 0x000F};
     Write("dib-16bit-444-masks.bin", Dib(mask444));
-    DibSpec truncated = Plain(10, 10, 24);
+    DibLayout truncated = Plain(10, 10, 24);
     truncated.pixels.resize(truncated.pixels.size() / 2);
     Write("dib-truncated-pixels.bin", Dib(truncated));
-    DibSpec hugeDims = Plain(2, 2, 8);
+    DibLayout hugeDims = Plain(2, 2, 8);
     hugeDims.width = 1 << 30;
     hugeDims.height = 1 << 30;
     Write("dib-huge-dimensions.bin", Dib(hugeDims));
-    DibSpec negative = Plain(2, 2, 8);
+    DibLayout negative = Plain(2, 2, 8);
     negative.width = -2;
     Write("dib-negative-width.bin", Dib(negative));
     Write("dib-rle8-huge-dimensions.bin", Dib(Rle(8, {0, 2, 255, 255, 4, 4, 0, 1}, 60000, 60000)));
@@ -173,10 +173,10 @@ int main(int argc, char** argv) {
           Dib(Rle(8, {0, 2, 255, 0, 255, 1, 0, 4, 1, 2, 3, 4, 0, 2, 0, 9, 255, 9}, 3, 2)));
     Write("dib-rle4-literal-cut-short.bin", Dib(Rle(4, {5, 0x12, 0, 9, 0xAB}, 7, 2)));
     Write("dib-rle8-on-24bit.bin", [] {
-        DibSpec spec = Rle(8, {2, 1, 0, 1}, 2, 2);
-        spec.bitCount = 24;
-        spec.colors.clear();
-        return Dib(spec);
+        DibLayout layout = Rle(8, {2, 1, 0, 1}, 2, 2);
+        layout.bitCount = 24;
+        layout.colors.clear();
+        return Dib(layout);
     }());
     Write("jpeg-count-too-large.bin", StoredPicture("TJPEGImage", {0xFF, 0xFF, 0xFF, 0x7F, 0xFF}));
     Write("jpeg-not-a-jpeg.bin", StoredPicture("TJPEGImage", JpegData({'G', 'I', 'F', '8'})));

@@ -18,14 +18,14 @@ std::unique_ptr<TJPEGImage> ReadJpeg(const testpic::Bytes& jpeg) {
 }
 
 testpic::Bytes SmallJpeg(int width = 24, int height = 18) {
-    testpic::JpegSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixel = [](int x, int y) {
+    testpic::JpegLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.pixel = [](int x, int y) {
         return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x * 10),
                                            static_cast<std::uint8_t>(y * 12), 90};
     };
-    return testpic::MakeJpeg(spec);
+    return testpic::MakeJpeg(layout);
 }
 
 // The picture painted at its size on a fresh canvas, pixel by pixel.
@@ -43,25 +43,25 @@ std::vector<std::uint32_t> Painted(TGraphic& graphic) {
 // colours.
 TDIB RandomDib(int width, int height, int bitCount, bool masks565 = false) {
     std::mt19937 random(static_cast<unsigned>(width * 131 + bitCount * 7 + masks565));
-    testpic::DibSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = static_cast<std::uint16_t>(bitCount);
+    testpic::DibLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = static_cast<std::uint16_t>(bitCount);
     if (masks565) {
-        spec.compression = 3;
-        spec.masks = {0xF800, 0x07E0, 0x001F};
+        layout.compression = 3;
+        layout.masks = {0xF800, 0x07E0, 0x001F};
     }
     if (bitCount <= 8) {
-        spec.colorsUsed = 1u << bitCount;
-        for (std::uint32_t i = 0; i < spec.colorsUsed; ++i)
-            spec.colors.push_back({static_cast<std::uint8_t>(random()),
-                                   static_cast<std::uint8_t>(random()),
-                                   static_cast<std::uint8_t>(random())});
+        layout.colorsUsed = 1u << bitCount;
+        for (std::uint32_t i = 0; i < layout.colorsUsed; ++i)
+            layout.colors.push_back({static_cast<std::uint8_t>(random()),
+                                     static_cast<std::uint8_t>(random()),
+                                     static_cast<std::uint8_t>(random())});
     }
-    spec.pixels.resize(static_cast<size_t>(testpic::WidthBytes(width, bitCount) * height));
-    for (std::uint8_t& byte : spec.pixels)
+    layout.pixels.resize(static_cast<size_t>(testpic::WidthBytes(width, bitCount) * height));
+    for (std::uint8_t& byte : layout.pixels)
         byte = static_cast<std::uint8_t>(random());
-    return ReadDib(testpic::MakeDib(spec));
+    return ReadDib(testpic::MakeDib(layout));
 }
 
 } // namespace
@@ -190,7 +190,7 @@ TEST(JPEGDecodeAhead, TheBitmapMadeAheadIsTheOneAPaintMakes) {
 
 TEST(JPEGDecodeAhead, AnErrorMetAheadIsRaisedWhenTheBitmapIsAskedFor) {
     App();
-    testpic::JpegSpec cmyk;
+    testpic::JpegLayout cmyk;
     cmyk.space = JCS_CMYK;
     cmyk.pixel = [](int, int) { return std::array<std::uint8_t, 3>{10, 20, 30}; };
     const std::unique_ptr<TJPEGImage> image = ReadJpeg(testpic::MakeJpeg(cmyk));

@@ -11,9 +11,9 @@ using testpic::StoredPicture;
 namespace {
 
 Bytes SmallDib(int width) {
-    testpic::DibSpec spec{.width = width, .height = 2, .bitCount = 24};
-    spec.pixels = Bytes(static_cast<size_t>(testpic::WidthBytes(width, 24) * 2), 0x40);
-    return testpic::MakeDib(spec);
+    testpic::DibLayout layout{.width = width, .height = 2, .bitCount = 24};
+    layout.pixels = Bytes(static_cast<size_t>(testpic::WidthBytes(width, 24) * 2), 0x40);
+    return testpic::MakeDib(layout);
 }
 
 void Read(TPicture& picture, const Bytes& value) {
@@ -72,7 +72,7 @@ TEST(PictureData, ShortValuesAndFailingReadersKeepThePreviousPicture) {
     TGraphic* before = picture.Graphic();
     ExpectRaises<EReadError>([&] { Read(picture, {}); }, "Stream read error");
     ExpectRaises<EReadError>([&] { Read(picture, {10, 'T', 'D', 'I', 'B'}); }, "Stream read error");
-    testpic::DibSpec twoBits{.width = 2, .height = 2, .bitCount = 2};
+    testpic::DibLayout twoBits{.width = 2, .height = 2, .bitCount = 2};
     twoBits.colors.resize(4);
     twoBits.pixels = Bytes(8, 0);
     ExpectRaises<EInvalidGraphicOperation>(

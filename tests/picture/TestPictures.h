@@ -36,7 +36,7 @@ struct Color {
 
 // Stored DIB data, field by field. With headerSize 12 the core header is written and colours
 // take 3 bytes.
-struct DibSpec {
+struct DibLayout {
     std::uint32_t headerSize = 40;
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -49,36 +49,36 @@ struct DibSpec {
     Bytes pixels{};
 };
 
-inline Bytes MakeDib(const DibSpec& spec) {
+inline Bytes MakeDib(const DibLayout& layout) {
     Bytes out;
-    Put32(out, spec.headerSize);
-    if (spec.headerSize == 12) {
-        Put16(out, static_cast<std::uint32_t>(spec.width));
-        Put16(out, static_cast<std::uint32_t>(spec.height));
+    Put32(out, layout.headerSize);
+    if (layout.headerSize == 12) {
+        Put16(out, static_cast<std::uint32_t>(layout.width));
+        Put16(out, static_cast<std::uint32_t>(layout.height));
         Put16(out, 1);
-        Put16(out, spec.bitCount);
+        Put16(out, layout.bitCount);
     } else {
-        Put32(out, static_cast<std::uint32_t>(spec.width));
-        Put32(out, static_cast<std::uint32_t>(spec.height));
+        Put32(out, static_cast<std::uint32_t>(layout.width));
+        Put32(out, static_cast<std::uint32_t>(layout.height));
         Put16(out, 1);
-        Put16(out, spec.bitCount);
-        Put32(out, spec.compression);
-        Put32(out, spec.imageSize);
+        Put16(out, layout.bitCount);
+        Put32(out, layout.compression);
+        Put32(out, layout.imageSize);
         Put32(out, 2835);
         Put32(out, 2835);
-        Put32(out, spec.colorsUsed);
+        Put32(out, layout.colorsUsed);
         Put32(out, 0);
     }
-    for (std::uint32_t mask : spec.masks)
+    for (std::uint32_t mask : layout.masks)
         Put32(out, mask);
-    for (const Color& c : spec.colors) {
+    for (const Color& c : layout.colors) {
         out.push_back(c.b);
         out.push_back(c.g);
         out.push_back(c.r);
-        if (spec.headerSize != 12)
+        if (layout.headerSize != 12)
             out.push_back(0);
     }
-    Append(out, spec.pixels);
+    Append(out, layout.pixels);
     return out;
 }
 
@@ -103,7 +103,7 @@ inline Bytes JpegData(const Bytes& jpeg) {
     return out;
 }
 
-struct JpegSpec {
+struct JpegLayout {
     int width = 16;
     int height = 16;
     bool progressive = false;
@@ -115,7 +115,7 @@ struct JpegSpec {
 };
 
 // A JPEG file made with libjpeg's compressor (only the tests and benchmarks compress).
-inline Bytes MakeJpeg(const JpegSpec& spec) {
+inline Bytes MakeJpeg(const JpegLayout& layout) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr err{};
     cinfo.err = jpeg_std_error(&err);
@@ -123,28 +123,28 @@ inline Bytes MakeJpeg(const JpegSpec& spec) {
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(spec.width);
-    cinfo.image_height = static_cast<JDIMENSION>(spec.height);
-    cinfo.input_components = spec.space == JCS_GRAYSCALE ? 1 : spec.space == JCS_CMYK ? 4 : 3;
-    cinfo.in_color_space = spec.space;
+    cinfo.image_width = static_cast<JDIMENSION>(layout.width);
+    cinfo.image_height = static_cast<JDIMENSION>(layout.height);
+    cinfo.input_components = layout.space == JCS_GRAYSCALE ? 1 : layout.space == JCS_CMYK ? 4 : 3;
+    cinfo.in_color_space = layout.space;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, spec.quality, TRUE);
-    if (spec.progressive)
+    jpeg_set_quality(&cinfo, layout.quality, TRUE);
+    if (layout.progressive)
         jpeg_simple_progression(&cinfo);
-    if (!spec.scans.empty()) {
-        cinfo.scan_info = spec.scans.data();
-        cinfo.num_scans = static_cast<int>(spec.scans.size());
+    if (!layout.scans.empty()) {
+        cinfo.scan_info = layout.scans.data();
+        cinfo.num_scans = static_cast<int>(layout.scans.size());
     }
     jpeg_start_compress(&cinfo, TRUE);
-    std::vector<JSAMPLE> line(static_cast<size_t>(spec.width * cinfo.input_components));
+    std::vector<JSAMPLE> line(static_cast<size_t>(layout.width * cinfo.input_components));
     while (cinfo.next_scanline < cinfo.image_height) {
         const int y = static_cast<int>(cinfo.next_scanline);
-        for (int x = 0; x < spec.width; ++x) {
-            const auto rgb = spec.pixel(x, y);
+        for (int x = 0; x < layout.width; ++x) {
+            const auto rgb = layout.pixel(x, y);
             JSAMPLE* p = line.data() + x * cinfo.input_components;
-            if (spec.space == JCS_GRAYSCALE) {
+            if (layout.space == JCS_GRAYSCALE) {
                 p[0] = rgb[0];
-            } else if (spec.space == JCS_CMYK) {
+            } else if (layout.space == JCS_CMYK) {
                 p[0] = static_cast<JSAMPLE>(255 - rgb[0]);
                 p[1] = static_cast<JSAMPLE>(255 - rgb[1]);
                 p[2] = static_cast<JSAMPLE>(255 - rgb[2]);
@@ -188,22 +188,22 @@ inline std::array<std::uint8_t, 3> BoardPixel(int x, int y) {
 
 // The 640 x 480 progressive board picture and the 80 x 100 baseline credits picture.
 inline Bytes BoardJpeg() {
-    JpegSpec spec;
-    spec.width = 640;
-    spec.height = 480;
-    spec.progressive = true;
-    spec.pixel = BoardPixel;
-    return MakeJpeg(spec);
+    JpegLayout layout;
+    layout.width = 640;
+    layout.height = 480;
+    layout.progressive = true;
+    layout.pixel = BoardPixel;
+    return MakeJpeg(layout);
 }
 inline Bytes CreditsJpeg() {
-    JpegSpec spec;
-    spec.width = 80;
-    spec.height = 100;
-    spec.pixel = [](int x, int y) {
+    JpegLayout layout;
+    layout.width = 80;
+    layout.height = 100;
+    layout.pixel = [](int x, int y) {
         return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x * 3),
                                            static_cast<std::uint8_t>(y * 2), 200};
     };
-    return MakeJpeg(spec);
+    return MakeJpeg(layout);
 }
 
 } // namespace testpic

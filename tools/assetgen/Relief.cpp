@@ -122,14 +122,14 @@ QImage Shade(const Relief& relief) {
             const double lit = diffuse * (1 - 0.75 * shadow);
             const double shade = (0.30 + 0.70 * lit) * relief.Occlusion.At(x, y);
             const double nh = std::max(0.0, (nx * hx + ny * hy + nz * hz) / hl);
-            double spec = nh * nh;
-            spec *= spec;
-            spec *= spec;
-            spec *= spec; // (n.h)^16
-            spec *= relief.Gloss.At(x, y) * (1 - shadow);
+            double specular = nh * nh;
+            specular *= specular;
+            specular *= specular;
+            specular *= specular; // (n.h)^16
+            specular *= relief.Gloss.At(x, y) * (1 - shadow);
             const Color& a = relief.Albedo[std::size_t(y) * w + x];
-            out[x] = ToRgb(
-                {a.R * shade + 255 * spec, a.G * shade + 235 * spec, a.B * shade + 200 * spec});
+            out[x] = ToRgb({a.R * shade + 255 * specular, a.G * shade + 235 * specular,
+                            a.B * shade + 200 * specular});
         }
     }
     return image;
