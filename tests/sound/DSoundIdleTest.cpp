@@ -2,6 +2,7 @@
 // null back end, with the application's event loop run by the tests): an idle program is not
 // woken by the mixer.
 #include "platform/DSound.h"
+#include "tests/sound/ToneBuffers.h"
 #include "tests/sound/WaveFiles.h"
 #include "tests/support/TestApp.h"
 
@@ -16,7 +17,6 @@
 
 namespace {
 
-const WAVEFORMATEX kGameFormat{WAVE_FORMAT_PCM, 2, 44100, 176400, 4, 16, 0};
 constexpr std::uint32_t kTenthOfASecond = 17640;
 // The device sleeps a second after the last sound; the tests wait up to this long for it.
 constexpr int kSleepWithin = 2500;
@@ -57,21 +57,7 @@ protected:
     }
 
     std::unique_ptr<IDirectSoundBuffer> Tone(std::uint32_t bytes) {
-        DSBUFFERDESC description{};
-        description.dwSize = DSBUFFERDESC_SIZE;
-        description.dwFlags = 0xE0;
-        description.dwBufferBytes = bytes;
-        description.lpwfxFormat = &kGameFormat;
-        std::unique_ptr<IDirectSoundBuffer> buffer;
-        EXPECT_EQ(device->CreateSoundBuffer(&description, &buffer, nullptr), DS_OK);
-        void* region1 = nullptr;
-        void* region2 = nullptr;
-        std::uint32_t size1 = 0, size2 = 0;
-        EXPECT_EQ(buffer->Lock(0, bytes, &region1, &size1, &region2, &size2, 0), DS_OK);
-        const auto tone = wavefiles::Tone(bytes);
-        std::memcpy(region1, tone.data(), size1);
-        EXPECT_EQ(buffer->Unlock(region1, size1, region2, size2), DS_OK);
-        return buffer;
+        return tonebuffers::Filled(*device, bytes);
     }
 
     std::unique_ptr<IDirectSound> device;
