@@ -293,6 +293,29 @@ private:
     std::array<PALETTEENTRY, 256> entries_;
 };
 
+// A surface's attachment slot (clipper or palette): attaching null to an empty slot is refused
+// with `none`, otherwise the slot takes a reference to the new object (or empties).
+template <typename T> HRESULT Attach(ComPtr<T>& slot, T* value, HRESULT none) {
+    if (!value && !slot)
+        return none;
+    if (value)
+        value->AddRef();
+    *slot.Receive() = value;
+    return DD_OK;
+}
+
+// Hands out the slot's object with a reference of its own, or `none` when the slot is empty.
+template <typename T, typename Interface>
+HRESULT Attached(const ComPtr<T>& slot, Interface** out, HRESULT none) {
+    if (!out)
+        return DDERR_INVALIDPARAMS;
+    *out = slot.Get();
+    if (!slot)
+        return none;
+    slot->AddRef();
+    return DD_OK;
+}
+
 class Surface final : public RefCounted<IDirectDrawSurface> {
 public:
     Surface(std::shared_ptr<DeviceState> device, bool primary, DWORD caps, const Format& format,
@@ -400,42 +423,18 @@ public:
     }
 
     HRESULT SetClipper(IDirectDrawClipper* clipper) override {
-        if (!clipper && !clipper_)
-            return DDERR_NOCLIPPERATTACHED;
-        if (clipper)
-            clipper->AddRef();
-        clipper_.Reset();
-        *clipper_.Receive() = static_cast<Clipper*>(clipper);
-        return DD_OK;
+        return Attach(clipper_, static_cast<Clipper*>(clipper), DDERR_NOCLIPPERATTACHED);
     }
     HRESULT GetClipper(IDirectDrawClipper** clipper) override {
-        if (!clipper)
-            return DDERR_INVALIDPARAMS;
-        *clipper = clipper_.Get();
-        if (!clipper_)
-            return DDERR_NOCLIPPERATTACHED;
-        clipper_->AddRef();
-        return DD_OK;
+        return Attached(clipper_, clipper, DDERR_NOCLIPPERATTACHED);
     }
     HRESULT SetPalette(IDirectDrawPalette* palette) override {
-        if (!palette && !palette_)
-            return DDERR_NOPALETTEATTACHED;
         if (palette && format_.bits != 8)
             return DDERR_INVALIDPIXELFORMAT; // only palette-indexed surfaces take a palette
-        if (palette)
-            palette->AddRef();
-        palette_.Reset();
-        *palette_.Receive() = static_cast<Palette*>(palette);
-        return DD_OK;
+        return Attach(palette_, static_cast<Palette*>(palette), DDERR_NOPALETTEATTACHED);
     }
     HRESULT GetPalette(IDirectDrawPalette** palette) override {
-        if (!palette)
-            return DDERR_INVALIDPARAMS;
-        *palette = palette_.Get();
-        if (!palette_)
-            return DDERR_NOPALETTEATTACHED;
-        palette_->AddRef();
-        return DD_OK;
+        return Attached(palette_, palette, DDERR_NOPALETTEATTACHED);
     }
 
     HRESULT Flip(IDirectDrawSurface*, DWORD) override { return DDERR_NOTFLIPPABLE; }
