@@ -117,6 +117,16 @@ int TPictureCollectionItem::Height() const {
     return PatternHeight > 0 ? PatternHeight : picture_->Height();
 }
 
+int TPictureCollectionItem::PatternCount() const {
+    MakeDueSurfaces();
+    return static_cast<int>(patterns_.size());
+}
+
+int TPictureCollectionItem::SurfaceCount() const {
+    MakeDueSurfaces();
+    return static_cast<int>(surfaces_.size());
+}
+
 const TPictureCollectionItemPattern& TPictureCollectionItem::Patterns(int index) const {
     if (index < 0 || index >= PatternCount())
         ListIndexError(index);
@@ -142,14 +152,19 @@ void TPictureCollectionItem::Finalize() {
 }
 
 void TPictureCollectionItem::ClearSurfaces() {
+    surfacesDue_ = false;
     patterns_.clear();
     surfaces_.clear();
 }
 
-void TPictureCollectionItem::Restore() {
+bool TPictureCollectionItem::HasPicture() const {
     // A picture without a graphic, or one of no size (an empty bitmap), gives nothing to draw.
     const TGraphic* graphic = picture_->Graphic();
-    if (!graphic || graphic->Empty() || graphic->Width() <= 0 || graphic->Height() <= 0)
+    return graphic && !graphic->Empty() && graphic->Width() > 0 && graphic->Height() > 0;
+}
+
+void TPictureCollectionItem::Restore() {
+    if (!HasPicture())
         return;
     if (!initialized_) {
         if (collection_.Initialized())
@@ -158,6 +173,25 @@ void TPictureCollectionItem::Restore() {
             return;
     }
     ClearSurfaces();
+    if (collection_.SurfacesOnFirstUse)
+        surfacesDue_ = true;
+    else
+        MakeSurfaces();
+}
+
+void TPictureCollectionItem::MakeDueSurfaces() const {
+    if (!surfacesDue_)
+        return;
+    surfacesDue_ = false;
+    // Items live in their collection, never as const objects: making what a restore left due
+    // changes no value the item shows, only when the work is done.
+    const_cast<TPictureCollectionItem*>(this)->MakeSurfaces();
+}
+
+void TPictureCollectionItem::MakeSurfaces() {
+    if (!HasPicture())
+        return; // emptied since the restore
+    const TGraphic* graphic = picture_->Graphic();
     const int pictureWidth = graphic->Width();
     const int pictureHeight = graphic->Height();
     if (Width() == pictureWidth && Height() == pictureHeight) {
@@ -356,8 +390,9 @@ void TCustomDXImageList::LoadFromStored(const StoredImageList& stored) {
         TMemoryStream data(storedItem.PictureData);
         item.Picture().ReadData(data);
         // The list is read to be drawn: a picture that takes long to decode (the board's JPEG)
-        // starts now, on another thread, and is ready when the surfaces are made.
-        if (TGraphic* graphic = item.Picture().Graphic())
+        // starts now, on another thread, and is ready when the surfaces are made, unless the
+        // surfaces wait for their first use.
+        if (TGraphic* graphic = item.Picture().Graphic(); graphic && !items_->SurfacesOnFirstUse)
             graphic->DecodeAhead();
     }
 }

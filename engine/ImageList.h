@@ -78,9 +78,10 @@ public:
     int Height() const;
 
     bool Initialized() const { return initialized_; }
-    int PatternCount() const { return static_cast<int>(patterns_.size()); }
+    // The patterns and surfaces; asking for them makes surfaces a restore left to first use.
+    int PatternCount() const;
     const TPictureCollectionItemPattern& Patterns(int index) const;
-    int SurfaceCount() const { return static_cast<int>(surfaces_.size()); }
+    int SurfaceCount() const;
     TDirectDrawSurface* Surfaces(int index) const;
 
     // Finalize, then become Initialized when the collection is; no surface is made yet.
@@ -89,13 +90,19 @@ public:
     void Finalize();
     // Empties Patterns and destroys every surface.
     void ClearSurfaces();
-    // Makes the patterns and surfaces again from the picture.
+    // Makes the patterns and surfaces again from the picture; when the collection makes
+    // surfaces on first use, drops them and leaves them to be made then.
     void Restore();
     // Draws pattern index at (x, y) on dest; nothing before the item is initialised or for an
     // index outside the patterns.
     void Draw(TDirectDrawSurface* dest, int x, int y, int index) const;
 
 private:
+    bool HasPicture() const;
+    void MakeSurfaces();
+    // Makes the surfaces a restore left to first use, once: a picture that cannot be made into
+    // surfaces raises at its first use and then draws nothing until the next restore.
+    void MakeDueSurfaces() const;
     // A surface on the drawing surface's device holding rect of the picture, keyed on the
     // transparent colour.
     TDirectDrawSurface* AddSurface(const RECT& rect);
@@ -105,6 +112,7 @@ private:
     std::unique_ptr<TPicture> picture_;
     TColor transparentColor_ = 0;
     bool initialized_ = false;
+    mutable bool surfacesDue_ = false;
     std::vector<TPictureCollectionItemPattern> patterns_;
     std::vector<std::unique_ptr<TDirectDrawSurface>> surfaces_;
 };
@@ -133,6 +141,11 @@ public:
     // Reads the stored "ColorTable" value: 1024 bytes ("Stream read error" when fewer are left).
     void ReadColorTable(TStream& stream);
     void WriteColorTable(TStream& stream) const;
+
+    // When set, a restore leaves each item's surfaces to be made at the item's first use (drawn,
+    // or its patterns or surfaces asked for), and the stored pictures are decoded then too: a
+    // picture not shown yet costs neither start-up time nor memory. Off by default.
+    bool SurfacesOnFirstUse = false;
 
     // The drawing surface the collection is initialised for (null otherwise).
     TCustomDXDraw* DXDraw() const { return dxDraw_; }

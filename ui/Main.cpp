@@ -80,8 +80,9 @@ private:
     QStyle::StandardPixmap glyph_;
 };
 
-// Runs an action once, on the event loop's turn after the widget's first paint (its frame is
-// then on the screen).
+// Runs an action once, a moment after the widget's first paint. The painted frame reaches the
+// display only when the event loop next hands its requests to the window system; an action run
+// on the very next turn of the loop would still hold the frame back.
 class TAfterFirstPaint : public QObject {
 public:
     TAfterFirstPaint(QWidget* widget, std::function<void()> action)
@@ -93,7 +94,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && action_) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this, action = std::move(action_)] {
+            QTimer::singleShot(DelayMs, this, [this, action = std::move(action_)] {
                 action();
                 deleteLater();
             });
@@ -103,6 +104,7 @@ protected:
     }
 
 private:
+    static constexpr int DelayMs = 100;
     std::function<void()> action_;
 };
 
@@ -229,6 +231,9 @@ void TForm1::CreateComponents() {
     std::unique_ptr<TDXImageList>* lists[] = {&DXImageList1, &DXImageList2, &DXImageList3};
     for (int n = 1; n <= 3; ++n) {
         *lists[n - 1] = std::make_unique<TDXImageList>();
+        // The window opens on the presentation: the board, the pits and the hands are made
+        // into surfaces (the board's picture decoded) when a game first shows them.
+        (*lists[n - 1])->Items().SurfacesOnFirstUse = true;
         (*lists[n - 1])->LoadFromStored(stored.ImageList(n));
         (*lists[n - 1])->SetDXDraw(DXDraw1);
     }

@@ -108,9 +108,9 @@ public:
     void DXDraw1DblClick();
 
     // The sound device's loaded step, once: it opens the device (a machine without sound stays
-    // silent) and the sound list loads its sounds. Called on the event loop's turn after the
-    // window's first frame, so that the picture does not wait for the sound system, or earlier
-    // when a sound is asked for before that.
+    // silent) and the sound list loads its sounds. Called a tenth of a second after the window's
+    // first frame, so that the picture does not wait for the sound system, or earlier when a
+    // sound is asked for before that.
     void OpenSoundDevice();
 
 protected:

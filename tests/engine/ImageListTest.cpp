@@ -272,6 +272,69 @@ TEST_F(ImageListTest, ItemsFollowTheDrawingSurfaceThroughFinalizeAndLoss) {
     EXPECT_EQ(item.SurfaceCount(), 1);
 }
 
+TEST_F(ImageListTest, SurfacesLeftToFirstUseAreMadeOnceWhenFirstDrawnOrAskedFor) {
+    list.Items().SurfacesOnFirstUse = true;
+    TPictureCollectionItem& shown = AddItem(SmallDib());
+    shown.Transparent = false;
+    TPictureCollectionItem& unused = AddItem(std::make_unique<PatternGraphic>(40, 30));
+    auto* unusedPicture = static_cast<PatternGraphic*>(unused.Picture().Graphic());
+    const int objectsBefore = platform::LiveDDrawObjects();
+    window.DXDraw().Initialize();
+    const int objectsInitialised = platform::LiveDDrawObjects();
+    EXPECT_TRUE(unused.Initialized());
+
+    // Drawn: its surface is made then, with the picture's pixels, and kept.
+    ClearBack();
+    shown.Draw(&Back(), 0, 0, 0);
+    EXPECT_EQ(Row(0, 1, 4), (Pixels{Blue, Red, Green, Blue}));
+    EXPECT_EQ(platform::LiveDDrawObjects(), objectsInitialised + 1);
+    shown.Draw(&Back(), 4, 0, 0);
+    EXPECT_EQ(platform::LiveDDrawObjects(), objectsInitialised + 1);
+    // Never shown: never painted onto a surface, until asked for.
+    EXPECT_EQ(unusedPicture->paints, 0);
+    EXPECT_EQ(unused.PatternCount(), 1);
+    EXPECT_EQ(unusedPicture->paints, 1);
+    EXPECT_EQ(unused.Surfaces(0)->Width(), 40);
+
+    // A loss drops them again; the next use remakes them with the picture.
+    platform::LoseAllDDrawSurfaces();
+    window.DXDraw().Flip();
+    EXPECT_EQ(unusedPicture->paints, 1);
+    ClearBack();
+    shown.Draw(&Back(), 0, 0, 0);
+    EXPECT_EQ(Row(0, 1, 4), (Pixels{Blue, Red, Green, Blue}));
+    EXPECT_EQ(unused.SurfaceCount(), 1);
+    EXPECT_EQ(unusedPicture->paints, 2);
+
+    // Finalised before any use: nothing is made for an item that is no longer initialised.
+    window.DXDraw().Finalize();
+    window.DXDraw().Initialize();
+    window.DXDraw().Finalize();
+    EXPECT_EQ(unused.SurfaceCount(), 0);
+    EXPECT_EQ(unusedPicture->paints, 2);
+    EXPECT_EQ(platform::LiveDDrawObjects(), objectsBefore);
+}
+
+TEST_F(ImageListTest, APictureThatCannotBeMadeAtFirstUseRaisesOnceThenDrawsNothing) {
+    list.Items().SurfacesOnFirstUse = true;
+    TPictureCollectionItem& tooMany = AddItem(std::make_unique<PatternGraphic>(1000, 1000));
+    tooMany.PatternWidth = 1;
+    tooMany.PatternHeight = 1;
+    window.DXDraw().Initialize(); // nothing is made yet, so nothing is refused yet
+    EXPECT_THROW(tooMany.Draw(&Back(), 0, 0, 0), EPictureCollectionError);
+    // Not tried again at every frame.
+    ClearBack();
+    tooMany.Draw(&Back(), 0, 0, 0);
+    EXPECT_EQ(tooMany.PatternCount(), 0);
+    EXPECT_EQ(Pixel(Back(), 0, 0), Marker);
+    // A picture made right is made at the next restore's first use.
+    tooMany.PatternWidth = 0;
+    tooMany.PatternHeight = 0;
+    platform::LoseAllDDrawSurfaces();
+    window.DXDraw().Flip();
+    EXPECT_EQ(tooMany.PatternCount(), 1);
+}
+
 TEST_F(ImageListTest, ItemsWithoutAPictureOrWithAnEmptyOneMakeNoSurface) {
     TPictureCollectionItem& none = list.Items().Add();
     TPictureCollectionItem& empty = AddItem(std::make_unique<TDIB>());

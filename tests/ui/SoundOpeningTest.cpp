@@ -25,7 +25,7 @@ template <typename Done> bool RunEventsUntil(Done done, int ms) {
 
 } // namespace
 
-TEST_F(FormTest, TheSoundDeviceOpensOnTheTurnAfterTheFirstFrame) {
+TEST_F(FormTest, TheSoundDeviceOpensShortlyAfterTheFirstFrame) {
     ASSERT_TRUE(form->DXSound1);
     EXPECT_FALSE(form->DXSound1->Initialized()); // made with the window, not yet opened
     form->show();
