@@ -19,6 +19,10 @@
 #include <optional>
 #include <vector>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace platform {
 
 DSoundFaults& DSoundTestFaults() {
@@ -39,8 +43,6 @@ bool TakeFault(int& count) {
     return true;
 }
 
-// An open OpenAL device with its context. Shared by the device interface and every buffer made
-// on it, so that it closes only when the last of them is released.
 // The capability and format answers every buffer gives alike.
 HRESULT DescribeCaps(DSBCAPS* caps, std::uint32_t flags, std::uint32_t bytes) {
     if (caps == nullptr || caps->dwSize != sizeof(DSBCAPS))
@@ -52,8 +54,8 @@ HRESULT DescribeCaps(DSBCAPS* caps, std::uint32_t flags, std::uint32_t bytes) {
     return DS_OK;
 }
 
-HRESULT DescribeFormat(const WAVEFORMATEX& value, WAVEFORMATEX* format,
-                       std::uint32_t sizeAllocated, std::uint32_t* sizeWritten) {
+HRESULT DescribeFormat(const WAVEFORMATEX& value, WAVEFORMATEX* format, std::uint32_t sizeAllocated,
+                       std::uint32_t* sizeWritten) {
     if (format == nullptr) {
         if (sizeWritten == nullptr)
             return DSERR_INVALIDPARAM;
@@ -86,27 +88,30 @@ double SecondsLeft(ALuint source) {
     return std::max(frames - offset, 0.0) / (frequency * static_cast<double>(pitch));
 }
 
-// An open OpenAL device with its context. Shared by the device interface and every buffer made
-// on it, so that it closes only when the last of them is released.
+class SecondaryBuffer;
+
+// An open OpenAL device and, while it is awake, its context. Shared by the device interface and
+// every buffer made on it, so that it closes only when the last of them is released.
 //
-// It pauses its mixer once no source has played for a while. Whatever may start or end a sound
-// asks for a look at the sources on the event loop (SourcesChanged); while some play, the look
-// comes again when the last of them should have ended (a looping one plays until it is
-// stopped, which asks again); when none has played for IdleBeforePauseMs, it pauses the device.
-// Play wakes the device before its source starts.
+// The context holds the mixer's voices (some megabytes with OpenAL Soft, however few sources
+// there are) and keeps the mixer's threads running, so the device gives it back once no sound
+// has played for a while: it sleeps. Whatever may start or end a sound asks for a look at the
+// sources on the event loop (SourcesChanged); while some play, the look comes again when the
+// last of them should have ended (a looping one plays until it is stopped, which asks again);
+// when none has played for IdleBeforeSleepMs, every buffer puts down its AL source, keeping the
+// position a stopped sound goes on from, and the context is destroyed. The AL buffers belong to
+// the device and keep their samples.
+//
+// Whatever needs AL state wakes the device first (Wake): a new context, in which every buffer
+// makes its source again with its controls and position, and the AL buffers released while it
+// slept are deleted. Questions and Stop do not wake it: nothing plays on a sleeping device. A
+// device made where no event loop runs on its thread never sleeps.
 class DeviceState {
 public:
     DeviceState(ALCdevice* device, ALCcontext* context) : device_(device), context_(context) {
         ++runningDevices;
-        if (alcIsExtensionPresent(device_, "ALC_SOFT_pause_device")) {
-            pause_ = reinterpret_cast<LPALCDEVICEPAUSESOFT>(
-                alcGetProcAddress(device_, "alcDevicePauseSOFT"));
-            resume_ = reinterpret_cast<LPALCDEVICERESUMESOFT>(
-                alcGetProcAddress(device_, "alcDeviceResumeSOFT"));
-        }
         const QCoreApplication* application = QCoreApplication::instance();
-        if (pause_ != nullptr && resume_ != nullptr && application != nullptr &&
-            application->thread() == QThread::currentThread()) {
+        if (application != nullptr && application->thread() == QThread::currentThread()) {
             look_ = std::make_unique<QTimer>();
             look_->setSingleShot(true);
             QObject::connect(look_.get(), &QTimer::timeout, [this] { LookAtSources(); });
@@ -115,37 +120,54 @@ public:
     }
     ~DeviceState() {
         look_.reset();
-        if (!paused_)
+        if (context_ != nullptr) {
             --runningDevices;
-        if (alcGetCurrentContext() == context_)
-            alcMakeContextCurrent(nullptr);
-        alcDestroyContext(context_);
+            if (alcGetCurrentContext() == context_)
+                alcMakeContextCurrent(nullptr);
+            alcDestroyContext(context_);
+        }
+        // AL buffers released while the device slept are freed with it.
         alcCloseDevice(device_);
     }
     DeviceState(const DeviceState&) = delete;
     DeviceState& operator=(const DeviceState&) = delete;
 
-    // AL calls act on the current context; several devices may be open at once.
+    bool Awake() const { return context_ != nullptr; }
+
+    // AL calls act on the current context; several devices may be open at once. Only an awake
+    // device has a context to make current.
     void MakeCurrent() const {
-        if (alcGetCurrentContext() != context_)
+        if (context_ != nullptr && alcGetCurrentContext() != context_)
             alcMakeContextCurrent(context_);
     }
 
-    void AddSource(ALuint source) { sources_.push_back(source); }
-    void RemoveSource(ALuint source) {
-        std::erase(sources_, source);
+    // Makes the device awake if it sleeps; false when OpenAL gives it no context, and it sleeps
+    // on.
+    bool Wake();
+
+    void AddBuffer(SecondaryBuffer* buffer) { buffers_.push_back(buffer); }
+    void RemoveBuffer(SecondaryBuffer* buffer) {
+        std::erase(buffers_, buffer);
         SourcesChanged();
     }
 
-    // A source is about to start: the mixer must run.
-    void Wake() {
-        idleSince_.reset();
-        if (!paused_)
+    // AL deletes buffers only in a context: a sleeping device deletes them when it wakes, or
+    // leaves them to be freed when it closes.
+    void DeleteBuffer(ALuint buffer) {
+        if (context_ != nullptr) {
+            MakeCurrent();
+            alDeleteBuffers(1, &buffer);
             return;
-        resume_(device_);
-        paused_ = false;
-        ++runningDevices;
+        }
+        try {
+            unusedBuffers_.push_back(buffer);
+        } catch (const std::bad_alloc&) {
+            // Freed when the device closes.
+        }
     }
+
+    // A source is about to start: the idle time runs from its end.
+    void SoundStarting() { idleSince_.reset(); }
 
     // A source may have started, stopped or moved: the sources are looked at on the event loop.
     void SourcesChanged() {
@@ -157,60 +179,21 @@ private:
     // A little after the expected end, so that the look finds the source done.
     static constexpr int LookMarginMs = 20;
     static constexpr double LongestWaitSeconds = 600.0;
-    // Pausing waits for the mixer to end its current period, up to some milliseconds: the
-    // device sleeps only after a second without sound, so that neither the first frame nor
-    // the pace of a move waits for it.
-    static constexpr int IdleBeforePauseMs = 1000;
+    // Destroying the context waits for the mixer to end its current period, up to some
+    // milliseconds, and waking makes a new one: the device sleeps only after a second without
+    // sound, so that neither the first frame nor the pace of a move waits for it.
+    static constexpr int IdleBeforeSleepMs = 1000;
 
-    void LookAtSources() {
-        MakeCurrent();
-        bool playing = false;
-        double longest = 0.0;
-        for (const ALuint source : sources_) {
-            ALint state = AL_STOPPED;
-            alGetSourcei(source, AL_SOURCE_STATE, &state);
-            if (state != AL_PLAYING)
-                continue;
-            idleSince_.reset();
-            ALint looping = AL_FALSE;
-            alGetSourcei(source, AL_LOOPING, &looping);
-            if (looping)
-                return;
-            playing = true;
-            longest = std::max(longest, SecondsLeft(source));
-        }
-        if (playing) {
-            const double wait = std::min(longest, LongestWaitSeconds);
-            look_->start(static_cast<int>(std::ceil(wait * 1000.0)) + LookMarginMs);
-            return;
-        }
-        if (paused_)
-            return;
-        const auto now = std::chrono::steady_clock::now();
-        if (!idleSince_)
-            idleSince_ = now;
-        const auto idle =
-            std::chrono::duration_cast<std::chrono::milliseconds>(now - *idleSince_).count();
-        if (idle < IdleBeforePauseMs) {
-            look_->start(static_cast<int>(IdleBeforePauseMs - idle));
-            return;
-        }
-        pause_(device_);
-        paused_ = true;
-        --runningDevices;
-    }
+    void LookAtSources();
+    void Sleep();
 
     ALCdevice* device_;
     ALCcontext* context_;
-    LPALCDEVICEPAUSESOFT pause_ = nullptr;
-    LPALCDEVICERESUMESOFT resume_ = nullptr;
-    bool paused_ = false;
     std::optional<std::chrono::steady_clock::time_point> idleSince_;
-    std::vector<ALuint> sources_;
+    std::vector<SecondaryBuffer*> buffers_;
+    std::vector<ALuint> unusedBuffers_;
     std::unique_ptr<QTimer> look_;
 };
-
-class SecondaryBuffer;
 
 // The samples of a buffer and of its duplicates: the AL buffer and the staging memory that Lock
 // hands out and Unlock commits.
@@ -221,6 +204,8 @@ public:
         : device_(std::move(device)), format_(format), alFormat_(alFormat), staging_(bytes, 0),
           flags_(flags) {
         format_.cbSize = 0;
+        if (!device_->Wake())
+            return;
         device_->MakeCurrent();
         alGetError();
         alGenBuffers(1, &buffer_);
@@ -228,10 +213,8 @@ public:
             buffer_ = 0;
     }
     ~SampleStore() {
-        if (buffer_ != 0) {
-            device_->MakeCurrent();
-            alDeleteBuffers(1, &buffer_);
-        }
+        if (buffer_ != 0)
+            device_->DeleteBuffer(buffer_);
     }
     SampleStore(const SampleStore&) = delete;
     SampleStore& operator=(const SampleStore&) = delete;
@@ -248,9 +231,11 @@ public:
     void AddUser(SecondaryBuffer* user) { users_.push_back(user); }
     void RemoveUser(SecondaryBuffer* user) { std::erase(users_, user); }
 
-    // Hands the staging memory to the AL buffer. AL refuses new data for a buffer that a source
-    // holds, so every source on it lets go first and takes it again after; they are stopped.
-    bool Commit();
+    // Hands the staging memory to the AL buffer, waking the device. AL refuses new data for a
+    // buffer that a source holds, so every source on it lets go first and takes it again after;
+    // they are stopped and rewound. DSERR_BUFFERLOST when the device cannot wake (the AL buffer
+    // keeps its former samples), DSERR_OUTOFMEMORY when AL refuses the samples.
+    HRESULT Commit();
 
 private:
     std::shared_ptr<DeviceState> device_;
@@ -262,42 +247,86 @@ private:
     std::vector<SecondaryBuffer*> users_;
 };
 
+// One playing copy of a store's samples: an AL source while the device is awake. The controls
+// and the position the next Play starts from are kept here too, so that the source the buffer
+// makes again when the device wakes goes on as the one it put down.
 class SecondaryBuffer : public IDirectSoundBuffer {
 public:
     explicit SecondaryBuffer(std::shared_ptr<SampleStore> store) : store_(std::move(store)) {
-        store_->Device()->MakeCurrent();
-        alGetError();
-        alGenSources(1, &source_);
-        if (alGetError() != AL_NO_ERROR) {
-            source_ = 0;
+        DeviceState& device = *store_->Device();
+        if (!device.Wake() || !MakeSource())
             return;
-        }
+        valid_ = true;
         ++sourceCount;
-        alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
-        Attach();
         store_->AddUser(this);
-        store_->Device()->AddSource(source_);
+        device.AddBuffer(this);
     }
     ~SecondaryBuffer() override {
-        if (source_ == 0)
+        if (!valid_)
             return;
         store_->RemoveUser(this);
-        store_->Device()->MakeCurrent();
-        alSourceStop(source_);
-        store_->Device()->RemoveSource(source_);
-        alDeleteSources(1, &source_);
+        DeviceState& device = *store_->Device();
+        if (device.Awake() && source_ != 0) {
+            device.MakeCurrent();
+            alSourceStop(source_);
+            alDeleteSources(1, &source_);
+        }
+        device.RemoveBuffer(this);
         --sourceCount;
     }
     SecondaryBuffer(const SecondaryBuffer&) = delete;
     SecondaryBuffer& operator=(const SecondaryBuffer&) = delete;
 
-    bool Valid() const { return source_ != 0; }
+    bool Valid() const { return valid_; }
     const std::shared_ptr<SampleStore>& Store() const { return store_; }
+    // The AL source, 0 while the device sleeps.
+    ALuint Source() const { return source_; }
 
-    void Attach() { alSourcei(source_, AL_BUFFER, static_cast<ALint>(store_->Buffer())); }
+    // Makes the AL source, in the device's current context, with the buffer's samples, controls
+    // and the position the next Play starts from; false when AL has no source left.
+    bool MakeSource() {
+        store_->Device()->MakeCurrent();
+        alGetError();
+        ALuint source = 0;
+        alGenSources(1, &source);
+        if (alGetError() != AL_NO_ERROR)
+            return false;
+        source_ = source;
+        alSourcei(source_, AL_SOURCE_RELATIVE, AL_TRUE);
+        Attach();
+        SetSourceControls();
+        if (startAt_)
+            alSourcei(source_, AL_BYTE_OFFSET, *startAt_);
+        return true;
+    }
+
+    // The device goes to sleep: the source goes, in the device's current context. A sound
+    // stopped part-way keeps its position for the next Play.
+    void DropSource() {
+        if (source_ == 0)
+            return;
+        ALint state = AL_STOPPED;
+        alGetSourcei(source_, AL_SOURCE_STATE, &state);
+        if (state == AL_PLAYING || state == AL_PAUSED) {
+            ALint offset = 0;
+            alGetSourcei(source_, AL_BYTE_OFFSET, &offset);
+            startAt_ = offset;
+        }
+        alDeleteSources(1, &source_);
+        source_ = 0;
+    }
+
+    void Attach() {
+        if (source_ != 0)
+            alSourcei(source_, AL_BUFFER, static_cast<ALint>(store_->Buffer()));
+    }
+    // Stopping the source rewinds it.
     void Detach() {
+        if (source_ == 0)
+            return;
         alSourceStop(source_);
         alSourcei(source_, AL_BUFFER, 0);
+        startAt_.reset();
     }
 
     // Takes over the control values of the buffer it duplicates.
@@ -317,12 +346,15 @@ public:
         return DescribeFormat(store_->Format(), format, sizeAllocated, sizeWritten);
     }
 
+    // A sleeping device plays nothing: its buffers are not playing.
     HRESULT GetStatus(std::uint32_t* status) override {
         if (status == nullptr)
             return DSERR_INVALIDPARAM;
         *status = 0;
         if (TakeFault(DSoundTestFaults().lostResults))
             return DSERR_BUFFERLOST;
+        if (!store_->Device()->Awake() || source_ == 0)
+            return DS_OK;
         store_->Device()->MakeCurrent();
         ALint state = AL_STOPPED;
         alGetSourcei(source_, AL_SOURCE_STATE, &state);
@@ -360,6 +392,7 @@ public:
         return DS_OK;
     }
 
+    // DSERR_BUFFERLOST when a sleeping device cannot wake: the samples must be written again.
     HRESULT Unlock(void* region1, std::uint32_t size1, void* region2,
                    std::uint32_t size2) override {
         if (!store_->locked)
@@ -376,48 +409,73 @@ public:
         if (!inside(region1, size1) || !inside(region2, size2))
             return DSERR_INVALIDPARAM;
         store_->locked = false;
-        return store_->Commit() ? DS_OK : DSERR_OUTOFMEMORY;
+        return store_->Commit();
     }
 
+    // Wakes the device. DSERR_BUFFERLOST when it cannot wake (OpenAL gives it no context) or
+    // the buffer has no source in it; a later Play tries again.
     HRESULT Play(std::uint32_t reserved, std::uint32_t /*priority*/, std::uint32_t flags) override {
         if (reserved != 0)
             return DSERR_INVALIDPARAM;
         if (TakeFault(DSoundTestFaults().lostResults))
             return DSERR_BUFFERLOST;
-        store_->Device()->MakeCurrent();
+        DeviceState& device = *store_->Device();
+        if (!device.Wake() || source_ == 0)
+            return DSERR_BUFFERLOST;
+        device.MakeCurrent();
         alSourcei(source_, AL_LOOPING, (flags & DSBPLAY_LOOPING) ? AL_TRUE : AL_FALSE);
         ALint state = AL_STOPPED;
         alGetSourcei(source_, AL_SOURCE_STATE, &state);
         if (state != AL_PLAYING) {
-            store_->Device()->Wake();
+            device.SoundStarting();
             alSourcePlay(source_);
         }
-        store_->Device()->SourcesChanged();
+        startAt_.reset();
+        device.SourcesChanged();
         return DS_OK;
     }
 
-    // Stopping keeps the position: the next Play goes on from there.
+    // Stopping keeps the position: the next Play goes on from there. On a sleeping device
+    // nothing plays and the position is kept already.
     HRESULT Stop() override {
         if (TakeFault(DSoundTestFaults().lostResults))
             return DSERR_BUFFERLOST;
-        store_->Device()->MakeCurrent();
-        ALint state = AL_STOPPED;
-        alGetSourcei(source_, AL_SOURCE_STATE, &state);
-        if (state == AL_PLAYING)
-            alSourcePause(source_);
-        store_->Device()->SourcesChanged();
+        DeviceState& device = *store_->Device();
+        if (device.Awake() && source_ != 0) {
+            device.MakeCurrent();
+            ALint state = AL_STOPPED;
+            alGetSourcei(source_, AL_SOURCE_STATE, &state);
+            if (state == AL_PLAYING)
+                alSourcePause(source_);
+        }
+        device.SourcesChanged();
         return DS_OK;
     }
 
+    // Wakes the device; where it cannot, the position is kept for its source to come.
     HRESULT SetCurrentPosition(std::uint32_t position) override {
         if (position >= store_->Bytes())
             return DSERR_INVALIDPARAM;
         if (TakeFault(DSoundTestFaults().lostResults))
             return DSERR_BUFFERLOST;
-        store_->Device()->MakeCurrent();
         const std::uint32_t frame = std::max<std::uint32_t>(store_->Format().nBlockAlign, 1);
-        alSourcei(source_, AL_BYTE_OFFSET, static_cast<ALint>(position / frame * frame));
-        store_->Device()->SourcesChanged();
+        const auto offset = static_cast<ALint>(position / frame * frame);
+        DeviceState& device = *store_->Device();
+        if (!device.Wake() || source_ == 0) {
+            startAt_ = offset;
+            return DS_OK;
+        }
+        device.MakeCurrent();
+        ALint state = AL_STOPPED;
+        alGetSourcei(source_, AL_SOURCE_STATE, &state);
+        alSourcei(source_, AL_BYTE_OFFSET, offset);
+        // A source that is neither playing nor paused keeps the offset for its next play
+        // without telling it back; it is kept here for a source made anew meanwhile.
+        if (state == AL_PLAYING || state == AL_PAUSED)
+            startAt_.reset();
+        else
+            startAt_ = offset;
+        device.SourcesChanged();
         return DS_OK;
     }
 
@@ -459,11 +517,19 @@ public:
     }
 
 private:
+    // Wakes the device and gives the source the control values; where it cannot wake, they
+    // are kept for the source to come.
+    void ApplyControls() {
+        if (!store_->Device()->Wake() || source_ == 0)
+            return;
+        store_->Device()->MakeCurrent();
+        SetSourceControls();
+    }
+
     // Frequency as a pitch against the format's own rate; volume in hundredths of a decibel of
     // attenuation; pan as a position on the listener's left-right axis (OpenAL places only mono
     // sources, a stereo sound keeps its own channels whatever the pan).
-    void ApplyControls() {
-        store_->Device()->MakeCurrent();
+    void SetSourceControls() {
         const double rate = store_->Format().nSamplesPerSec;
         const double pitch = frequency_ == DSBFREQUENCY_ORIGINAL ? 1.0 : frequency_ / rate;
         alSourcef(source_, AL_PITCH, static_cast<ALfloat>(pitch));
@@ -474,13 +540,100 @@ private:
     }
 
     std::shared_ptr<SampleStore> store_;
+    bool valid_ = false;
     ALuint source_ = 0;
+    // Where the next Play starts when the source is neither playing nor paused: AL keeps a
+    // position set on such a source without telling it back, and a source put down while
+    // paused is made again unplayed.
+    std::optional<ALint> startAt_;
     std::uint32_t frequency_ = DSBFREQUENCY_ORIGINAL;
     std::int32_t pan_ = DSBPAN_CENTER;
     std::int32_t volume_ = DSBVOLUME_MAX;
 };
 
-bool SampleStore::Commit() {
+bool DeviceState::Wake() {
+    if (context_ != nullptr)
+        return true;
+    if (TakeFault(DSoundTestFaults().wakeFailures))
+        return false;
+    ALCcontext* context = alcCreateContext(device_, nullptr);
+    if (context == nullptr)
+        return false;
+    context_ = context;
+    ++runningDevices;
+    MakeCurrent();
+    if (!unusedBuffers_.empty()) {
+        alDeleteBuffers(static_cast<ALsizei>(unusedBuffers_.size()), unusedBuffers_.data());
+        unusedBuffers_.clear();
+    }
+    // As many sources as before the sleep: AL has them. A buffer that got none reports its
+    // buffer lost when played.
+    for (SecondaryBuffer* buffer : buffers_)
+        buffer->MakeSource();
+    idleSince_.reset();
+    SourcesChanged();
+    return true;
+}
+
+void DeviceState::Sleep() {
+    MakeCurrent();
+    for (SecondaryBuffer* buffer : buffers_)
+        buffer->DropSource();
+    if (alcGetCurrentContext() == context_)
+        alcMakeContextCurrent(nullptr);
+    alcDestroyContext(context_);
+    context_ = nullptr;
+    --runningDevices;
+    idleSince_.reset();
+#if defined(__GLIBC__)
+    // The voices were one block of some megabytes: glibc hands a block that size back to the
+    // system at once only the first time, later ones stay in the heap unless it is trimmed.
+    malloc_trim(0);
+#endif
+}
+
+void DeviceState::LookAtSources() {
+    if (context_ == nullptr)
+        return;
+    MakeCurrent();
+    bool playing = false;
+    double longest = 0.0;
+    for (const SecondaryBuffer* buffer : buffers_) {
+        const ALuint source = buffer->Source();
+        if (source == 0)
+            continue;
+        ALint state = AL_STOPPED;
+        alGetSourcei(source, AL_SOURCE_STATE, &state);
+        if (state != AL_PLAYING)
+            continue;
+        idleSince_.reset();
+        ALint looping = AL_FALSE;
+        alGetSourcei(source, AL_LOOPING, &looping);
+        if (looping)
+            return;
+        playing = true;
+        longest = std::max(longest, SecondsLeft(source));
+    }
+    if (playing) {
+        const double wait = std::min(longest, LongestWaitSeconds);
+        look_->start(static_cast<int>(std::ceil(wait * 1000.0)) + LookMarginMs);
+        return;
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (!idleSince_)
+        idleSince_ = now;
+    const auto idle =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now - *idleSince_).count();
+    if (idle < IdleBeforeSleepMs) {
+        look_->start(static_cast<int>(IdleBeforeSleepMs - idle));
+        return;
+    }
+    Sleep();
+}
+
+HRESULT SampleStore::Commit() {
+    if (!device_->Wake())
+        return DSERR_BUFFERLOST;
     device_->MakeCurrent();
     for (SecondaryBuffer* user : users_)
         user->Detach();
@@ -494,7 +647,7 @@ bool SampleStore::Commit() {
     for (SecondaryBuffer* user : users_)
         user->Attach();
     device_->SourcesChanged();
-    return committed;
+    return committed ? DS_OK : DSERR_OUTOFMEMORY;
 }
 
 // The primary buffer stands for the device's own mix: it can be asked about and started, but it
@@ -606,7 +759,7 @@ public:
         try {
             auto store = std::make_shared<SampleStore>(
                 state_, format, alFormat, description->dwBufferBytes, description->dwFlags);
-            if (!store->Valid() || !store->Commit())
+            if (!store->Valid() || store->Commit() != DS_OK)
                 return DSERR_OUTOFMEMORY;
             auto made = std::make_unique<SecondaryBuffer>(std::move(store));
             if (!made->Valid())

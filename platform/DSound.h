@@ -8,10 +8,14 @@
 // the device's mix and holds no samples. When no device can be opened, DirectSoundCreate fails
 // with DSERR_NODRIVER and nothing is played.
 //
-// A device's mixer runs only while sounds play, so that an idle program is not woken many times
-// a second: where OpenAL can pause a device (ALC_SOFT_pause_device) and the device is made on
-// the thread of a running event loop, the device is paused on that loop once no source has
-// played for a second, and Play resumes it.
+// A device holds its OpenAL context, with the mixer's voices and threads, only while sounds
+// play, so that an idle program is neither woken many times a second nor keeps the voices'
+// megabytes: where the device is made on the thread of a running event loop, it sleeps once no
+// source has played for a second, giving its context back (the samples stay), and whatever
+// needs the mixer's state again (Play, SetCurrentPosition, the controls, Unlock, making a
+// buffer) wakes it with a new context. GetStatus and Stop leave a sleeping device asleep. When
+// the device cannot wake, Play and Unlock report DSERR_BUFFERLOST (the samples are to be written
+// again); controls and positions set meanwhile are kept for when it wakes.
 //
 // The library is built in: RegisterDSoundLibrary makes it known to the run-time library loader
 // as "DSound.dll" with its entry point "DirectSoundCreate".
@@ -159,13 +163,15 @@ struct DSoundFaults {
     int duplicateFailures = 0;    // DuplicateSoundBuffer -> DSERR_ALLOCATED
     int lockFailures = 0;         // Lock -> DSERR_INVALIDCALL
     int lostResults = 0;          // any buffer call on a secondary buffer -> DSERR_BUFFERLOST
+    int wakeFailures = 0;         // waking a sleeping device -> Play, Unlock DSERR_BUFFERLOST
 };
 DSoundFaults& DSoundTestFaults();
 
-// How many AL sources (playing copies) exist on all devices; for tests.
+// How many secondary buffers and duplicates (playing copies) exist on all devices, whether their
+// device is awake and holds an AL source for them or sleeps; for tests.
 int DSoundSourceCount();
 
-// How many open devices have their mixer running (not paused while idle); for tests.
+// How many open devices are awake: they hold an OpenAL context and their mixer runs; for tests.
 int DSoundRunningDevices();
 
 } // namespace platform

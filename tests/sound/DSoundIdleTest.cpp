@@ -1,6 +1,6 @@
 // The DirectSound stand-in's device sleeps once no sound has played for a second (OpenAL Soft's
 // null back end, with the application's event loop run by the tests): an idle program is not
-// woken by the mixer.
+// woken by the mixer and does not keep its memory.
 #include "platform/DSound.h"
 #include "tests/sound/ToneBuffers.h"
 #include "tests/sound/WaveFiles.h"
@@ -12,8 +12,19 @@
 #include <QElapsedTimer>
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <thread>
+
+// Freed memory stays in AddressSanitizer's quarantine instead of going back to the system.
+#if defined(__SANITIZE_ADDRESS__)
+#define EKOBA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define EKOBA_ADDRESS_SANITIZER 1
+#endif
+#endif
 
 namespace {
 
@@ -46,6 +57,29 @@ std::uint32_t StatusOf(IDirectSoundBuffer& buffer) {
     std::uint32_t status = 0xFFFF;
     EXPECT_EQ(buffer.GetStatus(&status), DS_OK);
     return status;
+}
+
+// Plays the buffer from where it stands; the milliseconds until it has ended (-1: not started,
+// or still playing after 3 s).
+int MsPlayed(IDirectSoundBuffer& buffer) {
+    QElapsedTimer clock;
+    clock.start();
+    if (buffer.Play(0, 0, 0) != DS_OK || StatusOf(buffer) != DSBSTATUS_PLAYING)
+        return -1;
+    if (!RunEventsUntil([&] { return StatusOf(buffer) == 0; }, 3000))
+        return -1;
+    return static_cast<int>(clock.elapsed());
+}
+
+// The process's resident memory in kB (VmRSS), 0 where it cannot be read.
+long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
 }
 
 class DSoundIdleTest : public ::testing::Test {
@@ -145,4 +179,118 @@ TEST_F(DSoundIdleTest, ASoundCutShortLetsTheDeviceSleepASecondLater) {
     ASSERT_EQ(rewritten->Lock(0, 4, &region1, &size1, nullptr, nullptr, 0), DS_OK);
     ASSERT_EQ(rewritten->Unlock(region1, size1, nullptr, 0), DS_OK);
     EXPECT_TRUE(RunEventsUntil(Asleep, 1500));
+}
+
+// The device gives its context back while it sleeps: what its buffers were told before or while
+// it slept holds once it wakes.
+
+TEST_F(DSoundIdleTest, APositionKeptOverTheSleepIsWhereTheNextPlayStarts) {
+    auto buffer = Tone(10 * kTenthOfASecond); // 1 s
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+    const int sources = platform::DSoundSourceCount();
+
+    // Stopped part-way before the device sleeps.
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
+    RunEventsFor(500);
+    ASSERT_EQ(StatusOf(*buffer), DSBSTATUS_PLAYING);
+    ASSERT_EQ(buffer->Stop(), DS_OK);
+    const int played = static_cast<int>(clock.elapsed());
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+    // Asking and stopping leave it asleep; its buffers are still there.
+    EXPECT_EQ(StatusOf(*buffer), 0u);
+    EXPECT_EQ(buffer->Stop(), DS_OK);
+    EXPECT_TRUE(Asleep());
+    EXPECT_EQ(platform::DSoundSourceCount(), sources);
+    // The rest of the second, not the whole of it.
+    const int rest = MsPlayed(*buffer);
+    EXPECT_GT(rest, 1000 - played - 100);
+    EXPECT_LT(rest, 1000 - played + 250);
+
+    // Set on the ended sound, kept over a sleep though the device was awake when it was set.
+    ASSERT_EQ(buffer->SetCurrentPosition(8 * kTenthOfASecond), DS_OK);
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+    const int last = MsPlayed(*buffer);
+    EXPECT_GT(last, 100);
+    EXPECT_LT(last, 450);
+}
+
+TEST_F(DSoundIdleTest, SamplesControlsAndCopiesMadeWhileAsleepPlayWhenTheDeviceWakes) {
+    auto buffer = Tone(6 * kTenthOfASecond);
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+
+    // New samples.
+    void* region1 = nullptr;
+    void* region2 = nullptr;
+    std::uint32_t size1 = 0, size2 = 0;
+    ASSERT_EQ(buffer->Lock(0, 6 * kTenthOfASecond, &region1, &size1, &region2, &size2, 0), DS_OK);
+    std::memcpy(region1, wavefiles::Tone(6 * kTenthOfASecond).data(), size1);
+    ASSERT_EQ(buffer->Unlock(region1, size1, region2, size2), DS_OK);
+    EXPECT_GT(MsPlayed(*buffer), 500);
+
+    // Twice the format's rate, set while asleep and kept over the next sleep: it ends in half
+    // its time.
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+    ASSERT_EQ(buffer->SetFrequency(2 * 44100), DS_OK);
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+    const int faster = MsPlayed(*buffer);
+    EXPECT_GT(faster, 200);
+    EXPECT_LT(faster, 480);
+
+    // A copy takes over the samples and the frequency.
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+    std::unique_ptr<IDirectSoundBuffer> copy;
+    ASSERT_EQ(device->DuplicateSoundBuffer(buffer.get(), &copy), DS_OK);
+    const int copied = MsPlayed(*copy);
+    EXPECT_GT(copied, 200);
+    EXPECT_LT(copied, 480);
+}
+
+TEST_F(DSoundIdleTest, ADeviceThatCannotWakeReportsItAndWakesOnALaterCall) {
+    auto buffer = Tone(2 * kTenthOfASecond);
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+
+    platform::DSoundTestFaults().wakeFailures = 1;
+    EXPECT_EQ(buffer->Play(0, 0, 0), DSERR_BUFFERLOST);
+    EXPECT_TRUE(Asleep());
+    EXPECT_EQ(StatusOf(*buffer), 0u);
+    EXPECT_GT(MsPlayed(*buffer), 150);
+
+    // Samples that could not be handed over are reported lost; a later Unlock hands them over.
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+    void* region1 = nullptr;
+    std::uint32_t size1 = 0;
+    platform::DSoundTestFaults().wakeFailures = 1;
+    ASSERT_EQ(buffer->Lock(0, 4, &region1, &size1, nullptr, nullptr, 0), DS_OK);
+    EXPECT_EQ(buffer->Unlock(region1, size1, nullptr, 0), DSERR_BUFFERLOST);
+    ASSERT_EQ(buffer->Lock(0, 4, &region1, &size1, nullptr, nullptr, 0), DS_OK);
+    EXPECT_EQ(buffer->Unlock(region1, size1, nullptr, 0), DS_OK);
+
+    // Neither a buffer nor a copy is made on a device that cannot wake.
+    ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+    const int sources = platform::DSoundSourceCount();
+    platform::DSoundTestFaults().wakeFailures = 2;
+    std::unique_ptr<IDirectSoundBuffer> other;
+    const DSBUFFERDESC description = tonebuffers::Secondary(400);
+    EXPECT_EQ(device->CreateSoundBuffer(&description, &other, nullptr), DSERR_OUTOFMEMORY);
+    EXPECT_EQ(device->DuplicateSoundBuffer(buffer.get(), &other), DSERR_ALLOCATED);
+    EXPECT_EQ(other, nullptr);
+    EXPECT_EQ(platform::DSoundSourceCount(), sources);
+    EXPECT_TRUE(Asleep());
+}
+
+TEST_F(DSoundIdleTest, ASleepingDeviceGivesTheMixersMemoryBack) {
+#if defined(EKOBA_ADDRESS_SANITIZER)
+    GTEST_SKIP() << "AddressSanitizer keeps freed memory in its quarantine";
+#endif
+    auto buffer = Tone(kTenthOfASecond);
+    // Twice: the first block of the voices may be handed back by itself, a later one only
+    // when the heap is trimmed.
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_GT(MsPlayed(*buffer), 0);
+        const long awake = ResidentKb();
+        ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
+        EXPECT_GE(awake - ResidentKb(), 4096) << "round " << round;
+    }
 }
