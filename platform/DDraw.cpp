@@ -364,6 +364,7 @@ public:
         if (!Normal(box) || !Inside(box, Whole()))
             return DDERR_INVALIDRECT;
         Describe(*desc);
+        Written();
         lockHold_ = pixels_;
         lockPointer_ = pixels_->Line(static_cast<int>(box.top)) +
                        static_cast<size_t>(box.left) * static_cast<size_t>(format_.BytesPerPixel());
@@ -378,6 +379,7 @@ public:
             return DDERR_INVALIDPARAMS;
         lockHold_.reset();
         lockPointer_ = nullptr;
+        Written();
         return DD_OK;
     }
 
@@ -395,6 +397,7 @@ public:
             // The memory comes back with whatever was left in it.
             std::fill_n(pixels_->bytes.get(), pixels_->Size(), std::uint8_t{0xA5});
         }
+        Written();
         lost_ = false;
         return DD_OK;
     }
@@ -442,10 +445,32 @@ public:
     void Lose() {
         lost_ = true;
         pixels_.reset(); // a lock or device context still out keeps its memory until given back
+        Written();
     }
 
 private:
     bool Busy() const { return lockHold_ != nullptr || dc_ != nullptr; }
+    // Whatever may change the pixels: the runs worked out for them no longer hold.
+    void Written() {
+        keyRuns_.reset();
+        keyedCopiesSinceWrite_ = 0;
+    }
+    // The runs of this surface's pixels outside the key of a keyed copy from it, worked out at
+    // the second keyed copy with no change of the pixels between (a picture drawn once after
+    // each change is not worth the look); null until then, and for other pixel sizes.
+    const platform::ddraw::KeyRuns* KeyRunsFor(const platform::ddraw::CopyOptions& options) {
+        if (format_.bits != 32 || !pixels_)
+            return nullptr;
+        const DWORD low = options.keyLow & options.keyMask;
+        const DWORD high = options.keyHigh & options.keyMask;
+        if (keyRuns_ && keyRuns_->SameKey(options.keyMask, low, high))
+            return keyRuns_.get();
+        if (++keyedCopiesSinceWrite_ < 2)
+            return nullptr;
+        keyRuns_ =
+            std::make_unique<platform::ddraw::KeyRuns>(PixelView(), options.keyMask, low, high);
+        return keyRuns_.get();
+    }
     Box Whole() const { return Box{0, 0, width_, height_}; }
     View PixelView() const {
         return View{pixels_->bytes.get(), width_, height_, pixels_->pitch, format_.BytesPerPixel()};
@@ -504,6 +529,8 @@ private:
     std::shared_ptr<PixelBlock> dcHold_;
     QImage dcStaging_;
     std::unique_ptr<platform::DeviceContext> dc_;
+    std::unique_ptr<platform::ddraw::KeyRuns> keyRuns_;
+    int keyedCopiesSinceWrite_ = 0;
 
     friend class Device;
 };
@@ -552,10 +579,14 @@ HRESULT Surface::Blt(const RECT* destRect, IDirectDrawSurface* sourceInterface, 
         if (!Inside(dest, Whole()))
             return DDERR_INVALIDRECT;
     }
-    if (fill)
+    Written();
+    if (fill) {
         platform::ddraw::FillBox(PixelView(), dest.Intersected(clip), fillValue);
-    else
+    } else {
+        if (options.keyed && source != this)
+            options.runs = source->KeyRunsFor(options);
         platform::ddraw::CopyBox(PixelView(), dest, source->PixelView(), src, clip, options);
+    }
     return DD_OK;
 }
 
@@ -583,6 +614,9 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* sourceInterface, 
         return DDERR_INVALIDRECT;
     if (primary_ || src.Empty())
         return DD_OK; // without a clipper the screen is not a window of ours: nothing to show
+    Written();
+    if (options.keyed && source != this)
+        options.runs = source->KeyRunsFor(options);
     platform::ddraw::CopyBox(PixelView(), dest, source->PixelView(), src, Whole(), options);
     return DD_OK;
 }
@@ -644,6 +678,7 @@ HRESULT Surface::GetDC(HDC* dc) {
         return DDERR_DCALREADYCREATED;
     if (lockHold_)
         return DDERR_SURFACEBUSY;
+    Written();
     dcHold_ = pixels_;
     if (format_.IsDisplayFormat()) {
         dc_ = std::make_unique<platform::DeviceContext>(pixels_->bytes.get(), width_, height_,
@@ -665,6 +700,7 @@ HRESULT Surface::ReleaseDC(HDC dc) {
     if (!dc_ || dc != dc_.get())
         return DDERR_INVALIDPARAMS;
     dc_.reset(); // ends the painter: everything drawn is in memory now
+    Written();
     if (!dcStaging_.isNull()) {
         QImage converted = format_.bits == 8
                                ? dcStaging_.convertToFormat(format_.ImageFormat(), ColorTable(),

@@ -162,9 +162,22 @@ OutsideKey(__m256i value, __m256i lanes, __m256i masks, __m256i lows, __m256i ra
     return _mm256_andnot_si256(keyed, lanes);
 }
 
-__attribute__((target("avx2"))) void CopyKeyedLineAvx2(std::uint8_t* out, const std::uint8_t* in,
-                                                       std::int64_t count, DWORD mask, DWORD low,
-                                                       DWORD high) {
+// The one to seven pixels of a line's head or tail: the masked load and store touch nothing
+// outside the count pixels given.
+__attribute__((target("avx2"), always_inline)) inline void
+CopyKeyedFew(std::uint8_t* out, const std::uint8_t* in, std::int64_t count, __m256i masks,
+             __m256i lows, __m256i ranges) {
+    const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(static_cast<int>(count)),
+                                             _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+    const __m256i value = _mm256_maskload_epi32(reinterpret_cast<const int*>(in), lanes);
+    _mm256_maskstore_epi32(reinterpret_cast<int*>(out),
+                           OutsideKey(value, lanes, masks, lows, ranges), value);
+}
+
+__attribute__((target("avx2,prfchw"))) void CopyKeyedLineAvx2(std::uint8_t* out,
+                                                              const std::uint8_t* in,
+                                                              std::int64_t count, DWORD mask,
+                                                              DWORD low, DWORD high) {
     if (low > high) {
         CopyKeyedLinePlain(out, in, count, mask, low, high);
         return;
@@ -173,27 +186,25 @@ __attribute__((target("avx2"))) void CopyKeyedLineAvx2(std::uint8_t* out, const 
     const __m256i lows = _mm256_set1_epi32(static_cast<int>(low));
     const __m256i ranges = _mm256_set1_epi32(static_cast<int>(high - low));
     const __m256i all = _mm256_set1_epi32(-1);
-    std::int64_t x = 0;
+    // Lines start at any multiple of 4 bytes: the pixels before a 32-byte boundary of the
+    // destination go first, so that the blocks after are stored aligned, as in a plain copy.
+    std::int64_t x = ToAlignment(out, count * 4) / 4;
+    if (x > 0)
+        CopyKeyedFew(out, in, x, masks, lows, ranges);
     for (; x + 8 <= count; x += 8) {
+        __builtin_prefetch(out + 4 * x + 1024, 1, 3);
         const __m256i value = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 4 * x));
         const __m256i store = OutsideKey(value, all, masks, lows, ranges);
         // Pictures have runs of opaque and of transparent pixels: whole blocks of either are
         // stored plainly or skipped.
         const int lanes = _mm256_movemask_ps(_mm256_castsi256_ps(store));
         if (lanes == 0xFF)
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 4 * x), value);
+            _mm256_store_si256(reinterpret_cast<__m256i*>(out + 4 * x), value);
         else if (lanes != 0)
             _mm256_maskstore_epi32(reinterpret_cast<int*>(out + 4 * x), store, value);
     }
-    if (x < count) {
-        // The last one to seven pixels: the masked load and store touch nothing past the line.
-        const __m256i lanes = _mm256_cmpgt_epi32(_mm256_set1_epi32(static_cast<int>(count - x)),
-                                                 _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-        const __m256i value =
-            _mm256_maskload_epi32(reinterpret_cast<const int*>(in + 4 * x), lanes);
-        _mm256_maskstore_epi32(reinterpret_cast<int*>(out + 4 * x),
-                               OutsideKey(value, lanes, masks, lows, ranges), value);
-    }
+    if (x < count)
+        CopyKeyedFew(out + 4 * x, in + 4 * x, count - x, masks, lows, ranges);
 }
 
 bool HasAvx2() {
@@ -215,6 +226,42 @@ void FillBox(const View& target, const Box& box, DWORD value) {
         for (std::int64_t x = region.left; x < region.right; ++x, pixel += size)
             std::memcpy(pixel, pattern, static_cast<std::size_t>(size));
     }
+}
+
+KeyRuns::KeyRuns(const View& picture, DWORD mask, DWORD low, DWORD high)
+    : mask_(mask), low_(low), high_(high) {
+    const DWORD range = high - low;
+    const auto height = static_cast<std::size_t>(std::max(picture.height, 0));
+    lineStart_.reserve(height + 1);
+    mixed_.assign(height, 0);
+    for (std::size_t y = 0; y < height; ++y) {
+        lineStart_.push_back(runs_.size());
+        const std::uint8_t* in = picture.bits + y * static_cast<std::size_t>(picture.pitch);
+        const std::size_t first = runs_.size();
+        std::int32_t x = 0;
+        while (x < picture.width) {
+            // Skip the keyed pixels, then take the run of stored ones.
+            auto stored = [&](std::int32_t at) {
+                DWORD value;
+                std::memcpy(&value, in + 4 * static_cast<std::size_t>(at), 4);
+                return low > high || (value & mask) - low > range;
+            };
+            while (x < picture.width && !stored(x))
+                ++x;
+            if (x == picture.width)
+                break;
+            const std::int32_t begin = x;
+            while (x < picture.width && stored(x))
+                ++x;
+            if (runs_.size() - first == MaxRunsPerLine) {
+                runs_.resize(first);
+                mixed_[y] = 1;
+                break;
+            }
+            runs_.push_back(Run{begin, x});
+        }
+    }
+    lineStart_.push_back(runs_.size());
 }
 
 void CopyBox(const View& target, const Box& dest, const View& source, const Box& src,
@@ -250,6 +297,11 @@ void CopyBox(const View& target, const Box& dest, const View& source, const Box&
     static const KeyedLine copyKeyedLine = avx2 ? CopyKeyedLineAvx2 : CopyKeyedLinePlain;
     const DWORD mask = options.keyMask;
     const DWORD low = options.keyLow & mask, high = options.keyHigh & mask;
+    // Runs describe the source surface itself, not a copy of a rectangle of it.
+    const KeyRuns* runs = options.runs && !copy && options.runs->SameKey(mask, low, high) &&
+                                  options.runs->Height() == source.height
+                              ? options.runs
+                              : nullptr;
     for (std::int64_t y = region.top; y < region.bottom; ++y) {
         std::int64_t row = dh == sh ? y - dest.top : (y - dest.top) * sh / dh;
         if (options.mirrorY)
@@ -262,9 +314,22 @@ void CopyBox(const View& target, const Box& dest, const View& source, const Box&
             continue;
         }
         if (keyedLines) {
-            copyKeyedLine(out + region.left * size,
-                          At(from, s.left + (region.left - dest.left), s.top + row), region.Width(),
-                          mask, low, high);
+            const std::int64_t line = s.top + row;
+            const std::int64_t first = s.left + (region.left - dest.left); // source columns
+            const std::int64_t last = first + region.Width();
+            if (runs && !runs->Mixed(static_cast<int>(line))) {
+                for (const KeyRuns::Run* run = runs->begin(static_cast<int>(line));
+                     run != runs->end(static_cast<int>(line)); ++run) {
+                    const std::int64_t begin = std::max<std::int64_t>(run->begin, first);
+                    const std::int64_t end = std::min<std::int64_t>(run->end, last);
+                    if (begin < end)
+                        copyLine(out + (region.left + begin - first) * size, At(from, begin, line),
+                                 (end - begin) * size);
+                }
+                continue;
+            }
+            copyKeyedLine(out + region.left * size, At(from, first, line), region.Width(), mask,
+                          low, high);
             continue;
         }
         const std::uint8_t* in = At(from, s.left, s.top + row);

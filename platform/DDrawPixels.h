@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace platform::ddraw {
 
@@ -68,10 +69,43 @@ struct View {
     int width, height, pitch, bytesPerPixel;
 };
 
+// Where the pixels of a 32-bit picture lie outside a colour key, line by line: the runs of
+// pixels a keyed copy stores. A keyed copy that knows them copies those runs plainly and skips
+// the rest without comparing a pixel. A line broken into more than MaxRunsPerLine runs is marked
+// to be compared pixel by pixel instead, so that the runs never take much memory.
+class KeyRuns {
+public:
+    struct Run {
+        std::int32_t begin, end; // columns, end excluded
+    };
+    static constexpr int MaxRunsPerLine = 8;
+
+    KeyRuns(const View& picture, DWORD mask, DWORD low, DWORD high);
+    bool SameKey(DWORD mask, DWORD low, DWORD high) const {
+        return mask == mask_ && low == low_ && high == high_;
+    }
+    int Height() const { return static_cast<int>(mixed_.size()); }
+    // Whether line y was marked to be compared pixel by pixel.
+    bool Mixed(int y) const { return mixed_[static_cast<std::size_t>(y)] != 0; }
+    // The runs of line y, left to right (none for a marked line).
+    const Run* begin(int y) const { return runs_.data() + lineStart_[static_cast<std::size_t>(y)]; }
+    const Run* end(int y) const {
+        return runs_.data() + lineStart_[static_cast<std::size_t>(y) + 1];
+    }
+
+private:
+    DWORD mask_, low_, high_;
+    std::vector<Run> runs_;
+    std::vector<std::size_t> lineStart_; // per line, its first run; then the end of the last
+    std::vector<std::uint8_t> mixed_;
+};
+
 struct CopyOptions {
     bool keyed = false;
     DWORD keyLow = 0, keyHigh = 0, keyMask = 0xFFFFFFFFu;
     bool mirrorX = false, mirrorY = false;
+    // For a keyed copy: the source's runs for this key, when it has them.
+    const KeyRuns* runs = nullptr;
 };
 
 DWORD ReadPixel(const std::uint8_t* pixel, int bytesPerPixel);

@@ -2,9 +2,15 @@
 
 #include "platform/Exception.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QStaticText>
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <map>
+#include <vector>
 
 TColor ColorToRGB(TColor color) {
     if ((color & 0x80000000u) == 0)
@@ -30,8 +36,23 @@ TColor FromQColor(const QColor& color) {
 
 namespace platform {
 
+namespace {
+QString ChooseInstalledFace(const QString& face);
+}
+
 QString InstalledFace(const QString& face) {
-    // Chosen once, here: a hand-cut display face, a heavy slab serif, and plain sans faces.
+    // Fonts are made at every frame for the score lines: each face is looked up once.
+    static std::map<QString, QString> chosen;
+    const auto known = chosen.find(face);
+    if (known != chosen.end())
+        return known->second;
+    return chosen[face] = ChooseInstalledFace(face);
+}
+
+namespace {
+
+QString ChooseInstalledFace(const QString& face) {
+    // Chosen here: a hand-cut display face, a heavy slab serif, and plain sans faces.
     static const QStringList families = QFontDatabase::families();
     if (families.contains(face))
         return face;
@@ -52,6 +73,8 @@ QString InstalledFace(const QString& face) {
     return pick({"Liberation Sans", "DejaVu Sans"});
 }
 
+} // namespace
+
 int PointsToPixels(int points) {
     return (points * 96 + 36) / 72;
 }
@@ -70,12 +93,17 @@ QFont MakeFont(const QString& face, int points, bool bold, bool italic, bool und
 }
 
 DeviceContext::DeviceContext(uchar* bits, int width, int height, int pitch)
-    : image_(bits, width, height, pitch, QImage::Format_RGB32),
-      font_(MakeFont("MS Sans Serif", 8)) {}
+    : image_(bits, width, height, pitch, QImage::Format_RGB32) {}
 
 DeviceContext::~DeviceContext() {
     if (painter_)
         painter_->end();
+}
+
+const QFont& DeviceContext::Font() {
+    if (!font_)
+        font_ = MakeFont("MS Sans Serif", 8); // the system font, until another is selected
+    return *font_;
 }
 
 QPainter& DeviceContext::Painter() {
@@ -92,20 +120,61 @@ void DeviceContext::StretchBlt(const QRect& dest, const QImage& source, const QR
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+namespace {
+
+// A text laid out in a font, with its box.
+struct LaidOutText {
+    QString text;
+    QFont font;
+    QStaticText layout;
+    QSize size;
+};
+
+// The texts last laid out, kept between device contexts: the score lines are drawn at every
+// frame with the same few texts, and laying a text out (shaping it) costs more than drawing
+// its glyphs, which come from Qt's glyph cache. Device contexts are used on the GUI thread.
+const LaidOutText& LayOut(const QString& text, const QFont& font) {
+    static std::vector<LaidOutText> recent; // the most recently used last
+    static const bool cleared = [] {
+        // The layouts hold font data that must go before the application does.
+        qAddPostRoutine([] { recent.clear(); });
+        return true;
+    }();
+    (void)cleared;
+    constexpr std::size_t Kept = 16;
+    for (auto it = recent.begin(); it != recent.end(); ++it) {
+        if (it->text == text && it->font == font) {
+            std::rotate(it, it + 1, recent.end());
+            return recent.back();
+        }
+    }
+    if (recent.size() == Kept)
+        recent.erase(recent.begin());
+    const QFontMetrics metrics(font);
+    QStaticText layout(text);
+    layout.setTextFormat(Qt::PlainText);
+    layout.setPerformanceHint(QStaticText::AggressiveCaching);
+    layout.prepare(QTransform(), font);
+    recent.push_back(LaidOutText{text, font, std::move(layout),
+                                 QSize(metrics.horizontalAdvance(text), metrics.height())});
+    return recent.back();
+}
+
+} // namespace
+
 void DeviceContext::TextOut(int x, int y, const QString& text) {
+    const QFont& font = Font();
+    const LaidOutText& laidOut = LayOut(text, font);
     QPainter& painter = Painter();
-    painter.setFont(font_);
-    const QFontMetrics metrics(font_);
     if (!transparent_)
-        painter.fillRect(QRect(x, y, metrics.horizontalAdvance(text), metrics.height()),
-                         ToQColor(bkColor_));
+        painter.fillRect(QRect(QPoint(x, y), laidOut.size), ToQColor(bkColor_));
+    painter.setFont(font);
     painter.setPen(ToQColor(textColor_));
-    painter.drawText(QPoint(x, y + metrics.ascent()), text);
+    painter.drawStaticText(QPoint(x, y), laidOut.layout);
 }
 
 QSize DeviceContext::TextExtent(const QString& text) {
-    const QFontMetrics metrics(font_);
-    return {metrics.horizontalAdvance(text), metrics.height()};
+    return LayOut(text, Font()).size;
 }
 
 } // namespace platform

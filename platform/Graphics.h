@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 // A Windows colour value: 0x00BBGGRR, or a system colour (high bit set, index in the low byte).
 using TColor = std::uint32_t;
@@ -66,7 +67,9 @@ public:
 private:
     QImage image_;
     std::unique_ptr<QPainter> painter_;
-    QFont font_;
+    const QFont& Font();
+
+    std::optional<QFont> font_;
     TColor textColor_ = clBlack;
     TColor bkColor_ = clWhite;
     bool transparent_ = false;

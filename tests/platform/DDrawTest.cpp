@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -408,6 +409,129 @@ TEST_F(DisplayStandIn, KeyedCopiesLeaveOutTheKeyByItsColourBits) {
     // Surfaces of different formats do not blit into each other.
     ComPtr<IDirectDrawSurface> wide = Make(2, 1);
     EXPECT_EQ(wide->BltFast(0, 0, small.Get(), nullptr, 0), DDERR_INVALIDPIXELFORMAT);
+}
+
+// A surface drawn with its key again and again (a sprite's picture at every frame) gives the same
+// pixels at every copy, whatever its lines hold, and again after anything changes its pixels or
+// its key.
+TEST_F(DisplayStandIn, RepeatedKeyedCopiesFollowEveryChangeOfThePictureAndItsKey) {
+    constexpr int W = 40, H = 6;
+    constexpr DWORD Background = 0x00555555;
+    ComPtr<IDirectDrawSurface> source = Make(W, H);
+    // Line 0 opaque, line 1 all key, line 2 key every other pixel (more runs than are kept),
+    // line 3 a few runs, line 4 key at both ends, line 5 keyed values anywhere in the range.
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            const bool key = y == 1 || (y == 2 && x % 2 == 0) || (y == 3 && x % 10 < 3) ||
+                             (y == 4 && (x < 5 || x >= W - 5)) || (y == 5 && x % 7 == 3);
+            const RECT r{x, y, x + 1, y + 1};
+            Fill(source.Get(), key ? 0x00000100u + static_cast<DWORD>(x) : Numbering(x, y), &r);
+        }
+    DDCOLORKEY range;
+    range.dwColorSpaceLowValue = 0x100;
+    range.dwColorSpaceHighValue = 0x1FF;
+    ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &range), DD_OK);
+    ComPtr<IDirectDrawClipper> clipper;
+    ASSERT_EQ(device->CreateClipper(0, clipper.Receive(), nullptr), DD_OK);
+
+    // The source is read through an unkeyed copy: a lock on it would count as a change.
+    ComPtr<IDirectDrawSurface> scratch = Make(W, H);
+    auto snapshot = [&] {
+        EXPECT_EQ(scratch->BltFast(0, 0, source.Get(), nullptr, DDBLTFAST_WAIT), DD_OK);
+        std::vector<DWORD> pixels;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                pixels.push_back(Pixel(scratch.Get(), x, y));
+        return pixels;
+    };
+    struct Copy {
+        const char* name;
+        RECT to, from;
+        bool mirrorUpDown;
+    };
+    const Copy copies[] = {{"whole", {2, 1, 2 + W, 1 + H}, {0, 0, W, H}, false},
+                           {"clipped left", {-7, 0, W - 7, H}, {0, 0, W, H}, false},
+                           {"clipped right", {20, 3, 20 + W, 3 + H}, {0, 0, W, H}, false},
+                           {"part", {1, 2, 30, 6}, {6, 1, 35, 5}, false},
+                           {"upside down", {0, 0, W, H}, {0, 0, W, H}, true}};
+    auto checkRound = [&](const char* round, DWORD low, DWORD high) {
+        const std::vector<DWORD> pixels = snapshot();
+        for (const Copy& copy : copies) {
+            ComPtr<IDirectDrawSurface> dest = Make(50, 10);
+            ASSERT_EQ(dest->SetClipper(clipper.Get()), DD_OK);
+            const DDBLTFX upsideDown = Effects(0, DDBLTFX_MIRRORUPDOWN);
+            for (int repeat = 0; repeat < 3; ++repeat) {
+                Fill(dest.Get(), Background);
+                const DWORD flags =
+                    DDBLT_KEYSRC | DDBLT_WAIT | (copy.mirrorUpDown ? DDBLT_DDFX : 0u);
+                ASSERT_EQ(dest->Blt(&copy.to, source.Get(), &copy.from, flags,
+                                    copy.mirrorUpDown ? &upsideDown : nullptr),
+                          DD_OK);
+                for (int y = 0; y < 10; ++y)
+                    for (int x = 0; x < 50; ++x) {
+                        DWORD expected = Background;
+                        const int dx = x - copy.to.left, dy = y - copy.to.top;
+                        const int width = copy.to.right - copy.to.left;
+                        const int height = copy.to.bottom - copy.to.top;
+                        if (dx >= 0 && dx < width && dy >= 0 && dy < height) {
+                            const int sx = copy.from.left + dx;
+                            const int sy =
+                                copy.mirrorUpDown ? copy.from.bottom - 1 - dy : copy.from.top + dy;
+                            const DWORD value = pixels[static_cast<std::size_t>(sy * W + sx)];
+                            const DWORD colour = value & 0x00FFFFFF;
+                            if (colour < low || colour > high)
+                                expected = value;
+                        }
+                        ASSERT_EQ(Pixel(dest.Get(), x, y), expected)
+                            << round << ", " << copy.name << ", copy " << repeat << " at " << x
+                            << "," << y;
+                    }
+            }
+        }
+    };
+    checkRound("as made", 0x100, 0x1FF);
+
+    // Written through a lock: line 0 gets keyed pixels, line 1 opaque ones.
+    DDSURFACEDESC desc = Desc(0, 0);
+    ASSERT_EQ(source->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+    auto* line0 = static_cast<std::uint32_t*>(desc.lpSurface);
+    auto* line1 =
+        reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(desc.lpSurface) + desc.lPitch);
+    for (int x = 10; x < 20; ++x) {
+        line0[x] = 0x00000150;
+        line1[x] = 0x00ABCDEF;
+    }
+    ASSERT_EQ(source->Unlock(desc.lpSurface), DD_OK);
+    checkRound("after a lock", 0x100, 0x1FF);
+
+    // Filled by a blit (line 0 all key now); copied onto by another.
+    const RECT top{0, 0, W, 1};
+    Fill(source.Get(), 0x00000170, &top);
+    checkRound("after a fill", 0x100, 0x1FF);
+    ComPtr<IDirectDrawSurface> patch = Make(8, 2);
+    Fill(patch.Get(), 0x00000180);
+    ASSERT_EQ(source->BltFast(30, 4, patch.Get(), nullptr, DDBLTFAST_WAIT), DD_OK);
+    checkRound("after a copy onto it", 0x100, 0x1FF);
+
+    // Drawn on through a device context.
+    HDC dc = nullptr;
+    ASSERT_EQ(source->GetDC(&dc), DD_OK);
+    QImage keyed(1, 1, QImage::Format_RGB32);
+    keyed.fill(QColor(0, 1, 0x80));
+    dc->StretchBlt(QRect(0, 3, W, 1), keyed, QRect(0, 0, 1, 1));
+    ASSERT_EQ(source->ReleaseDC(dc), DD_OK);
+    checkRound("after a device context", 0x100, 0x1FF);
+
+    // Another key: only line 0 is left out.
+    const DDCOLORKEY single = Key(0x00000170);
+    ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &single), DD_OK);
+    checkRound("with another key", 0x170, 0x170);
+
+    // Lost and restored: the memory comes back with something else in it.
+    platform::LoseAllDDrawSurfaces();
+    ASSERT_EQ(source->Restore(), DD_OK);
+    ASSERT_EQ(scratch->Restore(), DD_OK);
+    checkRound("after a loss", 0x170, 0x170);
 }
 
 // A clipped blit at each edge of the destination copies exactly the part inside, taking the
