@@ -164,7 +164,6 @@ TForm1::TForm1() {
     setCentralWidget(Client);
 
     CreateMenu();
-    CreatePreferencesPanel();
 
     Timer1.setInterval(333);
     Timer1.setSingleShot(false);
@@ -390,9 +389,9 @@ void TForm1::CreatePreferencesPanel() {
 
     GroupBox7 = makeGroup(GroupBox1, "GroupBox7", "Joueurs", QRect(-12, 48, 641, 241));
     Label6 = makeLabel(GroupBox7, "Label6", "Nom Joueur 1 : ", QRect(216, 48, 100, 16));
-    Edit4 = makeEdit(GroupBox7, "Edit4", "Joueur 1", QRect(360, 40, 161, 26));
+    Edit4 = makeEdit(GroupBox7, "Edit4", TStoredPreferences::Player1Name, QRect(360, 40, 161, 26));
     Label7 = makeLabel(GroupBox7, "Label7", "Nom Joueur 2 : ", QRect(216, 128, 100, 16));
-    Edit3 = makeEdit(GroupBox7, "Edit3", "Joueur 2", QRect(360, 120, 161, 26));
+    Edit3 = makeEdit(GroupBox7, "Edit3", TStoredPreferences::Player2Name, QRect(360, 120, 161, 26));
     // The labels' texts are wider than their stored boxes in the substitute face; let them
     // show whole, right-aligned against the edits as the layout intends.
     for (QLabel* label : {Label6, Label7}) {
@@ -403,7 +402,7 @@ void TForm1::CreatePreferencesPanel() {
     GroupBox3 = makeGroup(GroupBox1, "GroupBox3", "Bruitages", QRect(124, 344, 377, 49));
     RadioButton3 = makeRadio(GroupBox3, "RadioButton3", "Activés", QRect(32, 24, 113, 17));
     RadioButton4 = makeRadio(GroupBox3, "RadioButton4", "Désactivés", QRect(232, 24, 89, 17));
-    RadioButton3->setChecked(true);
+    (TStoredPreferences::SoundsOn ? RadioButton3 : RadioButton4)->setChecked(true);
 
     BitBtn1 = makeButton("BitBtn1", "OK", QRect(202, 429, 113, 25), QStyle::SP_DialogOkButton);
     BitBtn2 =
@@ -507,6 +506,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::Prferences1Click() {
+    if (!GroupBox1)
+        CreatePreferencesPanel();
     DrawingArea()->hide();
     GroupBox1->show();
     Prferences1->setEnabled(false);

@@ -49,7 +49,8 @@ public:
     TForm1();
     ~TForm1() override;
 
-    // Components, named as the window's stored description names them.
+    // Components, named as the window's stored description names them. The preferences panel
+    // (GroupBox1 and the controls in it) is made when it is first opened.
     QWidget* Client = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QGroupBox* GroupBox7 = nullptr;
@@ -118,7 +119,7 @@ protected:
 
 private:
     void CreateMenu();
-    void CreatePreferencesPanel();
+    void CreatePreferencesPanel(); // at the panel's first opening
     void CreateComponents();
     void RefreshToolTip();
     QString hint_;

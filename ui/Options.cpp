@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-TOptions::TOptions() {
-    ReadFromPanel();
+TOptions::TOptions()
+    : Player1Name(TStoredPreferences::Player1Name), Player2Name(TStoredPreferences::Player2Name),
+      SoundsOn(TStoredPreferences::SoundsOn) {
+    Form1->Bruitages1->setChecked(SoundsOn);
 }
 
 void TOptions::ReadFromPanel() {

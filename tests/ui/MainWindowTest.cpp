@@ -31,7 +31,7 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
     EXPECT_TRUE(form->NouvellePartie1->isEnabled());
     EXPECT_TRUE(form->Bruitages1->isCheckable());
     EXPECT_TRUE(form->Bruitages1->isChecked());
-    EXPECT_TRUE(form->GroupBox1->isHidden());
+    EXPECT_EQ(form->GroupBox1, nullptr); // the preferences panel is made when first opened
     EXPECT_FALSE(form->Timer1.isActive());
     EXPECT_EQ(form->Timer1.interval(), 333);
 
