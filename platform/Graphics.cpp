@@ -122,18 +122,24 @@ void DeviceContext::StretchBlt(const QRect& dest, const QImage& source, const QR
 
 namespace {
 
-// A text laid out in a font, with its box.
+// A text laid out in a font, with its box, and its glyphs drawn once in the colour last asked
+// for onto transparent pixels.
 struct LaidOutText {
     QString text;
     QFont font;
     QStaticText layout;
     QSize size;
+    int ascent = 0;
+    QImage glyphs;
+    QColor glyphsColour;
+    QPoint glyphsOffset; // where the glyphs' picture lies from the text's top-left
 };
 
 // The texts last laid out, kept between device contexts: the score lines are drawn at every
-// frame with the same few texts, and laying a text out (shaping it) costs more than drawing
-// its glyphs, which come from Qt's glyph cache. Device contexts are used on the GUI thread.
-const LaidOutText& LayOut(const QString& text, const QFont& font) {
+// frame with the same few texts, and laying a text out (shaping it) and blending its glyphs
+// one by one cost more than blending one small picture. Device contexts are used on the GUI
+// thread.
+LaidOutText& LayOut(const QString& text, const QFont& font) {
     static std::vector<LaidOutText> recent; // the most recently used last
     static const bool cleared = [] {
         // The layouts hold font data that must go before the application does.
@@ -141,7 +147,7 @@ const LaidOutText& LayOut(const QString& text, const QFont& font) {
         return true;
     }();
     (void)cleared;
-    constexpr std::size_t Kept = 16;
+    constexpr std::size_t Kept = 8;
     for (auto it = recent.begin(); it != recent.end(); ++it) {
         if (it->text == text && it->font == font) {
             std::rotate(it, it + 1, recent.end());
@@ -155,22 +161,44 @@ const LaidOutText& LayOut(const QString& text, const QFont& font) {
     layout.setTextFormat(Qt::PlainText);
     layout.setPerformanceHint(QStaticText::AggressiveCaching);
     layout.prepare(QTransform(), font);
-    recent.push_back(LaidOutText{text, font, std::move(layout),
-                                 QSize(metrics.horizontalAdvance(text), metrics.height())});
+    LaidOutText laidOut{text, font, std::move(layout), QSize(), 0, QImage(), QColor(), QPoint()};
+    laidOut.size = QSize(metrics.horizontalAdvance(text), metrics.height());
+    laidOut.ascent = metrics.ascent();
+    recent.push_back(std::move(laidOut));
     return recent.back();
+}
+
+// The text's glyphs in colour on transparent pixels, with room for what they draw outside the
+// text's box (italic and bold faces reach past it).
+const QImage& Glyphs(LaidOutText& laidOut, const QColor& colour) {
+    if (!laidOut.glyphs.isNull() && laidOut.glyphsColour == colour)
+        return laidOut.glyphs;
+    const QFontMetrics metrics(laidOut.font);
+    // Relative to the start of the base line.
+    const QRect box = metrics.boundingRect(laidOut.text).adjusted(-2, -2, 2, 2) |
+                      QRect(QPoint(0, -laidOut.ascent), laidOut.size);
+    laidOut.glyphs = QImage(box.size(), QImage::Format_ARGB32_Premultiplied);
+    laidOut.glyphs.fill(Qt::transparent);
+    QPainter painter(&laidOut.glyphs);
+    painter.setFont(laidOut.font);
+    painter.setPen(colour);
+    painter.drawStaticText(QPoint(-box.left(), -laidOut.ascent - box.top()), laidOut.layout);
+    laidOut.glyphsColour = colour;
+    laidOut.glyphsOffset = QPoint(box.left(), laidOut.ascent + box.top());
+    return laidOut.glyphs;
 }
 
 } // namespace
 
 void DeviceContext::TextOut(int x, int y, const QString& text) {
-    const QFont& font = Font();
-    const LaidOutText& laidOut = LayOut(text, font);
+    LaidOutText& laidOut = LayOut(text, Font());
     QPainter& painter = Painter();
     if (!transparent_)
         painter.fillRect(QRect(QPoint(x, y), laidOut.size), ToQColor(bkColor_));
-    painter.setFont(font);
-    painter.setPen(ToQColor(textColor_));
-    painter.drawStaticText(QPoint(x, y), laidOut.layout);
+    if (text.isEmpty())
+        return;
+    const QImage& glyphs = Glyphs(laidOut, ToQColor(textColor_));
+    painter.drawImage(QPoint(x, y) + laidOut.glyphsOffset, glyphs);
 }
 
 QSize DeviceContext::TextExtent(const QString& text) {

@@ -3,6 +3,10 @@
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -76,4 +80,53 @@ TEST(Canvas, TextWithClearBrushLeavesTheBackgroundAndRaisesWithoutContext) {
 
     MemoryCanvas refusing(false);
     EXPECT_THROW(refusing.TextOut(0, 0, "x"), EInvalidOperation);
+}
+
+// Texts drawn again and again (the score lines at every frame) look as Qt draws them directly,
+// in whatever colour each call asks for, with the parts of a bold italic face that reach past
+// the text's box.
+TEST(DeviceContext, RepeatedTextsLookAsDrawnDirectlyInEachColour) {
+    App();
+    constexpr int W = 160, H = 40;
+    const QFont face = platform::MakeFont("Rockwell Extra Bold", 16, true, true);
+    auto direct = [&](const QString& text, const QColor& colour) {
+        QImage image(W, H, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(face);
+        painter.setPen(colour);
+        painter.drawText(QPoint(6, 5 + QFontMetrics(face).ascent()), text);
+        return image;
+    };
+    auto throughContext = [&](const QString& text, TColor colour) {
+        QImage image(W, H, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        platform::DeviceContext dc(image.bits(), W, H, static_cast<int>(image.bytesPerLine()));
+        dc.SelectFont(face);
+        dc.SetTextColor(colour);
+        dc.SetBkMode(true);
+        dc.TextOut(6, 5, text);
+        return image;
+    };
+    // Glyph edges may blend a little differently; a wrong colour or a cut glyph differs fully.
+    auto close = [](const QImage& a, const QImage& b) {
+        int worst = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(p) - qRed(q)),
+                                  std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+            }
+        return worst;
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const TColor colour : {clRed, clBlue}) {
+            const QImage drawn = throughContext("Joueur 1 : 7 (+3)", colour);
+            EXPECT_LE(close(drawn, direct("Joueur 1 : 7 (+3)", ToQColor(colour))), 64)
+                << "round " << round << ", colour " << colour;
+        }
+    }
+    QImage blank(W, H, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_EQ(throughContext("", clRed), blank);
 }
