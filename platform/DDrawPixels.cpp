@@ -237,15 +237,15 @@ KeyRuns::KeyRuns(const View& picture, DWORD mask, DWORD low, DWORD high)
     for (std::size_t y = 0; y < height; ++y) {
         lineStart_.push_back(runs_.size());
         const std::uint8_t* in = picture.bits + y * static_cast<std::size_t>(picture.pitch);
+        auto stored = [&](std::int32_t at) {
+            DWORD value;
+            std::memcpy(&value, in + 4 * static_cast<std::size_t>(at), 4);
+            return low > high || (value & mask) - low > range;
+        };
         const std::size_t first = runs_.size();
         std::int32_t x = 0;
         while (x < picture.width) {
             // Skip the keyed pixels, then take the run of stored ones.
-            auto stored = [&](std::int32_t at) {
-                DWORD value;
-                std::memcpy(&value, in + 4 * static_cast<std::size_t>(at), 4);
-                return low > high || (value & mask) - low > range;
-            };
             while (x < picture.width && !stored(x))
                 ++x;
             if (x == picture.width)
