@@ -221,12 +221,7 @@ TEST_F(DSoundIdleTest, SamplesControlsAndCopiesMadeWhileAsleepPlayWhenTheDeviceW
     ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
 
     // New samples.
-    void* region1 = nullptr;
-    void* region2 = nullptr;
-    std::uint32_t size1 = 0, size2 = 0;
-    ASSERT_EQ(buffer->Lock(0, 6 * kTenthOfASecond, &region1, &size1, &region2, &size2, 0), DS_OK);
-    std::memcpy(region1, wavefiles::Tone(6 * kTenthOfASecond).data(), size1);
-    ASSERT_EQ(buffer->Unlock(region1, size1, region2, size2), DS_OK);
+    tonebuffers::WriteTone(*buffer, 6 * kTenthOfASecond);
     EXPECT_GT(MsPlayed(*buffer), 500);
 
     // Twice the format's rate, set while asleep and kept over the next sleep: it ends in half
