@@ -234,13 +234,25 @@ bool SaveClientArea(Display* display, Window window, const Settings& settings,
     return static_cast<bool>(out);
 }
 
+// The /proc directories of the process's living threads; *unreadable tells whether the list
+// could not be read whole.
+std::vector<std::filesystem::path> TaskDirectories(pid_t pid, bool* unreadable = nullptr) {
+    std::vector<std::filesystem::path> tasks;
+    std::error_code error;
+    for (const auto& task :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error))
+        tasks.push_back(task.path());
+    if (unreadable)
+        *unreadable = static_cast<bool>(error);
+    return tasks;
+}
+
 // Sum of the context switches of every thread of the process.
 long ContextSwitches(pid_t pid) {
     long total = 0;
-    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
-    std::error_code error;
-    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
-        std::ifstream status(task.path() / "status");
+    bool unreadable = false;
+    for (const auto& task : TaskDirectories(pid, &unreadable)) {
+        std::ifstream status(task / "status");
         std::string line;
         while (std::getline(status, line)) {
             if (line.starts_with("voluntary_ctxt_switches:") ||
@@ -248,7 +260,7 @@ long ContextSwitches(pid_t pid) {
                 total += std::atol(line.c_str() + line.find(':') + 1);
         }
     }
-    if (error)
+    if (unreadable)
         throw std::runtime_error("the program's threads cannot be read");
     return total;
 }
@@ -257,10 +269,8 @@ long ContextSwitches(pid_t pid) {
 // own nanosecond count, so that a loaded machine changes it less than it changes wall time).
 double ProcessorMilliseconds(pid_t pid) {
     double total = 0;
-    const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
-    std::error_code error;
-    for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
-        std::ifstream schedstat(task.path() / "schedstat");
+    for (const auto& task : TaskDirectories(pid)) {
+        std::ifstream schedstat(task / "schedstat");
         double nanoseconds = 0;
         if (schedstat >> nanoseconds)
             total += nanoseconds / 1e6;
@@ -278,12 +288,7 @@ long ResidentKilobytes(pid_t pid) {
 }
 
 int TaskCount(pid_t pid) {
-    int count = 0;
-    std::error_code error;
-    for ([[maybe_unused]] const auto& task :
-         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error))
-        ++count;
-    return count;
+    return static_cast<int>(TaskDirectories(pid).size());
 }
 
 pid_t Start(const Settings& settings) {

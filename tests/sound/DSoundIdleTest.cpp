@@ -71,6 +71,16 @@ int MsPlayed(IDirectSoundBuffer& buffer) {
     return static_cast<int>(clock.elapsed());
 }
 
+// Whether the buffer, played from where it stands, plays for more than low and less than high
+// milliseconds.
+::testing::AssertionResult PlaysBetween(IDirectSoundBuffer& buffer, int low, int high) {
+    const int played = MsPlayed(buffer);
+    if (played > low && played < high)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << "played " << played << " ms, expected between " << low << " and " << high;
+}
+
 // The process's resident memory in kB (VmRSS), 0 where it cannot be read.
 long ResidentKb() {
     std::ifstream status("/proc/self/status");
@@ -204,16 +214,12 @@ TEST_F(DSoundIdleTest, APositionKeptOverTheSleepIsWhereTheNextPlayStarts) {
     EXPECT_TRUE(Asleep());
     EXPECT_EQ(platform::DSoundSourceCount(), sources);
     // The rest of the second, not the whole of it.
-    const int rest = MsPlayed(*buffer);
-    EXPECT_GT(rest, 1000 - played - 100);
-    EXPECT_LT(rest, 1000 - played + 250);
+    EXPECT_TRUE(PlaysBetween(*buffer, 1000 - played - 100, 1000 - played + 250));
 
     // Set on the ended sound, kept over a sleep though the device was awake when it was set.
     ASSERT_EQ(buffer->SetCurrentPosition(8 * kTenthOfASecond), DS_OK);
     ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
-    const int last = MsPlayed(*buffer);
-    EXPECT_GT(last, 100);
-    EXPECT_LT(last, 450);
+    EXPECT_TRUE(PlaysBetween(*buffer, 100, 450));
 }
 
 TEST_F(DSoundIdleTest, SamplesControlsAndCopiesMadeWhileAsleepPlayWhenTheDeviceWakes) {
@@ -229,17 +235,13 @@ TEST_F(DSoundIdleTest, SamplesControlsAndCopiesMadeWhileAsleepPlayWhenTheDeviceW
     ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
     ASSERT_EQ(buffer->SetFrequency(2 * 44100), DS_OK);
     ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
-    const int faster = MsPlayed(*buffer);
-    EXPECT_GT(faster, 200);
-    EXPECT_LT(faster, 480);
+    EXPECT_TRUE(PlaysBetween(*buffer, 200, 480));
 
     // A copy takes over the samples and the frequency.
     ASSERT_TRUE(RunEventsUntil(Asleep, kSleepWithin));
     std::unique_ptr<IDirectSoundBuffer> copy;
     ASSERT_EQ(device->DuplicateSoundBuffer(buffer.get(), &copy), DS_OK);
-    const int copied = MsPlayed(*copy);
-    EXPECT_GT(copied, 200);
-    EXPECT_LT(copied, 480);
+    EXPECT_TRUE(PlaysBetween(*copy, 200, 480));
 }
 
 TEST_F(DSoundIdleTest, ADeviceThatCannotWakeReportsItAndWakesOnALaterCall) {
