@@ -1,6 +1,7 @@
 // One frame of the game scene right after "Nouvelle partie": the hover update, the sprite
 // engine's draw (board, twelve pits, the indicator, both score lines) and the flip, pacing off.
 // Also counts the frames a whole move draws.
+#include "engine/DXDraw.h"
 #include "game/Game.h"
 #include "platform/DDraw.h"
 #include "platform/Pause.h"
@@ -8,6 +9,8 @@
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 
+#include <QApplication>
+#include <QWindow>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -20,6 +23,8 @@ std::unique_ptr<TForm1> NewGameWindow() {
     SetMessageBoxHook([](const TMessageBoxRequest&) { return TModalResult::mrOk; });
     auto form = std::make_unique<TForm1>();
     form->show();
+    for (int i = 0; i < 1000 && !(form->windowHandle() && form->windowHandle()->isExposed()); ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
     form->NouvellePartie1Click();
     return form;
 }
@@ -39,8 +44,18 @@ int FramesOfMove(int pit, int seeds) {
 
 void BM_RedrawScene(benchmark::State& state) {
     auto form = NewGameWindow();
+    if (!form->windowHandle()->isExposed()) {
+        state.SkipWithError("the window is not on screen");
+        return;
+    }
+    // Every frame measured must reach the window.
+    const int before = platform::WindowPresentCount(form->DXDraw1);
     for (auto _ : state)
         RedrawScene();
+    if (platform::WindowPresentCount(form->DXDraw1) - before != state.iterations()) {
+        state.SkipWithError("a frame did not reach the window");
+        return;
+    }
     form.reset();
     Options.reset();
     state.counters["frames_opening_move_pit3"] = FramesOfMove(3, 4);

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -347,55 +348,70 @@ DWORD TDirectDrawSurface::ColorMatch(TColor colour) {
     return result;
 }
 
+namespace {
+
+// One axis of a blit, clipped against the destination's extent [limit1, limit2) and the
+// source's [sourceLimit1, sourceLimit2). The source runs backwards along a mirrored axis: what
+// is cut at one end of the destination comes off the other end of the source. Worked out in
+// 64 bits, since the coordinates may lie anywhere in the 32-bit range.
+struct TAxis {
+    std::int64_t d1, d2, s1, s2;
+    bool Empty() const { return d1 >= d2 || s1 >= s2; }
+};
+
+TAxis ClipAxis(std::int64_t d1, std::int64_t s1, std::int64_t s2, std::int64_t limit2,
+               std::int64_t sourceLimit2, bool mirrored) {
+    TAxis a{d1, d1 + (s2 - s1), s1, s2};
+    if (a.s1 < 0) {
+        (mirrored ? a.d2 : a.d1) += mirrored ? a.s1 : -a.s1;
+        a.s1 = 0;
+    }
+    if (a.s2 > sourceLimit2) {
+        (mirrored ? a.d1 : a.d2) += mirrored ? a.s2 - sourceLimit2 : -(a.s2 - sourceLimit2);
+        a.s2 = sourceLimit2;
+    }
+    if (a.d1 < 0) {
+        (mirrored ? a.s2 : a.s1) += mirrored ? a.d1 : -a.d1;
+        a.d1 = 0;
+    }
+    if (a.d2 > limit2) {
+        (mirrored ? a.s1 : a.s2) += mirrored ? a.d2 - limit2 : -(a.d2 - limit2);
+        a.d2 = limit2;
+    }
+    return a;
+}
+
+} // namespace
+
 void TDirectDrawSurface::Draw(int x, int y, RECT src, TDirectDrawSurface* source,
                               bool transparent) {
     if (!source || x > Width() || y > Height())
         return;
-    if (src.left > src.right || src.top > src.bottom) {
-        DrawMirrored(x, y, src, source, transparent);
-        return;
-    }
-    RECT dest{x, y, x + (src.right - src.left), y + (src.bottom - src.top)};
-    const RECT d0 = ClientRect();
-    const RECT s0 = source->ClientRect();
-    // Clip the two rectangles together against this surface, then against the source.
-    if (dest.left < d0.left) {
-        src.left += d0.left - dest.left;
-        dest.left = d0.left;
-    }
-    if (dest.top < d0.top) {
-        src.top += d0.top - dest.top;
-        dest.top = d0.top;
-    }
-    if (src.left < s0.left) {
-        dest.left += s0.left - src.left;
-        src.left = s0.left;
-    }
-    if (src.top < s0.top) {
-        dest.top += s0.top - src.top;
-        src.top = s0.top;
-    }
-    if (dest.right > d0.right) {
-        src.right -= dest.right - d0.right;
-        dest.right = d0.right;
-    }
-    if (dest.bottom > d0.bottom) {
-        src.bottom -= dest.bottom - d0.bottom;
-        dest.bottom = d0.bottom;
-    }
-    if (src.right > s0.right) {
-        dest.right -= src.right - s0.right;
-        src.right = s0.right;
-    }
-    if (src.bottom > s0.bottom) {
-        dest.bottom -= src.bottom - s0.bottom;
-        src.bottom = s0.bottom;
-    }
-    if (dest.left >= dest.right || dest.top >= dest.bottom || src.left >= src.right ||
-        src.top >= src.bottom)
-        return;
-
     DDBLTFX fx = NoEffects();
+    const bool mirrorX = src.left > src.right;
+    const bool mirrorY = src.top > src.bottom;
+    if (mirrorX) {
+        std::swap(src.left, src.right);
+        fx.dwDDFX |= DDBLTFX_MIRRORLEFTRIGHT;
+    }
+    if (mirrorY) {
+        std::swap(src.top, src.bottom);
+        fx.dwDDFX |= DDBLTFX_MIRRORUPDOWN;
+    }
+    const TAxis h = ClipAxis(x, src.left, src.right, Width(), source->Width(), mirrorX);
+    const TAxis v = ClipAxis(y, src.top, src.bottom, Height(), source->Height(), mirrorY);
+    if (h.Empty() || v.Empty())
+        return;
+    // Once clipped, every coordinate lies within one of the two surfaces.
+    RECT dest{static_cast<LONG>(h.d1), static_cast<LONG>(v.d1), static_cast<LONG>(h.d2),
+              static_cast<LONG>(v.d2)};
+    src = RECT{static_cast<LONG>(h.s1), static_cast<LONG>(v.s1), static_cast<LONG>(h.s2),
+               static_cast<LONG>(v.s2)};
+    if (mirrorX || mirrorY) {
+        const DWORD flags = DDBLT_DDFX | DDBLT_WAIT | (transparent ? DDBLT_KEYSRC : 0);
+        SetLastResult(ISurface()->Blt(&dest, source->ISurface(), &src, flags, &fx));
+        return;
+    }
     auto clippedBlt = [&] {
         SetLastResult(ISurface()->Blt(&dest, source->ISurface(), &src,
                                       transparent ? DDBLT_KEYSRC | DDBLT_WAIT : DDBLT_WAIT, &fx));
@@ -413,50 +429,6 @@ void TDirectDrawSurface::Draw(int x, int y, RECT src, TDirectDrawSurface* source
             hasClipper_ = true;
         clippedBlt();
     }
-}
-
-void TDirectDrawSurface::DrawMirrored(int x, int y, RECT src, TDirectDrawSurface* source,
-                                      bool transparent) {
-    DDBLTFX fx = NoEffects();
-    if (src.left > src.right) {
-        std::swap(src.left, src.right);
-        fx.dwDDFX |= DDBLTFX_MIRRORLEFTRIGHT;
-    }
-    if (src.top > src.bottom) {
-        std::swap(src.top, src.bottom);
-        fx.dwDDFX |= DDBLTFX_MIRRORUPDOWN;
-    }
-    RECT dest{x, y, x + (src.right - src.left), y + (src.bottom - src.top)};
-    // The source runs backwards along a mirrored axis: what is cut at one end of the destination
-    // comes off the other end of the source.
-    const bool mirrorX = (fx.dwDDFX & DDBLTFX_MIRRORLEFTRIGHT) != 0;
-    const bool mirrorY = (fx.dwDDFX & DDBLTFX_MIRRORUPDOWN) != 0;
-    auto clipAxis = [](LONG& d1, LONG& d2, LONG& s1, LONG& s2, LONG limit1, LONG limit2,
-                       LONG sourceLimit1, LONG sourceLimit2, bool mirrored) {
-        if (s1 < sourceLimit1) {
-            (mirrored ? d2 : d1) += mirrored ? -(sourceLimit1 - s1) : sourceLimit1 - s1;
-            s1 = sourceLimit1;
-        }
-        if (s2 > sourceLimit2) {
-            (mirrored ? d1 : d2) += mirrored ? s2 - sourceLimit2 : -(s2 - sourceLimit2);
-            s2 = sourceLimit2;
-        }
-        if (d1 < limit1) {
-            (mirrored ? s2 : s1) += mirrored ? -(limit1 - d1) : limit1 - d1;
-            d1 = limit1;
-        }
-        if (d2 > limit2) {
-            (mirrored ? s1 : s2) += mirrored ? d2 - limit2 : -(d2 - limit2);
-            d2 = limit2;
-        }
-    };
-    clipAxis(dest.left, dest.right, src.left, src.right, 0, Width(), 0, source->Width(), mirrorX);
-    clipAxis(dest.top, dest.bottom, src.top, src.bottom, 0, Height(), 0, source->Height(), mirrorY);
-    if (dest.left >= dest.right || dest.top >= dest.bottom || src.left >= src.right ||
-        src.top >= src.bottom)
-        return;
-    const DWORD flags = DDBLT_DDFX | DDBLT_WAIT | (transparent ? DDBLT_KEYSRC : 0);
-    SetLastResult(ISurface()->Blt(&dest, source->ISurface(), &src, flags, &fx));
 }
 
 // ---------------------------------------------------------------------------------------------

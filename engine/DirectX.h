@@ -161,7 +161,6 @@ private:
     friend class TDirectDraw;
     friend class TDirectDrawSurfaceCanvas;
     void Detach();
-    void DrawMirrored(int x, int y, RECT src, TDirectDrawSurface* source, bool transparent);
 
     TDirectDraw* ddraw_;
     std::unique_ptr<TDirectDrawSurfaceCanvas> canvas_;

@@ -5,6 +5,7 @@
 #include "graphics/GameSprites.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/PitPicking.h"
 
 #include <QAction>
 
@@ -64,6 +65,8 @@ Tjeu::~Tjeu() {
     Players[2].reset();
     Form1->Timer1.stop();
     Form1->Quitterlapartie1->setEnabled(false);
+    // With the game gone there is no pit under the mouse any more.
+    ClearHover();
 }
 
 void Tjeu::Relayout() {

@@ -41,16 +41,27 @@ int NextPit(int a, int origin) {
 
 void TJoueur::Play(int i) {
     AppState = "distribution";
-    Hand->PickUp(i);
-    int a = i;
-    while (Hand->InHand > 0) {
-        a = NextPit(a, i);
-        Hand->DropSeed(a);
+    try {
+        // A frame or a sound that fails is shown once; the move goes on without it.
+        const TMoveInProgress move;
+        Hand->PickUp(i);
+        int a = i;
+        while (Hand->InHand > 0) {
+            a = NextPit(a, i);
+            Hand->DropSeed(a);
+        }
+        Hand->OpenHand();
+        Hand->GlideTo(0, false);
+        Harvest(a);
+        CurrentGame->Tour->NextTurn();
+    } catch (const std::exception& error) {
+        // Anything else that stops the move half-way leaves a board the game cannot go on from:
+        // the error is shown and the game is closed, so that the menus work as between games.
+        AppState = "jeu";
+        ReportException(error);
+        EndGame(); // destroys this player: nothing may follow
+        return;
     }
-    Hand->OpenHand();
-    Hand->GlideTo(0, false);
-    Harvest(a);
-    CurrentGame->Tour->NextTurn();
     AppState = "jeu";
     if (CurrentGame->Over)
         EndGame(); // destroys this player: nothing may follow

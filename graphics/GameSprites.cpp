@@ -48,6 +48,10 @@ void TDXTextSprite::DrawSelf() {
     TDirectDrawSurface* surface = DXDraw ? DXDraw->Surface() : nullptr;
     if (!surface)
         return;
+    // A lost surface gives no device context: the text is left out of this frame, as a blit
+    // onto it is, and the drawing surface restores it at the next presentation.
+    if (surface->IDDSurface() && surface->IDDSurface()->IsLost() == DDERR_SURFACELOST)
+        return;
     TDirectDrawSurfaceCanvas& canvas = surface->Canvas();
     const TBrushStyle savedBrush = canvas.Brush.Style;
     const TFont savedFont = canvas.Font;

@@ -10,7 +10,7 @@ packages=(
 if [ "${1:-}" = "--test" ]; then
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
-    xvfb xauth xdotool x11-utils x11-apps imagemagick libxdamage-dev
+    xvfb xauth xdotool x11-utils x11-apps imagemagick libxdamage-dev openbox
   )
 fi
 missing=()

@@ -215,7 +215,9 @@ void TWave::SetFormatSize(std::int32_t size) {
 void TWave::SetSize(std::int32_t size) {
     size = std::max(size, 0);
     const std::int64_t blocks = (static_cast<std::int64_t>(size) + kSampleBlock - 1) / kSampleBlock;
-    const auto capacity = static_cast<std::int32_t>(blocks * kSampleBlock);
+    // Whole blocks, but never past the largest size a wave can have.
+    const auto capacity = static_cast<std::int32_t>(
+        std::min<std::int64_t>(blocks * kSampleBlock, std::numeric_limits<std::int32_t>::max()));
     if (capacity != capacity_) {
         samples_ = Reallocate(samples_.get(), std::min(size_, capacity_), capacity);
         capacity_ = capacity;

@@ -26,8 +26,10 @@ TModalResult ShowMessageBox(const QString& caption, const QString& text, TMsgBut
         box.exec();
         return TModalResult::mrOk;
     }
-    QPushButton* yes = box.addButton("Oui", QMessageBox::YesRole);
-    QPushButton* no = box.addButton("Non", QMessageBox::NoRole);
+    // The buttons read "Oui" and "Non" and answer to their first letters, with or without Alt,
+    // as a French desktop's question boxes do.
+    QPushButton* yes = box.addButton("&Oui", QMessageBox::YesRole);
+    QPushButton* no = box.addButton("&Non", QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();

@@ -41,8 +41,6 @@ std::unique_ptr<TMonSprite> BackgroundSprite;
 
 namespace {
 
-bool terminationRequested = false;
-
 void SetWidgetColours(QWidget* widget, TColor face, TColor text) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, ToQColor(face));
@@ -221,6 +219,7 @@ void TForm1::CreateComponents() {
     DXDraw1->SetSurfaceWidth(637);
     DXDraw1->SetSurfaceHeight(470);
     DXDraw1->OnDblClick = [this](TCustomDXDraw&) { Guarded([this] { DXDraw1DblClick(); }); };
+    DXDraw1->installEventFilter(this);
     DXDraw1->lower();
     DXDraw1->Loaded();
 
@@ -440,6 +439,9 @@ void TForm1::FormCreate() {
               RoundToInt((screenRect.height() - Height()) / 2.0));
     // 2. Repaint at once.
     repaint();
+    // The options come from the panel's stored contents, whatever becomes of the drawing
+    // surface: made before it, so that every menu command has them even when it fails.
+    Options = std::make_unique<TOptions>();
     // 3. The drawing surface (the image lists then make their picture surfaces).
     if (!DXDraw1)
         return;
@@ -452,9 +454,7 @@ void TForm1::FormCreate() {
     BackgroundSprite->Y = -2;
     // 5. The application state word.
     AppState = "presentation";
-    // 6. The options, from the panel's stored contents.
-    Options = std::make_unique<TOptions>();
-    // 7. The first frame.
+    // 6. The options are made above. 7. The first frame.
     RedrawScene();
 }
 
@@ -479,28 +479,32 @@ void TForm1::Quitterlapartie1Click() {
 }
 
 void TForm1::Quitter1Click() {
-    if (!AskToQuit("Etes vous sur(e) de vouloir quitter le jeu ?"))
+    if (terminating_ || !AskToQuit("Etes vous sur(e) de vouloir quitter le jeu ?"))
         return;
     EndGame();
-    terminationRequested = true;
+    terminating_ = true;
     if (AppState == "distribution") {
         // A move is being shown: its handler is still running below us and keeps using the
-        // game, the background and the options. Hide the window, let the move run to its end
-        // without pauses, pacing or questions, and release everything once the event loop has
-        // returned.
+        // game, the background and the options. Hide the window and let the move run to its
+        // end without pauses, pacing or questions.
         SetMessageBoxesSuppressed(true);
         platform::SetPausesEnabled(false);
         platform::SetPresentationPacing(false);
         hide();
-    } else {
-        ReleaseProgramObjects();
     }
-    QApplication::quit();
+    // Every event loop ends, without asking the windows again; the background and the options
+    // are released once they have (ReleaseProgramObjects), when nothing can use them any more.
+    QCoreApplication::exit(0);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // FormClose: the same question as "&Quitter"; the window's own closing is always
-    // cancelled, a confirmed quit ends the program through the termination it requested.
+    // FormClose: the same question as "&Quitter"; the window's own closing is cancelled, a
+    // confirmed quit ends the program through the termination it requested. Once the program
+    // is ending, a close request is simply granted.
+    if (terminating_) {
+        event->accept();
+        return;
+    }
     event->ignore();
     Guarded([this] { Quitter1Click(); });
 }
@@ -508,10 +512,14 @@ void TForm1::closeEvent(QCloseEvent* event) {
 void TForm1::Prferences1Click() {
     if (!GroupBox1)
         CreatePreferencesPanel();
-    DrawingArea()->hide();
+    if (DXDraw1)
+        DXDraw1->hide();
     GroupBox1->show();
     Prferences1->setEnabled(false);
     Options->ShowInPanel();
+    // The focus goes to the panel's first control in tab order, the checked sound switch, so
+    // that Enter and Escape answer at once.
+    (RadioButton3->isChecked() ? RadioButton3 : RadioButton4)->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::BitBtn1Click() {
@@ -524,14 +532,17 @@ void TForm1::BitBtn1Click() {
         return;
     }
     Options->ReadFromPanel();
-    GroupBox1->hide();
-    DrawingArea()->show();
-    Prferences1->setEnabled(true);
+    ClosePreferencesPanel();
 }
 
 void TForm1::BitBtn2Click() {
+    ClosePreferencesPanel();
+}
+
+void TForm1::ClosePreferencesPanel() {
     GroupBox1->hide();
-    DrawingArea()->show();
+    if (DXDraw1)
+        DXDraw1->show();
     Prferences1->setEnabled(true);
 }
 
@@ -551,15 +562,49 @@ void TForm1::AproposdeEkoba1Click() {
 
 namespace {
 std::function<void()> frameObserver;
+
+// The move being shown, if any, and whether one of its frames or sounds has failed already.
+bool moveShown = false;
+bool moveFailureShown = false;
+
+// Runs a frame or a sound. During a move a failure is shown once and the move goes on.
+template <typename Step> void MoveStep(Step&& step) {
+    if (!moveShown) {
+        step();
+        return;
+    }
+    try {
+        step();
+    } catch (const std::exception& error) {
+        if (!moveFailureShown) {
+            moveFailureShown = true;
+            ReportException(error);
+        }
+    }
+}
+} // namespace
+
+TMoveInProgress::TMoveInProgress() : outer_(!moveShown) {
+    if (outer_) {
+        moveShown = true;
+        moveFailureShown = false;
+    }
+}
+
+TMoveInProgress::~TMoveInProgress() {
+    if (outer_)
+        moveShown = false;
 }
 
 void RedrawScene() {
     if (!Form1 || !Form1->DXSpriteEngine1)
         return;
-    if (AppState == "jeu")
-        UpdateHover();
-    Form1->DXSpriteEngine1->Draw();
-    Form1->DXDraw1->Flip();
+    MoveStep([] {
+        if (AppState == "jeu")
+            UpdateHover();
+        Form1->DXSpriteEngine1->Draw();
+        Form1->DXDraw1->Flip();
+    });
     if (frameObserver)
         frameObserver();
 }
@@ -570,8 +615,10 @@ void SetFrameObserver(std::function<void()> observer) {
 
 void PlaySoundItem(int index) {
     if (Form1 && Form1->DXWaveList1) {
-        Form1->OpenSoundDevice();
-        Form1->DXWaveList1->Items().Items(index).PlayWave(false);
+        MoveStep([index] {
+            Form1->OpenSoundDevice();
+            Form1->DXWaveList1->Items().Items(index).PlayWave(false);
+        });
     }
 }
 
@@ -580,7 +627,7 @@ void ReportException(const std::exception& error) {
 }
 
 bool TerminationRequested() {
-    return terminationRequested;
+    return Form1 && Form1->terminating_;
 }
 
 void ReleaseProgramObjects() {

@@ -116,15 +116,19 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override; // FormClose
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateMenu();
     void CreatePreferencesPanel(); // at the panel's first opening
+    void ClosePreferencesPanel();
     void CreateComponents();
     void RefreshToolTip();
     QString hint_;
     bool showHint_ = false;
     bool soundDeviceOpened_ = false;
+    bool terminating_ = false;
+    friend bool TerminationRequested();
 };
 
 // Process-wide references.
@@ -154,6 +158,20 @@ template <typename Handler> void Guarded(Handler&& handler) {
         ReportException(error);
     }
 }
+
+// While a move is shown, its frames and sounds must not stop it: a failure of either is shown
+// once (the first of the move) and the move goes on, drawing and sounding what still can be.
+// Outside a move a failure reaches the handler that asked for the frame or the sound.
+class TMoveInProgress {
+public:
+    TMoveInProgress();
+    ~TMoveInProgress();
+    TMoveInProgress(const TMoveInProgress&) = delete;
+    TMoveInProgress& operator=(const TMoveInProgress&) = delete;
+
+private:
+    bool outer_;
+};
 
 // True once a confirmed quit asked the application to terminate.
 bool TerminationRequested();

@@ -6,6 +6,7 @@
 #include "ui/Main.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QToolTip>
 
 int PitAt(QPoint screen) {
@@ -32,8 +33,7 @@ int PitUnderMouse() {
 void UpdateHover() {
     const int i = PitUnderMouse();
     if (i == 0) {
-        Form1->DXDraw1->setCursor(Qt::ArrowCursor); // crDefault
-        Form1->SetShowHint(false);
+        ClearHover();
         return;
     }
     const Tcaze& pit = CurrentGame->Pit(i);
@@ -41,6 +41,21 @@ void UpdateHover() {
     Form1->SetShowHint(true);
     Form1->DXDraw1->setCursor(pit.CanPlay() ? Qt::PointingHandCursor // crHandPoint
                                             : Qt::ForbiddenCursor);  // crNoDrop
+}
+
+void ClearHover() {
+    if (!Form1 || !Form1->DXDraw1)
+        return;
+    Form1->DXDraw1->setCursor(Qt::ArrowCursor); // crDefault
+    Form1->SetShowHint(false);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // Qt asks the drawing surface for its tool-tip when the pointer comes to rest, which may be
+    // before the timer's next tick: while a game is on, the hint is brought up to date first.
+    if (watched == DXDraw1 && event->type() == QEvent::ToolTip && CurrentGame)
+        Guarded([] { UpdateHover(); });
+    return TDXForm::eventFilter(watched, event);
 }
 
 void TForm1::Timer1Timer() {

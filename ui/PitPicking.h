@@ -7,3 +7,5 @@ int PitUnderMouse();
 int PitAt(QPoint screenPosition);
 // The tool-tip (the pit's seed count) and the drawing surface's cursor for the mouse position.
 void UpdateHover();
+// No pit under the mouse: the ordinary cursor and no tool-tip.
+void ClearHover();

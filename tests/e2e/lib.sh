@@ -1,5 +1,6 @@
 # Helpers for the end-to-end tests: the real ekobarama under Xvfb, driven with xdotool as a
-# person would drive it. Each test script runs under `xvfb-run -a` (see CMakeLists.txt).
+# person would drive it. Each test script runs on a desktop of its own (desktop.sh: Xvfb and
+# openbox; see CMakeLists.txt).
 set -euo pipefail
 : "${EKOBARAMA:?path of the ekobarama executable}"
 : "${WMCLOSE:?path of wmclose}"

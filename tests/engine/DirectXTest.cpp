@@ -7,7 +7,9 @@
 
 #include "tests/engine/DisplayTestSupport.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
+#include <limits>
 #include <typeinfo>
 
 namespace {
@@ -218,14 +220,20 @@ TEST_F(DirectDrawObjects, DrawClipsAgainstBothSurfacesAtEveryEdge) {
         int x, y;
         RECT src;
     };
+    constexpr int lowest = std::numeric_limits<int>::min();
+    constexpr int highest = std::numeric_limits<int>::max();
     for (const Case& c :
          {Case{-2, 1, {0, 0, 4, 3}}, Case{1, -1, {0, 0, 4, 3}}, Case{8, 1, {0, 0, 4, 3}},
-          Case{1, 6, {0, 0, 4, 3}}, Case{1, 1, {-1, -2, 4, 3}}, Case{1, 1, {1, 1, 6, 5}}}) {
+          Case{1, 6, {0, 0, 4, 3}}, Case{1, 1, {-1, -2, 4, 3}}, Case{1, 1, {1, 1, 6, 5}},
+          // Coordinates at the ends of their range clip without overflowing.
+          Case{lowest, lowest, {0, 0, 4, 3}}, Case{1, 1, {lowest, lowest, 4, 3}},
+          Case{lowest + 2, 0, {lowest, 0, highest, 3}}, Case{-3, 0, {0, 0, highest, 3}}}) {
         dest->Fill(0);
         dest->Draw(c.x, c.y, c.src, source.get(), false);
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 10; ++x) {
-                const int sx = c.src.left + (x - c.x), sy = c.src.top + (y - c.y);
+                const std::int64_t sx = std::int64_t{c.src.left} + x - c.x;
+                const std::int64_t sy = std::int64_t{c.src.top} + y - c.y;
                 const bool inside = x >= c.x && y >= c.y && sx < c.src.right && sy < c.src.bottom &&
                                     sx >= 0 && sy >= 0 && sx < 4 && sy < 3;
                 ASSERT_EQ(dest->GetPixel(x, y), inside ? Numbering(sx, sy) : 0u)

@@ -2,6 +2,8 @@
 #include "ui/PitPicking.h"
 
 #include <QCursor>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <cmath>
 
 using Hover = GameTest;
@@ -97,4 +99,27 @@ TEST_F(Hover, MenuCommandsDuringAMoveLeaveTheGameAlone) {
     EXPECT_EQ(Game().Pit(5).Seeds, 5);
     EXPECT_EQ(Game().Tour->Player, 2);
     EXPECT_EQ(boxes, std::vector<QString>{"Etes vous sur(e) de vouloir quitter cette partie ?"});
+}
+
+TEST_F(Hover, TheCountShowsWhenThePointerComesToRestAndGoesWithTheGame) {
+    form->show();
+    NewGame();
+    Position({1, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0});
+    QCursor::setPos(form->DXDraw1->mapToGlobal(QPoint(5, 5)));
+    UpdateHover();
+    // The pointer comes to rest on pit 4 and Qt asks for the tool-tip before the timer ticks.
+    QCursor::setPos(OnPit(4));
+    QHelpEvent help(QEvent::ToolTip, form->DXDraw1->mapFromGlobal(OnPit(4)), OnPit(4));
+    QApplication::sendEvent(form->DXDraw1, &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "4");
+    EXPECT_EQ(form->DXDraw1->cursor().shape(), Qt::PointingHandCursor);
+
+    // Player 2 is left without seeds: the game ends, and neither the count nor the pointing
+    // hand stays over the presentation picture.
+    Play(1);
+    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(form->DXDraw1->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_FALSE(form->ShowHint());
+    EXPECT_FALSE(QToolTip::isVisible());
 }

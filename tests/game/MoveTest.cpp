@@ -1,5 +1,7 @@
+#include "platform/DSound.h"
 #include "tests/game/GameFixture.h"
 
+#include <functional>
 #include <random>
 
 using Move = GameTest;
@@ -164,5 +166,57 @@ TEST_F(Move, RandomGamesConserveTheFortyEightSeeds) {
             ++moves;
         }
         EndGame(); // a game that turns in circles is left after 400 moves
+    }
+}
+
+TEST_F(Move, ASoundOrDisplayFailingMidMoveLeavesAGameThatGoesOn) {
+    form->show();
+    auto seedsAccountedFor = [this] {
+        int total = Value(1) + Value(2);
+        for (int seeds : Seeds())
+            total += seeds;
+        return total;
+    };
+    // A few frames into the opening move the sound device gives out (its buffers lost and not
+    // to be made again): the error is shown once. Or the display is taken away for good: no
+    // error, the frames are left out until it comes back.
+    struct Fault {
+        std::function<void()> inject;
+        size_t boxes;
+    };
+    const Fault faults[] = {{[this] {
+                                 form->OpenSoundDevice();
+                                 platform::DSoundTestFaults().lostResults = 1;
+                                 platform::DSoundTestFaults().bufferCreateFailures = 1000;
+                             },
+                             1},
+                            {[] {
+                                 platform::LoseAllDDrawSurfaces();
+                                 platform::InjectDDrawFault(platform::DDrawFault::Restore, 1000);
+                             },
+                             0}};
+    for (size_t f = 0; f < std::size(faults); ++f) {
+        NewGame();
+        boxes.clear();
+        int frames = 0;
+        SetFrameObserver([&] {
+            if (AppState == "distribution" && ++frames == 3)
+                faults[f].inject();
+        });
+        Play(3);
+        SetFrameObserver(nullptr);
+        EXPECT_EQ(boxes.size(), faults[f].boxes) << "fault " << f;
+        EXPECT_EQ(AppState, "jeu") << f;
+        EXPECT_EQ(Seeds(), (std::array<int, 12>{4, 4, 0, 5, 5, 5, 5, 4, 4, 4, 4, 4})) << f;
+        EXPECT_EQ(Game().Tour->Player, 2) << f;
+
+        // Once the fault is gone, the game goes on as ever.
+        platform::DSoundTestFaults() = {};
+        platform::ClearDDrawFaults();
+        boxes.clear();
+        Play(8);
+        EXPECT_TRUE(boxes.empty()) << f;
+        EXPECT_EQ(Game().Tour->Player, 1) << f;
+        EXPECT_EQ(seedsAccountedFor(), 48) << f;
     }
 }

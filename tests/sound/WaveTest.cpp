@@ -2,6 +2,7 @@
 #include "tests/sound/WaveFiles.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 #include <cstring>
 
@@ -164,6 +165,11 @@ TEST(WaveStorage, SamplesTakeWholeBlocksOf8096Bytes) {
     EXPECT_EQ(wave.Samples(), nullptr);
     wave.SetSize(-5);
     EXPECT_EQ(wave.Size(), 0);
+    // The largest sizes are not rounded up past what a size can hold.
+    wave.SetSize(std::numeric_limits<std::int32_t>::max() - 100);
+    ASSERT_NE(wave.Samples(), nullptr);
+    EXPECT_GE(wave.Capacity(), wave.Size());
+    wave.SetSize(0);
 }
 
 TEST(WaveStorage, ResizingKeepsTheBytesAlreadyThere) {

@@ -1,3 +1,4 @@
+#include "platform/DDraw.h"
 #include "platform/Exception.h"
 #include "tests/ui/FormFixture.h"
 
@@ -6,6 +7,8 @@
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTest>
+#include <QTimer>
 
 using MainWindow = FormTest;
 
@@ -81,4 +84,82 @@ TEST_F(MainWindow, AnExceptionInAHandlerIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(boxes[0].Text, "Surface cannot be made");
     EXPECT_EQ(boxes[0].Icon, QMessageBox::Critical);
     EXPECT_EQ(boxes[0].Buttons, TMsgButtons::Ok);
+}
+
+TEST_F(MainWindow, AConfirmedQuitAsksOnceAndEndsTheEventLoop) {
+    answerYes = true;
+    form->NouvellePartie1Click();
+    QTimer::singleShot(0, form.get(), [this] { form->Quitter1Click(); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(TerminationRequested());
+    EXPECT_EQ(AppState, "presentation");
+    // Whatever the windows are then asked, there is no second question, and what the game
+    // needs stays until the program's end releases it.
+    QCloseEvent close;
+    QCoreApplication::sendEvent(form.get(), &close);
+    EXPECT_TRUE(close.isAccepted());
+    form->Quitter1Click();
+    EXPECT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(Options && BackgroundSprite);
+}
+
+TEST_F(MainWindow, QuestionsAnswerToTheirButtonsLetters) {
+    SetMessageBoxHook(nullptr);
+    form->show();
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {{Qt::Key_O, Qt::NoModifier},
+                                                              {Qt::Key_O, Qt::AltModifier},
+                                                              {Qt::Key_N, Qt::NoModifier},
+                                                              {Qt::Key_N, Qt::AltModifier}};
+    for (const auto& [key, modifiers] : keys) {
+        // The key goes to the box once it is shown; a box the key did not answer is closed
+        // a second later (a "Non").
+        QTimer typist;
+        int ticks = 0;
+        QObject::connect(&typist, &QTimer::timeout, [&, key = key, modifiers = modifiers] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box || !box->isVisible())
+                return;
+            if (ticks++ == 0)
+                QTest::keyClick(box, key, modifiers);
+            else if (ticks > 100)
+                box->close();
+        });
+        typist.start(10);
+        EXPECT_EQ(AskToQuit("Etes vous sur(e) de vouloir quitter le jeu ?"), key == Qt::Key_O)
+            << key << " " << modifiers;
+    }
+}
+
+TEST(FailedStartUp, EveryMenuCommandIsSafe) {
+    TestApp();
+    RegisterPlatformLibraries();
+    std::vector<QString> errors;
+    SetMessageBoxHook([&](const TMessageBoxRequest& request) {
+        if (request.Icon == QMessageBox::Critical)
+            errors.push_back(request.Text);
+        return TModalResult::mrNo;
+    });
+    platform::InjectDDrawFault(platform::DDrawFault::Create, 1);
+    auto form = std::make_unique<TForm1>();
+    platform::ClearDDrawFaults();
+    EXPECT_EQ(errors.size(), 1u) << "the start-up error is shown";
+    form->show();
+    for (QAction* menu : form->menuBar()->actions())
+        for (QAction* item : menu->menu()->actions())
+            if (!item->isSeparator())
+                item->trigger();
+    form->Quitterlapartie1Click();
+    form->Timer1Timer();
+    form->DXDraw1DblClick();
+    ASSERT_TRUE(form->GroupBox1);
+    form->BitBtn1Click();
+    form->Prferences1Click();
+    form->BitBtn2Click();
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_TRUE(form->GroupBox1->isHidden());
+    form.reset();
+    Options.reset();
+    AppState.clear();
+    SetMessageBoxHook(nullptr);
 }

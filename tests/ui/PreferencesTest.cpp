@@ -127,6 +127,15 @@ TEST_F(Preferences, EnterIsOkEscapeIsAnnulerAndEditsStopAtTenCharacters) {
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    // Right after the panel opens the focus is in it: Escape and Enter answer at once.
+    for (const int key : {Qt::Key_Escape, Qt::Key_Return}) {
+        form->Prferences1Click();
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_TRUE(focus && form->GroupBox1->isAncestorOf(focus));
+        QTest::keyClick(focus, static_cast<Qt::Key>(key));
+        EXPECT_TRUE(form->GroupBox1->isHidden()) << key;
+    }
+
     form->Prferences1Click();
     form->Edit4->setFocus();
     form->Edit4->clear();
