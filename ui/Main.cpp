@@ -10,6 +10,7 @@
 #include "platform/Graphics.h"
 #include "platform/Pause.h"
 #include "platform/Rounding.h"
+#include "platform/WindowSystem.h"
 #include "sound/DXSound.h"
 #include "sound/WaveList.h"
 #include "ui/Dialogs.h"
@@ -173,6 +174,15 @@ TForm1::TForm1() {
     layout()->activate();
 
     Guarded([this] { FormCreate(); });
+
+    // A window destroyed by another program cannot be shown or answer a question any more:
+    // the program ends as after a confirmed quit.
+    platform::OnNativeWindowDestroyed(this, [this] {
+        Guarded([this] {
+            if (!terminating_)
+                Terminate();
+        });
+    });
 }
 
 TForm1::~TForm1() {
@@ -481,6 +491,10 @@ void TForm1::Quitterlapartie1Click() {
 void TForm1::Quitter1Click() {
     if (terminating_ || !AskToQuit("Etes vous sur(e) de vouloir quitter le jeu ?"))
         return;
+    Terminate();
+}
+
+void TForm1::Terminate() {
     EndGame();
     terminating_ = true;
     if (AppState == "distribution") {

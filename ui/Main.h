@@ -121,6 +121,8 @@ protected:
 private:
     void CreateMenu();
     void CreatePreferencesPanel(); // at the panel's first opening
+    // What a confirmed quit does: the game is left and every event loop ends.
+    void Terminate();
     void ClosePreferencesPanel();
     void CreateComponents();
     void RefreshToolTip();

@@ -7,16 +7,6 @@ start_game
 menu j n
 wait_still 20 || fail "the new board did not settle"
 
-# The "?" menu has no accelerator: reach it from "&Options" with the arrow key.
-help_item() { # item-letter
-  focus_main
-  xdotool key alt+o
-  sleep 0.3
-  xdotool key Right
-  sleep 0.3
-  xdotool key "$1"
-  sleep 0.5
-}
 count_windows() { xdotool search --onlyvisible --name "$(name_pattern "$1")" 2>/dev/null | wc -l; }
 
 read -r ox oy < <(client_origin)

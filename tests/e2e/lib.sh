@@ -56,14 +56,15 @@ start_game() {
 
 game_running() { kill -0 "$GAME_PID" 2>/dev/null; }
 
-# Waits for the program to end; prints its exit status.
+# Waits for the program to end and sets STATUS to its exit status. Not to be run in a
+# subshell: only the shell that started the program can collect its status.
+STATUS=""
 wait_exit() { # [seconds]
   local limit=${1:-20} i
   for ((i = 0; i < limit * 10; i++)); do
     if ! game_running; then
-      local status=0
-      wait "$GAME_PID" || status=$?
-      echo "$status"
+      STATUS=0
+      wait "$GAME_PID" || STATUS=$?
       return 0
     fi
     sleep 0.1
@@ -81,6 +82,42 @@ menu() { # menu-letter item-letter
   xdotool key "alt+$1"
   sleep 0.3
   xdotool key "$2"
+  sleep 0.3
+}
+
+# The "?" menu has no accelerator: reach it from "&Options" with the arrow key.
+help_item() { # item-letter
+  focus_main
+  xdotool key alt+o
+  sleep 0.3
+  xdotool key Right
+  sleep 0.3
+  xdotool key "$1"
+  sleep 0.5
+}
+
+# Opens the menu whose title lies x pixels into the menu bar with a click, and clicks its last
+# item (the menu is the one visible window named "Ekoba", the application's name).
+click_last_menu_item() { # x
+  local x y w h id popup=""
+  read -r x y w h < <(geometry "$MAIN")
+  xdotool mousemove --sync $((x + $1)) $((y + (h - 470) / 2)) click 1
+  sleep 0.5
+  for id in $(xdotool search --onlyvisible --name "" 2>/dev/null); do
+    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = Ekoba ] && popup=$id
+  done
+  [ -n "$popup" ] || fail "the menu did not open"
+  read -r x y w h < <(geometry "$popup")
+  xdotool mousemove --sync $((x + w / 2)) $((y + h - 12)) click 1
+  sleep 0.3
+}
+
+# Clicks a question box's button: "Oui" and "Non" sit side by side at its bottom right.
+click_answer() { # box-id Oui|Non
+  local x y w h dx
+  read -r x y w h < <(geometry "$1")
+  [ "$2" = Oui ] && dx=148 || dx=52
+  xdotool mousemove --sync $((x + w - dx)) $((y + h - 23)) click 1
   sleep 0.3
 }
 

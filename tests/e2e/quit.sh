@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# The main window opens centred with a 637 x 470 client area; "Quitter" then "Non" leaves the
-# program running; closing the window then "Oui" ends it with exit status 0.
+# The main window opens centred with a 637 x 470 client area. "Jeu › Quitter" asks once:
+# "Non" leaves the program running with every menu command working, "Oui" ends it with exit
+# status 0, answered with the keyboard (O, Alt+O, Return) or the mouse, from the presentation
+# or during a game; the close box asks the same question.
 source "$(dirname "$0")/lib.sh"
 start_game
 read -r sw sh < <(xdotool getdisplaygeometry)
@@ -13,14 +15,64 @@ top=$(( (sh - 513) / 2 )); [ $(( (sh - 513) % 2 )) -ne 0 ] && [ $(( top % 2 )) -
 [ "$(xdotool search --onlyvisible --name '^Ekobarama$' | wc -l)" -eq 1 ] || fail "more than one window"
 screenshot start
 
+# "Non", by Escape and by N: the program goes on, and every command of the menus works.
 menu j u
 answer "Quitter ?" Escape
-sleep 0.5
-game_running || fail "the program ended after Non"
 wait_no_window "Quitter ?" || fail "the question stayed open"
+menu j u
+answer "Quitter ?" n
+wait_no_window "Quitter ?" || fail "N did not answer the question"
+game_running || fail "the program ended after Non"
+menu j n
+wait_still 20 || fail "the new board did not settle"
+double_click_pit 3
+wait_still 60 || fail "the move did not settle"
+menu j q
+answer "Quitter ?" o
+wait_no_window "Quitter ?" || fail "O did not answer the question"
+menu o p
+sleep 0.3
+xdotool key Escape
+sleep 0.3
+menu o b
+help_item r
+rules=$(wait_window "Règle du jeu") || fail "no rules window"
+"$WMCLOSE" "$rules"
+wait_no_window "Règle du jeu" || fail "the rules window did not close"
+help_item c
+credits=$(wait_window "A propos d'Ekobarama ...") || fail "no credits window"
+"$WMCLOSE" "$credits"
+wait_no_window "A propos d'Ekobarama ..." || fail "the credits window did not close"
+game_running || fail "the program ended while its menus were used"
+screenshot after-non
 
+# The close box asks the same question; "Non" keeps the program.
+"$WMCLOSE" "$MAIN"
+answer "Quitter ?" Escape
+wait_no_window "Quitter ?" || fail "the question stayed open"
+game_running || fail "the program ended after Non to the close box"
+
+# "Oui" with Alt+O from the presentation: one question, and the program ends.
+menu j u
+answer "Quitter ?" alt+o
+wait_exit || fail "the program did not end after Oui (a second question?)"
+[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
+
+# "Oui" with the mouse, from a game: the menu opened and the question answered by clicks.
+start_game
+menu j n
+wait_still 20 || fail "the new board did not settle"
+focus_main
+click_last_menu_item 15
+box=$(wait_window "Quitter ?") || fail "no question"
+click_answer "$box" Oui
+wait_exit || fail "the program did not end after Oui (a second question?)"
+[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
+
+# The close box, then Return on "Oui".
+start_game
 "$WMCLOSE" "$MAIN"
 answer "Quitter ?" Return
-status=$(wait_exit) || fail "the program did not end after Oui"
-[ "$status" -eq 0 ] || fail "exit status $status"
+wait_exit || fail "the program did not end after Oui"
+[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
 echo "PASS"

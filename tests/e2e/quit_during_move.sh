@@ -1,19 +1,44 @@
 #!/usr/bin/env bash
-# Quitting with "Oui" in the middle of a move ends the program cleanly (exit status 0; under
-# AddressSanitizer no use of a destroyed object).
+# In the middle of a move, the program ends cleanly (exit status 0, one question; under
+# AddressSanitizer no use of a destroyed object) when "Quitter" is answered "Oui", when the
+# close box is answered "Oui", and when another program destroys the window.
 source "$(dirname "$0")/lib.sh"
-start_game
-menu j n
-sleep 0.5
-double_click_pit 3
-sleep 0.4
-screenshot during-move
-menu j u
-answer "Quitter ?" Return
-status=$(wait_exit 60) || fail "the program did not end after Oui"
-[ "$status" -eq 0 ] || fail "exit status $status"
-if grep -q "ERROR: AddressSanitizer\|runtime error" "$ARTIFACTS/ekobarama.log"; then
-  cat "$ARTIFACTS/ekobarama.log" >&2
-  fail "sanitizer report"
-fi
+
+sanitizer_clean() {
+  if grep -q "ERROR: AddressSanitizer\|runtime error" "$ARTIFACTS/ekobarama.log"; then
+    cat "$ARTIFACTS/ekobarama.log" >&2
+    fail "sanitizer report"
+  fi
+}
+
+# Starts the program, a game and the opening move from pit 3, and runs the given way of
+# quitting while the hand sows.
+quit_during_move() { # name command...
+  local name=$1
+  shift
+  start_game
+  menu j n
+  sleep 0.5
+  double_click_pit 3
+  sleep 0.4
+  screenshot "during-move-$name"
+  "$@"
+  wait_exit 60 || fail "$name: the program did not end"
+  [ "$STATUS" -eq 0 ] || fail "$name: exit status $STATUS"
+  sanitizer_clean
+}
+
+by_menu() {
+  menu j u
+  answer "Quitter ?" Return
+}
+by_close_box() {
+  "$WMCLOSE" "$MAIN"
+  answer "Quitter ?" Return
+}
+by_destroying_the_window() { "$WMCLOSE" --destroy "$MAIN"; }
+
+quit_during_move menu by_menu
+quit_during_move close-box by_close_box
+quit_during_move destroyed by_destroying_the_window
 echo "PASS"
