@@ -155,9 +155,10 @@ void AddPalmAndArm(HandShape& hand, double knuckleY, double wristY, double left,
     palm.closeSubpath();
     QPainterPath arm;
     arm.moveTo(wl + 1, wristY - 8);
-    arm.cubicTo(wl - 1, wristY + 10, wl - 3, wristY + 30, wl - 6, wristY + 220);
-    arm.lineTo(wr + 6, wristY + 220);
-    arm.cubicTo(wr + 3, wristY + 30, wr + 1, wristY + 10, wr - 1, wristY - 8);
+    // Narrowest at the wrist, the forearm widening below it.
+    arm.cubicTo(wl + 1.5, wristY + 8, wl - 2, wristY + 34, wl - 7, wristY + 220);
+    arm.lineTo(wr + 7, wristY + 220);
+    arm.cubicTo(wr + 2, wristY + 34, wr - 1.5, wristY + 8, wr - 1, wristY - 8);
     arm.closeSubpath();
 
     const double cuffY = wristY + 22;
@@ -171,6 +172,13 @@ void AddPalmAndArm(HandShape& hand, double knuckleY, double wristY, double left,
     hand.Parts.push_back({palm.united(arm), 0, 8, 10});
     hand.Parts.push_back({sleeve, 3, 10, 8});
     hand.Sleeve = sleeve;
+    // Two folds of the cloth falling from the opening.
+    for (const double x : {wl + 1, mid + 6}) {
+        QPainterPath fold;
+        fold.moveTo(x, cuffY + 4);
+        fold.quadTo(x - 1, cuffY + 16, x - 4, cuffY + 34);
+        hand.Creases.push_back(fold);
+    }
 }
 
 // Fingers: first, middle, ring and little finger.
@@ -184,7 +192,7 @@ HandShape OpenHand() {
                 {7.4, knuckleY + 1, 5, 41.5, 11.6},
                 {17.4, knuckleY + 4, 13, 32, 10.2, true, {0.45, 0.72}}},
                true);
-    AddThumb(hand, {left + 8, 30, -52, 36, 13, true, {0.58}});
+    AddThumb(hand, {left + 8, 31, -52, 36, 14, true, {0.58}});
     return hand;
 }
 
@@ -195,12 +203,12 @@ HandShape ClosingHand() {
     const double knuckleY = 1, wristY = 44, left = -25, right = 23;
     AddPalmAndArm(hand, knuckleY, wristY, left, right);
     AddFingers(hand,
-               {{-15.5, knuckleY + 2, -5, 25, 12, false, {0.6}},
-                {-3.8, knuckleY, -1, 28, 12.4, false, {0.6}},
-                {7.4, knuckleY + 1, 4, 26, 12, false, {0.6}},
-                {17.4, knuckleY + 4, 9, 20, 10.6, false, {0.58}}},
+               {{-15.5, knuckleY + 2, -5, 25, 12, false, {0.78}},
+                {-3.8, knuckleY, -1, 28, 12.4, false, {0.78}},
+                {7.4, knuckleY + 1, 4, 26, 12, false, {0.78}},
+                {17.4, knuckleY + 4, 9, 20, 10.6, false, {0.76}}},
                true);
-    AddThumb(hand, {left + 8, 29, -28, 31, 13, true, {0.58}});
+    AddThumb(hand, {left + 8, 30, -28, 31, 14, true, {0.58}});
     return hand;
 }
 
@@ -306,9 +314,10 @@ QPainterPath HemLine(int player, double inset) {
     return player == 1 ? line : QTransform(-1, 0, 0, -1, size, size).map(line);
 }
 
-// The part of the picture the hand may cover: everything on the inner side of the hem.
-QPainterPath InsideHem(int player) {
-    QPainterPath inside = HemLine(1, 0);
+// The part of the picture the hand may cover: everything on the inner side of the hem, or of
+// a line `inset` pixels inside it.
+QPainterPath InsideHem(int player, double inset = 0) {
+    QPainterPath inside = HemLine(1, inset);
     inside.lineTo(layout::kHandSize + 20, -40);
     inside.lineTo(-20, -40);
     inside.closeSubpath();
@@ -364,7 +373,8 @@ InnerLines Lines(const HandShape& hand, int player, const QPainterPath& body, do
         lines.Details = lines.Details.united(Stroke(nail, width * 0.8));
     for (const QPainterPath& crease : hand.Creases)
         lines.Details = lines.Details.united(Stroke(crease, width * 0.8));
-    lines.Details = lines.Details.intersected(inner);
+    // The folds of the sleeve stop at the band, which runs unbroken along the hem.
+    lines.Details = lines.Details.intersected(inner).intersected(InsideHem(player, 8));
     lines.Band = Stroke(HemLine(player, 6.5), width).intersected(hand.Sleeve).intersected(inner);
     return lines;
 }
