@@ -102,19 +102,17 @@ struct Part {
 };
 
 struct HandShape {
-    std::vector<Part> Parts;               // back to front: arm and palm, sleeve, digits
-    std::vector<QPainterPath> Separations; // outlines of parts lying over others
-    std::vector<QPainterPath> Nails;       // closed
-    std::vector<QPainterPath> Creases;     // open lines
-    std::vector<QPointF> Knuckles;         // bumps on the back of the hand
-    QPainterPath Sleeve;                   // the cloth, for its colour
-    QPointF Pinch;                         // between the tips that hold a seed
+    std::vector<Part> Parts;           // back to front: arm and palm, sleeve, digits
+    std::vector<QPainterPath> Nails;   // closed
+    std::vector<QPainterPath> Creases; // open lines
+    std::vector<QPointF> Knuckles;     // bumps on the back of the hand
+    QPainterPath Sleeve;               // the cloth, for its colour
+    QPointF Pinch;                     // between the tips that hold a seed
 };
 
 void AddDigit(HandShape& hand, const Digit& d) {
     const QPainterPath path = DigitPath(d);
     hand.Parts.push_back({path, d.Raise + 2, d.Width * 0.42, d.Width * 0.32, true});
-    hand.Separations.push_back(path);
     if (d.Nail)
         hand.Nails.push_back(NailPath(d));
     for (std::size_t j = 0; j < d.Joints.size(); ++j) {
@@ -233,8 +231,6 @@ HandShape Transformed(const HandShape& hand, const QTransform& t) {
     for (const Part& part : hand.Parts)
         out.Parts.push_back(
             {t.map(part.Path), part.Raise, part.Bulge, part.Radius, part.EdgeOverPalm});
-    for (const QPainterPath& s : hand.Separations)
-        out.Separations.push_back(t.map(s));
     for (const QPainterPath& n : hand.Nails)
         out.Nails.push_back(t.map(n));
     for (const QPainterPath& c : hand.Creases)
@@ -403,7 +399,8 @@ Field ScaledCoverage(const QPainterPath& path) {
     return Coverage(QTransform::fromScale(kScale, kScale).map(path), size, size);
 }
 
-// A rounded top over a part: rising from its edge to its full height `Radius` inside.
+// A rounded top over a part: its height rises from `Raise` at its edge to `Raise` + `Bulge`
+// about `Radius` inside; -1 outside the part.
 Field Dome(const Part& part) {
     const Field inside = ScaledCoverage(part.Path);
     Field round = inside;
@@ -449,7 +446,7 @@ Relief HandRelief(const HandShape& hand, const InnerLines& lines) {
     return relief;
 }
 
-// The colours of skin, nails and cloth; the hem band indigo with a row of pale triangles.
+// The colours of skin, nails and cloth; the hem band indigo with a zigzag of pale thread.
 void ColourRelief(Relief& relief, const HandShape& hand, int player) {
     const Field nails = ScaledCoverage([&] {
         QPainterPath all;
