@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <string>
@@ -232,6 +234,15 @@ TEST(Catalogue, PitPicturesShowMoreSeedsWithEveryCountOverWhite) {
     }
 }
 
+// The covered pixels of a line of a 157-pixel-wide picture, counted as unbroken runs.
+int Runs(const std::vector<std::uint32_t>& pixels, int y) {
+    int runs = 0;
+    for (int x = 0; x < 157; ++x)
+        runs += pixels[std::size_t(y) * 157 + x] != kWhite &&
+                (x == 0 || pixels[std::size_t(y) * 157 + x - 1] == kWhite);
+    return runs;
+}
+
 TEST(Catalogue, HandsAreOneInkOverWhiteAndComeFromTheirPlayersEdge) {
     for (int index = 0; index < 8; ++index) {
         SCOPED_TRACE(index);
@@ -257,6 +268,8 @@ TEST(Catalogue, HandsAreOneInkOverWhiteAndComeFromTheirPlayersEdge) {
             EXPECT_GT(top, 0u);
             EXPECT_EQ(bottom, 0u);
         }
+        // The sleeve ends in one clean edge there, not in a stippled fringe.
+        EXPECT_EQ(Runs(pixels, index % 2 == 1 ? 154 : 2), 1);
     }
 }
 
@@ -318,6 +331,61 @@ TEST(Catalogue, TheBoardIsAProgressiveJpegWithoutItsTransparentColour) {
     for (std::size_t i = 0; i < rgb.size(); i += 3)
         keyed += rgb[i] == 5 && rgb[i + 1] == 0 && rgb[i + 2] == 0;
     EXPECT_EQ(keyed, 0u);
+}
+
+double Luma(std::uint32_t rgb) {
+    return 0.299 * (rgb >> 16 & 0xFF) + 0.587 * (rgb >> 8 & 0xFF) + 0.114 * (rgb & 0xFF);
+}
+
+// Mean brightness of the decoded board over a rectangle.
+double BoardLuma(const std::vector<std::uint8_t>& rgb, int left, int top, int right, int bottom) {
+    double sum = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) {
+            const std::size_t i = (std::size_t(y) * 640 + x) * 3;
+            sum += Luma(std::uint32_t(rgb[i]) << 16 | std::uint32_t(rgb[i + 1]) << 8 | rgb[i + 2]);
+        }
+    return sum / ((right - left) * (bottom - top));
+}
+
+TEST(Catalogue, HandsStandOutFromTheWoodAndFromTheDarkScoreBands) {
+    int width = 0, height = 0;
+    const std::vector<std::uint8_t> board =
+        DecodeRgb(JpegFile(Item(1, 2).PictureData), width, height);
+    ASSERT_EQ(board.size(), 640u * 480u * 3u);
+    const double wood = BoardLuma(board, 40, 226, 600, 260); // between the rows of pits
+    const double band = BoardLuma(board, 40, 360, 360, 460); // player 1's score band
+    ASSERT_GT(wood, band + 40);
+    for (int index = 0; index < 8; ++index) {
+        SCOPED_TRACE(index);
+        const std::vector<std::uint32_t> pixels = Pixels(Item(3, index));
+        std::vector<double> inside, edge;
+        for (int y = 1; y < 156; ++y)
+            for (int x = 1; x < 156; ++x) {
+                const std::size_t i = std::size_t(y) * 157 + x;
+                if (pixels[i] == kWhite)
+                    continue;
+                const bool border = pixels[i - 1] == kWhite || pixels[i + 1] == kWhite ||
+                                    pixels[i - 157] == kWhite || pixels[i + 157] == kWhite;
+                (border ? edge : inside).push_back(Luma(pixels[i]));
+            }
+        ASSERT_FALSE(inside.empty());
+        std::sort(inside.begin(), inside.end());
+        const double median = inside[inside.size() / 2];
+        if (index < 6) {
+            // One colour, far in brightness from both.
+            EXPECT_GT(std::abs(median - wood), 50);
+            EXPECT_GT(std::abs(median - band), 50);
+        } else {
+            // Painted: lighter than the bands, modelled, and outlined in a dark line that
+            // parts the hand from the light wood.
+            EXPECT_GT(median, band + 50);
+            EXPECT_GT(inside[inside.size() * 9 / 10] - inside[inside.size() / 10], 40);
+            const auto dark =
+                std::count_if(edge.begin(), edge.end(), [&](double l) { return l < wood - 40; });
+            EXPECT_GT(double(dark), 0.7 * double(edge.size()));
+        }
+    }
 }
 
 TEST(Catalogue, TheCreditsPictureIsABaselineJpeg) {

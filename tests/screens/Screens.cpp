@@ -70,6 +70,17 @@ void GrabDuringMove(int pit, const QString& name, const std::function<bool()>& w
     }
 }
 
+// A move of `player` from `pit` in a new game, grabbed when its hand shows `picture` (an item of
+// image list 3) and its sprite's top edge lies between `fromY` and `toY`.
+void GrabHand(int player, int pit, int picture, double fromY, double toY, const QString& name) {
+    Form1->NouvellePartie1Click();
+    SetPosition({4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4}, player);
+    const TMonSprite& hand = *CurrentGame->Player(player).Hand->Sprite;
+    GrabDuringMove(pit, name, [&] {
+        return hand.Image == ImageItem(3, picture) && hand.Y >= fromY && hand.Y <= toY;
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -94,13 +105,12 @@ int main(int argc, char** argv) {
     Settle();
     Grab("board-new");
 
-    // The hand letting the second seed of the opening move fall.
-    int drops = 0;
-    GrabDuringMove(3, "hand-dropping", [&] {
-        if (CurrentGame->Player(1).Hand->Sprite->Image != ImageItem(3, TMain::DroppingPicture(1)))
-            return false;
-        return ++drops == 2;
-    });
+    // Each player's hand letting a seed fall into a pit, and on its way in over the player's
+    // own score band: the open hand with its palm over the band.
+    GrabHand(1, 3, TMain::DroppingPicture(1), 200, 300, "hand-1-pit");
+    GrabHand(1, 3, TMain::OpenPicture(1), 305, 335, "hand-1-band");
+    GrabHand(2, 9, TMain::DroppingPicture(2), -100, 200, "hand-2-pit");
+    GrabHand(2, 9, TMain::OpenPicture(2), -45, -15, "hand-2-band");
 
     // A harvest under way: 7 seeds banked, a pit of 3 being carried back.
     form.NouvellePartie1Click();

@@ -1,8 +1,9 @@
-# Runs the asset generator into WORK and compares every file with assets/ and the contact sheet
-# with docs/contact-sheet.png, byte for byte.
+# Runs the asset generator into WORK and compares every file with assets/, the contact sheet
+# with docs/contact-sheet.png and the sheet of hands with docs/hands.png, byte for byte.
 file(REMOVE_RECURSE ${WORK})
 execute_process(
   COMMAND ${GENERATOR} ${WORK}/assets --contact-sheet ${WORK}/contact-sheet.png
+          --hands ${WORK}/hands.png
   RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "ekoba-assetgen failed: ${result}")
@@ -28,13 +29,15 @@ foreach(name ${made})
     list(APPEND differing ${name})
   endif()
 endforeach()
-execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
-  ${WORK}/contact-sheet.png ${SOURCE}/docs/contact-sheet.png RESULT_VARIABLE same)
-if(NOT same EQUAL 0)
-  list(APPEND differing docs/contact-sheet.png)
-endif()
+foreach(sheet contact-sheet.png hands.png)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files
+    ${WORK}/${sheet} ${SOURCE}/docs/${sheet} RESULT_VARIABLE same)
+  if(NOT same EQUAL 0)
+    list(APPEND differing docs/${sheet})
+  endif()
+endforeach()
 list(LENGTH made count)
 if(differing)
   message(FATAL_ERROR "regenerated files differ from the committed ones: ${differing}")
 endif()
-message(STATUS "${count} assets and the contact sheet regenerated identically")
+message(STATUS "${count} assets, the contact sheet and the hands regenerated identically")

@@ -18,8 +18,8 @@ BoardPictures PaintBoard();
 // n seeds lying in a pit, over white; their soft edges are blended with the pit's hollow.
 QImage PaintPit(int seeds, const QImage& pitBackground);
 
-// The hands, line art: open, closing, fist, dropping a seed; player 1 from the bottom, player 2
-// from the top. The dropping hands carry a coloured seed.
+// The hands: open, closing, fist (one colour) and dropping a seed (painted); player 1 from the
+// bottom, player 2 from the top.
 enum class HandPose { Open, Closing, Fist, Dropping };
 IndexedImage PaintHand(HandPose pose, int player, const QImage& pitBackground);
 

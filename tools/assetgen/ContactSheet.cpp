@@ -123,4 +123,32 @@ QImage ContactSheet(const GeneratedAssets& a) {
     return sheet;
 }
 
+QImage HandSheet(const GeneratedAssets& a) {
+    using namespace layout;
+    constexpr int kZoom = 2, kGap = 12, kTitle = 30;
+    const int cell = kHandSize * kZoom;
+    const QImage& board = a.Pictures.at("plateau");
+    QImage sheet(kGap + 4 * (cell + kGap), kTitle + 2 * (cell + kGap + 22), QImage::Format_RGB32);
+    sheet.fill(QColor(250, 244, 232));
+    QPainter p(&sheet);
+    p.setRenderHint(QPainter::Antialiasing);
+    Label(p, "The hands: open, closing, fist, sowing; player 2 (top row) and player 1", kGap, 20,
+          15);
+    for (const assets::ImageAsset& asset : assets::kImages) {
+        if (asset.List != 3)
+            continue;
+        const int column = asset.Index / 2, row = asset.Index % 2;
+        // Each over the part of the board where the hand spends its moves: the pits' wood at
+        // the fingers and the score band at the sleeve.
+        const int boardY = row == 0 ? kTopPanelTop + 20 : kBottomPanelBottom - kHandSize - 4;
+        QImage cellImage = board.copy(90 + 120 * column, boardY, kHandSize, kHandSize)
+                               .convertToFormat(QImage::Format_RGB32);
+        DrawSprite(cellImage, a.Pictures.at(asset.Name), 0, 0, true);
+        const int x = kGap + column * (cell + kGap), y = kTitle + row * (cell + kGap + 22);
+        p.drawImage(QRect(x, y, cell, cell), cellImage);
+        Label(p, QString("3.%1 %2").arg(asset.Index).arg(asset.Name), x, y + cell + 15, 12);
+    }
+    return sheet;
+}
+
 } // namespace gen

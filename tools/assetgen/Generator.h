@@ -21,5 +21,8 @@ GeneratedAssets GenerateAll();
 // Every picture of the catalogue with its list, index, name, size and format, and the board
 // assembled as the game shows it.
 QImage ContactSheet(const GeneratedAssets& assets);
+// The eight hand pictures side by side at twice their size, player 2's above player 1's, over
+// the light wood and the dark score band they pass over.
+QImage HandSheet(const GeneratedAssets& assets);
 
 } // namespace gen

@@ -1,10 +1,16 @@
-// The hands: a right hand seen from above, back up, drawn as ink line art with hatching on the
-// side away from the light. Player 1's hand reaches in from the bottom edge; player 2's is the
-// same hand turned half round, reaching in from the top. The picture is placed so that the pit
-// the hand works on lies where the game puts the hand over a pit.
+// The hands: a right hand seen from above, back up, its forearm coming out of the sleeve of a
+// pale robe with an indigo hem. Player 1's hand reaches in from the bottom edge; player 2's is
+// the same hand turned half round, reaching in from the top. The picture is placed so that the
+// pit the hand works on lies where the game puts the hand over a pit.
+//
+// One geometry serves both kinds of picture: the sowing hands are painted (a height field lit
+// like the carved board, a dark outline), the others are one-colour silhouettes with the lines
+// between the fingers, the nails, the joints and the sleeve cut out.
 #include "tools/assetgen/Art.h"
 #include "tools/assetgen/DetMath.h"
 #include "tools/assetgen/Layout.h"
+#include "tools/assetgen/Random.h"
+#include "tools/assetgen/Relief.h"
 #include "tools/assetgen/Seeds.h"
 #include "tools/assetgen/Style.h"
 
@@ -18,215 +24,243 @@ namespace gen {
 
 namespace {
 
-constexpr int kScale = 4;
-constexpr double kDetail = 1.5, kHatch = 1.1;
+constexpr int kScale = 4;            // painted at four times the final size
+constexpr double kShapeScale = 1.15; // hand units to picture pixels
+constexpr double kOutline = 1.5, kSeparation = 1.0, kCut = 1.4; // line widths in pixels
 
-// A finger or a thumb: a rounded bar from `base` in the direction `angle` (degrees, 0 = up,
-// positive turning right).
+// A finger or a thumb: a bar from its base (X, Y) in the direction `Angle` (degrees, 0 = up,
+// positive turning right), narrowing towards a round tip and a little wider at its joints.
 struct Digit {
     double X, Y, Angle, Length, Width;
     bool Nail = true;
-    int Creases = 2;
+    std::vector<double> Joints = {0.47, 0.74}; // along the digit, 0 at its base
+    double Raise = 0;                          // lies that much above the back of the hand
 };
 
 QPointF Along(const Digit& d, double t, double side = 0) {
     const double a = dm::Radians(d.Angle);
     const double ux = dm::Sin(a), uy = -dm::Cos(a); // along the digit
-    return {d.X + ux * d.Length * t + -uy * side, d.Y + uy * d.Length * t + ux * side};
+    return {d.X + ux * d.Length * t - uy * side, d.Y + uy * d.Length * t + ux * side};
 }
 
-// A digit narrowing a little towards its rounded tip.
+double HalfWidth(const Digit& d, double t) {
+    double w = d.Width / 2 * (1 - 0.14 * t);
+    for (double joint : d.Joints) {
+        const double u = (t - joint) / 0.08;
+        w += d.Width * 0.035 * dm::Exp(-u * u);
+    }
+    return w;
+}
+
+QTransform DigitFrame(const Digit& d) {
+    return QTransform().translate(d.X, d.Y).rotate(d.Angle);
+}
+
 QPainterPath DigitPath(const Digit& d) {
-    const double base = d.Width / 2, tip = d.Width * 0.43;
+    const double r = HalfWidth(d, 1), end = (d.Length - r) / d.Length;
+    constexpr int kSteps = 14;
+    const double r0 = HalfWidth(d, 0);
     QPainterPath bar;
-    bar.moveTo(-base, base);
-    bar.lineTo(-base, 0);
-    bar.lineTo(-tip, -d.Length + tip);
-    bar.arcTo(QRectF(-tip, -d.Length, 2 * tip, 2 * tip), 180, -180);
-    bar.lineTo(base, 0);
-    bar.lineTo(base, base);
+    // The base, round, lies inside the palm.
+    bar.moveTo(r0, 0);
+    bar.arcTo(QRectF(-r0, -r0, 2 * r0, 2 * r0), 0, -180);
+    for (int i = 0; i <= kSteps; ++i) {
+        const double t = end * i / kSteps;
+        bar.lineTo(-HalfWidth(d, t), -t * d.Length);
+    }
+    bar.arcTo(QRectF(-r, -d.Length, 2 * r, 2 * r), 180, -180);
+    for (int i = kSteps; i >= 0; --i) {
+        const double t = end * i / kSteps;
+        bar.lineTo(HalfWidth(d, t), -t * d.Length);
+    }
     bar.closeSubpath();
-    return QTransform().translate(d.X, d.Y).rotate(d.Angle).map(bar);
+    return DigitFrame(d).map(bar);
 }
 
-struct HandShape {
-    QPainterPath Body;                  // everything inked around
-    std::vector<QPainterPath> Outlines; // parts outlined inside the body (digits)
-    QPainterPath Palm;                  // where digit outlines stop
-    std::vector<QPainterPath> Details;  // nails, creases, knuckles, bracelet
+// The nail seen from above: its far end follows the fingertip, its root a gentle curve.
+QPainterPath NailPath(const Digit& d) {
+    const double w = HalfWidth(d, 1) * 1.2, top = d.Length - 1.3, length = d.Width * 0.78;
+    QPainterPath nail;
+    nail.addRoundedRect(QRectF(-w / 2, -top, w, length), w * 0.48, w * 0.42);
+    return DigitFrame(d).map(nail);
+}
+
+// A short wrinkle across the back of a digit.
+QPainterPath Crease(const Digit& d, double t, double halfWidth) {
+    QPainterPath crease;
+    crease.moveTo(Along(d, t + 0.015, -halfWidth));
+    crease.quadTo(Along(d, t - 0.025, 0), Along(d, t + 0.015, halfWidth));
+    return crease;
+}
+
+struct Part {
+    QPainterPath Path;
+    double Raise;             // base height
+    double Bulge;             // height of its rounded top over the base
+    double Radius;            // how far in from its edge the top is reached
+    bool EdgeOverPalm = true; // its edge shows where it lies over the back of the hand
 };
 
-QPainterPath Arc(QPointF centre, double rx, double ry, double start, double span) {
-    QPainterPath path;
-    path.arcMoveTo(QRectF(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry), start);
-    path.arcTo(QRectF(centre.x() - rx, centre.y() - ry, 2 * rx, 2 * ry), start, span);
-    return path;
-}
+struct HandShape {
+    std::vector<Part> Parts;           // back to front: arm and palm, sleeve, digits
+    std::vector<QPainterPath> Nails;   // closed
+    std::vector<QPainterPath> Creases; // open lines
+    std::vector<QPointF> Knuckles;     // bumps on the back of the hand
+    QPainterPath Sleeve;               // the cloth, for its colour
+    QPointF Pinch;                     // between the tips that hold a seed
+};
 
-void AddDigitDetails(HandShape& hand, const Digit& d) {
-    if (d.Nail) {
-        // The nail: the curve of its root just behind the tip.
-        const double w = d.Width * 0.26;
-        QPainterPath nail;
-        nail.moveTo(Along(d, 0.93, -w));
-        nail.quadTo(Along(d, 0.8, 0), Along(d, 0.93, w));
-        hand.Details.push_back(nail);
-    }
-    for (int c = 0; c < d.Creases; ++c) {
-        const double t = d.Nail ? 0.62 - 0.05 * c : 0.7 - 0.08 * c;
-        const double w = d.Width * (0.26 - 0.05 * c);
-        QPainterPath crease;
-        crease.moveTo(Along(d, t + 0.02, -w));
-        crease.quadTo(Along(d, t - 0.03, 0), Along(d, t + 0.02, w));
-        hand.Details.push_back(crease);
+void AddDigit(HandShape& hand, const Digit& d) {
+    const QPainterPath path = DigitPath(d);
+    hand.Parts.push_back({path, d.Raise + 2, d.Width * 0.42, d.Width * 0.32, true});
+    if (d.Nail)
+        hand.Nails.push_back(NailPath(d));
+    for (std::size_t j = 0; j < d.Joints.size(); ++j) {
+        const double w = HalfWidth(d, d.Joints[j]) * (j == 0 ? 0.55 : 0.45);
+        hand.Creases.push_back(Crease(d, d.Joints[j], w));
     }
 }
 
-// The forearm from the wrist out of the picture, with a bracelet of beads.
-void AddArm(HandShape& hand, double wristLeft, double wristRight, double wristY) {
-    QPainterPath arm;
-    arm.moveTo(wristLeft, wristY - 6);
-    arm.cubicTo(wristLeft - 1, wristY + 30, wristLeft - 5, wristY + 80, wristLeft - 8,
-                wristY + 220);
-    arm.lineTo(wristRight + 8, wristY + 220);
-    arm.cubicTo(wristRight + 5, wristY + 80, wristRight + 1, wristY + 30, wristRight, wristY - 6);
-    arm.closeSubpath();
-    hand.Body = hand.Body.united(arm);
-
-    const double top = wristY + 2, bottom = wristY + 10.5;
-    QPainterPath band;
-    band.moveTo(wristLeft - 1.5, top);
-    band.quadTo((wristLeft + wristRight) / 2, top + 3, wristRight + 1.5, top);
-    band.moveTo(wristLeft - 1.8, bottom);
-    band.quadTo((wristLeft + wristRight) / 2, bottom + 3, wristRight + 1.8, bottom);
-    hand.Details.push_back(band);
-    const int beads = 6;
-    for (int i = 0; i < beads; ++i) {
-        const double t = (i + 0.5) / beads;
-        const double x = wristLeft + (wristRight - wristLeft) * t;
-        QPainterPath bead;
-        bead.addEllipse(QPointF(x, (top + bottom) / 2 + 1.5 - 6 * (t - 0.5) * (t - 0.5)), 2.1, 2.1);
-        hand.Details.push_back(bead);
-    }
+// The thumb grows out of the side of the palm: a mound at its base joins the two. Folded
+// across the hand (`across`), its edge shows over the palm too.
+void AddThumb(HandShape& hand, const Digit& thumb, bool across = false) {
+    QPainterPath mound;
+    mound.addEllipse(QPointF(0, 0), thumb.Width * 0.62, thumb.Length * 0.34);
+    const QPointF centre = Along(thumb, 0.12, thumb.Width * 0.1);
+    mound = QTransform().translate(centre.x(), centre.y()).rotate(thumb.Angle).map(mound);
+    hand.Parts.front().Path = hand.Parts.front().Path.united(mound);
+    AddDigit(hand, thumb);
+    hand.Parts.back().EdgeOverPalm = across;
 }
 
-QPainterPath Palm(double knuckleY, double wristY, double left, double right) {
-    QPainterPath palm;
-    palm.moveTo(left + 4, wristY);
-    palm.cubicTo(left - 2, wristY - 14, left - 3, knuckleY + 18, left + 1, knuckleY + 2);
-    palm.quadTo((left + right) / 2, knuckleY - 9, right - 1, knuckleY + 3);
-    palm.cubicTo(right + 3, knuckleY + 20, right + 1, wristY - 14, right - 3, wristY);
-    palm.closeSubpath();
-    return palm;
-}
-
-void AddKnuckles(HandShape& hand, const std::vector<Digit>& fingers) {
+void AddFingers(HandShape& hand, const std::vector<Digit>& fingers, bool knuckles) {
     for (const Digit& f : fingers) {
-        QPainterPath knuckle = Arc(Along(f, -0.02), f.Width * 0.36, f.Width * 0.24, 25, 130);
-        hand.Details.push_back(knuckle);
+        AddDigit(hand, f);
+        if (knuckles)
+            hand.Knuckles.push_back(Along(f, 0.02));
     }
 }
 
-void AddDigits(HandShape& hand, const std::vector<Digit>& digits) {
-    for (const Digit& d : digits) {
-        const QPainterPath path = DigitPath(d);
-        hand.Body = hand.Body.united(path);
-        hand.Outlines.push_back(path);
-        AddDigitDetails(hand, d);
+// The back of the hand, with the web of the thumb on the left, and the forearm down to the
+// sleeve, which reaches far beyond the picture and is cut there by the hem.
+void AddPalmAndArm(HandShape& hand, double knuckleY, double wristY, double left, double right) {
+    const double wl = left + 9, wr = right - 7, mid = (left + right) / 2;
+    QPainterPath palm;
+    palm.moveTo(wl, wristY);
+    palm.cubicTo(left - 1, wristY - 12, left - 3, knuckleY + 22, left + 1, knuckleY + 3);
+    palm.quadTo(mid, knuckleY - 8, right - 1, knuckleY + 4);
+    palm.cubicTo(right + 3, knuckleY + 22, right + 1, wristY - 12, wr, wristY);
+    palm.closeSubpath();
+    QPainterPath arm;
+    arm.moveTo(wl + 1, wristY - 8);
+    // Narrowest at the wrist, the forearm widening below it.
+    arm.cubicTo(wl + 1.5, wristY + 8, wl - 2, wristY + 34, wl - 7, wristY + 220);
+    arm.lineTo(wr + 7, wristY + 220);
+    arm.cubicTo(wr + 2, wristY + 34, wr - 1.5, wristY + 8, wr - 1, wristY - 8);
+    arm.closeSubpath();
+
+    const double cuffY = wristY + 22;
+    QPainterPath sleeve;
+    sleeve.moveTo(wl - 5, cuffY + 2);
+    sleeve.quadTo(mid, cuffY - 5, wr + 5, cuffY + 2);
+    sleeve.lineTo(wr + 12, cuffY + 240);
+    sleeve.lineTo(wl - 12, cuffY + 240);
+    sleeve.closeSubpath();
+
+    hand.Parts.push_back({palm.united(arm), 0, 8, 10});
+    hand.Parts.push_back({sleeve, 3, 10, 8});
+    hand.Sleeve = sleeve;
+    // Two folds of the cloth falling from the opening.
+    for (const double x : {wl + 1, mid + 6}) {
+        QPainterPath fold;
+        fold.moveTo(x, cuffY + 4);
+        fold.quadTo(x - 1, cuffY + 16, x - 4, cuffY + 34);
+        hand.Creases.push_back(fold);
     }
 }
 
-// Origin: the middle of the pit the hand works on; y grows downwards, the fingers point up.
+// Fingers: first, middle, ring and little finger.
 HandShape OpenHand() {
     HandShape hand;
-    const double knuckleY = -2, wristY = 44, left = -26, right = 24;
-    hand.Palm = Palm(knuckleY, wristY, left, right);
-    hand.Body = hand.Palm;
-    const std::vector<Digit> fingers = {{-16.5, knuckleY + 1, -10, 42, 10.8},
-                                        {-4.8, knuckleY - 2, -2.5, 48, 11.2},
-                                        {6.8, knuckleY - 1, 5, 44, 10.8},
-                                        {17.4, knuckleY + 3, 13, 34, 9.4}};
-    AddDigits(hand, fingers);
-    AddDigits(hand, {{left + 4, 27, -50, 38, 12.8, true, 1}});
-    AddKnuckles(hand, fingers);
-    AddArm(hand, left + 5, right - 3, wristY);
+    const double knuckleY = -2, wristY = 44, left = -25, right = 23;
+    AddPalmAndArm(hand, knuckleY, wristY, left, right);
+    AddFingers(hand,
+               {{-15.5, knuckleY + 2, -9, 40, 11.6},
+                {-3.8, knuckleY, -2, 45, 12},
+                {7.4, knuckleY + 1, 5, 41.5, 11.6},
+                {17.4, knuckleY + 4, 13, 32, 10.2, true, {0.45, 0.72}}},
+               true);
+    AddThumb(hand, {left + 8, 31, -52, 36, 14, true, {0.58}});
     return hand;
 }
 
+// Half way to a fist: the fingers bend down towards the palm, so from above they look shorter
+// and their tips are out of sight; the thumb swings in.
 HandShape ClosingHand() {
     HandShape hand;
-    const double knuckleY = 2, wristY = 44, left = -26, right = 24;
-    hand.Palm = Palm(knuckleY, wristY, left, right);
-    hand.Body = hand.Palm;
-    // Fingers bending down towards the palm look shorter from above.
-    const std::vector<Digit> fingers = {{-16, knuckleY + 1, -5, 22, 11, false, 2},
-                                        {-4.5, knuckleY - 1, -1, 25, 11.5, false, 2},
-                                        {6.5, knuckleY, 4, 23, 11, false, 2},
-                                        {17, knuckleY + 3, 9, 18, 9.8, false, 2}};
-    AddDigits(hand, fingers);
-    AddDigits(hand, {{left + 6, 24, -28, 30, 12.5, true, 1}});
-    AddKnuckles(hand, fingers);
-    AddArm(hand, left + 5, right - 3, wristY);
-    // The fingertips, tucked under, show as folds at the ends.
-    for (const Digit& f : fingers) {
-        QPainterPath fold;
-        fold.moveTo(Along(f, 0.86, -f.Width * 0.32));
-        fold.quadTo(Along(f, 0.74, 0), Along(f, 0.86, f.Width * 0.32));
-        hand.Details.push_back(fold);
-    }
+    const double knuckleY = 1, wristY = 44, left = -25, right = 23;
+    AddPalmAndArm(hand, knuckleY, wristY, left, right);
+    AddFingers(hand,
+               {{-15.5, knuckleY + 2, -5, 25, 12, false, {0.78}},
+                {-3.8, knuckleY, -1, 28, 12.4, false, {0.78}},
+                {7.4, knuckleY + 1, 4, 26, 12, false, {0.78}},
+                {17.4, knuckleY + 4, 9, 20, 10.6, false, {0.76}}},
+               true);
+    AddThumb(hand, {left + 8, 30, -28, 31, 14, true, {0.58}});
     return hand;
 }
 
+// From above a fist shows the folded fingers' first joints beyond the knuckles, and the thumb
+// lying across their front.
 HandShape Fist() {
     HandShape hand;
-    const double knuckleY = 6, wristY = 44, left = -25, right = 23;
-    hand.Palm = Palm(knuckleY, wristY, left, right);
-    hand.Body = hand.Palm;
-    // From above a fist shows the first joints of the folded fingers beyond the knuckles.
-    const std::vector<Digit> fingers = {{-15.5, knuckleY + 1, -4, 16, 12, false, 1},
-                                        {-4, knuckleY - 1, 0, 17.5, 12.5, false, 1},
-                                        {7.2, knuckleY, 3, 16.5, 12, false, 1},
-                                        {17.6, knuckleY + 3, 8, 13, 10.4, false, 1}};
-    AddDigits(hand, fingers);
-    // The thumb lies across the front of the folded fingers.
-    AddDigits(hand, {{left + 6, 18, 55, 27, 12, true, 1}});
-    AddArm(hand, left + 5, right - 3, wristY);
+    const double knuckleY = 5, wristY = 44, left = -24, right = 22;
+    AddPalmAndArm(hand, knuckleY, wristY, left, right);
+    AddFingers(hand,
+               {{-14.8, knuckleY + 2, -4, 16, 12.6, false, {}},
+                {-3.6, knuckleY, 0, 17.5, 13, false, {}},
+                {7.4, knuckleY + 1, 3, 16.5, 12.6, false, {}},
+                {17.2, knuckleY + 4, 8, 13, 11, false, {}}},
+               true);
+    AddThumb(hand, {left + 7, 22, 66, 27, 13, true, {}, 5}, true);
     return hand;
 }
 
 HandShape Transformed(const HandShape& hand, const QTransform& t) {
     HandShape out;
-    out.Body = t.map(hand.Body);
-    out.Palm = t.map(hand.Palm);
-    for (const QPainterPath& o : hand.Outlines)
-        out.Outlines.push_back(t.map(o));
-    for (const QPainterPath& d : hand.Details)
-        out.Details.push_back(t.map(d));
+    for (const Part& part : hand.Parts)
+        out.Parts.push_back(
+            {t.map(part.Path), part.Raise, part.Bulge, part.Radius, part.EdgeOverPalm});
+    for (const QPainterPath& n : hand.Nails)
+        out.Nails.push_back(t.map(n));
+    for (const QPainterPath& c : hand.Creases)
+        out.Creases.push_back(t.map(c));
+    for (const QPointF& k : hand.Knuckles)
+        out.Knuckles.push_back(t.map(k));
+    out.Sleeve = t.map(hand.Sleeve);
+    out.Pinch = t.map(hand.Pinch);
     return out;
 }
 
-// The fist turned to point up and to the left, the first finger and the thumb parted to let a
-// seed go; the origin is where the seed falls.
+// The fist with the first finger and the thumb reaching forward, their tips together on the
+// seed; turned so that the seed lies just above the origin, where it falls.
 HandShape DroppingHand(double turn) {
     HandShape hand;
-    const double knuckleY = 6, wristY = 44, left = -25, right = 23;
-    hand.Palm = Palm(knuckleY, wristY, left, right);
-    hand.Body = hand.Palm;
-    const std::vector<Digit> fingers = {{-15.5, knuckleY + 1, -20, 28, 11, true, 2},
-                                        {-4, knuckleY - 1, 0, 17.5, 12.5, false, 1},
-                                        {7.2, knuckleY, 3, 16.5, 12, false, 1},
-                                        {17.6, knuckleY + 3, 8, 13, 10.4, false, 1}};
-    const Digit thumb = {left + 5, 22, -42, 32, 12, true, 1};
-    AddDigits(hand, fingers);
-    AddKnuckles(hand, fingers);
-    AddDigits(hand, {thumb});
-    AddArm(hand, left + 5, right - 3, wristY);
-    // Turn the hand so that the point between the first finger and the thumb lies just below
-    // and right of the falling seed.
-    const QPointF pinch = (Along(fingers[0], 1.0) + Along(thumb, 1.0)) / 2;
-    const QPointF turned = QTransform().rotate(turn).map(pinch);
+    const double knuckleY = 5, wristY = 44, left = -24, right = 22;
+    AddPalmAndArm(hand, knuckleY, wristY, left, right);
+    const Digit first = {-14.8, knuckleY + 2, -40, 25, 11.6, true, {0.5, 0.76}};
+    const Digit thumb = {left + 7, 27, -40, 33, 13, true, {0.58}};
+    AddFingers(hand,
+               {first,
+                {-3.6, knuckleY, 0, 17.5, 13, false, {}},
+                {7.4, knuckleY + 1, 3, 16.5, 12.6, false, {}},
+                {17.2, knuckleY + 4, 8, 13, 11, false, {}}},
+               true);
+    AddThumb(hand, thumb);
+    hand.Pinch = (Along(first, 0.97) + Along(thumb, 0.97)) / 2;
+    const QPointF turned = QTransform().rotate(turn).map(hand.Pinch);
     QTransform t;
-    t.translate(7 - turned.x(), 9 - turned.y());
+    t.translate(2 - turned.x(), -3 - turned.y());
     t.rotate(turn);
     return Transformed(hand, t);
 }
@@ -243,47 +277,6 @@ HandShape Shape(HandPose pose, int player) {
         // Player 1 drops far up and left in the picture, player 2 near its middle.
         return DroppingHand(player == 1 ? -16 : -8);
     }
-}
-
-QPainterPath Stroke(const QPainterPath& path, double width) {
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setCapStyle(Qt::RoundCap);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    return stroker.createStroke(path);
-}
-
-// Ink coverage of a hand placed in the picture, cut like a lino print: the hand is one solid
-// shape, and the lines between the fingers, the nails, the creases, the bracelet and the
-// hatching on the side facing the light are cut out of it.
-QImage InkHand(const HandShape& hand, int size) {
-    QImage ink(size * kScale, size * kScale, QImage::Format_ARGB32_Premultiplied);
-    ink.fill(Qt::transparent);
-    QPainter p(&ink);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setTransform(QTransform::fromScale(kScale, kScale));
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0));
-
-    const QPainterPath body = hand.Body.simplified();
-    p.drawPath(body);
-
-    p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-    // The band of the body that its own copy, moved away from the light, leaves out; it is cut
-    // with hatching that stops short of the outer edge.
-    const QPainterPath lit = body.subtracted(QTransform::fromTranslate(6, 6).map(body));
-    const QPainterPath inner = body.subtracted(Stroke(body, 3.2));
-    QPainterPath hatch;
-    for (double k = -size; k < 2 * size; k += 3.4) {
-        hatch.moveTo(k, size + 10);
-        hatch.lineTo(k + size + 20, -10);
-    }
-    p.drawPath(Stroke(hatch, kHatch).intersected(lit).intersected(inner));
-    for (const QPainterPath& outline : hand.Outlines)
-        p.drawPath(Stroke(outline, kDetail).subtracted(hand.Palm).intersected(inner));
-    for (const QPainterPath& detail : hand.Details)
-        p.drawPath(Stroke(detail, kDetail).intersected(inner));
-    return ink;
 }
 
 // Where the pit's middle lies in the hand picture, and how the hand is turned.
@@ -303,56 +296,252 @@ QTransform Placement(HandPose pose, int player) {
     } else if (!dropping) {
         t.translate(0, -6);
     }
-    t.scale(1.15, 1.15);
+    t.scale(kShapeScale, kShapeScale);
     return t;
 }
 
-} // namespace
+// The sleeve's hem, a shallow curve along the picture's edge on the player's side, moved
+// `inset` pixels into the picture.
+QPainterPath HemLine(int player, double inset) {
+    const double size = layout::kHandSize, edge = size - 0.6 - inset;
+    QPainterPath line;
+    line.moveTo(-20, edge - 5);
+    line.quadTo(size / 2, edge + 5, size + 20, edge - 5);
+    return player == 1 ? line : QTransform(-1, 0, 0, -1, size, size).map(line);
+}
 
-IndexedImage PaintHand(HandPose pose, int player, const QImage& pitBackground) {
-    const int size = layout::kHandSize;
-    const QTransform place = Placement(pose, player);
-    const QImage ink = Downscale(InkHand(Transformed(Shape(pose, player), place), size), kScale);
+// The part of the picture the hand may cover: everything on the inner side of the hem, or of
+// a line `inset` pixels inside it.
+QPainterPath InsideHem(int player, double inset = 0) {
+    QPainterPath inside = HemLine(1, inset);
+    inside.lineTo(layout::kHandSize + 20, -40);
+    inside.lineTo(-20, -40);
+    inside.closeSubpath();
+    const double size = layout::kHandSize;
+    return player == 1 ? inside : QTransform(-1, 0, 0, -1, size, size).map(inside);
+}
 
-    // The arm fades out in a stipple towards the edge it comes from (the bottom for player 1,
-    // the top for player 2), so that it does not end in a cut across the board.
-    static const int bayer[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
-    constexpr double kFade = 17;
-    QImage picture(size, size, QImage::Format_RGB32);
-    picture.fill(Qt::white);
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
-            if (qAlpha(ink.pixel(x, y)) < 128)
-                continue;
-            double edge = player == 1 ? size - 1 - y : y;
-            const double density = std::min(1.0, (edge + 1) / kFade);
-            if ((bayer[y % 4][x % 4] + 0.5) / 16 < density)
-                picture.setPixel(x, y, style::kInk);
-        }
+HandShape Hemmed(HandShape hand, int player) {
+    const QPainterPath inside = InsideHem(player);
+    for (Part& part : hand.Parts)
+        part.Path = part.Path.intersected(inside);
+    hand.Sleeve = hand.Sleeve.intersected(inside);
+    return hand;
+}
+
+QPainterPath Body(const HandShape& hand) {
+    QPainterPath body;
+    for (const Part& part : hand.Parts)
+        body = body.united(part.Path);
+    return body.simplified();
+}
+
+QPainterPath Stroke(const QPainterPath& path, double width) {
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(path);
+}
+
+// The lines drawn or cut inside the body: each part's edge where it lies over another, nails,
+// joints, the sleeve's opening and the band above its hem.
+struct InnerLines {
+    QPainterPath Separations, Details, Band;
+};
+
+InnerLines Lines(const HandShape& hand, int player, const QPainterPath& body, double width) {
+    const QPainterPath inner = body.subtracted(Stroke(body, 2 * width));
+    InnerLines lines;
+    // A part's edge shows only where the parts painted before it lie under it.
+    const QPainterPath& palm = hand.Parts.front().Path;
+    QPainterPath below = palm, others;
+    for (std::size_t i = 1; i < hand.Parts.size(); ++i) {
+        const Part& part = hand.Parts[i];
+        const QPainterPath edge =
+            Stroke(part.Path, width).intersected(part.EdgeOverPalm ? below : others);
+        lines.Separations = lines.Separations.united(edge);
+        below = below.united(part.Path);
+        others = others.united(part.Path);
     }
+    lines.Separations = lines.Separations.intersected(inner);
+    for (const QPainterPath& nail : hand.Nails)
+        lines.Details = lines.Details.united(Stroke(nail, width * 0.8));
+    for (const QPainterPath& crease : hand.Creases)
+        lines.Details = lines.Details.united(Stroke(crease, width * 0.8));
+    // The folds of the sleeve stop at the band, which runs unbroken along the hem.
+    lines.Details = lines.Details.intersected(inner).intersected(InsideHem(player, 8));
+    lines.Band = Stroke(HemLine(player, 6.5), width).intersected(hand.Sleeve).intersected(inner);
+    return lines;
+}
 
-    if (pose != HandPose::Dropping) {
-        IndexedImage image;
-        image.Width = image.Height = size;
-        image.Palette = {style::kInk, 0xFFFFFFFF};
+// Paints a path in one colour into a picture at the painting scale.
+void Fill(QImage& image, const QPainterPath& path, const QColor& colour,
+          QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver) {
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setTransform(QTransform::fromScale(kScale, kScale));
+    p.setCompositionMode(mode);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawPath(path);
+}
+
+QImage Canvas() {
+    QImage image(layout::kHandSize * kScale, layout::kHandSize * kScale,
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+Field ScaledCoverage(const QPainterPath& path) {
+    const int size = layout::kHandSize * kScale;
+    return Coverage(QTransform::fromScale(kScale, kScale).map(path), size, size);
+}
+
+// A rounded top over a part: its height rises from `Raise` at its edge to `Raise` + `Bulge`
+// about `Radius` inside; -1 outside the part.
+Field Dome(const Part& part) {
+    const Field inside = ScaledCoverage(part.Path);
+    Field round = inside;
+    Blur(round, std::max(1, int(part.Radius * kShapeScale * kScale / 2)));
+    const double unit = kShapeScale * kScale;
+    for (int y = 0; y < round.Height(); ++y)
+        for (int x = 0; x < round.Width(); ++x) {
+            // The blurred coverage is a half at the edge and one well inside.
+            const double depth = dm::Clamp(2 * round.At(x, y) - 1, 0.0, 1.0);
+            round.At(x, y) =
+                inside.At(x, y) > 0.5 ? unit * (part.Raise + part.Bulge * dm::Sqrt(depth)) : -1.0;
+        }
+    return round;
+}
+
+// The hand's surface: each part's dome over those before it, knuckles raised, joints and
+// the lines between parts sunk a little.
+Relief HandRelief(const HandShape& hand, const InnerLines& lines) {
+    const int size = layout::kHandSize * kScale;
+    Relief relief(size, size);
+    for (const Part& part : hand.Parts) {
+        const Field dome = Dome(part);
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x)
-                image.Pixels.push_back(picture.pixel(x, y) == 0xFFFFFFFF ? 1 : 0);
-        return image;
+                if (dome.At(x, y) >= 0)
+                    relief.Height.At(x, y) = dome.At(x, y);
     }
+    QPainterPath bumps;
+    for (const QPointF& k : hand.Knuckles)
+        bumps.addEllipse(k, 3.2, 2.6);
+    Field knuckles = ScaledCoverage(bumps);
+    Blur(knuckles, 2 * kScale);
+    Field grooves = ScaledCoverage(lines.Separations.united(lines.Details));
+    Blur(grooves, kScale / 2);
+    Field hollows = ScaledCoverage(lines.Separations);
+    Blur(hollows, 3 * kScale);
+    const double unit = kShapeScale * kScale;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            relief.Height.At(x, y) += unit * (1.6 * knuckles.At(x, y) - 0.8 * grooves.At(x, y));
+            relief.Occlusion.At(x, y) = 1 - 0.35 * hollows.At(x, y);
+        }
+    return relief;
+}
 
-    // The falling seed, in colour, over the pit below, with two strokes of its fall.
-    QImage seeds(size * kScale, size * kScale, QImage::Format_ARGB32_Premultiplied);
-    QImage shadows(seeds.size(), QImage::Format_ARGB32_Premultiplied);
-    seeds.fill(Qt::transparent);
-    shadows.fill(Qt::transparent);
-    const QPointF at = place.map(QPointF(0, 0));
+// The colours of skin, nails and cloth; the hem band indigo with a zigzag of pale thread.
+void ColourRelief(Relief& relief, const HandShape& hand, int player) {
+    const Field nails = ScaledCoverage([&] {
+        QPainterPath all;
+        for (const QPainterPath& n : hand.Nails)
+            all = all.united(n);
+        return all;
+    }());
+    const Field cloth = ScaledCoverage(hand.Sleeve);
+    const Field band = ScaledCoverage(Stroke(HemLine(player, 3.5), 5.0).intersected(hand.Sleeve));
+    const int size = relief.Height.Width();
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const double px = (x + 0.5) / kScale, py = (y + 0.5) / kScale;
+            const double mottle = Fbm(px * 0.15, py * 0.15, 3, 41) - 0.5;
+            Color skin = Scale(style::kSkin, 1 + 0.12 * mottle);
+            skin = Mix(skin, style::kNail, nails.At(x, y));
+            // A zigzag of pale thread across the band, every 6 pixels.
+            const double phase = px / 6 - std::floor(px / 6);
+            const double zig = std::abs(phase - 0.5) * 2;
+            const double rows = player == 1 ? layout::kHandSize - 0.6 - py : py - 0.6;
+            const double thread = std::abs(rows - 1.5 - 4 * zig) < 0.7 ? 1.0 : 0.0;
+            const Color hem = Mix(style::kHem, style::kCloth, thread * 0.85);
+            const Color fabric = Mix(style::kCloth, hem, band.At(x, y));
+            relief.AlbedoAt(x, y) = Mix(skin, fabric, cloth.At(x, y));
+            relief.Gloss.At(x, y) = 0.18 * (1 - cloth.At(x, y)) + 0.45 * nails.At(x, y);
+        }
+}
+
+QImage PaintedHand(const HandShape& hand, int player) {
+    const QPainterPath body = Body(hand);
+    const InnerLines lines = Lines(hand, player, body, kSeparation);
+    Relief relief = HandRelief(hand, lines);
+    ColourRelief(relief, hand, player);
+    const QImage lit = Shade(relief);
+
+    QImage image = Canvas();
+    Fill(image, body, Qt::black);
+    for (int y = 0; y < image.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int a = qAlpha(line[x]);
+            const QRgb c = lit.pixel(x, y);
+            line[x] = qRgba(qRed(c) * a / 255, qGreen(c) * a / 255, qBlue(c) * a / 255, a);
+        }
+    }
+    Fill(image, lines.Separations, QColor::fromRgba(style::kHandCrease));
+    Fill(image, lines.Details, QColor::fromRgba((style::kHandCrease & 0xFFFFFF) | 0xB0000000));
+    Fill(image, lines.Band, QColor::fromRgba(style::kHandCrease));
+    Fill(image, Stroke(body, kOutline), QColor::fromRgba(style::kHandOutline));
+    return Downscale(image, kScale);
+}
+
+// Opaque where the painting covers at least half a pixel, white elsewhere.
+QImage Flatten(const QImage& painted) {
+    QImage picture(painted.size(), QImage::Format_RGB32);
+    for (int y = 0; y < painted.height(); ++y)
+        for (int x = 0; x < painted.width(); ++x) {
+            const QRgb c = painted.pixel(x, y);
+            const int a = qAlpha(c);
+            picture.setPixel(x, y,
+                             a < 128 ? qRgb(255, 255, 255)
+                                     : qRgb(std::min(254, qRed(c) * 255 / a), qGreen(c) * 255 / a,
+                                            qBlue(c) * 255 / a));
+        }
+    return picture;
+}
+
+IndexedImage Silhouette(const HandShape& hand, int player) {
+    const QPainterPath body = Body(hand);
+    const InnerLines lines = Lines(hand, player, body, kCut);
+    QImage image = Canvas();
+    Fill(image, body, Qt::black);
+    for (const QPainterPath& cut : {lines.Separations, lines.Details, lines.Band})
+        Fill(image, cut, Qt::black, QPainter::CompositionMode_DestinationOut);
+    const QImage coverage = Downscale(image, kScale);
+    IndexedImage out;
+    out.Width = out.Height = layout::kHandSize;
+    out.Palette = {style::kHandSilhouette, 0xFFFFFFFF};
+    for (int y = 0; y < out.Height; ++y)
+        for (int x = 0; x < out.Width; ++x)
+            out.Pixels.push_back(qAlpha(coverage.pixel(x, y)) >= 128 ? 0 : 1);
+    return out;
+}
+
+// The seed held between the tips, over the hand, its shadow on the pit below.
+QImage WithSeed(const QImage& hand, QPointF at, int player, const QImage& pitBackground) {
+    const int size = layout::kHandSize;
+    QImage seeds = Canvas(), shadows = Canvas();
     SeedPlace seed;
     seed.X = at.x();
     seed.Y = at.y();
     seed.Angle = player == 1 ? 35 : 215;
     seed.Layer = 4; // in the air: its shadow falls farther
     DrawSeeds(seeds, shadows, {seed}, kScale);
+    const QImage seedsDown = Downscale(seeds, kScale);
     QImage background(size, size, QImage::Format_RGB32);
     background.fill(Qt::white);
     {
@@ -360,13 +549,32 @@ IndexedImage PaintHand(HandPose pose, int player, const QImage& pitBackground) {
         p.drawImage(QPointF(at.x() - layout::kPitSize / 2.0, at.y() - layout::kPitSize / 2.0),
                     pitBackground);
     }
-    const QImage seedSprite =
-        ComposeSprite(Downscale(seeds, kScale), Downscale(shadows, kScale), background);
+    const QImage loose = ComposeSprite(seedsDown, Downscale(shadows, kScale), background);
+    QImage out = hand;
     for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x)
-            if (seedSprite.pixel(x, y) != 0xFFFFFFFF && picture.pixel(x, y) == 0xFFFFFFFF)
-                picture.setPixel(x, y, seedSprite.pixel(x, y));
-    return Quantize(picture, 256);
+        for (int x = 0; x < size; ++x) {
+            const QRgb h = hand.pixel(x, y), s = seedsDown.pixel(x, y);
+            if (h == 0xFFFFFFFF) {
+                out.setPixel(x, y, loose.pixel(x, y));
+                continue;
+            }
+            const int keep = 255 - qAlpha(s);
+            out.setPixel(x, y,
+                         qRgb(qRed(s) + qRed(h) * keep / 255, qGreen(s) + qGreen(h) * keep / 255,
+                              qBlue(s) + qBlue(h) * keep / 255));
+        }
+    return out;
+}
+
+} // namespace
+
+IndexedImage PaintHand(HandPose pose, int player, const QImage& pitBackground) {
+    const HandShape hand =
+        Hemmed(Transformed(Shape(pose, player), Placement(pose, player)), player);
+    if (pose != HandPose::Dropping)
+        return Silhouette(hand, player);
+    const QImage painted = Flatten(PaintedHand(hand, player));
+    return Quantize(WithSeed(painted, hand.Pinch, player, pitBackground), 256);
 }
 
 } // namespace gen

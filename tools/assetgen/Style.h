@@ -1,6 +1,6 @@
 #pragma once
 // The colours and materials shared by every picture: warm woods, earth and ochre, a sun gold
-// and a night indigo, one ink for the line art, pale seeds.
+// and a night indigo, skin tones for the hands, pale seeds.
 #include "tools/assetgen/Relief.h"
 
 #include <cstdint>
@@ -23,7 +23,15 @@ inline const Color kMoonLight{240, 230, 198};
 inline const Color kStarLight{250, 214, 120};
 inline const Color kMoonRim{170, 180, 210};
 
-// The hands: one deep warm brown.
-constexpr std::uint32_t kInk = 0xFF3A2216;
+// The hands: warm brown skin lit from the upper left, a dark outline that parts them from the
+// light wood, a pale robe sleeve with an indigo hem. The one-colour hands are a light skin tone,
+// far in brightness from both the wood and the dark score bands.
+inline const Color kSkin{206, 150, 104};
+inline const Color kNail{232, 196, 170};
+inline const Color kCloth{236, 226, 204};
+inline const Color kHem{44, 54, 108};
+constexpr std::uint32_t kHandOutline = 0xFF3A2216;
+constexpr std::uint32_t kHandCrease = 0xFF6E4028;
+constexpr std::uint32_t kHandSilhouette = 0xFFE8BE8E;
 
 } // namespace style

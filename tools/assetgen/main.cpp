@@ -1,16 +1,19 @@
 // ekoba-assetgen: paints, records and writes every asset of the game.
 //
-//   ekoba-assetgen <output directory> [--contact-sheet <png file>]
+//   ekoba-assetgen <output directory> [--contact-sheet <png file>] [--hands <png file>]
 //
+// --hands writes the eight hand pictures side by side at twice their size.
 // The output is the same, byte for byte, on every run: fixed seeds, arithmetic of our own for
 // every elementary function, fonts taken as outlines from installed files.
 #include "tools/assetgen/Codecs.h"
 #include "tools/assetgen/Generator.h"
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -19,9 +22,15 @@ int main(int argc, char** argv) {
     // Painting needs no display.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
-    const std::string usage =
-        "usage: ekoba-assetgen <output directory> [--contact-sheet <png file>]\n";
-    if (argc != 2 && !(argc == 4 && std::string(argv[2]) == "--contact-sheet")) {
+    const std::string usage = "usage: ekoba-assetgen <output directory> [--contact-sheet <png "
+                              "file>] [--hands <png file>]\n";
+    std::map<std::string, std::string> sheets;
+    for (int i = 2; i + 1 < argc; i += 2)
+        sheets[argv[i]] = argv[i + 1];
+    const bool known = std::all_of(sheets.begin(), sheets.end(), [](const auto& option) {
+        return option.first == "--contact-sheet" || option.first == "--hands";
+    });
+    if (argc < 2 || argc % 2 != 0 || !known) {
         std::cerr << usage;
         return 2;
     }
@@ -31,8 +40,10 @@ int main(int argc, char** argv) {
         const gen::GeneratedAssets assets = gen::GenerateAll();
         for (const auto& [name, bytes] : assets.Files)
             gen::WriteFile(out / name, bytes);
-        if (argc == 4)
-            gen::WriteFile(argv[3], gen::PngFile(gen::ContactSheet(assets)));
+        if (sheets.count("--contact-sheet"))
+            gen::WriteFile(sheets["--contact-sheet"], gen::PngFile(gen::ContactSheet(assets)));
+        if (sheets.count("--hands"))
+            gen::WriteFile(sheets["--hands"], gen::PngFile(gen::HandSheet(assets)));
     } catch (const std::exception& e) {
         std::cerr << "ekoba-assetgen: " << e.what() << '\n';
         return 1;
