@@ -9,9 +9,9 @@
 // interfaces (surfaces, then palettes, then clippers, the most recent first) and forgets them;
 // their owners may still destroy them afterwards.
 #include "platform/DDraw.h"
+#include "platform/DirectXBase.h" // TDirectX and EDirectXError, shared by the DirectX wrappers
 #include "platform/Exception.h"
 #include "platform/Graphics.h"
-#include "sound/DirectXBase.h" // TDirectX and EDirectXError, shared by the DirectX wrappers
 
 #include <memory>
 #include <vector>

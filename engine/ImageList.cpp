@@ -2,7 +2,6 @@
 
 #include "engine/DXDraw.h"
 #include "engine/DirectX.h"
-#include "graphics/Catalogue.h"
 #include "picture/DIB.h"
 
 #include <QImage>
@@ -369,30 +368,5 @@ void TCustomDXImageList::DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyT
         break;
     default:
         break;
-    }
-}
-
-void TCustomDXImageList::LoadFromStored(const StoredImageList& stored) {
-    Name = stored.Name;
-    TMemoryStream colorTable(stored.ColorTable);
-    items_->ReadColorTable(colorTable);
-    items_->Clear();
-    for (const StoredImageItem& storedItem : stored.Items) {
-        TPictureCollectionItem& item = items_->Add();
-        item.Name = storedItem.Name;
-        item.PatternWidth = storedItem.PatternWidth;
-        item.PatternHeight = storedItem.PatternHeight;
-        item.SkipWidth = storedItem.SkipWidth;
-        item.SkipHeight = storedItem.SkipHeight;
-        item.SystemMemory = storedItem.SystemMemory;
-        item.Transparent = storedItem.Transparent;
-        item.SetTransparentColor(storedItem.TransparentColor);
-        TMemoryStream data(storedItem.PictureData);
-        item.Picture().ReadData(data);
-        // The list is read to be drawn: a picture that takes long to decode (the board's JPEG)
-        // starts now, on another thread, and is ready when the surfaces are made, unless the
-        // surfaces wait for their first use.
-        if (TGraphic* graphic = item.Picture().Graphic(); graphic && !items_->SurfacesOnFirstUse)
-            graphic->DecodeAhead();
     }
 }

@@ -25,7 +25,6 @@ class TDirectDrawSurface;
 class TPictureCollection;
 class TCustomDXImageList;
 enum class TDXDrawNotifyType;
-struct StoredImageList;
 
 // The collection cannot be initialised ("%s cannot be initialized" with "TPictureCollection").
 class EPictureCollectionError : public Exception {
@@ -179,13 +178,6 @@ public:
 
     TPictureCollection& Items() { return *items_; }
     const TPictureCollection& Items() const { return *items_; }
-
-    // Loads the list from its stored description: its name, the colour table and every item
-    // with its stored properties and picture. The items it held before are dropped. DXDraw is
-    // left to the caller. Pictures that take long to decode start decoding on another thread at
-    // once. Malformed stored values raise (the picture readers' errors, "Stream read error" for a
-    // short colour table); the list then holds the items read so far.
-    void LoadFromStored(const StoredImageList& stored);
 
 private:
     void DXDrawNotifyEvent(TCustomDXDraw& sender, TDXDrawNotifyType type) override;

@@ -2,6 +2,7 @@
 
 #include "game/Hand.h"
 #include "game/Score.h"
+#include "graphics/Assets.h"
 #include "graphics/GameSprites.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
@@ -13,11 +14,11 @@ std::unique_ptr<Tjeu> CurrentGame;
 
 TTour::TTour(double pit1Y) {
     Indicator1 = std::make_unique<TMonSprite>(SpriteEngine());
-    Indicator1->SetImage(1, 4); // "maintour"
+    Indicator1->SetImage(assets::Image("maintour"));
     Indicator1->X = 379;
     Indicator1->Y = pit1Y + 93;
     Indicator2 = std::make_unique<TMonSprite>(SpriteEngine());
-    Indicator2->SetImage(1, 6); // "maintour2"
+    Indicator2->SetImage(assets::Image("maintour2"));
     Indicator2->X = 153;
     Indicator2->Y = 18;
 }
@@ -42,7 +43,7 @@ void TTour::NextTurn() {
 }
 
 Tjeu::Tjeu() {
-    BackgroundSprite->SetImage(1, 2); // "plateau"
+    BackgroundSprite->SetImage(assets::Image("plateau"));
     BackgroundSprite->X = (Form1->Width() - BackgroundSprite->Width) / 2.0;
     BackgroundSprite->Y = (Form1->Height() - BackgroundSprite->Height - 40) / 2.0;
     for (int i = 1; i <= 12; ++i) {
@@ -104,5 +105,5 @@ void EndGame() {
         return;
     AppState = "presentation";
     CurrentGame.reset();
-    BackgroundSprite->SetImage(1, 3); // "presentation"
+    BackgroundSprite->SetImage(assets::Image("presentation"));
 }

@@ -2,6 +2,7 @@
 
 #include "engine/DXDraw.h"
 #include "game/Game.h"
+#include "graphics/Assets.h"
 #include "graphics/GameSprites.h"
 #include "platform/Pause.h"
 #include "platform/Rounding.h"
@@ -11,6 +12,9 @@
 #include <cmath>
 
 namespace {
+// The image list of the hands' pictures.
+constexpr int HandList = assets::Image("mainouv").List;
+
 // The player to move, whose hand is the one that moves.
 int Mover() {
     return CurrentGame->Tour->Player;
@@ -19,7 +23,7 @@ int Mover() {
 
 TMain::TMain(int player) {
     Sprite = std::make_unique<TMonSprite>(SpriteEngine());
-    Sprite->SetImage(3, OpenPicture(player));
+    Sprite->SetImage(HandList, OpenPicture(player));
     RestX = (Form1->Width() - Sprite->Width) / 2.0;
     RestY = player == 1 ? Form1->DXDraw1->height() + 1 : -(Sprite->Height + 1.0);
     Sprite->X = RestX;
@@ -41,7 +45,7 @@ int TMain::StepCount(double distance, double stepLength) {
 }
 
 void TMain::Show(int item) {
-    Sprite->SetImage(3, item);
+    Sprite->SetImage(HandList, item);
 }
 
 void TMain::GlideTo(int i, bool dropping) {
@@ -81,7 +85,7 @@ void TMain::GlideTo(int i, bool dropping) {
 void TMain::PickUp(int i) {
     GlideTo(i, false);
     if (Options->SoundsOn)
-        PlaySoundItem(3); // "billeprend"
+        PlaySoundItem(assets::Sound("billeprend"));
     CloseHand();
     Tcaze& pit = CurrentGame->Pit(i);
     InHand = pit.Seeds;
@@ -118,9 +122,9 @@ void PlaySeedSound(int n) {
     if (!Options->SoundsOn)
         return;
     if (n == 1)
-        PlaySoundItem(0); // "bille1"
+        PlaySoundItem(assets::Sound("bille1"));
     else if (n >= 2 && n <= 5)
-        PlaySoundItem(1); // "billeplus"
+        PlaySoundItem(assets::Sound("billeplus"));
     else if (n >= 6)
-        PlaySoundItem(2); // "billebcp"
+        PlaySoundItem(assets::Sound("billebcp"));
 }

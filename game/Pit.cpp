@@ -2,14 +2,20 @@
 
 #include "engine/ImageList.h"
 #include "game/Game.h"
+#include "graphics/Assets.h"
 #include "graphics/GameSprites.h"
 #include "ui/Main.h"
+
+namespace {
+// The image list of the pits' pictures.
+constexpr int PitList = assets::Image("case0").List;
+} // namespace
 
 Tcaze::Tcaze(int index) : Index(index) {
     Sprite = std::make_unique<TMonSprite>(SpriteEngine());
     Sprite->SetZ(2);
     // The first picture is set directly, without a redraw.
-    Sprite->Image = ImageItem(2, PictureFor(Seeds));
+    Sprite->Image = ImageItem(PitList, PictureFor(Seeds));
     Sprite->Width = Sprite->Image->Width();
     Sprite->Height = Sprite->Image->Height();
 }
@@ -18,7 +24,7 @@ Tcaze::~Tcaze() = default;
 
 void Tcaze::SetSeeds(int n) {
     Seeds = n;
-    Sprite->SetImage(2, PictureFor(n));
+    Sprite->SetImage(PitList, PictureFor(n));
 }
 
 void Tcaze::PlaceSprite(int i) {

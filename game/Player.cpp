@@ -3,6 +3,7 @@
 #include "game/Game.h"
 #include "game/Hand.h"
 #include "game/Score.h"
+#include "graphics/Assets.h"
 #include "graphics/GameSprites.h"
 #include "ui/Main.h"
 
@@ -89,7 +90,7 @@ void TJoueur::TakePit(int a) {
     Score->ShowScore(Number);
     Hand->GlideTo(0, false);
     Hand->OpenHand();
-    PlaySoundItem(4); // "billegagn", whatever the sound switch says
+    PlaySoundItem(assets::Sound("billegagn")); // whatever the sound switch says
     Hand->InHand = 0;
     Score->ShowScore(Number);
     Form1->repaint();

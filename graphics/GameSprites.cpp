@@ -19,12 +19,17 @@ TSpriteEngine* SpriteEngine() {
 }
 
 TMonSprite::TMonSprite(TSprite* parent) : TImageSprite(parent) {
-    Image = ImageItem(1, 2); // "plateau"
+    constexpr assets::ImageRef board = assets::Image("plateau");
+    Image = ImageItem(board.List, board.Index);
     SetZ(2);
     Width = Image->Width();
     Height = Image->Height();
     X = -(Width + 1.0);
     Y = -(Height + 1.0);
+}
+
+void TMonSprite::SetImage(assets::ImageRef item) {
+    SetImage(item.List, item.Index);
 }
 
 void TMonSprite::SetImage(int list, int index) {

@@ -2,6 +2,7 @@
 // The game's two sprite kinds: an image sprite that shows one item of one of the three image
 // lists, and a text sprite that writes one line in a font of its own on the back surface.
 #include "engine/Sprites.h"
+#include "graphics/Assets.h"
 #include "platform/Graphics.h"
 
 #include <QString>
@@ -23,6 +24,7 @@ public:
     // Shows item index of image list `list` (1 to 3; any other list keeps the picture), takes
     // its size and redraws the scene.
     void SetImage(int list, int index);
+    void SetImage(assets::ImageRef item);
 };
 
 // The label a text sprite keeps its text and font in; it is never placed in a window.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <csetjmp>
-#include <future>
 #include <cstdio>
 #include <cstring>
 
@@ -159,21 +158,7 @@ EJPEG ConversionNotImplemented() {
 
 } // namespace
 
-TJPEGImage::~TJPEGImage() {
-    AbandonDecodeAhead();
-}
-
-void TJPEGImage::DecodeAhead() {
-    if (bitmap_ || ahead_.valid() || !data_ || data_->Bytes.empty())
-        return;
-    ahead_ = std::async(std::launch::async, &TJPEGImage::Decode, data_, pixelFormat_, palette_);
-}
-
-void TJPEGImage::AbandonDecodeAhead() {
-    if (ahead_.valid())
-        ahead_.wait();
-    ahead_ = {};
-}
+TJPEGImage::~TJPEGImage() = default;
 
 int TJPEGImage::Width() const {
     if (bitmap_)
@@ -202,7 +187,6 @@ void TJPEGImage::SetHeight(int) {
 void TJPEGImage::SetPixelFormat(TJPEGPixelFormat format) {
     if (format == pixelFormat_)
         return;
-    AbandonDecodeAhead();
     pixelFormat_ = format;
     bitmap_.reset();
     Changed();
@@ -211,7 +195,6 @@ void TJPEGImage::SetPixelFormat(TJPEGPixelFormat format) {
 void TJPEGImage::SetPalette(std::vector<TRGBQuad> palette) {
     if (palette.size() > 256)
         palette.resize(256);
-    AbandonDecodeAhead();
     palette_ = std::move(palette);
     bitmap_.reset();
     Changed();
@@ -238,7 +221,6 @@ void TJPEGImage::ReadStoredData(TStream& stream) {
         data->Grayscale = cinfo.jpeg_color_space == JCS_GRAYSCALE;
         progressive = jpeg_has_multiple_scans(&decompressor.cinfo);
     }
-    AbandonDecodeAhead();
     data_ = std::move(data);
     progressive_ = progressive;
     bitmap_.reset();
@@ -246,16 +228,8 @@ void TJPEGImage::ReadStoredData(TStream& stream) {
 }
 
 TDIB& TJPEGImage::Bitmap() {
-    if (!bitmap_) {
-        if (ahead_.valid()) {
-            // The decode under way: its bitmap, or the error it met (raised here, as a decode
-            // made now would raise it).
-            auto ahead = std::move(ahead_);
-            bitmap_ = ahead.get();
-        } else {
-            bitmap_ = Decode(data_, pixelFormat_, palette_);
-        }
-    }
+    if (!bitmap_)
+        bitmap_ = Decode(data_, pixelFormat_, palette_);
     return *bitmap_;
 }
 
@@ -357,7 +331,6 @@ void TJPEGImage::Draw(platform::DeviceContext& dc, const QRect& rect) {
 }
 
 void TJPEGImage::Dormant() {
-    AbandonDecodeAhead();
     if (data_ && !data_->Bytes.empty())
         bitmap_.reset();
     else if (bitmap_)

@@ -5,7 +5,6 @@
 #include "picture/Picture.h"
 
 #include <cstdint>
-#include <future>
 #include <memory>
 #include <vector>
 
@@ -71,11 +70,6 @@ public:
     TDIB& Bitmap();
     bool Decoded() const { return bitmap_ != nullptr; }
 
-    // Starts decoding on another thread, so that the next paint (or Bitmap) takes the bitmap
-    // made there, or raises the error met there. Nothing happens for a picture decoded, without
-    // bytes, or with a decode under way. A change of the picture, its settings or a Dormant
-    // first waits for the decode under way and forgets it.
-    void DecodeAhead() override;
     // Decodes on first use, then stretch-draws the bitmap onto rect.
     void Draw(platform::DeviceContext& dc, const QRect& rect) override;
     using TGraphic::Draw;
@@ -86,18 +80,14 @@ public:
 
 private:
     // The bitmap data decodes to with the given settings; EJPEG when libjpeg fails. Touches
-    // nothing else, so that it may run on another thread.
+    // nothing else.
     static std::unique_ptr<TDIB> Decode(std::shared_ptr<const TJPEGData> data,
                                         TJPEGPixelFormat pixelFormat,
                                         std::vector<TRGBQuad> palette);
-    // Waits for a decode under way and forgets it.
-    void AbandonDecodeAhead();
-
 
     std::shared_ptr<const TJPEGData> data_;
     bool progressive_ = false;
     TJPEGPixelFormat pixelFormat_ = TJPEGPixelFormat::jf24Bit;
     std::vector<TRGBQuad> palette_;
     std::unique_ptr<TDIB> bitmap_;
-    std::future<std::unique_ptr<TDIB>> ahead_;
 };

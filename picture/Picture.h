@@ -50,10 +50,6 @@ public:
     virtual void Draw(platform::DeviceContext& dc, const QRect& rect) = 0;
     // A picture with the same content (images are shared, not copied).
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
-    // Starts making, on another thread, what the next paint needs from the picture's stored
-    // form when that takes long (a JPEG picture's decoding); the paint then takes it. For a
-    // holder that paints the picture soon and has other work to do meantime.
-    virtual void DecodeAhead() {}
     // Gives back the memory of the forms the picture makes from its own data to paint itself
     // (a DIB's drawable image, a JPEG picture's decoded bitmap); the next paint makes them
     // again, with the same result. For a holder that has made what it needed from the picture.

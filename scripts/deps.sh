@@ -9,7 +9,7 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
   packages+=(
-    libgtest-dev libbenchmark-dev clang libclang-rt-14-dev
+    libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils x11-apps imagemagick libxdamage-dev openbox
   )
 fi

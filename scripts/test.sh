@@ -27,6 +27,9 @@ fuzz_build() {
     cmake --build build-fuzz -j "$jobs" --target fuzzers
 }
 
+# Every include keeps to the layers; every C and C++ file is formatted as .clang-format says.
+step "layers" bash scripts/check-layers.sh
+step "format" bash -c "git ls-files -z -- '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror"
 step "build" build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 step "tests" ctest --test-dir build --output-on-failure -j 1
 step "sanitizer build" build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DEKOBA_SANITIZE=ON \

@@ -4,7 +4,7 @@
 // (TCustomDXSound, TDXSound) that opens DirectSound for the main window, keeps its primary
 // buffer and tells the sound lists bound to it when to prepare, load and release their sounds.
 #include "platform/DSound.h"
-#include "sound/DirectXBase.h"
+#include "platform/DirectXBase.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -4,8 +4,10 @@
 #include "engine/ImageList.h"
 #include "engine/Sprites.h"
 #include "game/Game.h"
+#include "graphics/Assets.h"
 #include "graphics/Catalogue.h"
 #include "graphics/GameSprites.h"
+#include "graphics/StoredImageList.h"
 #include "platform/DDraw.h"
 #include "platform/Graphics.h"
 #include "platform/Pause.h"
@@ -242,7 +244,7 @@ void TForm1::CreateComponents() {
         // The window opens on the presentation: the board, the pits and the hands are made
         // into surfaces (the board's picture decoded) when a game first shows them.
         (*lists[n - 1])->Items().SurfacesOnFirstUse = true;
-        (*lists[n - 1])->LoadFromStored(stored.ImageList(n));
+        LoadImageList(**lists[n - 1], stored.ImageList(n));
         (*lists[n - 1])->SetDXDraw(DXDraw1);
     }
 
@@ -458,7 +460,7 @@ void TForm1::FormCreate() {
     DXDraw1->Initialize();
     // 4. The background, on the presentation picture, covering the whole surface.
     BackgroundSprite = std::make_unique<TMonSprite>(SpriteEngine());
-    BackgroundSprite->SetImage(1, 3);
+    BackgroundSprite->SetImage(assets::Image("presentation"));
     BackgroundSprite->SetZ(1);
     BackgroundSprite->X = 0;
     BackgroundSprite->Y = -2;

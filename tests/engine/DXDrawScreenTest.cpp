@@ -1,6 +1,7 @@
 // The drawing surface on a real X server: after Flip returns, the window on the server shows the
 // back surface, pixel for pixel, without the event loop having run in between.
 #include "engine/DXDraw.h"
+#include "tests/support/TestApp.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -8,15 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "engine_screen_e2e";
-    static char* argv[] = {name, nullptr};
-    // Made once and kept to the end of the process: Qt's own objects go at exit.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 void FillRect(TDirectDrawSurface& surface, const RECT& rect, DWORD value) {
     DDBLTFX fx;
@@ -27,7 +19,7 @@ void FillRect(TDirectDrawSurface& surface, const RECT& rect, DWORD value) {
 }
 
 TEST(DrawingSurfaceOnScreen, TheWindowShowsTheBackSurfaceWhenFlipReturns) {
-    App();
+    TestApp();
     ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "this test reads pixels from an X server";
     QWidget form;
     form.resize(637, 470);

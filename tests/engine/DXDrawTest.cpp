@@ -104,7 +104,7 @@ protected:
 };
 
 TEST(DrawingSurfaceOptions, NowOptionsFollowTheRules) {
-    displaytest::App();
+    TestApp();
     TDXDraw dxdraw;
     const TDXDrawOptions defaults{doAllowReboot,  doWaitVBlank, doCenter,
                                   doDirectX7Mode, doHardware,   doSelectDriver};

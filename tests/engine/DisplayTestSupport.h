@@ -3,25 +3,17 @@
 // object (offscreen platform), a clean display stand-in for every test, and surface helpers.
 #include "engine/DirectX.h"
 #include "platform/DDraw.h"
+#include "tests/support/TestApp.h"
 
 #include <QApplication>
 #include <memory>
 
 namespace displaytest {
 
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "engine_tests";
-    static char* argv[] = {name, nullptr};
-    // Made once and kept to the end of the process: Qt's own objects go at exit.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 // Every test starts with the stand-in registered, no faults, no pacing and the usual video
 // memory; every test ends with every DirectDraw interface released.
 inline void ResetDisplay() {
-    App();
+    TestApp();
     platform::RegisterDDrawLibrary();
     platform::ClearDDrawFaults();
     platform::SetPresentationPacing(false);

@@ -1,10 +1,8 @@
 // Image lists on a live drawing surface: patterns and surfaces made from pictures, drawing with
 // and without the transparent colour, clipping at the surface edges, re-keying, the grid of
-// patterns, the lifecycle through the drawing surface's notifications, and loading from the
-// stored description.
+// patterns, and the lifecycle through the drawing surface's notifications.
 #include "engine/ImageList.h"
 
-#include "graphics/Catalogue.h"
 #include "tests/engine/ImageListTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -396,92 +394,4 @@ TEST(PictureCollection, AnIndexOutsideTheItemsRaisesTheListIndexError) {
             EXPECT_EQ(error.Message(), Format("List index out of bounds (%d)", index));
         }
     }
-}
-
-namespace {
-
-// The "Picture.Data" value of a stored 8-bit DIB: the class name, a 40-byte header, the colour
-// table and bottom-up rows.
-ByteBlock StoredDib(int width, int height, std::uint8_t index, std::uint32_t colour) {
-    ByteBlock data = {4, 'T', 'D', 'I', 'B'};
-    auto put32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            data.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    auto put16 = [&](std::uint16_t v) {
-        data.push_back(static_cast<std::uint8_t>(v));
-        data.push_back(static_cast<std::uint8_t>(v >> 8));
-    };
-    put32(40);
-    put32(static_cast<std::uint32_t>(width));
-    put32(static_cast<std::uint32_t>(height));
-    put16(1);
-    put16(8);
-    for (int i = 0; i < 6; ++i)
-        put32(0);
-    for (int i = 0; i < 256; ++i)
-        put32(i == index ? colour : 0);
-    const int widthBytes = (width + 3) / 4 * 4;
-    data.insert(data.end(), static_cast<std::size_t>(widthBytes * height), index);
-    return data;
-}
-
-StoredImageList StoredList() {
-    StoredImageList stored;
-    stored.Name = "DXImageList2";
-    stored.DXDraw = "DXDraw1";
-    stored.ColorTable.assign(1024, 0);
-    stored.ColorTable[4] = 0x80;
-    StoredImageItem first;
-    first.Name = "case4";
-    first.TransparentColor = 0xFFFFFF;
-    first.PictureData = StoredDib(65, 65, 7, 0x00C08040);
-    StoredImageItem second;
-    second.Name = "fond";
-    second.Transparent = false;
-    second.SystemMemory = true;
-    second.PictureData = StoredDib(3, 2, 1, 0x000000FF);
-    stored.Items = {first, second};
-    return stored;
-}
-
-} // namespace
-
-TEST_F(ImageListTest, LoadsItsItemsFromTheStoredDescription) {
-    list.LoadFromStored(StoredList());
-    EXPECT_EQ(list.Name, "DXImageList2");
-    EXPECT_EQ(list.Items().ColorTable[4], 0x80);
-    ASSERT_EQ(list.Items().Count(), 2);
-    TPictureCollectionItem& first = list.Items().Items(0);
-    TPictureCollectionItem& second = list.Items().Items(1);
-    EXPECT_EQ(first.Name, "case4");
-    EXPECT_EQ(first.TransparentColor(), 0xFFFFFFu);
-    EXPECT_TRUE(first.Transparent);
-    EXPECT_EQ(first.Width(), 65);
-    EXPECT_EQ(first.Height(), 65);
-    EXPECT_EQ(second.Name, "fond");
-    EXPECT_FALSE(second.Transparent);
-    EXPECT_TRUE(second.SystemMemory);
-
-    window.DXDraw().Initialize();
-    ClearBack();
-    first.Draw(&Back(), 0, 0, 0);
-    second.Draw(&Back(), 100, 0, 0);
-    EXPECT_EQ(Pixel(Back(), 64, 64), 0xC08040u);
-    EXPECT_EQ(Pixel(Back(), 102, 1), 0x0000FFu);
-    EXPECT_TRUE(second.Surfaces(0)->SystemMemory());
-}
-
-TEST_F(ImageListTest, MalformedStoredValuesRaiseReadErrors) {
-    StoredImageList shortTable = StoredList();
-    shortTable.ColorTable.resize(1000);
-    EXPECT_THROW(list.LoadFromStored(shortTable), EReadError);
-
-    StoredImageList truncated = StoredList();
-    truncated.Items[1].PictureData.resize(60); // the colour table is cut off
-    EXPECT_THROW(list.LoadFromStored(truncated), EReadError);
-    EXPECT_EQ(list.Items().Count(), 2); // the items read so far, the last without a picture
-    EXPECT_EQ(list.Items().Items(1).Picture().Graphic(), nullptr);
-    window.DXDraw().Initialize();
-    EXPECT_EQ(list.Items().Items(1).SurfaceCount(), 0);
 }

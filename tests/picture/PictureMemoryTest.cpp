@@ -1,6 +1,6 @@
 // What pictures keep in memory to paint themselves and when they make it: a DIB drawn at its
-// size needs no drawable image, a JPEG picture may decode ahead on another thread, and pictures
-// made dormant give back the forms they made, painting the same afterwards.
+// size needs no drawable image, a JPEG picture decodes when first painted, and pictures made
+// dormant give back the forms they made, painting the same afterwards.
 #include "tests/picture/PictureTestSupport.h"
 
 #include <jerror.h>
@@ -165,70 +165,4 @@ TEST(DormantPictures, AJpegPictureDropsItsDecodedBitmapAndDecodesTheSameAgain) {
     empty.Bitmap();
     empty.Dormant();
     EXPECT_TRUE(empty.Decoded());
-}
-
-TEST(JPEGDecodeAhead, TheBitmapMadeAheadIsTheOneAPaintMakes) {
-    App();
-    const testpic::Bytes bytes = testpic::BoardJpeg();
-    const std::unique_ptr<TJPEGImage> onPaint = ReadJpeg(bytes);
-    const std::unique_ptr<TJPEGImage> ahead = ReadJpeg(bytes);
-    ahead->DecodeAhead();
-    ahead->DecodeAhead(); // a second request while one is under way changes nothing
-    EXPECT_FALSE(ahead->Decoded());
-    EXPECT_EQ(ahead->Width(), 640);
-    const TDIB& made = ahead->Bitmap();
-    const TDIB& reference = onPaint->Bitmap();
-    ASSERT_EQ(made.BitCount(), 24);
-    ASSERT_EQ(made.Image().PixelsSize(), reference.Image().PixelsSize());
-    EXPECT_EQ(std::memcmp(made.Image().Pixels(), reference.Image().Pixels(),
-                          reference.Image().PixelsSize()),
-              0);
-    EXPECT_TRUE(ahead->Decoded());
-    ahead->DecodeAhead(); // decoded already: nothing to do
-    EXPECT_EQ(&ahead->Bitmap(), &made);
-}
-
-TEST(JPEGDecodeAhead, AnErrorMetAheadIsRaisedWhenTheBitmapIsAskedFor) {
-    App();
-    testpic::JpegLayout cmyk;
-    cmyk.space = JCS_CMYK;
-    cmyk.pixel = [](int, int) { return std::array<std::uint8_t, 3>{10, 20, 30}; };
-    const std::unique_ptr<TJPEGImage> image = ReadJpeg(testpic::MakeJpeg(cmyk));
-    image->DecodeAhead();
-    const std::string message = Format("JPEG error #%d", static_cast<int>(JERR_CONVERSION_NOTIMPL));
-    ExpectRaises<EJPEG>([&] { image->Bitmap(); }, message);
-    ExpectRaises<EJPEG>([&] { image->Bitmap(); }, message); // and again, decoding anew
-    EXPECT_FALSE(image->Decoded());
-}
-
-TEST(JPEGDecodeAhead, AChangeMadeMeanwhileWinsOverTheDecodeUnderWay) {
-    App();
-    // Another pixel format: the bitmap follows it.
-    const std::unique_ptr<TJPEGImage> image = ReadJpeg(testpic::BoardJpeg());
-    image->DecodeAhead();
-    image->SetPixelFormat(TJPEGPixelFormat::jf8Bit);
-    EXPECT_EQ(image->Bitmap().BitCount(), 8);
-
-    // Other bytes: the bitmap is theirs.
-    image->SetPixelFormat(TJPEGPixelFormat::jf24Bit);
-    image->DecodeAhead();
-    TMemoryStream other(testpic::JpegData(SmallJpeg(40, 30)));
-    image->ReadStoredData(other);
-    EXPECT_EQ(image->Bitmap().Width(), 40);
-    EXPECT_EQ(image->Bitmap().Height(), 30);
-
-    // Dormant: nothing is kept, the next paint decodes again.
-    image->Dormant();
-    image->DecodeAhead();
-    image->Dormant();
-    EXPECT_FALSE(image->Decoded());
-    EXPECT_EQ(Painted(*image).size(), 40u * 30u);
-
-    // Gone with a decode under way, and one without bytes that has nothing to decode.
-    auto leaving = ReadJpeg(testpic::BoardJpeg());
-    leaving->DecodeAhead();
-    leaving.reset();
-    TJPEGImage empty;
-    empty.DecodeAhead();
-    EXPECT_TRUE(empty.Bitmap().Empty());
 }

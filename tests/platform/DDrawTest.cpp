@@ -6,6 +6,7 @@
 #include "platform/Exception.h"
 #include "platform/Graphics.h"
 #include "platform/Loader.h"
+#include "tests/support/TestApp.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -17,15 +18,6 @@
 #include <vector>
 
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "platform_ddraw_tests";
-    static char* argv[] = {name, nullptr};
-    // Made once and kept to the end of the process: Qt's own objects go at exit.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 DDSURFACEDESC Desc(DWORD flags, DWORD caps) {
     DDSURFACEDESC desc;
@@ -84,7 +76,7 @@ protected:
 class DisplayStandIn : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        TestApp();
         platform::SetPresentationPacing(false);
         platform::ClearDDrawFaults();
         platform::SetDDrawVideoMemory(64u << 20);

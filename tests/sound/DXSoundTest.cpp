@@ -2,8 +2,8 @@
 #include "sound/DXSound.h"
 #include "platform/Loader.h"
 #include "sound/Wave.h"
-#include "tests/sound/WaveFiles.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/WaveFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Run with OpenAL Soft told to use a back end that does not exist, so that no device opens.
 #include "sound/WaveList.h"
-#include "tests/sound/WaveFiles.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/WaveFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The sound list and playback against a real OpenAL Soft device (the null back end).
 #include "sound/WaveList.h"
-#include "tests/sound/WaveFiles.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/WaveFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "sound/Wave.h"
-#include "tests/sound/WaveFiles.h"
+#include "tests/support/WaveFiles.h"
 
 #include <gtest/gtest.h>
 #include <limits>

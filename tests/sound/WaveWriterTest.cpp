@@ -1,8 +1,8 @@
 // Run with OpenAL Soft's wave-writer back end: the device's whole output goes to a file
 // (EKOBA_WAVE_OUTPUT), written when the device closes.
 #include "sound/WaveList.h"
-#include "tests/sound/WaveFiles.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/WaveFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/AssetList.h"
+#include "graphics/Assets.h"
 #include "tools/assetgen/Fonts.h"
 #include "tools/assetgen/Generator.h"
 #include "tools/assetgen/Layout.h"

@@ -1,6 +1,6 @@
 #include "tools/assetgen/Generator.h"
 
-#include "tools/AssetList.h"
+#include "graphics/Assets.h"
 #include "tools/assetgen/Art.h"
 #include "tools/assetgen/Sounds.h"
 

@@ -336,14 +336,6 @@ QPainterPath Body(const HandShape& hand) {
     return body.simplified();
 }
 
-QPainterPath Stroke(const QPainterPath& path, double width) {
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setCapStyle(Qt::RoundCap);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    return stroker.createStroke(path);
-}
-
 // The lines drawn or cut inside the body: each part's edge where it lies over another, nails,
 // joints, the sleeve's opening and the band above its hem.
 struct InnerLines {

@@ -29,14 +29,6 @@ QPainterPath Ellipse(double cx, double cy, double rx, double ry) {
     return path;
 }
 
-QPainterPath Stroke(const QPainterPath& path, double width) {
-    QPainterPathStroker stroker;
-    stroker.setWidth(width);
-    stroker.setCapStyle(Qt::RoundCap);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    return stroker.createStroke(path);
-}
-
 void Sky(QPainter& p, const QRectF& area, double horizon) {
     QLinearGradient sky(area.topLeft(), QPointF(area.left(), horizon));
     sky.setColorAt(0, QColor(122, 38, 30));

@@ -3,6 +3,7 @@
 #include "tools/assetgen/DetMath.h"
 
 #include <QPainter>
+#include <QPainterPathStroker>
 #include <algorithm>
 #include <cmath>
 
@@ -133,6 +134,14 @@ QImage Shade(const Relief& relief) {
         }
     }
     return image;
+}
+
+QPainterPath Stroke(const QPainterPath& path, double width) {
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(path);
 }
 
 } // namespace gen

@@ -41,6 +41,8 @@ private:
 
 // Coverage (0..1) of a filled path, antialiased.
 Field Coverage(const QPainterPath& path, int width, int height);
+// The outline of path drawn with a round pen of the given width, as a filled path.
+QPainterPath Stroke(const QPainterPath& path, double width);
 // Box blur of the given radius, repeated (three passes approach a Gaussian).
 void Blur(Field& field, int radius, int passes = 3);
 

@@ -4,7 +4,7 @@
 // field, peak well below full scale and begin and end at silence.
 #include "tools/assetgen/Sounds.h"
 
-#include "tools/AssetList.h"
+#include "graphics/Assets.h"
 #include "tools/assetgen/DetMath.h"
 #include "tools/assetgen/Random.h"
 

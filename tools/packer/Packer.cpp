@@ -6,7 +6,7 @@
 //
 // Every asset is checked against the catalogue (size, pixel format, storage kind, sound format
 // and length) before it is packed: a wrong asset stops the build with a clear message.
-#include "tools/AssetList.h"
+#include "graphics/Assets.h"
 #include "tools/packer/StoredWriter.h"
 
 #include <cstdio>

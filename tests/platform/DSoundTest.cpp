@@ -2,8 +2,8 @@
 #include "platform/DSound.h"
 #include "platform/Exception.h"
 #include "platform/Loader.h"
-#include "tests/sound/ToneBuffers.h"
-#include "tests/sound/WaveFiles.h"
+#include "tests/platform/ToneBuffers.h"
+#include "tests/support/WaveFiles.h"
 
 #include <gtest/gtest.h>
 

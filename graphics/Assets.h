@@ -1,9 +1,10 @@
 #pragma once
-// Every asset of the game, as the generator writes it into assets/ and the packer stores it:
-// the three image lists in their stored order, the sound list, the credits picture and the
-// program's icon.
+// Every asset of the game, as the generator writes it into assets/, the packer stores it and
+// the game names it: the three image lists in their stored order, the sound list, the credits
+// picture and the program's icon.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace assets {
 
@@ -87,6 +88,25 @@ constexpr int kCreditsHeight = 100;
 // The program's icon: 32 x 32, 16 colours, as a Windows icon and as a PNG for the desktop.
 constexpr const char* kIconFile = "ekobarama.ico";
 constexpr const char* kIconPngFile = "ekobarama.png";
+
+// An item of the image lists by its name, found in the table when the program is compiled.
+struct ImageRef {
+    int List;
+    int Index;
+};
+consteval ImageRef Image(std::string_view name) {
+    for (const ImageAsset& image : kImages)
+        if (name == image.Name)
+            return {image.List, image.Index};
+    throw "no image of that name";
+}
+// An item of the sound list by its name.
+consteval int Sound(std::string_view name) {
+    for (const SoundAsset& sound : kSounds)
+        if (name == sound.Name)
+            return sound.Index;
+    throw "no sound of that name";
+}
 
 inline std::string FileName(const ImageAsset& image) {
     return std::string(image.Name) + (image.Stored == Storage::Jpeg ? ".jpg" : ".bmp");

@@ -2,9 +2,9 @@
 // null back end, with the application's event loop run by the tests): an idle program is not
 // woken by the mixer and does not keep its memory.
 #include "platform/DSound.h"
-#include "tests/sound/ToneBuffers.h"
-#include "tests/sound/WaveFiles.h"
+#include "tests/platform/ToneBuffers.h"
 #include "tests/support/TestApp.h"
+#include "tests/support/WaveFiles.h"
 
 #include <gtest/gtest.h>
 

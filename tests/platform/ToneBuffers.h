@@ -1,7 +1,7 @@
 #pragma once
 // Secondary buffers of the game's sound format for the sound stand-in's tests.
 #include "platform/DSound.h"
-#include "tests/sound/WaveFiles.h"
+#include "tests/support/WaveFiles.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
