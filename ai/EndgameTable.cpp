@@ -128,6 +128,8 @@ void TEndgameTable::BuildLayer(int seeds) {
 
     std::size_t rank = 0;
     ForEachBoard(seeds, [&](const TPosition& board) {
+        if (stop_.load(std::memory_order_relaxed))
+            return;
         for (int side = 1; side <= 2; ++side, ++rank) {
             TPosition position = board;
             position.ToMove = static_cast<std::uint8_t>(side);

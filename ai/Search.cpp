@@ -88,7 +88,8 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
         return 0;
     if (rules::IsOver(position))
         return kSeed * LeftMargin(position);
-    if (int exact = 0; settings_.Table && settings_.Table->Probe(position, exact))
+    // At the root the moves are searched all the same: the table gives values, not moves.
+    if (int exact = 0; ply > 0 && settings_.Table && settings_.Table->Probe(position, exact))
         return kSeed * exact;
     const std::uint64_t key = Key(position);
     // A repetition: the line could turn in circles for ever (positions of the same seed count
