@@ -60,6 +60,7 @@ private:
 
 std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& options) {
     TSearchSettings settings;
+    settings.Weights = options.Weights;
     TSearchLimits limits;
     switch (level) {
     case TLevel::Debutant:

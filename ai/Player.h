@@ -14,6 +14,7 @@
 // The timed levels (Fort and Expert) use the shared endgame table, which starts building on a
 // worker thread at their first move and is used as soon as it is ready.
 
+#include "ai/Search.h"
 #include "rules/Rules.h"
 
 #include <atomic>
@@ -34,6 +35,7 @@ struct TPlayerOptions {
     int TimeMs = 1000;          // budget per move of Expert (Fort takes a quarter of it)
     std::uint32_t Seed = 1;     // the Debutant's choices
     bool UseSharedTable = true; // false: no endgame table (tests)
+    TWeights Weights;           // of the evaluation (Moyen, Fort, Expert)
 };
 
 class TComputerPlayer {

@@ -1,6 +1,8 @@
-// ekobarama-arena [--games N] [--seed S] [--ms T] A B
+// ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B] A B
 // Plays N games between two computer players (debutant, moyen, fort, expert, baseline) from
 // varied openings, sides swapped on each opening, and prints A's points and move times.
+// --weights gives A other weights of the evaluation (seeds on side, exposed pits, moves, big
+// pit), for tuning them by matches against the usual ones.
 // A game still going after 400 plies is ended there and judged like a finished one: the seeds
 // on each side go to its owner.
 
@@ -26,6 +28,7 @@ struct TArgs {
     std::uint32_t Seed = 1;
     int Ms = 1000;
     std::string A, B;
+    ai::TWeights WeightsOfA;
 };
 
 bool KnownPlayer(const std::string& name) {
@@ -34,12 +37,13 @@ bool KnownPlayer(const std::string& name) {
 }
 
 std::unique_ptr<ai::TComputerPlayer> Make(const std::string& name, const TArgs& args,
-                                          std::uint32_t seed) {
+                                          std::uint32_t seed, const ai::TWeights& weights) {
     if (name == "baseline")
         return ai::MakeBaselinePlayer();
     ai::TPlayerOptions options;
     options.TimeMs = args.Ms;
     options.Seed = seed;
+    options.Weights = weights;
     const ai::TLevel level = name == "debutant" ? ai::TLevel::Debutant
                              : name == "moyen"  ? ai::TLevel::Moyen
                              : name == "fort"   ? ai::TLevel::Fort
@@ -62,8 +66,9 @@ rules::TPosition Opening(std::uint32_t seed, int opening) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: ekobarama-arena [--games N] [--seed S] [--ms T] A B\n"
-                         "players: debutant, moyen, fort, expert, baseline\n");
+    std::fprintf(stderr,
+                 "usage: ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B] A B\n"
+                 "players: debutant, moyen, fort, expert, baseline\n");
     return 2;
 }
 
@@ -84,6 +89,11 @@ int main(int argc, char** argv) {
                 args.Seed = static_cast<std::uint32_t>(value);
             else
                 args.Ms = static_cast<int>(value);
+        } else if (arg == "--weights" && i + 1 < argc) {
+            ai::TWeights& w = args.WeightsOfA;
+            if (std::sscanf(argv[++i], "%d,%d,%d,%d", &w.SeedsOnSide, &w.Exposed, &w.Moves,
+                            &w.BigPit) != 4)
+                return Usage();
         } else if (KnownPlayer(arg)) {
             names.push_back(arg);
         } else {
@@ -102,9 +112,9 @@ int main(int argc, char** argv) {
         const int sideOfA = game % 2 == 0 ? 1 : 2;
         rules::TPosition position = Opening(args.Seed, game / 2);
         std::array<std::unique_ptr<ai::TComputerPlayer>, 3> players;
-        players[sideOfA] = Make(args.A, args, args.Seed + 2u * static_cast<std::uint32_t>(game));
-        players[3 - sideOfA] =
-            Make(args.B, args, args.Seed + 2u * static_cast<std::uint32_t>(game) + 1u);
+        const std::uint32_t seed = args.Seed + 2u * static_cast<std::uint32_t>(game);
+        players[sideOfA] = Make(args.A, args, seed, args.WeightsOfA);
+        players[3 - sideOfA] = Make(args.B, args, seed + 1u, ai::TWeights{});
         int ply = 0;
         for (; ply < kMaxPlies && !rules::IsOver(position); ++ply) {
             const auto start = std::chrono::steady_clock::now();
