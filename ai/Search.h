@@ -22,11 +22,14 @@ namespace ai {
 constexpr int kSeed = 8;
 
 // Weights of the evaluation, in 1/kSeed of a seed per unit of each feature (the feature of the
-// player to move minus his opponent's).
+// player to move minus his opponent's). Tuned by matches of depth-4 searches (ekobarama-arena
+// --weights, 100 games each, sides swapped) against the first guess 3,-3,2,4: no weight on the
+// seeds on side scored 14.5%, exposed pits at 0 scored 79.5%, moves at 5 scored 70%; then 3,3,5,4
+// scored 82% and 3,3,8,4 84.5%; at depth 8, 3,3,8,4 scored 82.5% of 40 games against 3,-3,2,4.
 struct TWeights {
     int SeedsOnSide = 3; // seeds on one's own side, which come home at the end
-    int Exposed = -3;    // own pits of 1 or 2 seeds, which a sowing may bring to 2 or 3
-    int Moves = 2;       // pits one may play
+    int Exposed = 3;     // own pits of 1 or 2 seeds: seeds to sow short distances with
+    int Moves = 8;       // pits one may play
     int BigPit = 4;      // a pit of 12 seeds or more, which laps the board
 };
 
