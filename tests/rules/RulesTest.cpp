@@ -43,10 +43,12 @@ TEST(Rules, MovesConserveSeedsNeverFeedTheStartAndHarvestOnlyOpponentPitsOfTwoOr
                 << "walk stopped early";
             EXPECT_EQ(taken, result.Captured);
             harvests += taken > 0;
-            for (int i = 1; i <= kPits; ++i)
-                if (i != pit && position.Seeds[i] != sown[i])
+            for (int i = 1; i <= kPits; ++i) {
+                if (i != pit && position.Seeds[i] != sown[i]) {
                     ASSERT_EQ(position.Seeds[i], 0)
                         << "pit " << i << " changed outside the harvest";
+                }
+            }
         }
     }
     EXPECT_GT(harvests, moves / 20); // the sample does reach the harvest
