@@ -78,25 +78,32 @@ void Tjeu::Relayout() {
     Tour->ShowTurn();
 }
 
+rules::TPosition Tjeu::Position() const {
+    rules::TPosition position;
+    for (int i = 1; i <= rules::kPits; ++i)
+        position.Seeds[i] = static_cast<std::uint8_t>(Pits[i]->Seeds);
+    position.ToMove = static_cast<std::uint8_t>(Tour->Player);
+    for (int n = 1; n <= 2; ++n)
+        position.Score[n] = static_cast<std::uint8_t>(Players[n]->Score->Value);
+    return position;
+}
+
 bool Tjeu::IsBlocked() const {
-    const int s1 = Players[1]->SeedsOnSide();
-    const int s2 = Players[2]->SeedsOnSide();
-    return PlayerToMove().SeedsOnSide() == 0 || (s1 == 1 && s2 == 1);
+    return rules::IsOver(Position());
 }
 
 void Tjeu::Finish(const QString& /*reason "bloque"*/) {
     ShowNotice("Le jeu est bloqué ! Fin de la partie");
-    const int s1 = Players[1]->SeedsOnSide();
-    const int s2 = Players[2]->SeedsOnSide();
+    const rules::TOutcome outcome = rules::Outcome(Position());
     ShowNotice("Les joueurs gagnent les billes qui restent dans leurs camps");
-    Players[1]->Score->Value += s1;
-    Players[2]->Score->Value += s2;
+    Players[1]->Score->Value += outcome.LeftOnSide[1];
+    Players[2]->Score->Value += outcome.LeftOnSide[2];
     Players[1]->Score->ShowScore(1);
     Players[2]->Score->ShowScore(2);
     RedrawScene();
-    const int v1 = Players[1]->Score->Value;
-    const int v2 = Players[2]->Score->Value;
-    ShowNotice(v1 > v2 ? "Vainqueur : joueur 1" : v1 < v2 ? "Vainqueur : joueur 2" : "Egalité !");
+    ShowNotice(outcome.Verdict == rules::TVerdict::Player1   ? "Vainqueur : joueur 1"
+               : outcome.Verdict == rules::TVerdict::Player2 ? "Vainqueur : joueur 2"
+                                                             : "Egalité !");
     Over = true;
 }
 

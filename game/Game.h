@@ -37,6 +37,8 @@ public:
     TJoueur& PlayerToMove() const { return *Players[Tour->Player]; }
 
     void Relayout();
+    // The position on the board: the pits' seeds, the player to move and the banked scores.
+    rules::TPosition Position() const;
     bool IsBlocked() const;
     void Finish(const QString& reason);
 };

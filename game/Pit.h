@@ -1,4 +1,6 @@
 #pragma once
+#include "rules/Rules.h"
+
 #include <memory>
 
 class TMonSprite;
@@ -19,7 +21,7 @@ public:
     void SetSeeds(int n);
     // Puts the sprite at the place of pit i, relative to the background's current position.
     void PlaceSprite(int i);
-    int Owner() const { return Index > 6 ? 2 : 1; }
+    int Owner() const { return rules::Owner(Index); }
     // The pit holds seeds, a game waits for a move and the pit belongs to the player to move.
     bool CanPlay() const;
 

@@ -28,18 +28,6 @@ int TJoueur::SeedsOnSide() const {
     return seeds;
 }
 
-int NextPit(int a, int origin) {
-    int b = a + 1;
-    if (b == 13)
-        b = 1;
-    if (b == origin) {
-        ++b;
-        if (b == 13)
-            b = 1;
-    }
-    return b;
-}
-
 void TJoueur::Play(int i) {
     AppState = "distribution";
     try {
@@ -71,13 +59,10 @@ void TJoueur::Play(int i) {
 void TJoueur::Harvest(int a) {
     const int mover = CurrentGame->Tour->Player;
     for (;;) {
-        const Tcaze& pit = CurrentGame->Pit(a);
-        if ((pit.Seeds != 2 && pit.Seeds != 3) || pit.Owner() == mover)
+        if (!rules::IsTaken(a, CurrentGame->Pit(a).Seeds, mover))
             break;
         TakePit(a);
-        a = a - 1;
-        if (a == 0)
-            a = 12;
+        a = rules::PreviousPit(a);
     }
     Score->Value += Score->PendingGain;
     Score->PendingGain = 0;

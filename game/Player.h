@@ -1,4 +1,6 @@
 #pragma once
+#include "rules/Rules.h"
+
 #include <QString>
 #include <memory>
 
@@ -25,4 +27,4 @@ public:
 };
 
 // The pit after pit a for a move that started at pit origin; the starting pit is passed over.
-int NextPit(int a, int origin);
+using rules::NextPit;

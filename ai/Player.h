@@ -1,0 +1,60 @@
+#pragma once
+// The computer opponent for the game and the tools.
+//
+//   std::atomic<bool> cancel{false};
+//   auto player = ai::MakePlayer(ai::TLevel::Fort);
+//   const int pit = player->ChooseMove(position, cancel); // on a worker thread
+//
+// ChooseMove may run on any thread; setting cancel from another thread makes it return at once
+// (within a few microseconds) with the best move found so far. It always returns a legal pit of
+// the player to move (1 to 12); the position must not be over (rules::IsOver false). A player
+// keeps its transposition table from one move to the next: keep one per computer side and per
+// game, and never call one player from two threads at once.
+//
+// The timed levels (Fort and Expert) use the shared endgame table, which starts building on a
+// worker thread at their first move and is used as soon as it is ready.
+
+#include "ai/Search.h"
+#include "rules/Rules.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace ai {
+
+enum class TLevel {
+    Debutant, // two moves deep, often a random or a noisy choice: a beginner can win
+    Moyen,    // four moves deep
+    Fort,     // up to eight moves deep, a quarter of the time budget, endgame table
+    Expert,   // the full engine: iterative deepening for the time budget, endgame table
+};
+
+struct TPlayerOptions {
+    int TimeMs = 1000;          // budget per move of Expert (Fort takes a quarter of it)
+    std::uint32_t Seed = 1;     // the Debutant's choices
+    bool UseSharedTable = true; // false: no endgame table (tests)
+    TWeights Weights;           // of the evaluation (Moyen, Fort, Expert)
+};
+
+class TComputerPlayer {
+public:
+    virtual ~TComputerPlayer() = default;
+    virtual int ChooseMove(const rules::TPosition& position, const std::atomic<bool>& cancel) = 0;
+};
+
+std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& options = {});
+// The reference player of the arena: alpha-beta to a fixed depth of 8 counting only the seeds
+// harvested (and those left on each side when a game ends within its horizon); no evaluation,
+// no transposition table, no endgame table.
+std::unique_ptr<TComputerPlayer> MakeBaselinePlayer();
+
+// One move from a fresh player of the level (no table kept between calls).
+int ChooseMove(const rules::TPosition& position, TLevel level, const std::atomic<bool>& cancel,
+               const TPlayerOptions& options = {});
+
+// "debutant", "moyen", "fort", "expert".
+std::string LevelName(TLevel level);
+
+} // namespace ai

@@ -1,0 +1,216 @@
+#include "ai/Search.h"
+
+#include <algorithm>
+#include <random>
+
+namespace ai {
+namespace {
+
+using rules::TPosition;
+
+constexpr int kInfinity = 30000;
+constexpr int kCountsKept = 64;
+enum : std::uint8_t { kExact = 1, kLower = 2, kUpper = 3 };
+
+struct TZobrist {
+    std::array<std::array<std::uint64_t, kCountsKept>, rules::kPits + 1> Seeds{};
+    std::uint64_t Player2 = 0;
+    TZobrist() {
+        std::mt19937_64 random(0x656b6f6261ULL);
+        for (auto& pit : Seeds)
+            for (auto& key : pit)
+                key = random();
+        Player2 = random();
+    }
+};
+const TZobrist Zobrist;
+
+int LeftMargin(const TPosition& position) {
+    return position.SeedsOnSide(position.ToMove) -
+           position.SeedsOnSide(rules::Opponent(position.ToMove));
+}
+
+} // namespace
+
+std::uint64_t Key(const TPosition& position) {
+    std::uint64_t key = position.ToMove == 2 ? Zobrist.Player2 : 0;
+    for (int i = 1; i <= rules::kPits; ++i)
+        key ^= Zobrist.Seeds[i][std::min<int>(position.Seeds[i], kCountsKept - 1)];
+    return key;
+}
+
+TSearcher::TSearcher(const TSearchSettings& settings) : settings_(settings) {
+    if (settings_.TranspositionTable)
+        table_.resize(std::size_t{1} << settings_.TableBits);
+}
+
+int TSearcher::Evaluate(const TPosition& position) const {
+    const TWeights& w = settings_.Weights;
+    int score = 0;
+    for (int i = 1; i <= rules::kPits; ++i) {
+        const int sign = rules::Owner(i) == position.ToMove ? 1 : -1;
+        const int seeds = position.Seeds[i];
+        score += sign * (w.SeedsOnSide * seeds + (seeds == 1 || seeds == 2 ? w.Exposed : 0) +
+                         (seeds > 0 ? w.Moves : 0) + (seeds >= 12 ? w.BigPit : 0));
+    }
+    return score;
+}
+
+void TSearcher::Begin(const TSearchLimits& limits, const std::atomic<bool>& cancel) {
+    limits_ = limits;
+    cancel_ = &cancel;
+    start_ = std::chrono::steady_clock::now();
+    nodes_ = 0;
+    stopped_ = false;
+    line_.clear();
+    for (auto& side : history_)
+        side.fill(0);
+}
+
+bool TSearcher::ShouldStop() {
+    if (stopped_)
+        return true;
+    if (cancel_->load(std::memory_order_relaxed))
+        return stopped_ = true;
+    if (limits_.MaxNodes && nodes_ >= limits_.MaxNodes)
+        return stopped_ = true;
+    if (limits_.TimeMs && (nodes_ & 255) == 0) {
+        const auto elapsed = std::chrono::steady_clock::now() - start_;
+        if (elapsed >= std::chrono::milliseconds(limits_.TimeMs))
+            return stopped_ = true;
+    }
+    return false;
+}
+
+int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta, int ply) {
+    ++nodes_;
+    if (ShouldStop())
+        return 0;
+    if (rules::IsOver(position))
+        return kSeed * LeftMargin(position);
+    // At the root the moves are searched all the same: the table gives values, not moves.
+    if (int exact = 0; ply > 0 && settings_.Table && settings_.Table->Probe(position, exact))
+        return kSeed * exact;
+    const std::uint64_t key = Key(position);
+    // A repetition: the line could turn in circles for ever (positions of the same seed count
+    // only, since a harvest can never be undone).
+    for (int back = static_cast<int>(line_.size()) - 2; back >= 0; back -= 2)
+        if (line_[back] == key)
+            return 0;
+    if (depth <= 0)
+        return settings_.Evaluation ? Evaluate(position) : 0;
+
+    const int alphaBefore = alpha;
+    int tableMove = 0;
+    TEntry* entry = nullptr;
+    if (!table_.empty()) {
+        entry = &table_[key & (table_.size() - 1)];
+        if (entry->Key == key) {
+            tableMove = entry->Move;
+            if (entry->Depth >= depth && ply > 0) {
+                const int value = entry->Value;
+                if (entry->Bound == kExact || (entry->Bound == kLower && value >= beta) ||
+                    (entry->Bound == kUpper && value <= alpha))
+                    return value;
+            }
+        }
+    }
+
+    struct TChild {
+        TPosition Position;
+        int Pit, Taken, Order;
+    };
+    std::array<TChild, 6> children;
+    int count = 0;
+    for (const int pit : rules::LegalMoves(position)) {
+        TChild& child = children[count++];
+        child.Position = position;
+        child.Pit = pit;
+        child.Taken = rules::Play(child.Position, pit).Captured;
+        child.Order = !settings_.Ordering ? 0
+                      : pit == tableMove  ? 1 << 30
+                                          : (child.Taken << 20) + history_[position.ToMove][pit];
+    }
+    if (settings_.Ordering)
+        std::stable_sort(children.begin(), children.begin() + count,
+                         [](const TChild& a, const TChild& b) { return a.Order > b.Order; });
+
+    line_.push_back(key);
+    int best = -kInfinity, bestMove = children[0].Pit;
+    for (int c = 0; c < count; ++c) {
+        const TChild& child = children[c];
+        const int gain = kSeed * child.Taken;
+        const int value =
+            gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain, ply + 1);
+        if (stopped_)
+            break;
+        if (value > best) {
+            best = value;
+            bestMove = child.Pit;
+        }
+        if (value > alpha)
+            alpha = value;
+        if (alpha >= beta) {
+            if (settings_.Ordering)
+                history_[position.ToMove][child.Pit] += depth * depth;
+            break;
+        }
+    }
+    line_.pop_back();
+    if (stopped_)
+        return 0;
+    if (ply == 0)
+        rootBest_ = bestMove;
+    if (entry) {
+        entry->Key = key;
+        entry->Value = static_cast<std::int16_t>(best);
+        entry->Depth = static_cast<std::int8_t>(std::min(depth, 127));
+        entry->Bound = best <= alphaBefore ? kUpper : best >= beta ? kLower : kExact;
+        entry->Move = static_cast<std::uint8_t>(bestMove);
+    }
+    return best;
+}
+
+TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& limits,
+                                const std::atomic<bool>& cancel) {
+    Begin(limits, cancel);
+    TSearchResult result;
+    const rules::TMoves moves = rules::LegalMoves(position);
+    if (rules::IsOver(position) || moves.Count == 0)
+        return result;
+    // Until a depth is finished: the move that harvests most.
+    int mostTaken = -1;
+    for (const int pit : moves) {
+        TPosition child = position;
+        const int taken = rules::Play(child, pit).Captured;
+        if (taken > mostTaken) {
+            mostTaken = taken;
+            result.Move = pit;
+        }
+    }
+    if (moves.Count == 1)
+        return result;
+    // Without a clock or move ordering the shallower depths would serve nothing.
+    const int firstDepth = limits.TimeMs || settings_.Ordering ? 1 : limits.MaxDepth;
+    for (int depth = firstDepth; depth <= limits.MaxDepth; ++depth) {
+        const int value = Negamax(position, depth, -kInfinity, kInfinity, 0);
+        if (stopped_)
+            break;
+        result.Move = rootBest_;
+        result.Value = value;
+        result.Depth = depth;
+        // Half the budget spent: the next depth would not finish.
+        if (limits.TimeMs && std::chrono::steady_clock::now() - start_ >=
+                                 std::chrono::milliseconds(limits.TimeMs) / 2)
+            break;
+    }
+    result.Nodes = nodes_;
+    return result;
+}
+
+int TSearcher::Value(const TPosition& position, int depth, const std::atomic<bool>& cancel) {
+    Begin({}, cancel);
+    return Negamax(position, depth, -kInfinity, kInfinity, 1);
+}
+
+} // namespace ai

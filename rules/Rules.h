@@ -1,0 +1,98 @@
+#pragma once
+// The rules of ekoba, stated once. Pits are numbered 1 to 12: 1 to 6 are player 1's, 7 to 12
+// player 2's. Sowing runs towards higher numbers and wraps from 12 to 1; the harvest runs the
+// other way and wraps from 1 to 12. There is no obligation to feed the opponent and no ban on
+// taking all of his seeds; positions may repeat.
+
+#include <array>
+#include <cstdint>
+
+namespace rules {
+
+constexpr int kPits = 12;
+constexpr int kSeedsPerPit = 4;
+constexpr int kTotalSeeds = kPits * kSeedsPerPit;
+
+// The owner (1 or 2) of pit i.
+constexpr int Owner(int pit) {
+    return pit > 6 ? 2 : 1;
+}
+constexpr int Opponent(int player) {
+    return 3 - player;
+}
+// The first pit of a player's side (1 or 7).
+constexpr int FirstPit(int player) {
+    return player == 1 ? 1 : 7;
+}
+
+// The pit after pit a for a move that started at pit origin: the starting pit is passed over on
+// every lap.
+constexpr int NextPit(int a, int origin) {
+    int b = a == kPits ? 1 : a + 1;
+    if (b == origin)
+        b = b == kPits ? 1 : b + 1;
+    return b;
+}
+// The pit the harvest looks at after pit a.
+constexpr int PreviousPit(int a) {
+    return a == 1 ? kPits : a - 1;
+}
+// Whether the harvest of a move by mover takes pit i holding n seeds after the sowing: only an
+// opponent's pit holding 2 or 3 seeds is taken.
+constexpr bool IsTaken(int pit, int seeds, int mover) {
+    return (seeds == 2 || seeds == 3) && Owner(pit) != mover;
+}
+
+// A position: the seeds of the twelve pits, the player to move and the two banked scores.
+struct TPosition {
+    std::array<std::uint8_t, kPits + 1> Seeds{}; // 1 to 12; entry 0 is unused and stays 0
+    std::uint8_t ToMove = 1;
+    std::array<std::uint8_t, 3> Score{}; // 1 and 2; entry 0 is unused
+
+    // The opening position: four seeds in every pit, player 1 to move, no score.
+    static TPosition Start();
+
+    int SeedsOnSide(int player) const;
+    int SeedsOnBoard() const;
+    // Pit i may be played: it belongs to the player to move and holds seeds.
+    bool IsLegal(int pit) const {
+        return pit >= 1 && pit <= kPits && Owner(pit) == ToMove && Seeds[pit] > 0;
+    }
+
+    friend bool operator==(const TPosition&, const TPosition&) = default;
+};
+
+// The legal moves of a position, in pit order.
+struct TMoves {
+    std::array<std::uint8_t, 6> Pit{};
+    int Count = 0;
+    const std::uint8_t* begin() const { return Pit.data(); }
+    const std::uint8_t* end() const { return Pit.data() + Count; }
+};
+TMoves LegalMoves(const TPosition& position);
+
+// What a move did.
+struct TMoveResult {
+    int LastPit = 0;  // the last pit sown, where the harvest starts
+    int Captured = 0; // seeds harvested and banked by the mover
+};
+
+// Plays the legal move from pit i: sows, harvests, banks the harvest and passes the turn.
+TMoveResult Play(TPosition& position, int pit);
+
+// The game is over when the player to move has no seed on his side, or when each player has
+// exactly one seed on his side. The test is made on the player who has just received the turn.
+bool IsOver(const TPosition& position);
+
+enum class TVerdict { Player1, Player2, Draw };
+
+// The end of a finished game: the seeds left on each side go to that side's owner; the higher
+// total wins, equal totals are a draw.
+struct TOutcome {
+    std::array<int, 3> LeftOnSide{}; // 1 and 2
+    std::array<int, 3> Final{};      // final totals, 1 and 2
+    TVerdict Verdict = TVerdict::Draw;
+};
+TOutcome Outcome(const TPosition& position);
+
+} // namespace rules

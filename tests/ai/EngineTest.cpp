@@ -1,0 +1,67 @@
+#include "ai/Player.h"
+#include "ai/Search.h"
+#include "tests/rules/RandomPosition.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+// Every level and the baseline, on random positions that are not over: a legal pit every time.
+TEST(Engine, EveryPlayerChoosesALegalMove) {
+    ai::TPlayerOptions options;
+    options.TimeMs = 8;
+    options.UseSharedTable = false;
+    std::vector<std::unique_ptr<ai::TComputerPlayer>> players;
+    for (const ai::TLevel level :
+         {ai::TLevel::Debutant, ai::TLevel::Moyen, ai::TLevel::Fort, ai::TLevel::Expert})
+        players.push_back(ai::MakePlayer(level, options));
+    players.push_back(ai::MakeBaselinePlayer());
+    std::mt19937 random(99);
+    const std::atomic<bool> cancel{false};
+    for (int trial = 0; trial < 60; ++trial) {
+        const rules::TPosition position = RandomPosition(random);
+        if (rules::IsOver(position))
+            continue;
+        for (std::size_t p = 0; p < players.size(); ++p) {
+            const int pit = players[p]->ChooseMove(position, cancel);
+            ASSERT_TRUE(position.IsLegal(pit)) << "player " << p << " trial " << trial;
+        }
+    }
+}
+
+// A search with no limit of its own returns a legal move once another thread cancels it, and one
+// cancelled before it starts still returns a legal move.
+TEST(Engine, ACancelledSearchStillReturnsALegalMove) {
+    ai::TSearcher searcher(ai::TSearchSettings{});
+    rules::TPosition position = rules::TPosition::Start();
+    rules::Play(position, 3);
+    std::atomic<bool> cancel{true};
+    EXPECT_TRUE(position.IsLegal(searcher.Search(position, {}, cancel).Move));
+
+    cancel = false;
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        cancel = true;
+    });
+    const ai::TSearchResult result = searcher.Search(position, {}, cancel);
+    canceller.join();
+    EXPECT_TRUE(position.IsLegal(result.Move));
+    EXPECT_LT(result.Depth, 64);
+}
+
+// Without a clock the search is repeatable, and a node limit is obeyed.
+TEST(Engine, NodeAndDepthLimits) {
+    const std::atomic<bool> cancel{false};
+    ai::TSearchLimits limits;
+    limits.MaxDepth = 6;
+    const rules::TPosition start = rules::TPosition::Start();
+    const ai::TSearchResult a = ai::TSearcher(ai::TSearchSettings{}).Search(start, limits, cancel);
+    const ai::TSearchResult b = ai::TSearcher(ai::TSearchSettings{}).Search(start, limits, cancel);
+    EXPECT_EQ(a.Depth, 6);
+    EXPECT_EQ(a.Move, b.Move);
+    EXPECT_EQ(a.Value, b.Value);
+    limits.MaxDepth = 64;
+    limits.MaxNodes = 5000;
+    const ai::TSearchResult c = ai::TSearcher(ai::TSearchSettings{}).Search(start, limits, cancel);
+    EXPECT_LE(c.Nodes, 5000u);
+    EXPECT_TRUE(start.IsLegal(c.Move));
+}
