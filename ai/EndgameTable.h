@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The exact outcome of every position with at most a given number of seeds on the board: the best
 // final margin (the seeds the player to move will still gain minus those his opponent will gain,

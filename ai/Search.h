@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Negamax with alpha-beta over the rules library: iterative deepening under a time budget, a
 // transposition table keyed by a Zobrist hash, move ordering (table move, harvests first, then

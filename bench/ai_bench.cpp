@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The computer opponent: positions searched per second by the full search at a fixed depth (no
 // endgame table), the baseline's depth-8 search, and the endgame table's build time and memory
 // for a few sizes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reference for Ekobarama's start-up figures: the least a Qt program does to show one
 // picture. A plain top-level window with a client area of 637 x 470 pixels, like the game's
 // drawing surface, painting one 640 x 480 picture (clipped to the client area, as the game's

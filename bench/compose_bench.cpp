@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BM_ComposeGameFrame: the sprite engine drawing a full game scene onto the back surface of the
 // drawing surface, without presenting it: the board picture, twelve pits, two opaque panels and
 // a hand, each from an image list item made into a surface as at start-up.

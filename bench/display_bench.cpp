@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presenting a frame. BM_FrameMemcpy is the floor: one memcpy of a 637 x 470 frame of 32-bit
 // pixels. BM_Flip is one full-surface Flip of a drawing surface of the main window's size, with
 // presentation pacing off: the blit onto the primary surface and the window's repaint.

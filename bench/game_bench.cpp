@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One frame of the game scene right after "Nouvelle partie": the hover update, the sprite
 // engine's draw (board, twelve pits, the indicator, both score lines) and the flip, pacing off.
 // Also counts the frames a whole move draws.

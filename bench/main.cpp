@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark runner: an application object on the offscreen platform, then every benchmark.
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BM_DecodeBoardJpeg: the 640 x 480 progressive board picture read from its stored value and
 // decoded through TJPEGImage as the game does on the first paint (float DCT, block smoothing,
 // blue-green-red lines straight into a new bottom-up bitmap).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Ekobarama's start-up and rest figures against a bare Qt window, measured in one run on a
 # private Xvfb server by ekobarama-startup-probe (see bench/startup_probe.cpp):
 #   1. time from process start to the first presented frame (median of RUNS runs of each

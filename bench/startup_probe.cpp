@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ekobarama-startup-probe: start-up and rest figures of one run of a program, measured from
 // outside it on the X server it draws on.
 //

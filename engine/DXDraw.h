@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The drawing surface: a child widget (TDXDraw, the main window's "DXDraw1") that owns the
 // DirectDraw device, a primary surface clipped to the widget, and an off-screen back surface of

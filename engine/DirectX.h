@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The objects that wrap DirectDraw: the device (TDirectDraw), surfaces (TDirectDrawSurface) with
 // their GDI canvas (TDirectDrawSurfaceCanvas), clippers (TDirectDrawClipper) and palettes

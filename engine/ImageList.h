@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Image lists: named pictures kept as stored data and, while the drawing surface is initialised,
 // as DirectDraw surfaces in the display's pixel format. Drawing an item copies one of its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sprite engine: the scene as a tree of sprites under one root, each sprite's children kept
 // in depth order, drawn on request onto the back surface of the drawing surface. Drawing is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the stored description reader: it either reads them or raises
 // EStoredDescriptionError.
 #include "graphics/Catalogue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stored picture value reader on arbitrary bytes: the "Picture.Data" value (class name, then
 // the class's data), the same bytes as DIB data and as a "BM" file. Whatever reads must give
 // pixels that agree with the picture's size, decode without touching memory outside them, and

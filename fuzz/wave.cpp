@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The wave reader on arbitrary bytes: the stored "WAVE" value and its byte-block form. A value
 // that reads must write back to a file that reads as the same wave.
 #include "sound/Wave.h"

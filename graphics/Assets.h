@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every asset of the game, as the generator writes it into assets/, the packer stores it and
 // the game names it: the three image lists in their stored order, the sound list, the credits

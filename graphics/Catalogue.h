@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The catalogue of the game's pictures and sounds: the stored description of the main window's
 // image lists and sound list (and of the credits window's picture), made from assets/ by the

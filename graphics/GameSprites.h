@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The game's two sprite kinds: an image sprite that shows one item of one of the three image
 // lists, and a text sprite that writes one line in a font of its own on the back surface.

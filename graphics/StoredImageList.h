@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An image list made from its entry in the stored description: its name, its colour table and
 // every item with its settings and picture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Device-independent bitmaps: TDIB and its shared image, the process-wide palette cache, and the
 // readers of stored DIB data and of "BM" bitmap files.

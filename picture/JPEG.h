@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // JPEG pictures: the stored bytes are held unchanged, the size is taken from the header, and
 // the picture is decoded with libjpeg on its first paint into a bottom-up bitmap (TDIB).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pictures as the window data stores them: a picture holder (TPicture) whose "Data" value names
 // the picture class that reads the rest, the picture classes' common base (TGraphic) and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The display stand-in: a small software DirectDraw. A device makes surfaces, clippers and
 // palettes; surfaces are blocks of memory in a pixel format (32-bit XRGB, the display format,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The pixel work of the display stand-in: rectangles with room for any caller's coordinates,
 // pixel formats, blocks of surface memory, and the copy and fill loops behind Blt and BltFast.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The common base of the objects that wrap DirectX interfaces (the DirectDraw objects of the
 // engine and the DirectSound objects of the sound layer): the result of the last call made

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Exceptions of the program. Every layer derives its own classes from Exception, which carries
 // the message; messages are made from a format with one inserted word (Format below).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The windows drawing interface (GDI) as the program uses it: colours as Windows colour values,
 // fonts by face name, point size and style, device contexts drawing through QPainter on a view

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The run-time library loader: a process-wide table of libraries by lower-cased file name.
 // A library is loaded on the first request for one of its entry points and kept until the end

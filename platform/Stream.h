@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The framework's streams: a position in a sequence of bytes, reads and writes that move it, and
 // seeks from the start, the current position or the end. TMemoryStream holds its bytes in

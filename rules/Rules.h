@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rules of ekoba, stated once. Pits are numbered 1 to 12: 1 to 6 are player 1's, 7 to 12
 // player 2's. Sowing runs towards higher numbers and wraps from 12 to 1; the harvest runs the

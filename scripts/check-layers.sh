@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a file includes a header from a folder that its own folder may not use: the
 # allowed folder-to-folder includes are the table of scripts/layers.txt. Reads the files git
 # tracks.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages Ekobarama needs to build, run and test, when they are missing.
 set -euo pipefail
 packages=(
@@ -11,6 +12,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils x11-apps imagemagick libxdamage-dev openbox
+    desktop-file-utils appstream lintian dpkg-dev file
   )
 fi
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds and runs every test: unit and GUI tests (offscreen), end-to-end tests of the real
-# executable under Xvfb, the unit tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and each reader's fuzz target for a bounded time.
+# executable under Xvfb, the checks of the Debian package, the unit tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and each reader's fuzz target for a bounded
+# time.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh --test || exit 1
@@ -32,6 +34,9 @@ step "layers" bash scripts/check-layers.sh
 step "format" bash -c "git ls-files -z -- '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror"
 step "build" build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 step "tests" ctest --test-dir build --output-on-failure -j 1
+# The desktop entry, metadata and icons, the Debian package made from the build tree, lintian,
+# and the packaged executable showing its window.
+step "package" bash scripts/check-package.sh build
 step "sanitizer build" build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DEKOBA_SANITIZE=ON \
   -DEKOBA_BENCH=OFF -DCMAKE_CXX_FLAGS=-O1
 step "sanitizer tests" env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \

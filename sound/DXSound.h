@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound device and its buffers: the device object (TDirectSound, TDXSoundDirectSound) and
 // the buffer object (TDirectSoundBuffer) that wrap DirectSound, and the sound device component

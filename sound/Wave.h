@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Wave data: a sound's format block and sample bytes (TWave), and the wave stream that walks the
 // RIFF WAVE layout (TWaveStream). Nothing in the samples is decoded: the format block goes to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound list: named sounds in stored order, each holding its samples in one DirectSound
 // buffer and playing them through duplicates of it, so that several copies of a sound can

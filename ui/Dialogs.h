@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every message box of the program goes through here: modal, owned by the main window, with
 // the exact captions and texts, and buttons "OK", "Oui", "Non". Only "Oui" is consent; Escape

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rules window, and what it shares with the credits window: both are plain windows opened
 // from the main window's "?" menu, owned by the main window and centred on it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The credits window: who made the program, what it is made with, and thanks to the projects it
 // is built on. Its underlined addresses open in the system's default handler.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window, the application state word and the process-wide references through which
 // the game's objects find one another.

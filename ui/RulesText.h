@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rules of ekoba as the rules window shows them: 76 stored lines of French. The title line
 // is indented by three tabs, the six section headings by one; paragraphs begin with "- " and

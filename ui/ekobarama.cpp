@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ekobarama: the sowing game ekoba for two players sharing one computer.
 #include "ui/Application.h"
 #include "ui/Main.h"

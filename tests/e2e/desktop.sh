@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command on a desktop of its own, as a player has one: a new Xvfb server and the openbox
 # window manager, which decorates windows, moves the focus and sends close requests.
 # The server picks its own display number and writes it to us (-displayfd), so that runs made

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The "?" menu's windows on the real program: "Règle du jeu" and "Crédits" open centred on the
 # main window (classic outer corner, halves to the even neighbour), every use opens one more
 # window, and the board still takes a double-click while a rules window is open.

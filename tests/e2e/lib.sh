@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers for the end-to-end tests: the real ekobarama under Xvfb, driven with xdotool as a
 # person would drive it. Each test script runs on a desktop of its own (desktop.sh: Xvfb and
 # openbox; see CMakeLists.txt).

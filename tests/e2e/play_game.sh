@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Plays a whole game on the real window with double-clicks, as two people would: the script
 # keeps its own account of the board to choose among the playable pits, answers the
 # end-of-game messages, and checks that the presentation picture comes back.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The main window opens centred with a 637 x 470 client area. "Jeu › Quitter" asks once:
 # "Non" leaves the program running with every menu command working, "Oui" ends it with exit
 # status 0, answered with the keyboard (O, Alt+O, Return) or the mouse, from the presentation

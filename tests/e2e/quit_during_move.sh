@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # In the middle of a move, the program ends cleanly (exit status 0, one question; under
 # AddressSanitizer no use of a destroyed object) when "Quitter" is answered "Oui", when the
 # close box is answered "Oui", and when another program destroys the window.

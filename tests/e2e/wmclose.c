@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /* What other programs do to a top-level window. Usage:
      wmclose WINDOW-ID            asks it to close, as a window manager's close box does: sends
                                   it the WM_DELETE_WINDOW client message;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing surface on a real X server: after Flip returns, the window on the server shows the
 // back surface, pixel for pixel, without the event loop having run in between.
 #include "engine/DXDraw.h"

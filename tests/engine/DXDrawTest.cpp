@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing surface: options and their effective set, the notification sequences seen by
 // handlers registered before and after Initialize, a second Initialize, failures and what they
 // leave, Flip before initialisation, 0 x 0 sizes, size changes, lost surfaces restored (or not

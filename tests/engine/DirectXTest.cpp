@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DirectDraw objects: loading the library, making the device and its failures, the
 // registries and what the device's destruction leaves, surfaces (attachment, memory fallback,
 // pixel access in every bit count, the clipped Draw, the canvas, colour matching), clippers and

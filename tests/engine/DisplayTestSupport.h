@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared by the tests of the DirectDraw objects and of the drawing surface: the application
 // object (offscreen platform), a clean display stand-in for every test, and surface helpers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The copies behind every picture drawn: plain and keyed lines of 32-bit pixels at every start
 // column and length (the fast line copies work in blocks of eight pixels from an aligned
 // destination), compared pixel by pixel with what the copy must give.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An image list keeps its pictures' surfaces, not the forms the pictures made to paint them: a
 // JPEG item's decoded bitmap goes once its surfaces are made, and comes back only to remake
 // them after a loss, with the same pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel access on picture surfaces in every bit count, and the colour matching that turns a
 // transparent colour into the pixel value a surface holds for it.
 #include "engine/DirectX.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Image lists on a live drawing surface: patterns and surfaces made from pictures, drawing with
 // and without the transparent colour, clipping at the surface edges, re-keying, the grid of
 // patterns, and the lifecycle through the drawing surface's notifications.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Pictures for the image list tests: 8-bit DIBs given as rows of colour indices, and a picture
 // class of another kind that paints a known pattern (the path a JPEG picture takes).

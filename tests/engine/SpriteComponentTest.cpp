@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sprite engine component bound to a drawing surface through its notifications, and image
 // sprites drawing their items on the back surface.
 #include "engine/ImageList.h"

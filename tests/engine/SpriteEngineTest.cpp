@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sprite tree: depth order and its tie-break, culling at the surface edges, visibility of
 // subtrees, destruction order and the child lists that exist only while there are children.
 #include "engine/Sprites.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the sprite engine and image list tests draw on: a DirectDraw device with a surface of a
 // given size, or a whole drawing surface in a window, with presentation pacing off.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window with a game in progress, animations at full speed and message boxes answered
 // by the test.

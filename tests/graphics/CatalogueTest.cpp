@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The catalogue compiled into the program: every picture and sound at its place, with the
 // sizes, pixel formats, storage kinds, transparency and sound formats the game relies on. The
 // stored forms are parsed here on their own (DIB and WAVE headers, JPEG markers).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The memory holding the compiled-in description's bytes can be given back once they are read:
 // the process then holds less, and the bytes read the same as before.
 #include "graphics/Catalogue.h"

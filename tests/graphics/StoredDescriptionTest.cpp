@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a stored description: what the packer writes reads back, and damaged or malformed
 // data are refused with EStoredDescriptionError, never read out of bounds.
 #include "graphics/Catalogue.h"

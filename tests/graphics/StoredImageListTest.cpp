@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Image lists loaded from the stored description: names, settings and pictures of the items,
 // and the read errors of malformed values.
 #include "graphics/StoredImageList.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's own pictures under assets/ read as the program reads them: every bitmap file as a
 // DIB with whole lines of pixels, the board and credits JPEG pictures at their sizes.
 #include "tests/picture/PictureTestSupport.h"

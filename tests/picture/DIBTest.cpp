@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading stored DIB data into TDIB, the shared image, run-length data, the palette cache and
 // painting through the colour table.
 #include "tests/picture/PictureTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading JPEG data into TJPEGImage, decoding with libjpeg into bottom-up blue-green-red
 // bitmaps, and the refusals of damaged or absurd pictures.
 #include "tests/picture/PictureTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpus of the stored picture value fuzz target (fuzz/corpus/picture/): valid
 // DIBs of every bit count and compression, progressive and baseline JPEGs, and hand-made
 // damaged values. Usage: picture_make_corpus <directory>

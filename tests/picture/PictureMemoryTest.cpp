@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What pictures keep in memory to paint themselves and when they make it: a DIB drawn at its
 // size needs no drawable image, a JPEG picture decodes when first painted, and pictures made
 // dormant give back the forms they made, painting the same afterwards.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading stored "Picture.Data" values into TPicture: the class name, the registered classes,
 // and what the holder keeps when reading fails.
 #include "tests/picture/PictureTestSupport.h"

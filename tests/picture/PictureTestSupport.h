@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Shared pieces of the picture tests: reading values, checking raised messages, and a canvas
 // over plain 32-bit memory.

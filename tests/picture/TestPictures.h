@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Makers of picture data for the picture tests, the seed corpus and the benchmarks: stored DIB
 // data written field by field, stored picture values, and JPEG files made with libjpeg's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The display stand-in against the values the drawing layer relies on: surface creation and
 // memory kinds, colour fill, keyed and unkeyed blits with clipping, BltFast refusing to clip,
 // lock and pixel access in every bit count, device contexts, lost surfaces, and presentation

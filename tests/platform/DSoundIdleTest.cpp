@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DirectSound stand-in's device sleeps once no sound has played for a second (OpenAL Soft's
 // null back end, with the application's event loop run by the tests): an idle program is not
 // woken by the mixer and does not keep its memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The DirectSound stand-in against OpenAL Soft's null back end (ALSOFT_DRIVERS=null).
 #include "platform/DSound.h"
 #include "platform/Exception.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Secondary buffers of the game's sound format for the sound stand-in's tests.
 #include "platform/DSound.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Random positions for property tests: the 48 seeds split between the board and the two scores,
 // either player to move.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures of the game for the documentation and for looking at: the real main window, driven
 // through its own handlers, grabbed from the screen (under Xvfb: from the X server).
 // Usage: ekobarama-screens OUTPUT-DIRECTORY

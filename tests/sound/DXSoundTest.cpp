@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device component and the buffer objects, on OpenAL Soft's null back end.
 #include "sound/DXSound.h"
 #include "platform/Loader.h"

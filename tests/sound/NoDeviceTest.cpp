@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run with OpenAL Soft told to use a back end that does not exist, so that no device opens.
 #include "sound/WaveList.h"
 #include "tests/support/TestApp.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's five sounds as the program carries them in its stored description.
 #include "graphics/Catalogue.h"
 #include "sound/WaveList.h"

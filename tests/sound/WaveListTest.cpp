@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound list and playback against a real OpenAL Soft device (the null back end).
 #include "sound/WaveList.h"
 #include "tests/support/TestApp.h"

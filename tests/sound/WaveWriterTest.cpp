@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run with OpenAL Soft's wave-writer back end: the device's whole output goes to a file
 // (EKOBA_WAVE_OUTPUT), written when the device closes.
 #include "sound/WaveList.h"

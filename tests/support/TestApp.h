@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one application object of a test executable, made on first use.
 #include <QApplication>

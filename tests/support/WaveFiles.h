@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // RIFF WAVE files built byte by byte for the tests, independently of the wave writer.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generator's own arithmetic and file forms: elementary functions accurate to the last few
 // bits, palette reduction that keeps white for the transparent pixels only, and bit packing of
 // the bitmap lines.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules window and the credits window, opened from the main window's "?" menu.
 #include "graphics/Catalogue.h"
 #include "picture/JPEG.h"

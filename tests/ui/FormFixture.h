@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A fresh main window per test, with message boxes answered by the test.
 #include "tests/support/TestApp.h"

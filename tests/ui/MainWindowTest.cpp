@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DDraw.h"
 #include "platform/Exception.h"
 #include "tests/ui/FormFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device opens once the window's first frame is on the screen, or at the first sound
 // asked for before that: the first frame does not wait for the sound system (OpenAL Soft's null
 // device here).

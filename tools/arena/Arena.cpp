@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B] A B
 // Plays N games between two computer players (debutant, moyen, fort, expert, baseline) from
 // varied openings, sides swapped on each opening, and prints A's points and move times.

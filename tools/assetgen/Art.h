@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The painters of the game's pictures. Each returns a picture of its catalogue size; pixels of
 // exactly white are the transparent ones of the sprites.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "plateau": a carved board seen from above, two rows of six ring-shaped pits, dark bands for
 // the scores with a sun and a moon medallion; and the lit medallions that serve as the turn
 // indicators ("maintour", "maintour2"), cut from the same carving so that they fit in place.

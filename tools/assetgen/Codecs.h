@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file forms the generator writes: BMP files (device-independent bitmaps of 1, 4, 8 and 24
 // bits), JPEG files (baseline or progressive), RIFF WAVE files, the Windows icon, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "graphics/Assets.h"
 #include "tools/assetgen/Fonts.h"
 #include "tools/assetgen/Generator.h"

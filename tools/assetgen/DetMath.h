@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Elementary functions computed with plain arithmetic only, so that the generator gives the
 // same bytes whether the compiler folds a call at build time or the library computes it at run

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text for the pictures, from font files installed with the build dependencies (Roboto Slab,
 // Comic Neue, DejaVu), taken as outlines so that no hinting or font matching of the machine

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Makes every asset file of assets/ in memory, and the contact sheet of all pictures.
 #include "tools/assetgen/Codecs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The hands: a right hand seen from above, back up, its forearm coming out of the sleeve of a
 // pale robe with an indigo hem. Player 1's hand reaches in from the bottom edge; player 2's is
 // the same hand turned half round, reaching in from the top. The picture is placed so that the

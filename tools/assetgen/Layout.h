@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where things go on the board picture, in pixels of the 640 x 480 picture: the pits (65 x 65
 // sprites), the turn indicators (91 x 91) and the hands' places relative to a pit, as the game

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small pictures: "temp-score" (a small orange open hand, kept in the list though nothing
 // shows it) and the program's icon (a little board with seeds).
 #include "tools/assetgen/Art.h"

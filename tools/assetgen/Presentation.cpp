@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "presentation": an evening in the savanna, two figures kneeling at a clay pot of seeds under
 // a low sun, and the name of the game; and the small picture of the credits window (the pot
 // under the sun). The figures are cut like the hands: dark shapes with their light side cut

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Seeded pseudo-random numbers and value noise: the same seed gives the same numbers on every
 // machine and in every build.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Carved wood as a height field: the board and its medallions are modelled as heights, coloured
 // by an albedo map and lit from the upper left, so that every carved form of the artwork

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "case0" to "case20": seeds lying in a pit. Up to twelve seeds lie side by side on the pit's
 // floor in arrangements that can be counted at a glance; more seeds pile up, and twenty make a
 // heap.

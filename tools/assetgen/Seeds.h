@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Seeds: grey-green nicker seeds, shaded from the upper left, each with its dark eye.
 #include <QImage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sounds: hard seeds on a wooden board, made by modal synthesis. Every knock is a short
 // burst of noise exciting a few decaying resonances: the low, longer ones of the carved wood,
 // the high, short ones of the seed's shell. The sounds are placed a little apart in the stereo

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The colours and materials shared by every picture: warm woods, earth and ochre, a sun gold
 // and a night indigo, skin tones for the hands, pale seeds.

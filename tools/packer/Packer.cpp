@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ekoba-packer: makes the stored description of the image lists, the sound list, the credits
 // picture and the icon from assets/, and writes it as a C++ byte array with its reader entry
 // points, to be compiled into the program.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Writes a stored description (the form read by ReadStoredDescription, graphics/Catalogue.h):
 // forms of objects with typed property values.

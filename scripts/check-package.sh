@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Checks what the game installs on a Linux desktop and its Debian package, from a configured and
+# built tree (default: build): the desktop entry and the AppStream metadata pass their
+# validators with no error and no warning, every icon has its size, the package CPack makes holds
+# the executable, the desktop entry, the metadata, the icons and the manual pages, depends on
+# the libraries it links, lintian finds no error in it, and the executable taken out of it
+# shows its window on a desktop with a window manager.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build}")
+id=invalid.ekobarama.Ekobarama
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() {
+  echo "check-package: $*" >&2
+  exit 1
+}
+
+# Validators: any line they print is a warning or an error.
+for entry in "assets/$id.desktop" "$build/dist/$id.desktop"; do
+  out=$(desktop-file-validate "$entry" 2>&1) || fail "desktop-file-validate $entry: $out"
+  [ -z "$out" ] || fail "desktop-file-validate $entry: $out"
+done
+out=$(appstreamcli validate --no-net "dist/$id.metainfo.xml" 2>&1) ||
+  fail "appstreamcli: $out"
+if grep -E '^(W|E):' <<<"$out"; then fail "appstreamcli warns"; fi
+echo "desktop entry and metadata valid ($(grep -c '^I:' <<<"$out") infos)"
+
+sizes=(16 22 24 32 48 64 128 256 512)
+for s in "${sizes[@]}"; do
+  icon="assets/icons/hicolor/${s}x${s}/apps/$id.png"
+  [ -f "$icon" ] || fail "no $icon"
+  file -b "$icon" | grep -q "PNG image data, $s x $s," || fail "$icon: $(file -b "$icon")"
+done
+[ "$(find assets/icons -type f | wc -l)" -eq ${#sizes[@]} ] || fail "icons of unlisted sizes"
+echo "icons: ${sizes[*]}"
+
+# The package.
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) ||
+  fail "cpack: $(cat "$work/cpack.log")"
+deb=$(ls "$work"/out/ekobarama_*.deb)
+ls "$work"/out/ekobarama-dbgsym_*.ddeb >/dev/null || fail "no package of debugging symbols"
+dpkg-deb -c "$deb" | awk '{print $6}' | sed 's#^\./#/#' >"$work/contents"
+for path in /usr/games/ekobarama "/usr/share/applications/$id.desktop" \
+  "/usr/share/metainfo/$id.metainfo.xml" /usr/share/man/man6/ekobarama.6.gz \
+  /usr/share/man/fr/man6/ekobarama.6.gz /usr/share/doc/ekobarama/copyright \
+  /usr/share/doc/ekobarama/changelog.Debian.gz; do
+  grep -qx "$path" "$work/contents" || fail "$path is not in the package"
+done
+for s in "${sizes[@]}"; do
+  grep -qx "/usr/share/icons/hicolor/${s}x${s}/apps/$id.png" "$work/contents" ||
+    fail "the ${s}x${s} icon is not in the package"
+done
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libqt6widgets6 libopenal1 libjpeg62-turbo libc6; do
+  grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
+done
+echo "$(basename "$deb"): $(wc -l <"$work/contents") entries; Depends: $depends"
+lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian finds errors"
+echo "lintian: no error"
+
+# The executable taken out of the package shows its window.
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+file -b "$root/usr/games/ekobarama" | grep -q ', stripped' || fail "the executable is not stripped"
+show_window() {
+  ALSOFT_DRIVERS=null "$root/usr/games/ekobarama" >"$root/game.log" 2>&1 &
+  game_pid=$!
+  timeout 30 xdotool search --sync --onlyvisible --name '^Ekobarama$' >/dev/null ||
+    {
+      kill "$game_pid"
+      cat "$root/game.log"
+      return 1
+    }
+  kill "$game_pid"
+  wait "$game_pid" 2>/dev/null || true
+}
+export -f show_window
+export root # (desktop.sh has a "work" of its own)
+bash tests/e2e/desktop.sh bash -c show_window || fail "the packaged game shows no window"
+echo "the packaged game shows its window"
