@@ -60,6 +60,9 @@ Tjeu::Tjeu() {
 }
 
 Tjeu::~Tjeu() {
+    // The computer's thinking about this game stops before the board goes.
+    if (Form1->ComputerTurn)
+        Form1->ComputerTurn->End();
     for (int i = 1; i <= 12; ++i)
         Pits[i].reset();
     Tour.reset();

@@ -34,5 +34,6 @@ void Tcaze::PlaceSprite(int i) {
 }
 
 bool Tcaze::CanPlay() const {
-    return Seeds != 0 && AppState == "jeu" && CurrentGame && Owner() == CurrentGame->Tour->Player;
+    return Seeds != 0 && AppState == "jeu" && CurrentGame && Owner() == CurrentGame->Tour->Player &&
+           !CurrentGame->Player(Owner()).Computer;
 }

@@ -13,6 +13,7 @@ TJoueur::TJoueur(int n) {
     Score = std::make_unique<TScore>(n);
     Number = n;
     Name = n == 1 ? Options->Player1Name : Options->Player2Name;
+    Computer = Options->PlayedBy(n).has_value();
     Score->Text->TextLabel->Caption = Name + " : 0";
 }
 
@@ -55,6 +56,8 @@ void TJoueur::Play(int i) {
     AppState = "jeu";
     if (CurrentGame->Over)
         EndGame(); // destroys this player: nothing may follow
+    else
+        Form1->ComputerTurn->Next();
 }
 
 void TJoueur::Harvest(int a) {

@@ -18,6 +18,8 @@ public:
     std::unique_ptr<TScore> Score;
     int Number = 0;
     QString Name;
+    // Played by the computer (copied from the options with the name): its pits are not picked.
+    bool Computer = false;
 
     // Seeds on the player's side of the board.
     int SeedsOnSide() const;

@@ -24,6 +24,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
@@ -160,6 +161,8 @@ TForm1::TForm1() {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(platform::MakeFont("MS Sans Serif", 8));
 
+    ComputerTurn = std::make_unique<TComputerTurn>();
+
     Client = new QWidget(this);
     Client->setFixedSize(637, 470);
     SetWidgetColours(Client, clWhite, clWindowText);
@@ -202,6 +205,7 @@ TForm1::~TForm1() {
     DXSpriteEngine1.reset();
     if (DXDraw1)
         DXDraw1->Finalize();
+    ComputerTurn.reset();
     if (Form1 == this)
         Form1 = nullptr;
 }
@@ -411,6 +415,32 @@ void TForm1::CreatePreferencesPanel() {
         label->move(352 - label->width(), label->y());
     }
 
+    // Who plays each side, under its name; a side given to the computer is offered its name.
+    auto makeChoice = [&](const char* labelName, QLabel*& label, const char* name,
+                          QComboBox*& combo, QLineEdit* edit, int y, const char* personName) {
+        label = makeLabel(GroupBox7, labelName, "Joué par : ", QRect(216, y + 6, 100, 16));
+        label->adjustSize();
+        label->move(352 - label->width(), label->y());
+        combo = new QComboBox(GroupBox7);
+        combo->setObjectName(name);
+        combo->setGeometry(360, y, 161, 24);
+        combo->setFont(platform::MakeFont("Arial", 10)); // as the sound switch
+        SetTextColour(combo, clBlack);
+        combo->addItems(PlayedByItems());
+        connect(combo, &QComboBox::currentIndexChanged, this, [edit, personName](int item) {
+            const QString computerName = TStoredPreferences::ComputerName;
+            const bool computer = PlayedByFromItem(item).has_value();
+            if (computer && (edit->text().isEmpty() || edit->text() == personName))
+                edit->setText(computerName);
+            else if (!computer && edit->text() == computerName)
+                edit->setText(personName);
+        });
+    };
+    makeChoice("Label8", Label8, "ComboBox1", ComboBox1, Edit4, 72,
+               TStoredPreferences::Player1Name);
+    makeChoice("Label9", Label9, "ComboBox2", ComboBox2, Edit3, 152,
+               TStoredPreferences::Player2Name);
+
     GroupBox3 = makeGroup(GroupBox1, "GroupBox3", "Bruitages", QRect(124, 344, 377, 49));
     RadioButton3 = makeRadio(GroupBox3, "RadioButton3", "Activés", QRect(32, 24, 113, 17));
     RadioButton4 = makeRadio(GroupBox3, "RadioButton4", "Désactivés", QRect(232, 24, 89, 17));
@@ -421,12 +451,15 @@ void TForm1::CreatePreferencesPanel() {
         makeButton("BitBtn2", "Annuler", QRect(308, 429, 113, 25), QStyle::SP_DialogCancelButton);
     BitBtn1->setDefault(true);
 
-    // Tab order: GroupBox3 (its radio buttons), OK, Annuler, then GroupBox7 (Edit3, Edit4).
+    // Tab order: GroupBox3 (its radio buttons), OK, Annuler, then GroupBox7 (Edit3, Edit4, then
+    // who plays each side).
     QWidget::setTabOrder(RadioButton3, RadioButton4);
     QWidget::setTabOrder(RadioButton4, BitBtn1);
     QWidget::setTabOrder(BitBtn1, BitBtn2);
     QWidget::setTabOrder(BitBtn2, Edit3);
     QWidget::setTabOrder(Edit3, Edit4);
+    QWidget::setTabOrder(Edit4, ComboBox1);
+    QWidget::setTabOrder(ComboBox1, ComboBox2);
 
     // OK is the default button (Enter), Annuler the cancel button (Escape).
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
@@ -472,18 +505,23 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::NouvellePartie1Click() {
+    bool made = false;
     if (AppState == "jeu" && AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?")) {
         AppState = "presentation";
         CurrentGame.reset();
         CurrentGame = std::make_unique<Tjeu>();
         CurrentGame->Relayout();
         AppState = "jeu";
+        made = true;
     }
     if (AppState == "presentation") {
         CurrentGame = std::make_unique<Tjeu>();
         CurrentGame->Relayout();
+        made = true;
     }
     RedrawScene();
+    if (made)
+        ComputerTurn->Begin();
 }
 
 void TForm1::Quitterlapartie1Click() {

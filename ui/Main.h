@@ -2,6 +2,7 @@
 #pragma once
 // The main window, the application state word and the process-wide references through which
 // the game's objects find one another.
+#include "ui/ComputerTurn.h"
 #include "ui/Options.h"
 
 #include <QMainWindow>
@@ -11,6 +12,7 @@
 #include <memory>
 
 class QAction;
+class QComboBox;
 class TDXDraw;
 class TDXImageList;
 class TDXSound;
@@ -59,12 +61,19 @@ public:
     QLineEdit* Edit4 = nullptr;
     QLabel* Label7 = nullptr;
     QLineEdit* Edit3 = nullptr;
+    // Who plays each side, under its name: a person or the computer at a level.
+    QLabel* Label8 = nullptr;
+    QComboBox* ComboBox1 = nullptr; // player 1
+    QLabel* Label9 = nullptr;
+    QComboBox* ComboBox2 = nullptr; // player 2
     QGroupBox* GroupBox3 = nullptr;
     QRadioButton* RadioButton3 = nullptr;
     QRadioButton* RadioButton4 = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
     QTimer Timer1;
+    // The computer's turns of the game on the board.
+    std::unique_ptr<TComputerTurn> ComputerTurn;
 
     TDXDraw* DXDraw1 = nullptr;
     std::unique_ptr<TDXSpriteEngine> DXSpriteEngine1;

@@ -4,6 +4,7 @@
 #include "ui/Main.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -17,6 +18,8 @@ TOptions::TOptions()
 void TOptions::ReadFromPanel() {
     Player2Name = Form1->Edit3->text();
     Player1Name = Form1->Edit4->text();
+    Player1By = PlayedByFromItem(Form1->ComboBox1->currentIndex());
+    Player2By = PlayedByFromItem(Form1->ComboBox2->currentIndex());
     SoundsOn = Form1->RadioButton3->isChecked();
     Form1->Bruitages1->setChecked(SoundsOn);
 }
@@ -24,9 +27,29 @@ void TOptions::ReadFromPanel() {
 void TOptions::ShowInPanel() const {
     Form1->Edit3->setText(Player2Name);
     Form1->Edit4->setText(Player1Name);
+    // Showing the record is not a choice made in the panel: the names stay as recorded.
+    for (QComboBox* combo : {Form1->ComboBox1, Form1->ComboBox2}) {
+        const QSignalBlocker quiet(combo);
+        combo->setCurrentIndex(ItemOfPlayedBy(combo == Form1->ComboBox1 ? Player1By : Player2By));
+    }
     if (SoundsOn)
         Form1->RadioButton3->setChecked(true);
     else
         Form1->RadioButton4->setChecked(true);
     Form1->GroupBox7->setEnabled(AppState != "jeu");
+}
+
+QStringList PlayedByItems() {
+    return {"Une personne", "Ordinateur : Débutant", "Ordinateur : Moyen", "Ordinateur : Fort",
+            "Ordinateur : Expert"};
+}
+
+TPlayedBy PlayedByFromItem(int item) {
+    if (item <= 0 || item > 4)
+        return std::nullopt;
+    return static_cast<ai::TLevel>(item - 1);
+}
+
+int ItemOfPlayedBy(const TPlayedBy& by) {
+    return by ? static_cast<int>(*by) + 1 : 0;
 }

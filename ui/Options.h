@@ -1,24 +1,43 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-#include <QString>
+#include "ai/Player.h"
 
-// What the preferences panel holds when it is made: the players' names and the sound switch.
+#include <QString>
+#include <optional>
+
+// Who plays a side: a person (no level) or the computer at a level.
+using TPlayedBy = std::optional<ai::TLevel>;
+
+// What the preferences panel holds when it is made: the players' names and the sound switch;
+// both sides are played by persons.
 struct TStoredPreferences {
     static constexpr const char* Player1Name = "Joueur 1";
     static constexpr const char* Player2Name = "Joueur 2";
     static constexpr bool SoundsOn = true;
+    // The name a side played by the computer is offered.
+    static constexpr const char* ComputerName = "Ordinateur";
 };
 
-// The players' names and the sound switch, for as long as the program runs. Created from the
-// preferences panel's stored contents; nothing is saved.
+// The players' names, who plays each side and the sound switch, for as long as the program
+// runs. Created from the preferences panel's stored contents; nothing is saved.
 class TOptions {
 public:
     TOptions(); // the stored contents; the "&Bruitages" item follows the sound switch
     QString Player1Name;
     QString Player2Name;
+    TPlayedBy Player1By;
+    TPlayedBy Player2By;
     bool SoundsOn = true;
+
+    const TPlayedBy& PlayedBy(int n) const { return n == 1 ? Player1By : Player2By; }
 
     // Copy the record into the panel, and back (the panel is made by then).
     void ShowInPanel() const;
     void ReadFromPanel();
 };
+
+// The panel's choice of who plays a side: item 0 is a person, items 1 to 4 the computer's
+// levels from the weakest.
+QStringList PlayedByItems();
+TPlayedBy PlayedByFromItem(int item);
+int ItemOfPlayedBy(const TPlayedBy& by);

@@ -131,6 +131,46 @@ answer() { # caption Return|Escape
   sleep 0.3
 }
 
+# A screenshot of the window with its frame, as the documentation shows it.
+window_shot() { # name
+  local x y w h
+  read -r x y w h < <(geometry "$MAIN")
+  import -window root -crop "$((w + 2))x$((h + 24))+$((x - 1))+$((y - 23))" +repage \
+    "$ARTIFACTS/$1.png" && echo "screenshot: $ARTIFACTS/$1.png"
+}
+
+# A screenshot of the client area only.
+client_shot() { # name
+  local ox oy
+  read -r ox oy < <(client_origin)
+  import -window root -crop "637x470+$ox+$oy" +repage "$ARTIFACTS/$1.png"
+}
+
+# The whole screen into $ARTIFACTS/screen.png, for the reading helpers below.
+read_screen() { import -window root "$ARTIFACTS/screen.png"; }
+
+# Player 2's turn indicator, the moon at (153, 18) of the drawing surface, lights up on its
+# turn. moon_reference keeps it unlit from the screen read while player 1 is to move.
+moon_crop() { # out-file
+  local ox oy
+  read -r ox oy < <(client_origin)
+  convert "$ARTIFACTS/screen.png" -crop "70x70+$((ox + 155))+$((oy + 20))" +repage "$1"
+}
+moon_reference() { moon_crop "$ARTIFACTS/no-moon.png"; }
+moon_up() { # on the screen read last
+  moon_crop "$ARTIFACTS/moon.png"
+  [ "$(compare -metric AE "$ARTIFACTS/no-moon.png" "$ARTIFACTS/moon.png" null: 2>&1 || true)" != 0 ]
+}
+wait_moon() { # up|down [seconds]: player 2's turn has come, or is over
+  local limit=${2:-60} start=$SECONDS
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    read_screen
+    if moon_up; then [ "$1" = up ] && return 0; else [ "$1" = down ] && return 0; fi
+    sleep 0.1
+  done
+  return 1
+}
+
 # Geometry of a window: X Y WIDTH HEIGHT on the screen.
 geometry() { # window-id
   xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
@@ -178,3 +218,23 @@ cleanup() {
   if [ -n "$GAME_PID" ] && game_running; then kill "$GAME_PID" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
+
+# Chooses who plays each side in the preferences panel, as a person would: a click into player
+# 1's name, Tab to the "Joué par" list under it and Down to the item (0 a person, 1 to 4 the
+# computer from "Débutant" to "Expert"), Tab to player 2's list and the same, then a click on OK.
+# With a third argument, a screenshot of the panel of that name is taken before OK.
+set_players() { # item1 item2 [screenshot]
+  local ox oy
+  menu o p
+  read -r ox oy < <(client_origin)
+  xdotool mousemove --sync $((ox + 348 + 150)) $((oy + 88 + 13)) click 1
+  sleep 0.2
+  xdotool key Tab
+  [ "$1" -eq 0 ] || xdotool key --delay 50 --repeat "$1" Down
+  xdotool key Tab
+  [ "$2" -eq 0 ] || xdotool key --delay 50 --repeat "$2" Down
+  sleep 0.3
+  [ $# -lt 3 ] || screenshot "$3"
+  xdotool mousemove --sync $((ox + 202 + 56)) $((oy + 429 + 12)) click 1
+  sleep 0.3
+}

@@ -15,36 +15,13 @@ menu j n
 wait_still 20 || fail "the new board did not settle"
 screenshot new-board
 
-seeds=(0 4 4 4 4 4 4 4 4 4 4 4 4)
-player=1
-score=(0 0 0)
+source "$(dirname "$0")/model.sh"
 RANDOM=7
-side() { local s=0 i from=$(( $1 == 1 ? 1 : 7 )); for ((i = from; i < from + 6; i++)); do s=$((s + seeds[i])); done; echo $s; }
-next_pit() { local b=$(($1 + 1)); [ $b -eq 13 ] && b=1; if [ $b -eq "$2" ]; then b=$((b + 1)); [ $b -eq 13 ] && b=1; fi; echo $b; }
-owner() { [ "$1" -gt 6 ] && echo 2 || echo 1; }
-# The move from pit i in the script's own account.
-model_play() {
-  local i=$1 n=${seeds[$1]} a=$1
-  seeds[$i]=0
-  while [ "$n" -gt 0 ]; do a=$(next_pit "$a" "$i"); seeds[$a]=$((seeds[a] + 1)); n=$((n - 1)); done
-  while { [ "${seeds[$a]}" -eq 2 ] || [ "${seeds[$a]}" -eq 3 ]; } && [ "$(owner "$a")" -ne "$player" ]; do
-    score[$player]=$((score[player] + seeds[a])); seeds[$a]=0
-    a=$((a - 1)); [ $a -eq 0 ] && a=12
-  done
-  player=$((3 - player))
-}
-blocked() {
-  local s1 s2 sp
-  s1=$(side 1); s2=$(side 2); sp=$(side "$player")
-  [ "$sp" -eq 0 ] || { [ "$s1" -eq 1 ] && [ "$s2" -eq 1 ]; }
-}
 
 moves=0
 while ! blocked; do
   [ $moves -lt 250 ] || fail "no end after $moves moves"
-  from=$(( player == 1 ? 1 : 7 ))
-  playable=()
-  for ((i = from; i < from + 6; i++)); do [ "${seeds[$i]}" -gt 0 ] && playable+=("$i"); done
+  mapfile -t playable < <(playable_pits)
   pit=${playable[$((RANDOM % ${#playable[@]}))]}
   model_play "$pit"
   moves=$((moves + 1))

@@ -2,6 +2,7 @@
 #include "tests/ui/FormFixture.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -152,4 +153,46 @@ TEST_F(Preferences, EnterIsOkEscapeIsAnnulerAndEditsStopAtTenCharacters) {
     QTest::keyClick(form->Edit4, Qt::Key_Return);
     EXPECT_TRUE(form->GroupBox1->isHidden());
     EXPECT_EQ(Options->Player1Name, "Sena");
+}
+
+TEST_F(Preferences, EachSideIsAPersonOrTheComputerAtALevelLockedDuringAGame) {
+    form->show();
+    form->Prferences1Click();
+    for (QComboBox* combo : {form->ComboBox1, form->ComboBox2}) {
+        EXPECT_EQ(combo->currentText(), "Une personne");
+        EXPECT_EQ(combo->count(), 5);
+        EXPECT_EQ(combo->itemText(4), "Ordinateur : Expert");
+        EXPECT_TRUE(form->GroupBox7->isAncestorOf(combo));
+    }
+    EXPECT_EQ(form->Label8->text(), "Joué par : ");
+    EXPECT_EQ(NextTabStop(form->Edit4), form->ComboBox1);
+    EXPECT_EQ(NextTabStop(form->ComboBox1), form->ComboBox2);
+    // Below its own name edit, clear of the other's.
+    EXPECT_GT(form->ComboBox1->y(), form->Edit4->geometry().bottom());
+    EXPECT_LT(form->ComboBox1->geometry().bottom(), form->Edit3->y());
+
+    // A side given to the computer is offered its name unless renamed; back to a person, the
+    // offered name goes.
+    form->Edit4->setText("Awa");
+    form->ComboBox1->setCurrentIndex(2);
+    form->ComboBox2->setCurrentIndex(1);
+    EXPECT_EQ(form->Edit4->text(), "Awa");
+    EXPECT_EQ(form->Edit3->text(), "Ordinateur");
+    form->ComboBox2->setCurrentIndex(0);
+    EXPECT_EQ(form->Edit3->text(), "Joueur 2");
+    form->Edit3->clear();
+    form->ComboBox2->setCurrentIndex(4);
+    EXPECT_EQ(form->Edit3->text(), "Ordinateur");
+    form->BitBtn1Click();
+    EXPECT_EQ(Options->Player1By, ai::TLevel::Moyen);
+    EXPECT_EQ(Options->Player2By, ai::TLevel::Expert);
+    EXPECT_EQ(Options->Player2Name, "Ordinateur");
+
+    AppState = "jeu";
+    form->Prferences1Click();
+    EXPECT_EQ(form->ComboBox2->currentText(), "Ordinateur : Expert");
+    EXPECT_FALSE(form->ComboBox1->isEnabled());
+    EXPECT_FALSE(form->ComboBox2->isEnabled());
+    form->BitBtn2Click();
+    AppState = "presentation";
 }

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# During the computer's turn ("Expert" against a person), "Nouvelle partie" answered "Oui"
+# brings the fresh board at once with no move of the left game played into it, and "Quitter"
+# answered "Oui" ends the program at once with exit status 0 (under AddressSanitizer: no use
+# of a destroyed object).
+source "$(dirname "$0")/lib.sh"
+
+sanitizer_clean() {
+  if grep -q "ERROR: AddressSanitizer\|runtime error" "$ARTIFACTS/ekobarama.log"; then
+    cat "$ARTIFACTS/ekobarama.log" >&2
+    fail "sanitizer report"
+  fi
+}
+now_ms() { date +%s%3N; }
+
+start_game
+set_players 0 4
+menu j n
+wait_still 20 || fail "the new board did not settle"
+client_shot fresh-board
+fresh=$(xwd -id "$MAIN" -silent | md5sum | cut -d' ' -f1)
+# The person's move, then the computer's turn. Its move, found within a second, waits while
+# a menu is open: the "Jeu" menu is opened during the person's move and held open until the
+# computer's turn has come, so that the command acts during the turn whatever the machine's
+# speed.
+computer_turn_in_menu() {
+  double_click_pit 3
+  sleep 0.5
+  focus_main
+  xdotool key alt+j
+  sleep 8
+}
+
+# Oui, then the board as soon as the screen can be read.
+answer_at_once() { # sets start to the time of the key
+  local box
+  box=$(wait_window "Quitter ?") || fail "no question"
+  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  start=$(now_ms)
+  xdotool key Return
+}
+computer_turn_in_menu
+xdotool key n
+answer_at_once
+# The window's picture, read quickly (a fingerprint, no conversion).
+window_hash() { xwd -id "$MAIN" -silent | md5sum | cut -d' ' -f1; }
+until [ "$(window_hash)" = "$fresh" ]; do
+  [ $(($(now_ms) - start)) -lt 3000 ] || fail "not the fresh board 3 s after Oui"
+done
+elapsed=$(($(now_ms) - start))
+echo "fresh board read within ${elapsed} ms of Oui"
+[ "$elapsed" -le 300 ] || fail "the fresh board came only ${elapsed} ms after Oui"
+# No move of the left game comes into the new one: the person is still to move.
+sleep 2
+client_shot still-fresh
+diff=$(compare -metric AE "$ARTIFACTS/fresh-board.png" "$ARTIFACTS/still-fresh.png" null: 2>&1 || true)
+[ "$diff" = "0" ] || fail "the new board changed by itself ($diff pixels differ)"
+game_running || fail "the program ended"
+
+# Quit while the computer thinks about its first answer of the new game.
+computer_turn_in_menu
+xdotool key u
+answer_at_once
+wait_no_window Ekobarama 5 || fail "the window stayed after Oui"
+elapsed=$(($(now_ms) - start))
+echo "window gone ${elapsed} ms after Oui"
+[ "$elapsed" -le 200 ] || fail "quitting took ${elapsed} ms"
+wait_exit 60 || fail "the program did not end"
+[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
+sanitizer_clean
+echo "PASS"

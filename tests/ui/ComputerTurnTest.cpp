@@ -1,0 +1,79 @@
+#include "tests/game/GameFixture.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+namespace {
+class ComputerTurn : public GameTest {
+protected:
+    // Sets who plays each side, as the panel's OK would.
+    void PlayedBy(TPlayedBy one, TPlayedBy two) {
+        Options->Player1By = one;
+        Options->Player2By = two;
+    }
+    bool BoardUntouched() {
+        return Seeds() == std::array<int, 12>{4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4} &&
+               Game().Tour->Player == 1;
+    }
+};
+} // namespace
+
+TEST_F(ComputerTurn, TwoComputersFinishAGameAloneWithEverySeedCounted) {
+    PlayedBy(ai::TLevel::Debutant, ai::TLevel::Debutant);
+    int total = -1;
+    SetMessageBoxHook([&](const TMessageBoxRequest& request) {
+        boxes.push_back(request.Text);
+        // The verdict comes once what is left on each side has been banked.
+        if (request.Text.startsWith("Vainqueur") || request.Text.startsWith("Egalit"))
+            total = Value(1) + Value(2);
+        return TModalResult::mrOk;
+    });
+    NewGame();
+    EXPECT_FALSE(Game().Pit(1).CanPlay()); // nothing for a person to pick
+    ASSERT_TRUE(QTest::qWaitFor([] { return AppState == "presentation"; }, 60000));
+    EXPECT_EQ(total, 48);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0], "Le jeu est bloqué ! Fin de la partie");
+    EXPECT_FALSE(CurrentGame);
+    EXPECT_FALSE(form->ComputerTurn->Thinking());
+}
+
+TEST_F(ComputerTurn, NewGameDuringTheThinkingCancelsItAndNoStaleMoveIsPlayed) {
+    PlayedBy(ai::TLevel::Expert, std::nullopt); // about a second a move
+    NewGame();
+    QTest::qWait(100);
+    ASSERT_TRUE(form->ComputerTurn->Thinking());
+    EXPECT_TRUE(BoardUntouched());
+    PlayedBy(std::nullopt, std::nullopt); // the next game is between persons
+    QElapsedTimer clock;
+    clock.start();
+    NewGame(); // answered "Oui"
+    EXPECT_LT(clock.elapsed(), 200);
+    EXPECT_FALSE(form->ComputerTurn->Thinking());
+    QTest::qWait(1500); // well past the first game's search
+    EXPECT_TRUE(BoardUntouched());
+    EXPECT_TRUE(Game().Pit(1).CanPlay());
+}
+
+TEST_F(ComputerTurn, ThePersonPlaysAgainstTheComputerWhichAnswersEachMove) {
+    PlayedBy(std::nullopt, ai::TLevel::Moyen);
+    NewGame();
+    EXPECT_TRUE(Game().Pit(3).CanPlay());
+    Play(3);
+    EXPECT_EQ(Game().Tour->Player, 2);
+    EXPECT_TRUE(form->ComputerTurn->Thinking());
+    for (int i = 7; i <= 12; ++i)
+        EXPECT_FALSE(Game().Pit(i).CanPlay()) << i;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Game().Tour->Player == 1; }, 10000));
+    EXPECT_FALSE(form->ComputerTurn->Thinking());
+    int seeds = Value(1) + Value(2);
+    for (int n : Seeds())
+        seeds += n;
+    EXPECT_EQ(seeds, 48);
+    // Leaving the game while the computer thinks stops it.
+    Play(1);
+    ASSERT_TRUE(form->ComputerTurn->Thinking());
+    form->Quitterlapartie1Click();
+    EXPECT_FALSE(form->ComputerTurn->Thinking());
+    EXPECT_EQ(AppState, "presentation");
+}

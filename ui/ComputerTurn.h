@@ -1,0 +1,56 @@
+#pragma once
+// The computer's turns. When the side to move is played by the computer, its engine looks for
+// a move on a worker thread while the window stays responsive; the pit it chooses is played on
+// the user-interface thread exactly as a person's double-click plays it, after a short pause
+// that lets a person see the turn pass. Leaving the game cancels the thinking at once, and a
+// move found for a game that is gone is never played.
+#include <QObject>
+#include <QTimer>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace ai {
+class TComputerPlayer;
+}
+
+class TComputerTurn {
+public:
+    // The least time from the start of a turn to its move when pauses are on.
+    static constexpr int PauseMs = 500;
+    // Expert's thinking time for a move (Fort takes a quarter of it).
+    static constexpr int ExpertTimeMs = 1000;
+
+    TComputerTurn();
+    ~TComputerTurn(); // cancels
+    TComputerTurn(const TComputerTurn&) = delete;
+    TComputerTurn& operator=(const TComputerTurn&) = delete;
+
+    // A new game is on the board: one engine for each side the options give to the computer,
+    // kept for the whole game; the first turn starts if it is the computer's.
+    void Begin();
+    // After a move: the turn starts if the side to move is the computer's.
+    void Next();
+    // The game is over or left: the thinking stops at once and the engines go.
+    void End();
+    // Stops the thinking at once; a move found and not yet played is dropped.
+    void Cancel();
+    // A search is running or its move waits to be played.
+    bool Thinking() const { return thinking_; }
+
+private:
+    void Deliver(unsigned turn, int pit);
+    void PlayChosenMove();
+
+    std::array<std::unique_ptr<ai::TComputerPlayer>, 3> players_; // 1 and 2; none for a person
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    unsigned turn_ = 0; // the turn whose move may still be played; user-interface thread only
+    bool thinking_ = false;
+    int chosen_ = 0;
+    std::chrono::steady_clock::time_point started_;
+    QObject receiver_; // the worker's result is queued to it, on the user-interface thread
+    QTimer pause_;
+};
