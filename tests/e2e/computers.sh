@@ -19,13 +19,6 @@ diff=$(compare -metric AE "$ARTIFACTS/fresh-board.png" "$ARTIFACTS/after-3s.png"
 [ "$diff" != "0" ] || fail "no move after three seconds"
 window_shot computer-game
 box=$(wait_window Ekoba 600) || fail "the game did not end by itself"
-for _ in 1 2 3; do
-  answer Ekoba Return
-done
-wait_no_window Ekoba 5 || fail "an end-of-game message stayed open"
-game_running || fail "the program ended"
-menu j u
-answer "Quitter ?" Return
-wait_exit 30 || fail "the program did not end"
-[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
+answer_end_of_game
+quit_with_oui
 echo "PASS"

@@ -171,6 +171,24 @@ wait_moon() { # up|down [seconds]: player 2's turn has come, or is over
   return 1
 }
 
+# Answers the three messages of a finished game with OK; the program goes on.
+answer_end_of_game() {
+  local _
+  for _ in 1 2 3; do
+    answer Ekoba Return
+  done
+  wait_no_window Ekoba 5 || fail "an end-of-game message stayed open"
+  game_running || fail "the program ended"
+}
+
+# "Jeu › Quitter" answered "Oui": the program ends with exit status 0.
+quit_with_oui() {
+  menu j u
+  answer "Quitter ?" Return
+  wait_exit 30 || fail "the program did not end"
+  [ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
+}
+
 # Geometry of a window: X Y WIDTH HEIGHT on the screen.
 geometry() { # window-id
   xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}

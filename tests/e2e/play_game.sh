@@ -32,10 +32,7 @@ while ! blocked; do
   wait_still 60 || fail "move $moves did not settle"
 done
 echo "game over after $moves moves in the script's account: ${score[1]} / ${score[2]}"
-for box in 1 2 3; do
-  answer Ekoba Return
-done
-wait_no_window Ekoba 5 || fail "an end-of-game message stayed open"
+answer_end_of_game
 wait_still 20 || true
 screen_crop presentation-after
 # The presentation comes back where the board lay, (1.5, -3.5) instead of (0, -2): one pixel

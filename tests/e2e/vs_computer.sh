@@ -66,13 +66,6 @@ while :; do
   sleep 0.3
 done
 echo "game over after $moves moves in the script's account: ${score[1]} / ${score[2]}"
-for _ in 1 2 3; do
-  answer Ekoba Return
-done
-wait_no_window Ekoba 5 || fail "an end-of-game message stayed open"
-game_running || fail "the program ended"
-menu j u
-answer "Quitter ?" Return
-wait_exit 30 || fail "the program did not end"
-[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
+answer_end_of_game
+quit_with_oui
 echo "PASS"
