@@ -19,22 +19,35 @@ struct TGraph {
     };
     std::vector<TNode> Nodes;
     std::unordered_map<std::uint64_t, std::size_t> Found;
+    std::size_t listed_ = 0; // nodes before this one have their moves
 
+    // Adds the graph reachable from start; returns start's node. The graph is listed
+    // breadth-first, without recursion: its lines are deep.
     std::size_t Add(const rules::TPosition& start) {
-        rules::TPosition key = start;
+        const std::size_t first = Node(start);
+        for (std::size_t i = listed_; i < Nodes.size(); ++i) {
+            if (Nodes[i].Over)
+                continue;
+            const rules::TPosition position = Nodes[i].Position;
+            for (const int pit : rules::LegalMoves(position)) {
+                rules::TPosition child = position;
+                const int taken = rules::Play(child, pit).Captured;
+                const std::size_t c = Node(child);
+                Nodes[i].Moves.push_back({taken, c});
+            }
+        }
+        listed_ = Nodes.size();
+        return first;
+    }
+    // The node of a position (scores aside), made when new.
+    std::size_t Node(const rules::TPosition& position) {
+        rules::TPosition key = position;
         key.Score = {};
         if (auto it = Found.find(ai::Key(key)); it != Found.end())
             return it->second;
         const std::size_t index = Nodes.size();
         Found[ai::Key(key)] = index;
         Nodes.push_back({key, rules::IsOver(key), {}});
-        if (!Nodes[index].Over)
-            for (const int pit : rules::LegalMoves(key)) {
-                rules::TPosition child = key;
-                const int taken = rules::Play(child, pit).Captured;
-                const std::size_t c = Add(child);
-                Nodes[index].Moves.push_back({taken, c});
-            }
         return index;
     }
     std::vector<int> Solve() const {

@@ -28,3 +28,14 @@ playable_pits() {
   for ((i = from; i < from + 6; i++)); do [ "${seeds[$i]}" -gt 0 ] && echo "$i"; done
   return 0
 }
+
+# A person's move: a random playable pit of the player to move, played in the script's account
+# and by a double-click on the window; counts it in moves.
+play_random_pit() {
+  local playable
+  mapfile -t playable < <(playable_pits)
+  pit=${playable[$((RANDOM % ${#playable[@]}))]}
+  model_play "$pit"
+  moves=$((moves + 1))
+  double_click_pit "$pit"
+}

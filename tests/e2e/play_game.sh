@@ -21,11 +21,7 @@ RANDOM=7
 moves=0
 while ! blocked; do
   [ $moves -lt 250 ] || fail "no end after $moves moves"
-  mapfile -t playable < <(playable_pits)
-  pit=${playable[$((RANDOM % ${#playable[@]}))]}
-  model_play "$pit"
-  moves=$((moves + 1))
-  double_click_pit "$pit"
+  play_random_pit
   sleep 0.3
   [ $moves -eq 1 ] && { sleep 0.3; screenshot first-move; }
   if blocked; then break; fi

@@ -37,11 +37,7 @@ moves=0
 while :; do
   [ $moves -lt 250 ] || fail "no end after $moves moves"
   # The person's move.
-  mapfile -t playable < <(playable_pits)
-  pit=${playable[$((RANDOM % ${#playable[@]}))]}
-  model_play "$pit"
-  moves=$((moves + 1))
-  double_click_pit "$pit"
+  play_random_pit
   blocked && break
   # The computer's turn begins when the person's move has ended.
   wait_moon up || fail "move $moves: the computer's turn did not come"
