@@ -8,13 +8,29 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
 #include <random>
+#include <system_error>
 
 namespace {
 // A move that cannot be played yet (a menu, a question or the preferences panel is open) is tried
 // again after this long.
 constexpr int RetryMs = 100;
 } // namespace
+
+int TComputerTurn::ExpertBudgetMs() {
+    const char* const text = std::getenv("EKOBARAMA_EXPERT_MS");
+    if (!text)
+        return ExpertTimeMs;
+    const char* const end = text + std::strlen(text);
+    int ms = 0;
+    const auto [rest, error] = std::from_chars(text, end, ms);
+    if (error != std::errc() || rest != end || ms < 1 || ms > 600000)
+        return ExpertTimeMs;
+    return ms;
+}
 
 TComputerTurn::TComputerTurn() {
     pause_.setSingleShot(true);
@@ -32,7 +48,7 @@ void TComputerTurn::Begin() {
     for (int n = 1; n <= 2; ++n) {
         if (const TPlayedBy& level = Options->PlayedBy(n)) {
             ai::TPlayerOptions options;
-            options.TimeMs = ExpertTimeMs;
+            options.TimeMs = ExpertBudgetMs();
             options.Seed = entropy(); // a beginner does not play every game alike
             players_[n] = ai::MakePlayer(*level, options);
         }

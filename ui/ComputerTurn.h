@@ -22,6 +22,10 @@ public:
     static constexpr int PauseMs = 500;
     // Expert's thinking time for a move (Fort takes a quarter of it).
     static constexpr int ExpertTimeMs = 1000;
+    // ExpertTimeMs, unless the environment variable EKOBARAMA_EXPERT_MS holds a whole number of
+    // milliseconds from 1 to 600000 (tests that must act while a search is still running);
+    // anything else in it is ignored.
+    static int ExpertBudgetMs();
 
     TComputerTurn();
     ~TComputerTurn(); // cancels

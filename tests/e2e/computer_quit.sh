@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# During the computer's turn ("Expert" against a person), "Nouvelle partie" answered "Oui"
+# While the computer thinks ("Expert" against a person), "Nouvelle partie" answered "Oui"
 # brings the fresh board at once with no move of the left game played into it, and "Quitter"
 # answered "Oui" ends the program at once with exit status 0 (under AddressSanitizer: no use
-# of a destroyed object).
+# of a destroyed object). Expert is given a minute a move, so that its search is still running
+# when the commands come: they act at once only if they stop it.
 source "$(dirname "$0")/lib.sh"
+export EKOBARAMA_EXPERT_MS=60000
 
 sanitizer_clean() {
   if grep -q "ERROR: AddressSanitizer\|runtime error" "$ARTIFACTS/ekobarama.log"; then
@@ -19,16 +21,16 @@ menu j n
 wait_still 20 || fail "the new board did not settle"
 client_shot fresh-board
 fresh=$(xwd -id "$MAIN" -silent | md5sum | cut -d' ' -f1)
-# The person's move, then the computer's turn. Its move, found within a second, waits while
-# a menu is open: the "Jeu" menu is opened during the person's move and held open until the
-# computer's turn has come, so that the command acts during the turn whatever the machine's
-# speed.
-computer_turn_in_menu() {
+read_screen
+moon_reference
+# The person's move, then the computer's turn: a second into its search, the "Jeu" menu.
+computer_thinking() {
   double_click_pit 3
-  sleep 0.5
+  wait_moon up 30 || fail "the computer's turn did not come"
+  sleep 1
   focus_main
   xdotool key alt+j
-  sleep 8
+  sleep 0.3
 }
 
 # Oui, then the board as soon as the screen can be read.
@@ -39,7 +41,7 @@ answer_at_once() { # sets start to the time of the key
   start=$(now_ms)
   xdotool key Return
 }
-computer_turn_in_menu
+computer_thinking
 xdotool key n
 answer_at_once
 # The window's picture, read quickly (a fingerprint, no conversion).
@@ -58,7 +60,7 @@ diff=$(compare -metric AE "$ARTIFACTS/fresh-board.png" "$ARTIFACTS/still-fresh.p
 game_running || fail "the program ended"
 
 # Quit while the computer thinks about its first answer of the new game.
-computer_turn_in_menu
+computer_thinking
 xdotool key u
 answer_at_once
 wait_no_window Ekobarama 5 || fail "the window stayed after Oui"
