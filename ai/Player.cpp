@@ -3,23 +3,62 @@
 
 #include "ai/Search.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <random>
+#include <unordered_map>
 
 namespace ai {
 namespace {
 
 // A fixed- or timed-depth search.
+//
+// The rules let a game turn in circles for ever, and a side that would lose by ending it may
+// prefer the circle, which the search values as a share of the seeds. A player that breaks
+// circles keeps count of the moves it has played from each position of the game: from the
+// third time at a position on, it searches only the moves it has played least often from there,
+// so that the game goes on to positions it has not yet seen (two such players finish a game).
 class TSearchPlayer : public TComputerPlayer {
 public:
-    TSearchPlayer(const TSearchSettings& settings, const TSearchLimits& limits)
-        : searcher_(settings), limits_(limits) {}
+    TSearchPlayer(const TSearchSettings& settings, const TSearchLimits& limits, bool breakCircles)
+        : searcher_(settings), limits_(limits), breakCircles_(breakCircles) {}
     int ChooseMove(const rules::TPosition& position, const std::atomic<bool>& cancel) override {
-        return searcher_.Search(position, limits_, cancel).Move;
+        if (!breakCircles_)
+            return searcher_.Search(position, limits_, cancel).Move;
+        std::array<std::uint16_t, rules::kPits + 1>& played = played_[Key(position)];
+        TSearchLimits limits = limits_;
+        limits.RootMoves = LeastPlayed(position, played);
+        const int pit = searcher_.Search(position, limits, cancel).Move;
+        if (played[pit] < UINT16_MAX)
+            ++played[pit];
+        return pit;
     }
 
 private:
+    // The legal moves played least often from the position, once it has been met twice; 0 (all)
+    // before.
+    static unsigned LeastPlayed(const rules::TPosition& position,
+                                const std::array<std::uint16_t, rules::kPits + 1>& played) {
+        const rules::TMoves moves = rules::LegalMoves(position);
+        int times = 0, least = UINT16_MAX;
+        for (const int pit : moves) {
+            times += played[pit];
+            least = std::min<int>(least, played[pit]);
+        }
+        if (times < 2)
+            return 0;
+        unsigned mask = 0;
+        for (const int pit : moves)
+            if (played[pit] == least)
+                mask |= 1u << pit;
+        return mask;
+    }
+
     TSearcher searcher_;
     const TSearchLimits limits_;
+    const bool breakCircles_;
+    std::unordered_map<std::uint64_t, std::array<std::uint16_t, rules::kPits + 1>> played_;
 };
 
 // The beginner: a third of its moves are picked at random; the others are the best of a two-move
@@ -81,7 +120,7 @@ std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& 
         limits.TimeMs = std::max(1, options.TimeMs);
         break;
     }
-    return std::make_unique<TSearchPlayer>(settings, limits);
+    return std::make_unique<TSearchPlayer>(settings, limits, true);
 }
 
 std::unique_ptr<TComputerPlayer> MakeBaselinePlayer() {
@@ -91,7 +130,7 @@ std::unique_ptr<TComputerPlayer> MakeBaselinePlayer() {
     settings.Ordering = false;
     TSearchLimits limits;
     limits.MaxDepth = 8;
-    return std::make_unique<TSearchPlayer>(settings, limits);
+    return std::make_unique<TSearchPlayer>(settings, limits, false);
 }
 
 int ChooseMove(const rules::TPosition& position, TLevel level, const std::atomic<bool>& cancel,

@@ -9,8 +9,9 @@
 // ChooseMove may run on any thread; setting cancel from another thread makes it return at once
 // (within a few microseconds) with the best move found so far. It always returns a legal pit of
 // the player to move (1 to 12); the position must not be over (rules::IsOver false). A player
-// keeps its transposition table from one move to the next: keep one per computer side and per
-// game, and never call one player from two threads at once.
+// keeps its transposition table and its count of the positions met (to break a game that turns in
+// circles) from one move to the next: keep one per computer side and per game, and never call one
+// player from two threads at once.
 //
 // The timed levels (Fort and Expert) use the shared endgame table, which starts building on a
 // worker thread at their first move and is used as soon as it is ready.

@@ -124,6 +124,8 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
     std::array<TChild, 6> children;
     int count = 0;
     for (const int pit : rules::LegalMoves(position)) {
+        if (ply == 0 && rootMoves_ && !(rootMoves_ >> pit & 1u))
+            continue;
         TChild& child = children[count++];
         child.Position = position;
         child.Pit = pit;
@@ -162,7 +164,8 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
         return 0;
     if (ply == 0)
         rootBest_ = bestMove;
-    if (entry) {
+    // A root searched over some of its moves only has no value of its own.
+    if (entry && !(ply == 0 && rootMoves_)) {
         entry->Key = key;
         entry->Value = static_cast<std::int16_t>(best);
         entry->Depth = static_cast<std::int8_t>(std::min(depth, 127));
@@ -176,9 +179,16 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
                                 const std::atomic<bool>& cancel) {
     Begin(limits, cancel);
     TSearchResult result;
-    const rules::TMoves moves = rules::LegalMoves(position);
-    if (rules::IsOver(position) || moves.Count == 0)
+    const rules::TMoves legal = rules::LegalMoves(position);
+    if (rules::IsOver(position) || legal.Count == 0)
         return result;
+    rules::TMoves moves;
+    for (const int pit : legal)
+        if (limits.RootMoves >> pit & 1u)
+            moves.Pit[moves.Count++] = static_cast<std::uint8_t>(pit);
+    if (moves.Count == 0)
+        moves = legal;
+    rootMoves_ = moves.Count < legal.Count ? limits.RootMoves : 0u;
     // Until a depth is finished: the move that harvests most.
     int mostTaken = -1;
     for (const int pit : moves) {

@@ -47,6 +47,9 @@ struct TSearchLimits {
     int MaxDepth = 64;
     int TimeMs = 0;             // 0: no time limit
     std::uint64_t MaxNodes = 0; // 0: no node limit
+    // Bit p set: pit p may be played at the root. 0, or a mask that leaves no legal move: every
+    // legal move may.
+    unsigned RootMoves = 0;
 };
 
 struct TSearchResult {
@@ -91,6 +94,7 @@ private:
     std::uint64_t nodes_ = 0;
     bool stopped_ = false;
     int rootBest_ = 0;
+    unsigned rootMoves_ = 0; // of the search under way: the root's moves, 0 for all
 };
 
 // The Zobrist key of a position (seeds and player to move; the scores do not change its future).

@@ -65,4 +65,33 @@ TEST(Engine, NodeAndDepthLimits) {
     const ai::TSearchResult c = ai::TSearcher(ai::TSearchSettings{}).Search(start, limits, cancel);
     EXPECT_LE(c.Nodes, 5000u);
     EXPECT_TRUE(start.IsLegal(c.Move));
+    // The root's moves restricted to each pit in turn: that pit.
+    limits.MaxNodes = 0;
+    limits.MaxDepth = 4;
+    for (const int pit : rules::LegalMoves(start)) {
+        limits.RootMoves = 1u << pit;
+        EXPECT_EQ(ai::TSearcher(ai::TSearchSettings{}).Search(start, limits, cancel).Move, pit);
+    }
+}
+
+// The rules let a game turn in circles for ever, and two players that cannot surprise each other
+// could follow one: two Moyen players, from many openings of four random moves, finish every
+// game, long before a bound far above the longest game seen.
+TEST(Engine, TwoSearchPlayersFinishEveryGame) {
+    std::mt19937 random(2024);
+    const std::atomic<bool> cancel{false};
+    for (int game = 0; game < 1000; ++game) {
+        rules::TPosition position = rules::TPosition::Start();
+        for (int ply = 0; ply < 4 && !rules::IsOver(position); ++ply) {
+            const rules::TMoves moves = rules::LegalMoves(position);
+            rules::Play(position, moves.Pit[random() % moves.Count]);
+        }
+        std::array<std::unique_ptr<ai::TComputerPlayer>, 3> players;
+        players[1] = ai::MakePlayer(ai::TLevel::Moyen);
+        players[2] = ai::MakePlayer(ai::TLevel::Moyen);
+        int ply = 0;
+        for (; ply < 3000 && !rules::IsOver(position); ++ply)
+            rules::Play(position, players[position.ToMove]->ChooseMove(position, cancel));
+        ASSERT_TRUE(rules::IsOver(position)) << "game " << game;
+    }
 }
