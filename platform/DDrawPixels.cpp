@@ -222,11 +222,19 @@ void FillBox(const View& target, const Box& box, DWORD value) {
     const int size = target.bytesPerPixel;
     std::uint8_t pattern[4];
     WritePixel(pattern, size, value);
-    for (std::int64_t y = region.top; y < region.bottom; ++y) {
-        std::uint8_t* pixel = At(target, region.left, y);
-        for (std::int64_t x = region.left; x < region.right; ++x, pixel += size)
-            std::memcpy(pixel, pattern, static_cast<std::size_t>(size));
+    // The first line is written pixel by pixel, every other line is a copy of it.
+    std::uint8_t* const first = At(target, region.left, region.top);
+    const std::int64_t width = region.right - region.left;
+    if (size == 4) {
+        for (std::int64_t x = 0; x < width; ++x)
+            std::memcpy(first + 4 * x, pattern, 4);
+    } else {
+        for (std::int64_t x = 0; x < width; ++x)
+            std::memcpy(first + size * x, pattern, static_cast<std::size_t>(size));
     }
+    const auto lineBytes = static_cast<std::size_t>(width * size);
+    for (std::int64_t y = region.top + 1; y < region.bottom; ++y)
+        std::memcpy(At(target, region.left, y), first, lineBytes);
 }
 
 KeyRuns::KeyRuns(const View& picture, DWORD mask, DWORD low, DWORD high)

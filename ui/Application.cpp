@@ -6,9 +6,67 @@
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 
+#include <QIconEngine>
+#include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+
+namespace {
+
+// The standard icon of a style, read from the style's resources only when it is first drawn.
+class TDeferredStandardIcon : public QIconEngine {
+public:
+    TDeferredStandardIcon(const QStyle* style, QStyle::StandardPixmap which)
+        : style_(style), which_(which) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        Icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return Icon().actualSize(size, mode, state);
+    }
+    QIconEngine* clone() const override { return new TDeferredStandardIcon(style_, which_); }
+    bool isNull() override { return false; }
+
+private:
+    const QIcon& Icon() {
+        if (!loaded_ && style_) {
+            icon_ = style_->standardIcon(which_);
+            loaded_ = true;
+        }
+        return icon_;
+    }
+
+    QPointer<const QStyle> style_;
+    QStyle::StandardPixmap which_;
+    QIcon icon_;
+    bool loaded_ = false;
+};
+
+// The platform's style, but for the menu bar's extension arrows: every menu bar makes its
+// extension button with its icon, read and decoded from the style's resources, although the
+// window is always wide enough for its three menus. That icon is read when it is first drawn.
+class TApplicationStyle : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        if (which == SP_ToolBarHorizontalExtensionButton ||
+            which == SP_ToolBarVerticalExtensionButton)
+            return QIcon(new TDeferredStandardIcon(baseStyle(), which));
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+};
+
+} // namespace
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle);
     setQuitOnLastWindowClosed(false);
+    setStyle(new TApplicationStyle); // the application owns its style
     RegisterPlatformLibraries();
 }
 
