@@ -47,7 +47,8 @@ for file in "${files[@]}"; do
     to=${target%%/*}
     [ "$to" = "$folder" ] && continue
     if [[ ${allowed[$folder]} != *" $to "* ]]; then
-      echo "$file:$number: includes $form$target, but $folder may not include from $to ($table)"
+      [ "$form" = '<' ] && shown="<$target>" || shown="\"$target\""
+      echo "$file:$number: includes $shown, but $folder may not include from $to ($table)"
       status=1
     fi
   done < <(grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' "$file" |
