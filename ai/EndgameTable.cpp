@@ -79,6 +79,8 @@ void TEndgameTable::StartBuilding() {
 }
 
 void TEndgameTable::BuildNow() {
+    if (builder_.joinable())
+        builder_.join();
     if (!Ready())
         Build();
 }
@@ -98,6 +100,7 @@ bool TEndgameTable::Probe(const TPosition& position, int& margin) const {
 }
 
 void TEndgameTable::Build() {
+    ++builds_;
     const auto start = std::chrono::steady_clock::now();
     offset_.assign(maxSeeds_ + 2, 0);
     for (int n = 0; n <= maxSeeds_; ++n)

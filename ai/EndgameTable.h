@@ -28,7 +28,9 @@ public:
 
     // Builds on a worker thread; Probe answers false until the build is over.
     void StartBuilding();
-    // Builds on the calling thread (tests and benchmarks).
+    // Builds on the calling thread (tests and benchmarks); while the worker of StartBuilding
+    // builds, waits for its build instead. A table is built once at most, by one builder.
+    // StartBuilding and BuildNow are called from the thread that owns the table.
     void BuildNow();
 
     bool Ready() const { return ready_.load(std::memory_order_acquire); }
@@ -42,6 +44,8 @@ public:
     std::size_t PeakBytes() const { return peakBytes_; }
     double BuildSeconds() const { return buildSeconds_; }
     int LongestIteration() const { return longestIteration_; }
+    // The builds begun on this table: 0 or 1.
+    int Builds() const { return builds_.load(); }
 
 private:
     void Build();
@@ -54,6 +58,7 @@ private:
     std::thread builder_;
     std::atomic<bool> ready_{false};
     std::atomic<bool> stop_{false};
+    std::atomic<int> builds_{0};
     std::size_t peakBytes_ = 0;
     double buildSeconds_ = 0;
     int longestIteration_ = 0;

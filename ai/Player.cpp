@@ -133,23 +133,4 @@ std::unique_ptr<TComputerPlayer> MakeBaselinePlayer() {
     return std::make_unique<TSearchPlayer>(settings, limits, false);
 }
 
-int ChooseMove(const rules::TPosition& position, TLevel level, const std::atomic<bool>& cancel,
-               const TPlayerOptions& options) {
-    return MakePlayer(level, options)->ChooseMove(position, cancel);
-}
-
-std::string LevelName(TLevel level) {
-    switch (level) {
-    case TLevel::Debutant:
-        return "debutant";
-    case TLevel::Moyen:
-        return "moyen";
-    case TLevel::Fort:
-        return "fort";
-    case TLevel::Expert:
-        break;
-    }
-    return "expert";
-}
-
 } // namespace ai

@@ -13,8 +13,10 @@
 // circles) from one move to the next: keep one per computer side and per game, and never call one
 // player from two threads at once.
 //
-// The timed levels (Fort and Expert) use the shared endgame table, which starts building on a
-// worker thread at their first move and is used as soon as it is ready.
+// The timed levels (Fort and Expert) use the shared endgame table: MakePlayer starts its build
+// on a worker thread of its own when it makes the program's first Fort or Expert player (unless
+// UseSharedTable is false), and the players' searches use it once it is ready; until then they
+// search without it.
 
 #include "ai/Search.h"
 #include "rules/Rules.h"
@@ -22,7 +24,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <string>
 
 namespace ai {
 
@@ -51,12 +52,5 @@ std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& 
 // harvested (and those left on each side when a game ends within its horizon); no evaluation,
 // no transposition table, no endgame table.
 std::unique_ptr<TComputerPlayer> MakeBaselinePlayer();
-
-// One move from a fresh player of the level (no table kept between calls).
-int ChooseMove(const rules::TPosition& position, TLevel level, const std::atomic<bool>& cancel,
-               const TPlayerOptions& options = {});
-
-// "debutant", "moyen", "fort", "expert".
-std::string LevelName(TLevel level);
 
 } // namespace ai

@@ -93,8 +93,11 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
     if (int exact = 0; ply > 0 && settings_.Table && settings_.Table->Probe(position, exact))
         return kSeed * exact;
     const std::uint64_t key = Key(position);
-    // A repetition: the line could turn in circles for ever (positions of the same seed count
-    // only, since a harvest can never be undone).
+    // A repetition: the position is that of an ancestor on the line searched from the root, with
+    // the same player to move (every second one back), so the line could turn in circles for
+    // ever; it is valued 0, as the endgame table values an endless line. The scan goes back to
+    // the root, past harvests (the positions before one hold more seeds and never match); the
+    // game's positions before the root are not in the line (players count those, see Player.cpp).
     for (int back = static_cast<int>(line_.size()) - 2; back >= 0; back -= 2)
         if (line_[back] == key)
             return 0;

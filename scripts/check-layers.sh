@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Fails when a file includes a header from a folder that its own folder may not use: the
-# allowed folder-to-folder includes are the table of scripts/layers.txt. Reads the files git
-# tracks.
+# allowed folder-to-folder includes are the table of scripts/layers.txt. Reads every C and C++
+# file git tracks, and both forms of include: "folder/file.h", and <folder/file.h> when it names
+# a file of the project. Fails too when it finds no file to read (outside a git checkout).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 table=scripts/layers.txt
@@ -15,24 +16,44 @@ while IFS= read -r line; do
   allowed[$folder]=" $(echo ${line#*:}) "
 done <"$table"
 
+list=$(mktemp)
+trap 'rm -f "$list"' EXIT
+if ! git ls-files -z -- '*.c' '*.cc' '*.cpp' '*.cxx' '*.h' '*.hh' '*.hpp' '*.hxx' >"$list"; then
+  echo "check-layers: cannot list the files git tracks in $PWD"
+  exit 1
+fi
+mapfile -d '' -t files <"$list"
+if [ "${#files[@]}" -eq 0 ]; then
+  echo "check-layers: no C or C++ file to read in $PWD"
+  exit 1
+fi
+declare -A tracked
+for file in "${files[@]}"; do tracked[$file]=1; done
+
 status=0
-while IFS= read -r -d '' file; do
+includes=0
+for file in "${files[@]}"; do
   folder=${file%%/*}
   if [[ ! -v allowed[$folder] ]]; then
     echo "$file: its folder \"$folder\" is not in $table"
     status=1
     continue
   fi
-  while IFS=: read -r number target; do
+  while IFS=: read -r number form target; do
+    # <...> names a header of the project only when the project has that file.
+    [ "$form" = '<' ] && [[ ! -v tracked[$target] ]] && continue
+    includes=$((includes + 1))
     [[ $target == */* ]] || continue # beside the including file
     to=${target%%/*}
     [ "$to" = "$folder" ] && continue
     if [[ ${allowed[$folder]} != *" $to "* ]]; then
-      echo "$file:$number: includes \"$target\", but $folder may not include from $to ($table)"
+      [ "$form" = '<' ] && shown="<$target>" || shown="\"$target\""
+      echo "$file:$number: includes $shown, but $folder may not include from $to ($table)"
       status=1
     fi
-  done < <(grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" |
-    sed -E 's/^([0-9]+):[^"]*"([^"]+)".*/\1:\2/')
-done < <(git ls-files -z -- '*.c' '*.cpp' '*.h')
-[ "$status" -eq 0 ] && echo "every include keeps to the layers of $table"
+  done < <(grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' "$file" |
+    sed -E 's/^([0-9]+):[^<"]*([<"])([^>"]+)[>"].*/\1:\2:\3/')
+done
+[ "$status" -eq 0 ] &&
+  echo "every include keeps to the layers of $table (${#files[@]} files, $includes includes of the project's headers)"
 exit "$status"

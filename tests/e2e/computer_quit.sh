@@ -55,8 +55,8 @@ echo "fresh board read within ${elapsed} ms of Oui"
 # No move of the left game comes into the new one: the person is still to move.
 sleep 2
 client_shot still-fresh
-diff=$(compare -metric AE "$ARTIFACTS/fresh-board.png" "$ARTIFACTS/still-fresh.png" null: 2>&1 || true)
-[ "$diff" = "0" ] || fail "the new board changed by itself ($diff pixels differ)"
+! pictures_differ "$ARTIFACTS/fresh-board.png" "$ARTIFACTS/still-fresh.png" ||
+  fail "the new board changed by itself ($DIFFERING pixels differ)"
 game_running || fail "the program ended"
 
 # Quit while the computer thinks about its first answer of the new game.

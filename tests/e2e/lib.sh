@@ -131,6 +131,23 @@ answer() { # caption Return|Escape
   sleep 0.3
 }
 
+# Whether two pictures of the same size differ: status 0 when they do (DIFFERING is then the
+# number of pixels that differ), 1 when they are the same. A comparison that cannot be made (a
+# picture missing or unreadable, sizes that differ) ends the test.
+DIFFERING=""
+pictures_differ() { # picture picture
+  local size1 size2 out status=0
+  size1=$(identify -format '%wx%h' "$1" 2>&1) || fail "cannot read $1: $size1"
+  size2=$(identify -format '%wx%h' "$2" 2>&1) || fail "cannot read $2: $size2"
+  [ "$size1" = "$size2" ] || fail "cannot compare $1 ($size1) with $2 ($size2)"
+  out=$(compare -metric AE "$1" "$2" null: 2>&1) || status=$?
+  case $status in
+  0) return 1 ;;
+  1) DIFFERING=$out ;;
+  *) fail "compare $1 $2: $out" ;;
+  esac
+}
+
 # A screenshot of the window with its frame, as the documentation shows it.
 window_shot() { # name
   local x y w h
@@ -159,7 +176,7 @@ moon_crop() { # out-file
 moon_reference() { moon_crop "$ARTIFACTS/no-moon.png"; }
 moon_up() { # on the screen read last
   moon_crop "$ARTIFACTS/moon.png"
-  [ "$(compare -metric AE "$ARTIFACTS/no-moon.png" "$ARTIFACTS/moon.png" null: 2>&1 || true)" != 0 ]
+  pictures_differ "$ARTIFACTS/no-moon.png" "$ARTIFACTS/moon.png"
 }
 wait_moon() { # up|down [seconds]: player 2's turn has come, or is over
   local limit=${2:-60} start=$SECONDS

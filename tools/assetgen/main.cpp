@@ -7,7 +7,9 @@
 // --hands writes the eight hand pictures side by side at twice their size; --icons writes the
 // desktop's icons at every size (hicolor/NxN/apps/<id>.png), --icon-sheet them side by side.
 // The output is the same, byte for byte, on every run: fixed seeds, arithmetic of our own for
-// every elementary function, fonts taken as outlines from installed files.
+// every elementary function, fonts taken as outlines from installed files. On another processor
+// what QPainter rasterises may come out a level off in a few pixels (its antialiasing and
+// gradients take processor-specific paths); the test that regenerates the assets allows that.
 #include "tools/assetgen/AppIcons.h"
 #include "tools/assetgen/Codecs.h"
 #include "tools/assetgen/Generator.h"
