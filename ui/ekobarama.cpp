@@ -32,8 +32,8 @@ void StartUpMessages(QtMsgType type, const QMessageLogContext& context, const QS
             std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
         return;
     }
-    CannotOpenWindow("no display could be used (" +
-                     message.section('\n', 0, 0).trimmed().toStdString() + ")");
+    // Qt's own text advises reinstalling, which would not help: the display is what is wrong.
+    CannotOpenWindow("no display it can use was found (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM)");
     std::fflush(stderr);
     std::_Exit(1);
 }
