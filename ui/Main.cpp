@@ -39,6 +39,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolTip>
+#include <vector>
 
 TForm1* Form1 = nullptr;
 QString AppState;
@@ -57,12 +58,38 @@ void SetWidgetColours(QWidget* widget, TColor face, TColor text) {
     widget->setAutoFillBackground(true);
 }
 
+// The classic scheme's text of a disabled control.
+constexpr TColor DisabledText = 0x808080;
+
 void SetTextColour(QWidget* widget, TColor text) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, ToQColor(text));
     palette.setColor(QPalette::ButtonText, ToQColor(text));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, ToQColor(DisabledText));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, ToQColor(DisabledText));
     widget->setPalette(palette);
 }
+
+// A drop-down list that tells when its list opens and closes: while it is open, Enter chooses
+// an item there and must not also press the panel's default button.
+class TComboBox : public QComboBox {
+public:
+    TComboBox(QWidget* parent, std::function<void(bool open)> onList)
+        : QComboBox(parent), onList_(std::move(onList)) {}
+    void showPopup() override {
+        onList_(true);
+        QComboBox::showPopup();
+    }
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        // Enter closes the list while Qt is still looking for the key's shortcut: the panel's
+        // keys come back once that key is done with.
+        QTimer::singleShot(0, this, [this] { onList_(false); });
+    }
+
+private:
+    std::function<void(bool)> onList_;
+};
 
 // A button with one of the style's standard glyphs beside its text. The glyph is looked up
 // when the button first shows rather than while the window is made: the lookup searches the
@@ -426,6 +453,8 @@ void TForm1::CreatePreferencesPanel() {
         QPalette palette = edit->palette();
         palette.setColor(QPalette::Text, ToQColor(clWindowText));
         palette.setColor(QPalette::Base, ToQColor(clWhite));
+        palette.setColor(QPalette::Disabled, QPalette::Text, ToQColor(DisabledText));
+        palette.setColor(QPalette::Disabled, QPalette::Base, ToQColor(clBtnFace));
         edit->setPalette(palette);
         return edit;
     };
@@ -459,13 +488,19 @@ void TForm1::CreatePreferencesPanel() {
         label->move(352 - label->width(), label->y());
     }
 
+    // Enter presses OK (made below), except in an open drop-down list.
+    const auto enterKeys = std::make_shared<std::vector<QShortcut*>>();
+
     // Who plays each side, under its name; a side given to the computer is offered its name.
     auto makeChoice = [&](const char* labelName, QLabel*& label, const char* name,
                           QComboBox*& combo, QLineEdit* edit, int y, const char* personName) {
         label = makeLabel(GroupBox7, labelName, "Joué par : ", QRect(216, y + 6, 100, 16));
         label->adjustSize();
         label->move(352 - label->width(), label->y());
-        combo = new QComboBox(GroupBox7);
+        combo = new TComboBox(GroupBox7, [enterKeys](bool open) {
+            for (QShortcut* enter : *enterKeys)
+                enter->setEnabled(!open);
+        });
         combo->setObjectName(name);
         combo->setGeometry(360, y, 161, 24);
         combo->setFont(platform::MakeFont("Arial", 10)); // as the sound switch
@@ -511,6 +546,7 @@ void TForm1::CreatePreferencesPanel() {
     // OK is the default button (Enter), Annuler the cancel button (Escape).
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* enter = new QShortcut(QKeySequence(key), GroupBox1);
+        enterKeys->push_back(enter);
         enter->setContext(Qt::WidgetWithChildrenShortcut);
         connect(enter, &QShortcut::activated, BitBtn1, &QPushButton::click);
     }
