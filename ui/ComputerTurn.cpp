@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <random>
 #include <stdexcept>
@@ -123,8 +124,9 @@ void TComputerTurn::Next() {
     const unsigned turn = turn_;
     const rules::TPosition position = CurrentGame->Position();
     worker_ = std::thread([this, player, position, turn] {
-        // Nothing the search raises may leave the thread: the window thread hears of it.
-        QString failure;
+        // Nothing the search raises may leave the thread: the window thread hears of it. Keeping
+        // the exception itself allocates nothing, which matters when memory has run out.
+        std::exception_ptr failure;
         int pit = 0;
         try {
             if (searchFailures > 0) {
@@ -132,26 +134,28 @@ void TComputerTurn::Next() {
                 throw std::bad_alloc();
             }
             pit = player->ChooseMove(position, cancel_);
-        } catch (const std::bad_alloc&) {
-            failure = "mémoire insuffisante";
-        } catch (const std::exception& error) {
-            failure = QString::fromUtf8(error.what());
         } catch (...) {
-            failure = "erreur inconnue";
+            failure = std::current_exception();
         }
         if (cancel_)
             return;
-        if (failure.isEmpty())
+        try {
             QMetaObject::invokeMethod(
-                &receiver_, [this, turn, pit] { Deliver(turn, pit); }, Qt::QueuedConnection);
-        else
-            QMetaObject::invokeMethod(
-                &receiver_, [this, turn, failure] { Guarded([&] { Failed(turn, failure); }); },
+                &receiver_,
+                [this, turn, pit, failure] {
+                    if (failure)
+                        Guarded([&] { Failed(turn, failure); });
+                    else
+                        Deliver(turn, pit);
+                },
                 Qt::QueuedConnection);
+        } catch (...) {
+            // Not even the news could be sent: the turn waits until the game is left.
+        }
     });
 }
 
-void TComputerTurn::Failed(unsigned turn, const QString& reason) {
+void TComputerTurn::Failed(unsigned turn, const std::exception_ptr& failure) {
     if (turn != turn_ || !CurrentGame)
         return;
     if (worker_.joinable())
@@ -160,6 +164,16 @@ void TComputerTurn::Failed(unsigned turn, const QString& reason) {
     // The side to move waits for a person for this one move; the options are read again at the
     // next turn.
     CurrentGame->PlayerToMove().Computer = false;
+    QString reason;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        reason = "mémoire insuffisante";
+    } catch (const std::exception& error) {
+        reason = QString::fromUtf8(error.what());
+    } catch (...) {
+        reason = "erreur inconnue";
+    }
     throw TComputerFailure(FailureText(reason).toStdString());
 }
 

@@ -19,6 +19,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <memory>
 #include <thread>
 
@@ -64,7 +65,7 @@ private:
     // a person may pick. A side whose thinking is no longer wanted stops thinking.
     void FollowOptions();
     void Deliver(unsigned turn, int pit);
-    void Failed(unsigned turn, const QString& reason);
+    void Failed(unsigned turn, const std::exception_ptr& failure);
     void PlayChosenMove();
 
     std::array<std::unique_ptr<ai::TComputerPlayer>, 3> players_; // 1 and 2; none for a person
