@@ -141,6 +141,10 @@ TEST_F(Preferences, NamesAreLockedWhileAGameIsOn) {
     form->Prferences1Click();
     EXPECT_TRUE(form->Edit3->isEnabled());
     EXPECT_TRUE(form->Edit4->isEnabled());
+    // A panel left open as a game starts locks them too.
+    form->NouvellePartie1Click();
+    EXPECT_EQ(AppState, "jeu");
+    EXPECT_FALSE(form->Edit4->isEnabled());
 }
 
 TEST_F(Preferences, EnterIsOkEscapeIsAnnulerAndEditsStopAtTenCharacters) {
