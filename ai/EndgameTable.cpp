@@ -75,7 +75,14 @@ TEndgameTable::~TEndgameTable() {
 
 void TEndgameTable::StartBuilding() {
     if (!builder_.joinable() && !Ready())
-        builder_ = std::thread([this] { Build(); });
+        builder_ = std::thread([this] {
+            // Nothing may leave the thread: a table that could not be built (out of memory) is
+            // never ready, and the search goes on without it.
+            try {
+                Build();
+            } catch (...) {
+            }
+        });
 }
 
 void TEndgameTable::BuildNow() {

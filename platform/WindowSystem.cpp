@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <QWidget>
+#include <cstdlib>
+#include <cstring>
 #include <xcb/xcb.h>
 
 namespace platform {
@@ -50,6 +52,46 @@ private:
 
 void OnNativeWindowDestroyed(QWidget* window, std::function<void()> action) {
     new TDestroyWatch(window, std::move(action)); // owned by the widget
+}
+
+namespace {
+
+// The platform asked for: the last "-platform NAME" argument, else QT_QPA_PLATFORM; the first of
+// a list of names separated by ';', and without its ":options". Empty when none is asked for.
+std::string RequestedPlatform(int argc, const char* const* argv) {
+    std::string name;
+    if (const char* const variable = std::getenv("QT_QPA_PLATFORM"))
+        name = variable;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            name = argv[i + 1];
+    name = name.substr(0, name.find(';'));
+    return name.substr(0, name.find(':'));
+}
+
+bool Set(const char* variable) {
+    const char* const value = std::getenv(variable);
+    return value && *value;
+}
+
+} // namespace
+
+std::string DisplayProblem(int argc, const char* const* argv) {
+    const std::string platform = RequestedPlatform(argc, argv);
+    const bool waylandSession =
+        Set("WAYLAND_DISPLAY") ||
+        (Set("XDG_SESSION_TYPE") && std::strcmp(std::getenv("XDG_SESSION_TYPE"), "wayland") == 0);
+    if (platform != "xcb" && !(platform.empty() && !waylandSession))
+        return {};
+    const char* const display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return "no graphical display is set (DISPLAY is empty or unset)";
+    xcb_connection_t* const connection = xcb_connect(display, nullptr);
+    const bool failed = xcb_connection_has_error(connection) != 0;
+    xcb_disconnect(connection);
+    if (failed)
+        return std::string("the graphical display \"") + display + "\" (DISPLAY) cannot be opened";
+    return {};
 }
 
 } // namespace platform

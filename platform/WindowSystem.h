@@ -2,6 +2,7 @@
 #pragma once
 // What the window system does to a program's windows behind its back.
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -11,5 +12,12 @@ namespace platform {
 // the top-level widget window (on X11; elsewhere nothing is watched). The watch lives as long
 // as the widget.
 void OnNativeWindowDestroyed(QWidget* window, std::function<void()> action);
+
+// Before the application object is made: whether the windows can be opened on the display the
+// window system library is about to use. When that is X11 (asked for by QT_QPA_PLATFORM or a
+// "-platform" argument, or the default outside a Wayland session), a connection to the X server
+// that DISPLAY names is tried and closed again. Returns what is wrong, for the user, or an empty
+// string when nothing is known to be wrong.
+std::string DisplayProblem(int argc, const char* const* argv);
 
 } // namespace platform

@@ -11,14 +11,34 @@
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <random>
+#include <stdexcept>
 #include <system_error>
 
 namespace {
 // A move that cannot be played yet (a menu, a question or the preferences panel is open) is tried
 // again after this long.
 constexpr int RetryMs = 100;
+
+std::atomic<int> searchFailures{0};
+
+// What the person is told when the computer could not choose its move.
+QString FailureText(const QString& reason) {
+    return "L'ordinateur n'a pas pu choisir son coup (" + reason +
+           "). Jouez ce coup à sa place ; il rejouera au tour suivant.";
+}
+
+class TComputerFailure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 } // namespace
+
+void TComputerTurn::InjectSearchFailures(int count) {
+    searchFailures = count;
+}
 
 int TComputerTurn::ExpertBudgetMs() {
     const char* const text = std::getenv("EKOBARAMA_EXPERT_MS");
@@ -44,15 +64,6 @@ TComputerTurn::~TComputerTurn() {
 
 void TComputerTurn::Begin() {
     End();
-    std::random_device entropy;
-    for (int n = 1; n <= 2; ++n) {
-        if (const TPlayedBy& level = Options->PlayedBy(n)) {
-            ai::TPlayerOptions options;
-            options.TimeMs = ExpertBudgetMs();
-            options.Seed = entropy(); // a beginner does not play every game alike
-            players_[n] = ai::MakePlayer(*level, options);
-        }
-    }
     Next();
 }
 
@@ -60,6 +71,29 @@ void TComputerTurn::End() {
     Cancel();
     for (auto& player : players_)
         player.reset();
+    levels_ = {};
+}
+
+void TComputerTurn::FollowOptions() {
+    if (!CurrentGame || !Options)
+        return;
+    for (int n = 1; n <= 2; ++n) {
+        const TPlayedBy& level = Options->PlayedBy(n);
+        if (level != levels_[n]) {
+            // The engine thinking for this side is no longer the one wanted.
+            if (thinking_ && CurrentGame->Tour->Player == n)
+                Cancel();
+            players_[n].reset();
+            if (level) {
+                ai::TPlayerOptions options;
+                options.TimeMs = ExpertBudgetMs();
+                options.Seed = std::random_device()(); // a beginner does not play every game alike
+                players_[n] = ai::MakePlayer(*level, options);
+            }
+            levels_[n] = level;
+        }
+        CurrentGame->Player(n).Computer = level.has_value();
+    }
 }
 
 void TComputerTurn::Cancel() {
@@ -76,6 +110,10 @@ void TComputerTurn::Cancel() {
 void TComputerTurn::Next() {
     if (!CurrentGame || AppState != "jeu" || CurrentGame->Over || TerminationRequested())
         return;
+    FollowOptions();
+    // A search still running is for this turn and for the engine the options still want.
+    if (thinking_)
+        return;
     ai::TComputerPlayer* const player = players_[CurrentGame->Tour->Player].get();
     if (!player)
         return;
@@ -86,11 +124,57 @@ void TComputerTurn::Next() {
     const unsigned turn = turn_;
     const rules::TPosition position = CurrentGame->Position();
     worker_ = std::thread([this, player, position, turn] {
-        const int pit = player->ChooseMove(position, cancel_);
-        if (!cancel_)
+        // Nothing the search raises may leave the thread: the window thread hears of it. Keeping
+        // the exception itself allocates nothing, which matters when memory has run out.
+        std::exception_ptr failure;
+        int pit = 0;
+        try {
+            if (searchFailures > 0) {
+                --searchFailures;
+                throw std::bad_alloc();
+            }
+            pit = player->ChooseMove(position, cancel_);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        if (cancel_)
+            return;
+        try {
             QMetaObject::invokeMethod(
-                &receiver_, [this, turn, pit] { Deliver(turn, pit); }, Qt::QueuedConnection);
+                &receiver_,
+                [this, turn, pit, failure] {
+                    if (failure)
+                        Guarded([&] { Failed(turn, failure); });
+                    else
+                        Deliver(turn, pit);
+                },
+                Qt::QueuedConnection);
+        } catch (...) {
+            // Not even the news could be sent: the turn waits until the game is left.
+        }
     });
+}
+
+void TComputerTurn::Failed(unsigned turn, const std::exception_ptr& failure) {
+    if (turn != turn_ || !CurrentGame)
+        return;
+    if (worker_.joinable())
+        worker_.join(); // it has nothing left to do
+    thinking_ = false;
+    // The side to move waits for a person for this one move; the options are read again at the
+    // next turn.
+    CurrentGame->PlayerToMove().Computer = false;
+    QString reason;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        reason = "mémoire insuffisante";
+    } catch (const std::exception& error) {
+        reason = QString::fromUtf8(error.what());
+    } catch (...) {
+        reason = "erreur inconnue";
+    }
+    throw TComputerFailure(FailureText(reason).toStdString());
 }
 
 void TComputerTurn::Deliver(unsigned turn, int pit) {

@@ -4,11 +4,22 @@
 // the user-interface thread exactly as a person's double-click plays it, after a short pause
 // that lets a person see the turn pass. Leaving the game cancels the thinking at once, and a
 // move found for a game that is gone is never played.
+//
+// Who plays each side is read from the options at every turn and when the preferences panel is
+// accepted: a side handed to the computer in the middle of a game is played by it from then on,
+// a side taken back from it is a person's at once (its thinking stops).
+//
+// A search that fails (out of memory, or any other error) does not end the program: the failure
+// is shown once, on the user-interface thread, and the person plays that one move in the
+// computer's place; the computer tries again at the side's next turn.
+#include "ui/Options.h"
+
 #include <QObject>
 #include <QTimer>
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <memory>
 #include <thread>
 
@@ -33,9 +44,11 @@ public:
     TComputerTurn& operator=(const TComputerTurn&) = delete;
 
     // A new game is on the board: one engine for each side the options give to the computer,
-    // kept for the whole game; the first turn starts if it is the computer's.
+    // kept as long as the side stays the computer's at that level; the first turn starts if it
+    // is the computer's.
     void Begin();
-    // After a move: the turn starts if the side to move is the computer's.
+    // After a move, and when the preferences panel is accepted: who plays each side is read
+    // again from the options, and the turn starts if the side to move is the computer's.
     void Next();
     // The game is over or left: the thinking stops at once and the engines go.
     void End();
@@ -44,11 +57,19 @@ public:
     // A search is running or its move waits to be played.
     bool Thinking() const { return thinking_; }
 
+    // Test hook: the next count searches fail as if memory ran out.
+    static void InjectSearchFailures(int count);
+
 private:
+    // Makes or drops each side's engine as the options now say, and tells the game whose pits
+    // a person may pick. A side whose thinking is no longer wanted stops thinking.
+    void FollowOptions();
     void Deliver(unsigned turn, int pit);
+    void Failed(unsigned turn, const std::exception_ptr& failure);
     void PlayChosenMove();
 
     std::array<std::unique_ptr<ai::TComputerPlayer>, 3> players_; // 1 and 2; none for a person
+    std::array<TPlayedBy, 3> levels_;                             // of players_
     std::thread worker_;
     std::atomic<bool> cancel_{false};
     unsigned turn_ = 0; // the turn whose move may still be played; user-interface thread only

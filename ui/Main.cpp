@@ -10,6 +10,7 @@
 #include "graphics/GameSprites.h"
 #include "graphics/StoredImageList.h"
 #include "platform/DDraw.h"
+#include "platform/Exception.h"
 #include "platform/Graphics.h"
 #include "platform/Pause.h"
 #include "platform/Rounding.h"
@@ -38,6 +39,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolTip>
+#include <vector>
 
 TForm1* Form1 = nullptr;
 QString AppState;
@@ -56,12 +58,38 @@ void SetWidgetColours(QWidget* widget, TColor face, TColor text) {
     widget->setAutoFillBackground(true);
 }
 
+// The classic scheme's text of a disabled control.
+constexpr TColor DisabledText = 0x808080;
+
 void SetTextColour(QWidget* widget, TColor text) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, ToQColor(text));
     palette.setColor(QPalette::ButtonText, ToQColor(text));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, ToQColor(DisabledText));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, ToQColor(DisabledText));
     widget->setPalette(palette);
 }
+
+// A drop-down list that tells when its list opens and closes: while it is open, Enter chooses
+// an item there and must not also press the panel's default button.
+class TComboBox : public QComboBox {
+public:
+    TComboBox(QWidget* parent, std::function<void(bool open)> onList)
+        : QComboBox(parent), onList_(std::move(onList)) {}
+    void showPopup() override {
+        onList_(true);
+        QComboBox::showPopup();
+    }
+    void hidePopup() override {
+        QComboBox::hidePopup();
+        // Enter closes the list while Qt is still looking for the key's shortcut: the panel's
+        // keys come back once that key is done with.
+        QTimer::singleShot(0, this, [this] { onList_(false); });
+    }
+
+private:
+    std::function<void(bool)> onList_;
+};
 
 // A button with one of the style's standard glyphs beside its text. The glyph is looked up
 // when the button first shows rather than while the window is made: the lookup searches the
@@ -111,7 +139,24 @@ private:
     std::function<void()> action_;
 };
 
+std::optional<TStartUpStep> startUpFault;
+
+class EStartUpFault : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Where a start-up step begins: a fault a test injected there is raised.
+void StartUpStep(TStartUpStep step) {
+    if (startUpFault == step)
+        throw EStartUpFault(Format("Start-up step %d cannot be made", static_cast<int>(step)));
+}
+
 } // namespace
+
+void InjectStartUpFault(std::optional<TStartUpStep> step) {
+    startUpFault = step;
+}
 
 // ---------------------------------------------------------------------------------------------
 // TDXForm
@@ -174,12 +219,12 @@ TForm1::TForm1() {
     Timer1.setSingleShot(false);
     connect(&Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
 
-    Guarded([this] { CreateComponents(); });
+    StartUp([this] { CreateComponents(); });
 
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
 
-    Guarded([this] { FormCreate(); });
+    StartUp([this] { FormCreate(); });
 
     // A window destroyed by another program cannot be shown or answer a question any more:
     // the program ends as after a confirmed quit.
@@ -210,6 +255,24 @@ TForm1::~TForm1() {
         Form1 = nullptr;
 }
 
+template <typename Steps> void TForm1::StartUp(Steps&& steps) {
+    try {
+        steps();
+    } catch (const std::exception& error) {
+        if (startUpFailure_.isEmpty())
+            startUpFailure_ = QString::fromUtf8(error.what()).trimmed();
+        if (startUpFailure_.isEmpty())
+            startUpFailure_ = "erreur inconnue";
+        ReportException(error);
+    }
+}
+
+TOptions& TForm1::TheOptions() {
+    if (!Options)
+        Options = std::make_unique<TOptions>();
+    return *Options;
+}
+
 QWidget* TForm1::DrawingArea() const {
     return DXDraw1;
 }
@@ -220,6 +283,7 @@ void TForm1::CreateComponents() {
     const StoredDescription stored = ReadStoredDescription(EmbeddedDescriptionBytes());
     ReleaseEmbeddedDescriptionMemory();
 
+    StartUpStep(TStartUpStep::DrawingSurface);
     DXDraw1 = new TDXDraw(Client);
     DXDraw1->setObjectName("DXDraw1");
     DXDraw1->Loading();
@@ -240,11 +304,15 @@ void TForm1::CreateComponents() {
     DXDraw1->lower();
     DXDraw1->Loaded();
 
+    StartUpStep(TStartUpStep::SpriteEngine);
     DXSpriteEngine1 = std::make_unique<TDXSpriteEngine>();
     DXSpriteEngine1->SetDXDraw(DXDraw1);
 
     std::unique_ptr<TDXImageList>* lists[] = {&DXImageList1, &DXImageList2, &DXImageList3};
+    const TStartUpStep listSteps[] = {TStartUpStep::ImageList1, TStartUpStep::ImageList2,
+                                      TStartUpStep::ImageList3};
     for (int n = 1; n <= 3; ++n) {
+        StartUpStep(listSteps[n - 1]);
         *lists[n - 1] = std::make_unique<TDXImageList>();
         // The window opens on the presentation: the board, the pits and the hands are made
         // into surfaces (the board's picture decoded) when a game first shows them.
@@ -253,13 +321,16 @@ void TForm1::CreateComponents() {
         (*lists[n - 1])->SetDXDraw(DXDraw1);
     }
 
+    StartUpStep(TStartUpStep::SoundDevice);
     DXSound1 = std::make_unique<TDXSound>(this);
+    StartUpStep(TStartUpStep::SoundList);
     DXWaveList1 = std::make_unique<TDXWaveList>();
     for (const StoredWaveItem& wave : stored.WaveList.Items)
         DXWaveList1->AddWave(wave.Name, wave.Wave, wave.Looped, wave.MaxPlayingCount);
     DXWaveList1->SetDXSound(DXSound1.get());
     // Everything is read. The sound device opens once the first frame is on the screen.
     new TAfterFirstPaint(DXDraw1, [this] { Guarded([this] { OpenSoundDevice(); }); });
+    componentsMade_ = true;
 }
 
 void TForm1::OpenSoundDevice() {
@@ -382,6 +453,8 @@ void TForm1::CreatePreferencesPanel() {
         QPalette palette = edit->palette();
         palette.setColor(QPalette::Text, ToQColor(clWindowText));
         palette.setColor(QPalette::Base, ToQColor(clWhite));
+        palette.setColor(QPalette::Disabled, QPalette::Text, ToQColor(DisabledText));
+        palette.setColor(QPalette::Disabled, QPalette::Base, ToQColor(clBtnFace));
         edit->setPalette(palette);
         return edit;
     };
@@ -415,19 +488,28 @@ void TForm1::CreatePreferencesPanel() {
         label->move(352 - label->width(), label->y());
     }
 
+    // Enter presses OK (made below), except in an open drop-down list.
+    const auto enterKeys = std::make_shared<std::vector<QShortcut*>>();
+
     // Who plays each side, under its name; a side given to the computer is offered its name.
     auto makeChoice = [&](const char* labelName, QLabel*& label, const char* name,
                           QComboBox*& combo, QLineEdit* edit, int y, const char* personName) {
         label = makeLabel(GroupBox7, labelName, "Joué par : ", QRect(216, y + 6, 100, 16));
         label->adjustSize();
         label->move(352 - label->width(), label->y());
-        combo = new QComboBox(GroupBox7);
+        combo = new TComboBox(GroupBox7, [enterKeys](bool open) {
+            for (QShortcut* enter : *enterKeys)
+                enter->setEnabled(!open);
+        });
         combo->setObjectName(name);
         combo->setGeometry(360, y, 161, 24);
         combo->setFont(platform::MakeFont("Arial", 10)); // as the sound switch
         SetTextColour(combo, clBlack);
         combo->addItems(PlayedByItems());
         connect(combo, &QComboBox::currentIndexChanged, this, [edit, personName](int item) {
+            // During a game the names stay as the game was made with them.
+            if (!edit->isEnabled())
+                return;
             const QString computerName = TStoredPreferences::ComputerName;
             const bool computer = PlayedByFromItem(item).has_value();
             if (computer && (edit->text().isEmpty() || edit->text() == personName))
@@ -464,6 +546,7 @@ void TForm1::CreatePreferencesPanel() {
     // OK is the default button (Enter), Annuler the cancel button (Escape).
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* enter = new QShortcut(QKeySequence(key), GroupBox1);
+        enterKeys->push_back(enter);
         enter->setContext(Qt::WidgetWithChildrenShortcut);
         connect(enter, &QShortcut::activated, BitBtn1, &QPushButton::click);
     }
@@ -487,12 +570,16 @@ void TForm1::FormCreate() {
     repaint();
     // The options come from the panel's stored contents, whatever becomes of the drawing
     // surface: made before it, so that every menu command has them even when it fails.
+    StartUpStep(TStartUpStep::Options);
     Options = std::make_unique<TOptions>();
-    // 3. The drawing surface (the image lists then make their picture surfaces).
-    if (!DXDraw1)
+    // 3. The drawing surface (the image lists then make their picture surfaces), unless its
+    // components could not all be made: the window then stays without a picture.
+    if (!componentsMade_)
         return;
+    StartUpStep(TStartUpStep::DisplayInit);
     DXDraw1->Initialize();
     // 4. The background, on the presentation picture, covering the whole surface.
+    StartUpStep(TStartUpStep::BackgroundSprite);
     BackgroundSprite = std::make_unique<TMonSprite>(SpriteEngine());
     BackgroundSprite->SetImage(assets::Image("presentation"));
     BackgroundSprite->SetZ(1);
@@ -501,10 +588,17 @@ void TForm1::FormCreate() {
     // 5. The application state word.
     AppState = "presentation";
     // 6. The options are made above. 7. The first frame.
+    StartUpStep(TStartUpStep::FirstFrame);
     RedrawScene();
 }
 
 void TForm1::NouvellePartie1Click() {
+    if (!startUpFailure_.isEmpty()) {
+        // Something the board needs is missing: no game, and the person is told why.
+        ShowNotice("Une partie ne peut pas commencer : le démarrage du jeu a échoué (" +
+                   startUpFailure_ + ").");
+        return;
+    }
     bool made = false;
     if (AppState == "jeu" && AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?")) {
         AppState = "presentation";
@@ -520,8 +614,11 @@ void TForm1::NouvellePartie1Click() {
         made = true;
     }
     RedrawScene();
-    if (made)
+    if (made) {
+        // A panel left open as the game starts locks the names as opening it now would.
+        LockNamesDuringGame();
         ComputerTurn->Begin();
+    }
 }
 
 void TForm1::Quitterlapartie1Click() {
@@ -571,23 +668,37 @@ void TForm1::Prferences1Click() {
         DXDraw1->hide();
     GroupBox1->show();
     Prferences1->setEnabled(false);
-    Options->ShowInPanel();
+    TheOptions().ShowInPanel();
     // The focus goes to the panel's first control in tab order, the checked sound switch, so
     // that Enter and Escape answer at once.
     (RadioButton3->isChecked() ? RadioButton3 : RadioButton4)->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::BitBtn1Click() {
-    if (Edit4->text().isEmpty()) {
+    // A name of blanks is no name.
+    if (Edit4->text().trimmed().isEmpty()) {
         ShowNotice("Vous devez donner un nom pour le joueur 1");
         return;
     }
-    if (Edit3->text().isEmpty() && Edit3->isEnabled()) {
+    if (Edit3->text().trimmed().isEmpty() && Edit3->isEnabled()) {
         ShowNotice("Vous devez donner un nom pour le joueur 2");
         return;
     }
-    Options->ReadFromPanel();
+    TheOptions().ReadFromPanel();
     ClosePreferencesPanel();
+    // Who plays each side takes effect in the running game: a side now the computer's is
+    // played by it from its turn on, a side taken back is a person's at once.
+    ComputerTurn->Next();
+}
+
+void TForm1::LockNamesDuringGame() {
+    if (!GroupBox1)
+        return;
+    // The names are read when a game is made: they cannot be changed while one is on. Who
+    // plays each side can.
+    const bool gameOn = AppState == "jeu" || AppState == "distribution";
+    for (QWidget* name : std::initializer_list<QWidget*>{Label6, Edit4, Label7, Edit3})
+        name->setEnabled(!gameOn);
 }
 
 void TForm1::BitBtn2Click() {
@@ -602,7 +713,9 @@ void TForm1::ClosePreferencesPanel() {
 }
 
 void TForm1::Bruitages1Click() {
-    Options->SoundsOn = Bruitages1->isChecked();
+    const bool on = Bruitages1->isChecked();
+    TheOptions().SoundsOn = on;
+    Bruitages1->setChecked(on);
 }
 
 void TForm1::Rgledujeu1Click() {

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -29,6 +30,24 @@ class QRadioButton;
 // A form of the drawing-surface kind. Its outer geometry is reported for the classic frame the
 // layout was drawn for: 3 pixels of border at the left, right and bottom, 40 pixels of caption
 // and menu bar above the client area, whatever the window manager really draws.
+// The steps of the window's start-up, in their order.
+enum class TStartUpStep {
+    DrawingSurface, // the drawing surface control
+    SpriteEngine,
+    ImageList1,
+    ImageList2,
+    ImageList3,
+    SoundDevice,
+    SoundList,
+    Options,
+    DisplayInit, // the drawing surface initialised (the image lists make their surfaces)
+    BackgroundSprite,
+    FirstFrame,
+};
+// Test hook: the step fails at every start-up, as if what it makes could not be made, until
+// cleared with std::nullopt.
+void InjectStartUpFault(std::optional<TStartUpStep> step);
+
 class TDXForm : public QMainWindow {
 public:
     static constexpr int FrameLeft = 3;
@@ -117,6 +136,11 @@ public:
     void AproposdeEkoba1Click();
     void Timer1Timer();
     void DXDraw1DblClick();
+    // The players' names in the preferences panel are disabled while a game is on.
+    void LockNamesDuringGame();
+    // What failed while the window started, empty when nothing did. After a failed start-up
+    // no game can be made.
+    const QString& StartUpFailure() const { return startUpFailure_; }
 
     // The sound device's loaded step, once: it opens the device (a machine without sound stays
     // silent) and the sound list loads its sounds. Called a tenth of a second after the window's
@@ -135,7 +159,13 @@ private:
     void Terminate();
     void ClosePreferencesPanel();
     void CreateComponents();
+    // Runs a step of the start-up: what it raises is shown and remembered.
+    template <typename Steps> void StartUp(Steps&& steps);
+    // The options record, made from the panel's stored contents if the start-up could not.
+    TOptions& TheOptions();
     void RefreshToolTip();
+    QString startUpFailure_;
+    bool componentsMade_ = false;
     QString hint_;
     bool showHint_ = false;
     bool soundDeviceOpened_ = false;

@@ -16,8 +16,8 @@ TOptions::TOptions()
 }
 
 void TOptions::ReadFromPanel() {
-    Player2Name = Form1->Edit3->text();
-    Player1Name = Form1->Edit4->text();
+    Player2Name = Form1->Edit3->text().trimmed();
+    Player1Name = Form1->Edit4->text().trimmed();
     Player1By = PlayedByFromItem(Form1->ComboBox1->currentIndex());
     Player2By = PlayedByFromItem(Form1->ComboBox2->currentIndex());
     SoundsOn = Form1->RadioButton3->isChecked();
@@ -36,7 +36,7 @@ void TOptions::ShowInPanel() const {
         Form1->RadioButton3->setChecked(true);
     else
         Form1->RadioButton4->setChecked(true);
-    Form1->GroupBox7->setEnabled(AppState != "jeu");
+    Form1->LockNamesDuringGame();
 }
 
 QStringList PlayedByItems() {

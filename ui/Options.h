@@ -31,7 +31,8 @@ public:
 
     const TPlayedBy& PlayedBy(int n) const { return n == 1 ? Player1By : Player2By; }
 
-    // Copy the record into the panel, and back (the panel is made by then).
+    // Copy the record into the panel, and back (the panel is made by then). The names are read
+    // without their leading and trailing blanks.
     void ShowInPanel() const;
     void ReadFromPanel();
 };

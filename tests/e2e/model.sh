@@ -39,3 +39,22 @@ play_random_pit() {
   moves=$((moves + 1))
   double_click_pit "$pit"
 }
+
+# The computer's move, learnt by looking: the one pit of the player to move that held seeds and
+# shows none (pit_empty, lib.sh) is the one it played; played in the account. Fails when no such
+# pit shows within half a minute.
+see_computer_move() {
+  local candidates i t played=""
+  mapfile -t candidates < <(playable_pits)
+  for ((t = 0; t < 300; t++)); do
+    read_screen
+    for i in "${candidates[@]}"; do
+      if pit_empty "$i"; then played=$i; fi
+    done
+    [ -z "$played" ] || break
+    sleep 0.1
+  done
+  [ -n "$played" ] || return 1
+  model_play "$played"
+  echo "the computer played pit $played"
+}

@@ -16,16 +16,6 @@ wait_still 20 || fail "the new board did not settle"
 
 read_screen
 moon_reference
-# An empty pit shows a dark smooth hole: in the middle of its picture the grey is dark (mean
-# 0.2, not the light hand passing over it) and varies about half as much as under a single
-# seed (standard deviation 0.08 against 0.18 and more).
-pit_empty() { # i
-  local x y stats
-  read -r x y < <(pit_point "$1")
-  stats=$(convert "$ARTIFACTS/screen.png" -crop "24x24+$((x - 12))+$((y - 12))" +repage \
-    -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)
-  awk -v s="$stats" 'BEGIN { split(s, v, " "); exit !(v[1] < 0.3 && v[2] < 0.12) }'
-}
 
 # The cursor over a pit of the computer's is the forbidden sign: a double-click does nothing.
 double_click_pit 9
@@ -42,20 +32,8 @@ while :; do
   # The computer's turn begins when the person's move has ended.
   wait_moon up || fail "move $moves: the computer's turn did not come"
   [ $moves -eq 1 ] && screenshot computer-thinking
-  mapfile -t candidates < <(playable_pits)
-  played=""
-  for ((t = 0; t < 300; t++)); do
-    read_screen
-    for i in "${candidates[@]}"; do
-      if pit_empty "$i"; then played=$i; fi
-    done
-    [ -z "$played" ] || break
-    sleep 0.1
-  done
-  [ -n "$played" ] || fail "move $moves: no move of the computer's seen"
-  model_play "$played"
+  see_computer_move || fail "move $moves: no move of the computer's seen"
   moves=$((moves + 1))
-  echo "the computer played pit $played"
   blocked && break
   # The person's turn again once the computer's move has ended.
   wait_moon down || fail "move $moves: the computer's move did not end"

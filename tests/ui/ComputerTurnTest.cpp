@@ -1,5 +1,6 @@
 #include "tests/game/GameFixture.h"
 
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -76,4 +77,68 @@ TEST_F(ComputerTurn, ThePersonPlaysAgainstTheComputerWhichAnswersEachMove) {
     form->Quitterlapartie1Click();
     EXPECT_FALSE(form->ComputerTurn->Thinking());
     EXPECT_EQ(AppState, "presentation");
+}
+
+TEST_F(ComputerTurn, ASideHandedToTheComputerOrTakenBackInTheGameChangesFromItsTurn) {
+    PlayedBy(std::nullopt, std::nullopt);
+    NewGame();
+    Play(3);
+    EXPECT_FALSE(form->ComputerTurn->Thinking());
+    // Player 2 handed to the computer in the panel, on player 2's turn: it plays at once.
+    form->Prferences1Click();
+    form->ComboBox2->setCurrentIndex(2); // "Ordinateur : Moyen"
+    form->BitBtn1Click();
+    EXPECT_EQ(Options->Player2By, ai::TLevel::Moyen);
+    EXPECT_TRUE(form->ComputerTurn->Thinking());
+    for (int i = 7; i <= 12; ++i)
+        EXPECT_FALSE(Game().Pit(i).CanPlay()) << i;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Game().Tour->Player == 1; }, 10000));
+    EXPECT_EQ(Game().Player(2).Name, "Joueur 2"); // the names are the game's
+
+    // Taken back while it thinks: its thinking stops and a person picks its pits.
+    form->Prferences1Click();
+    form->ComboBox2->setCurrentIndex(4); // "Expert": about a second a move
+    form->BitBtn1Click();
+    Play(1);
+    ASSERT_TRUE(form->ComputerTurn->Thinking());
+    const std::array<int, 12> before = Seeds();
+    form->Prferences1Click();
+    form->ComboBox2->setCurrentIndex(0);
+    form->BitBtn1Click();
+    EXPECT_FALSE(form->ComputerTurn->Thinking());
+    QTest::qWait(1500); // well past the search
+    EXPECT_EQ(Seeds(), before);
+    EXPECT_EQ(Game().Tour->Player, 2);
+    int playable = 0;
+    for (int i = 7; i <= 12; ++i)
+        playable += Game().Pit(i).CanPlay();
+    EXPECT_GT(playable, 0);
+}
+
+TEST_F(ComputerTurn, AFailedSearchIsShownOnceAndThePersonPlaysThatMove) {
+    PlayedBy(std::nullopt, ai::TLevel::Moyen);
+    TComputerTurn::InjectSearchFailures(1);
+    NewGame();
+    Play(3);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.empty(); }, 10000));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].startsWith("L'ordinateur n'a pas pu choisir son coup (mémoire "
+                                    "insuffisante)"))
+        << boxes[0].toStdString();
+    EXPECT_FALSE(form->ComputerTurn->Thinking());
+    EXPECT_EQ(Game().Tour->Player, 2);
+    // The person plays player 2's move; the computer plays its next turn again.
+    int pit = 7;
+    while (!Game().Pit(pit).CanPlay())
+        ++pit;
+    ASSERT_LE(pit, 12);
+    Play(pit);
+    EXPECT_EQ(Game().Tour->Player, 1);
+    for (int i = 1; i <= 6 && Game().Tour->Player == 1; ++i)
+        if (Game().Pit(i).CanPlay())
+            Play(i);
+    ASSERT_TRUE(form->ComputerTurn->Thinking());
+    EXPECT_FALSE(Game().Pit(7).CanPlay() || Game().Pit(12).CanPlay());
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Game().Tour->Player == 1; }, 10000));
+    EXPECT_EQ(boxes.size(), 1u);
 }

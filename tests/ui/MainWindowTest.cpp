@@ -3,13 +3,22 @@
 #include "platform/Exception.h"
 #include "tests/ui/FormFixture.h"
 
+#include "game/Game.h"
+#include "platform/DSound.h"
+#include "platform/Pause.h"
+
 #include <QAction>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QGroupBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <functional>
+#include <vector>
 
 using MainWindow = FormTest;
 
@@ -132,35 +141,98 @@ TEST_F(MainWindow, QuestionsAnswerToTheirButtonsLetters) {
     }
 }
 
-TEST(FailedStartUp, EveryMenuCommandIsSafe) {
+namespace {
+// A start-up made to fail at one of its steps: by the window's own hook, or by the display or
+// sound stand-in failing for real.
+struct StartUpFault {
+    const char* Name;
+    std::function<void()> Inject;
+    bool Fails; // the start-up fails and shows one error
+};
+
+std::vector<StartUpFault> StartUpFaults() {
+    std::vector<StartUpFault> faults;
+    const char* const names[] = {"DrawingSurface", "SpriteEngine",     "ImageList1", "ImageList2",
+                                 "ImageList3",     "SoundDevice",      "SoundList",  "Options",
+                                 "DisplayInit",    "BackgroundSprite", "FirstFrame"};
+    for (int step = 0; step <= static_cast<int>(TStartUpStep::FirstFrame); ++step)
+        faults.push_back(
+            {names[step], [step] { InjectStartUpFault(static_cast<TStartUpStep>(step)); }, true});
+    faults.push_back({"DirectDrawCreate",
+                      [] { platform::InjectDDrawFault(platform::DDrawFault::Create, 1); }, true});
+    faults.push_back({"PrimarySurface",
+                      [] { platform::InjectDDrawFault(platform::DDrawFault::CreateSurface, 1); },
+                      true});
+    // A machine without sound plays silently.
+    faults.push_back({"SoundDeviceOpening",
+                      [] { platform::DSoundTestFaults().deviceCreateFailures = 1; }, false});
+    return faults;
+}
+} // namespace
+
+TEST(FailedStartUp, EveryMenuCommandIsSafeAfterAFailureAtAnyStep) {
     TestApp();
     RegisterPlatformLibraries();
-    std::vector<QString> errors;
-    SetMessageBoxHook([&](const TMessageBoxRequest& request) {
-        if (request.Icon == QMessageBox::Critical)
-            errors.push_back(request.Text);
-        return TModalResult::mrNo;
-    });
-    platform::InjectDDrawFault(platform::DDrawFault::Create, 1);
-    auto form = std::make_unique<TForm1>();
-    platform::ClearDDrawFaults();
-    EXPECT_EQ(errors.size(), 1u) << "the start-up error is shown";
-    form->show();
-    for (QAction* menu : form->menuBar()->actions())
-        for (QAction* item : menu->menu()->actions())
-            if (!item->isSeparator())
-                item->trigger();
-    form->Quitterlapartie1Click();
-    form->Timer1Timer();
-    form->DXDraw1DblClick();
-    ASSERT_TRUE(form->GroupBox1);
-    form->BitBtn1Click();
-    form->Prferences1Click();
-    form->BitBtn2Click();
-    EXPECT_EQ(errors.size(), 1u);
-    EXPECT_TRUE(form->GroupBox1->isHidden());
-    form.reset();
-    Options.reset();
-    AppState.clear();
+    platform::SetPausesEnabled(false);
+    for (const StartUpFault& fault : StartUpFaults()) {
+        SCOPED_TRACE(fault.Name);
+        std::vector<TMessageBoxRequest> boxes;
+        SetMessageBoxHook([&](const TMessageBoxRequest& request) {
+            boxes.push_back(request);
+            return request.Buttons == TMsgButtons::Ok ? TModalResult::mrOk : TModalResult::mrNo;
+        });
+        fault.Inject();
+        auto form = std::make_unique<TForm1>();
+        InjectStartUpFault(std::nullopt);
+        platform::ClearDDrawFaults();
+        auto errors = [&] {
+            return std::count_if(boxes.begin(), boxes.end(), [](const TMessageBoxRequest& box) {
+                return box.Icon == QMessageBox::Critical;
+            });
+        };
+        EXPECT_EQ(errors(), fault.Fails ? 1 : 0) << "the start-up error is shown";
+        EXPECT_EQ(form->StartUpFailure().isEmpty(), !fault.Fails);
+        form->show();
+        QTest::qWait(150); // the sound device opens after the first frame
+        platform::DSoundTestFaults() = {};
+
+        // Every menu command, as the menus trigger them.
+        boxes.clear();
+        form->NouvellePartie1->trigger();
+        if (fault.Fails) {
+            EXPECT_FALSE(CurrentGame);
+            EXPECT_EQ(boxes.size(), 1u);
+            EXPECT_TRUE(!boxes.empty() &&
+                        boxes[0].Text.startsWith("Une partie ne peut pas commencer"));
+        } else {
+            ASSERT_TRUE(CurrentGame);
+            EXPECT_EQ(AppState, "jeu");
+        }
+        if (form->DrawingArea())
+            QCursor::setPos(form->DrawingArea()->mapToGlobal(QPoint(200, 290))); // pit 2
+        form->DXDraw1DblClick();
+        form->Timer1Timer();
+        form->Quitterlapartie1->trigger();
+        form->Prferences1->trigger();
+        ASSERT_TRUE(form->GroupBox1);
+        form->BitBtn1->click();
+        EXPECT_TRUE(form->GroupBox1->isHidden());
+        form->Prferences1->trigger();
+        form->BitBtn2->click();
+        EXPECT_TRUE(form->GroupBox1->isHidden());
+        form->Bruitages1->trigger();
+        EXPECT_FALSE(Options->SoundsOn);
+        form->Bruitages1->trigger();
+        form->Rgledujeu1->trigger();
+        form->AproposdeEkoba1->trigger();
+        form->Quitter1->trigger(); // answered "Non"
+        EXPECT_FALSE(TerminationRequested());
+        EXPECT_EQ(errors(), 0);
+        QTest::qWait(50);
+        form.reset();
+        CurrentGame.reset();
+        Options.reset();
+        AppState.clear();
+    }
     SetMessageBoxHook(nullptr);
 }

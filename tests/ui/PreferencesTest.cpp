@@ -73,13 +73,24 @@ TEST_F(Preferences, BothNamesEmptyAskForPlayerOneThenPlayerTwo) {
     EXPECT_EQ(form->Edit4->text(), "Awa"); // the texts stay as typed
     EXPECT_EQ(Options->Player1Name, "Joueur 1");
 
-    form->Edit3->setText("   "); // blanks are a name
+    // Blanks are no name, for either player; a name is kept without its outer blanks.
+    form->Edit3->setText("  \t ");
     form->BitBtn1Click();
-    EXPECT_EQ(boxes.size(), 2u);
+    form->Edit4->setText("   ");
+    form->Edit3->setText(" Kofi Ba ");
+    form->BitBtn1Click();
+    EXPECT_EQ(Texts(), (std::vector<QString>{"Vous devez donner un nom pour le joueur 1",
+                                             "Vous devez donner un nom pour le joueur 2",
+                                             "Vous devez donner un nom pour le joueur 2",
+                                             "Vous devez donner un nom pour le joueur 1"}));
+    EXPECT_EQ(Options->Player1Name, "Joueur 1");
+    form->Edit4->setText(" Awa");
+    form->BitBtn1Click();
+    EXPECT_EQ(boxes.size(), 4u);
     EXPECT_TRUE(form->GroupBox1->isHidden());
     EXPECT_TRUE(form->Prferences1->isEnabled());
     EXPECT_EQ(Options->Player1Name, "Awa");
-    EXPECT_EQ(Options->Player2Name, "   ");
+    EXPECT_EQ(Options->Player2Name, "Kofi Ba");
 }
 
 TEST_F(Preferences, AnnulerKeepsTheRecordAndReopeningShowsIt) {
@@ -110,10 +121,16 @@ TEST_F(Preferences, SoundSwitchFollowsTheMenuAndTheMenuFollowsThePanel) {
     EXPECT_TRUE(form->Bruitages1->isChecked());
 }
 
-TEST_F(Preferences, NamesAreLockedWhileAGameWaitsForAMove) {
+TEST_F(Preferences, NamesAreLockedWhileAGameIsOn) {
+    AppState = "distribution"; // opened while a move is shown
+    form->Prferences1Click();
+    EXPECT_FALSE(form->Edit3->isEnabled());
+    EXPECT_FALSE(form->Edit4->isEnabled());
+    form->BitBtn2Click();
     AppState = "jeu";
     form->Prferences1Click();
-    EXPECT_FALSE(form->GroupBox7->isEnabled());
+    EXPECT_FALSE(form->Edit3->isEnabled());
+    EXPECT_FALSE(form->Edit4->isEnabled());
     EXPECT_TRUE(form->GroupBox3->isEnabled());
     form->RadioButton4->setChecked(true);
     form->BitBtn1Click(); // accepted at once
@@ -122,7 +139,12 @@ TEST_F(Preferences, NamesAreLockedWhileAGameWaitsForAMove) {
     EXPECT_FALSE(form->Bruitages1->isChecked());
     AppState = "presentation";
     form->Prferences1Click();
-    EXPECT_TRUE(form->GroupBox7->isEnabled());
+    EXPECT_TRUE(form->Edit3->isEnabled());
+    EXPECT_TRUE(form->Edit4->isEnabled());
+    // A panel left open as a game starts locks them too.
+    form->NouvellePartie1Click();
+    EXPECT_EQ(AppState, "jeu");
+    EXPECT_FALSE(form->Edit4->isEnabled());
 }
 
 TEST_F(Preferences, EnterIsOkEscapeIsAnnulerAndEditsStopAtTenCharacters) {
@@ -155,7 +177,7 @@ TEST_F(Preferences, EnterIsOkEscapeIsAnnulerAndEditsStopAtTenCharacters) {
     EXPECT_EQ(Options->Player1Name, "Sena");
 }
 
-TEST_F(Preferences, EachSideIsAPersonOrTheComputerAtALevelLockedDuringAGame) {
+TEST_F(Preferences, EachSideIsAPersonOrTheComputerAtALevelAlsoDuringAGame) {
     form->show();
     form->Prferences1Click();
     for (QComboBox* combo : {form->ComboBox1, form->ComboBox2}) {
@@ -191,8 +213,13 @@ TEST_F(Preferences, EachSideIsAPersonOrTheComputerAtALevelLockedDuringAGame) {
     AppState = "jeu";
     form->Prferences1Click();
     EXPECT_EQ(form->ComboBox2->currentText(), "Ordinateur : Expert");
-    EXPECT_FALSE(form->ComboBox1->isEnabled());
-    EXPECT_FALSE(form->ComboBox2->isEnabled());
-    form->BitBtn2Click();
+    EXPECT_TRUE(form->ComboBox1->isEnabled());
+    EXPECT_TRUE(form->ComboBox2->isEnabled());
+    // The names stay as the game was made with them.
+    form->ComboBox2->setCurrentIndex(0);
+    EXPECT_EQ(form->Edit3->text(), "Ordinateur");
+    form->BitBtn1Click();
+    EXPECT_EQ(Options->Player2By, std::nullopt);
+    EXPECT_EQ(Options->Player2Name, "Ordinateur");
     AppState = "presentation";
 }
