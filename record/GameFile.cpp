@@ -401,9 +401,10 @@ private:
         int lastLine = 1;
         bool ended = false;
         for (; Next < Lines.size(); ++Next) {
-            const std::string_view line = Lines[Next];
             std::size_t i = 0;
-            while (i < line.size()) {
+            while (i < Lines[Next].size()) {
+                // A comment may end on a later line: the line is read again at every word.
+                const std::string_view line = Lines[Next];
                 const char c = line[i];
                 if (c == ' ' || c == '\t') {
                     ++i;
