@@ -61,6 +61,7 @@ public:
     // The end of the game: the messages, the seeds left going to their owners, the verdict.
     void Finish();
 };
+
 extern std::unique_ptr<Tjeu> CurrentGame;
 
 // Closes a game that waits for a move and brings the presentation picture back.
