@@ -16,9 +16,7 @@ Tcaze::Tcaze(int index) : Index(index) {
     Sprite = std::make_unique<TMonSprite>(SpriteEngine());
     Sprite->SetZ(2);
     // The first picture is set directly, without a redraw.
-    Sprite->Image = ImageItem(PitList, PictureFor(Seeds));
-    Sprite->Width = Sprite->Image->Width();
-    Sprite->Height = Sprite->Image->Height();
+    ShowSeeds(Seeds);
 }
 
 Tcaze::~Tcaze() = default;
@@ -28,12 +26,20 @@ void Tcaze::SetSeeds(int n) {
     Sprite->SetImage(PitList, PictureFor(n));
 }
 
+void Tcaze::ShowSeeds(int n) {
+    Seeds = n;
+    Sprite->Image = ImageItem(PitList, PictureFor(n));
+    Sprite->Width = Sprite->Image->Width();
+    Sprite->Height = Sprite->Image->Height();
+}
+
 void Tcaze::PlaceSprite(int i) {
     Sprite->X = BackgroundSprite->X + OffsetX(i);
     Sprite->Y = BackgroundSprite->Y + OffsetY(i);
 }
 
 bool Tcaze::CanPlay() const {
-    return Seeds != 0 && AppState == "jeu" && CurrentGame && Owner() == CurrentGame->Tour->Player &&
+    // The record says which pits the rules allow: the mover's, holding seeds, in a game not over.
+    return AppState == "jeu" && CurrentGame && CurrentGame->Record.IsLegal(Index) &&
            !CurrentGame->Player(Owner()).Computer;
 }
