@@ -6,9 +6,17 @@
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle);
     setQuitOnLastWindowClosed(false);
+    // Qt's own windows (the file dialogs) speak French as the game does, when the system has
+    // Qt's translations; otherwise they stay in English.
+    auto* translator = new QTranslator(this);
+    if (translator->load("qtbase_fr", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
     RegisterPlatformLibraries();
 }
 

@@ -8,6 +8,10 @@ set -euo pipefail
 ARTIFACTS=${ARTIFACTS:-$(mktemp -d)}
 mkdir -p "$ARTIFACTS"
 GAME_PID=""
+# The game kept for the player (the unfinished one) goes to a state directory of the test's
+# own, never into the real home; every start of the program in one script shares it.
+XDG_STATE_HOME=$(mktemp -d)
+export XDG_STATE_HOME
 
 fail() {
   echo "FAIL: $*" >&2
@@ -234,6 +238,7 @@ wait_still() { # [seconds]
 
 cleanup() {
   if [ -n "$GAME_PID" ] && game_running; then kill "$GAME_PID" 2>/dev/null || true; fi
+  rm -rf "$XDG_STATE_HOME"
 }
 trap cleanup EXIT
 
