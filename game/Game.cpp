@@ -7,9 +7,11 @@
 #include "graphics/GameSprites.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/Options.h"
 #include "ui/PitPicking.h"
 
 #include <QAction>
+#include <QDate>
 
 std::unique_ptr<Tjeu> CurrentGame;
 
@@ -35,15 +37,17 @@ void TTour::ShowTurn() {
     RedrawScene();
 }
 
-void TTour::NextTurn() {
-    Player = Player == 1 ? 2 : 1;
+void TTour::NextTurn(const rules::TMoveTrace& move) {
+    Player = move.NextPlayer;
     ShowTurn();
-    if (CurrentGame->IsBlocked())
-        CurrentGame->Finish("bloque");
+    if (move.Over)
+        CurrentGame->Finish();
     Form1->repaint();
 }
 
-Tjeu::Tjeu() {
+Tjeu::Tjeu() : Tjeu(record::TGameRecord()) {}
+
+Tjeu::Tjeu(record::TGameRecord record) : Record(std::move(record)) {
     BackgroundSprite->SetImage(assets::Image("plateau"));
     BackgroundSprite->X = (Form1->Width() - BackgroundSprite->Width) / 2.0;
     BackgroundSprite->Y = (Form1->Height() - BackgroundSprite->Height - 40) / 2.0;
@@ -54,6 +58,15 @@ Tjeu::Tjeu() {
     Players[1] = std::make_unique<TJoueur>(1);
     Players[2] = std::make_unique<TJoueur>(2);
     Tour = std::make_unique<TTour>(Pits[1]->Sprite->Y);
+    for (int n = 1; n <= 2; ++n) {
+        record::TSide& side = Record.Sides[n];
+        if (side.Name.empty())
+            side = {Players[n]->Name.toStdString(), ItemOfPlayedBy(Options->PlayedBy(n))};
+        else
+            Players[n]->Name = QString::fromStdString(side.Name);
+    }
+    if (Record.Date.empty())
+        Record.Date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     AppState = "jeu";
     Form1->Timer1.start();
     Form1->Quitterlapartie1->setEnabled(true);
@@ -79,7 +92,20 @@ void Tjeu::Relayout() {
         Pits[i]->PlaceSprite(i);
     Players[1]->Hand->ResetPosition(1);
     Players[2]->Hand->ResetPosition(2);
-    Tour->ShowTurn();
+    ShowRecord();
+}
+
+void Tjeu::ShowPosition(const rules::TPosition& position) {
+    for (int i = 1; i <= rules::kPits; ++i)
+        Pits[i]->ShowSeeds(position.Seeds[i]);
+    for (int n = 1; n <= 2; ++n) {
+        Players[n]->Hand->InHand = 0;
+        Players[n]->Score->Value = position.Score[n];
+        Players[n]->Score->PendingGain = 0;
+        Players[n]->Score->ShowScore(n);
+    }
+    Tour->Player = position.ToMove;
+    Tour->ShowTurn(); // redraws
 }
 
 rules::TPosition Tjeu::Position() const {
@@ -92,16 +118,12 @@ rules::TPosition Tjeu::Position() const {
     return position;
 }
 
-bool Tjeu::IsBlocked() const {
-    return rules::IsOver(Position());
-}
-
-void Tjeu::Finish(const QString& /*reason "bloque"*/) {
+void Tjeu::Finish() {
     ShowNotice("Le jeu est bloqué ! Fin de la partie");
-    const rules::TOutcome outcome = rules::Outcome(Position());
+    const rules::TOutcome outcome = rules::Outcome(Record.Current());
     ShowNotice("Les joueurs gagnent les billes qui restent dans leurs camps");
-    Players[1]->Score->Value += outcome.LeftOnSide[1];
-    Players[2]->Score->Value += outcome.LeftOnSide[2];
+    Players[1]->Score->Value = outcome.Final[1];
+    Players[2]->Score->Value = outcome.Final[2];
     Players[1]->Score->ShowScore(1);
     Players[2]->Score->ShowScore(2);
     RedrawScene();

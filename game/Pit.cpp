@@ -16,9 +16,7 @@ Tcaze::Tcaze(int index) : Index(index) {
     Sprite = std::make_unique<TMonSprite>(SpriteEngine());
     Sprite->SetZ(2);
     // The first picture is set directly, without a redraw.
-    Sprite->Image = ImageItem(PitList, PictureFor(Seeds));
-    Sprite->Width = Sprite->Image->Width();
-    Sprite->Height = Sprite->Image->Height();
+    ShowSeeds(Seeds);
 }
 
 Tcaze::~Tcaze() = default;
@@ -26,6 +24,13 @@ Tcaze::~Tcaze() = default;
 void Tcaze::SetSeeds(int n) {
     Seeds = n;
     Sprite->SetImage(PitList, PictureFor(n));
+}
+
+void Tcaze::ShowSeeds(int n) {
+    Seeds = n;
+    Sprite->Image = ImageItem(PitList, PictureFor(n));
+    Sprite->Width = Sprite->Image->Width();
+    Sprite->Height = Sprite->Image->Height();
 }
 
 void Tcaze::PlaceSprite(int i) {

@@ -20,6 +20,8 @@ public:
 
     // Sets the count and shows item min(n, 20) of image list 2, redrawing the scene.
     void SetSeeds(int n);
+    // The same without the redraw, for showing a whole position at once.
+    void ShowSeeds(int n);
     // Puts the sprite at the place of pit i, relative to the background's current position.
     void PlaceSprite(int i);
     int Owner() const { return rules::Owner(Index); }

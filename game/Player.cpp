@@ -22,29 +22,22 @@ TJoueur::~TJoueur() {
     Score.reset();
 }
 
-int TJoueur::SeedsOnSide() const {
-    int seeds = 0;
-    const int first = Number == 1 ? 1 : 7;
-    for (int i = first; i < first + 6; ++i)
-        seeds += CurrentGame->Pit(i).Seeds;
-    return seeds;
-}
-
 void TJoueur::Play(int i) {
+    // The record plays the move; what it did is shown step by step.
+    const rules::TMoveTrace move = CurrentGame->Record.Play(i);
+    if (move.Pit == 0)
+        return;
     AppState = "distribution";
     try {
         // A frame or a sound that fails is shown once; the move goes on without it.
-        const TMoveInProgress move;
-        Hand->PickUp(i);
-        int a = i;
-        while (Hand->InHand > 0) {
-            a = NextPit(a, i);
-            Hand->DropSeed(a);
-        }
+        const TMoveInProgress moveInProgress;
+        Hand->PickUp(move.Pit);
+        for (const int pit : move.Sown)
+            Hand->DropSeed(pit);
         Hand->OpenHand();
         Hand->GlideTo(0, false);
-        Harvest(a);
-        CurrentGame->Tour->NextTurn();
+        Harvest(move);
+        CurrentGame->Tour->NextTurn(move);
     } catch (const std::exception& error) {
         // Anything else that stops the move half-way leaves a board the game cannot go on from:
         // the error is shown and the game is closed, so that the menus work as between games.
@@ -60,15 +53,11 @@ void TJoueur::Play(int i) {
         Form1->ComputerTurn->Next();
 }
 
-void TJoueur::Harvest(int a) {
-    const int mover = CurrentGame->Tour->Player;
-    for (;;) {
-        if (!rules::IsTaken(a, CurrentGame->Pit(a).Seeds, mover))
-            break;
-        TakePit(a);
-        a = rules::PreviousPit(a);
-    }
-    Score->Value += Score->PendingGain;
+void TJoueur::Harvest(const rules::TMoveTrace& move) {
+    for (const rules::THarvest& taken : move.Harvested)
+        TakePit(taken.Pit);
+    // The banked score is the record's.
+    Score->Value = CurrentGame->Record.Current().Score[Number];
     Score->PendingGain = 0;
     Score->ShowScore(Number);
 }

@@ -21,13 +21,11 @@ public:
     // Played by the computer (copied from the options with the name): its pits are not picked.
     bool Computer = false;
 
-    // Seeds on the player's side of the board.
-    int SeedsOnSide() const;
-    // The move from pit i, its harvest and the turn change.
+    // The move from pit i: played in the game's record, then shown step by step as the record
+    // says (sowing, harvest, turn change, end). A pit the record refuses changes nothing.
     void Play(int i);
-    void Harvest(int a);
+    // Shows the harvest of a move and banks it.
+    void Harvest(const rules::TMoveTrace& move);
+    // Shows one harvested pit carried to the score.
     void TakePit(int a);
 };
-
-// The pit after pit a for a move that started at pit origin; the starting pit is passed over.
-using rules::NextPit;

@@ -31,19 +31,43 @@ TMoves LegalMoves(const TPosition& position) {
     return moves;
 }
 
-TMoveResult Play(TPosition& position, int pit) {
+namespace {
+
+// The move, stated once: Play runs it with an observer that notes nothing, PlayTraced with one
+// that writes every step down.
+struct TNoObserver {
+    void Picked(int /*seeds*/) {}
+    void Sown(int /*pit*/) {}
+    void Harvested(int /*pit*/, int /*seeds*/) {}
+};
+
+struct TTraceObserver {
+    TMoveTrace& Trace;
+    void Picked(int seeds) {
+        Trace.Picked = seeds;
+        Trace.Sown.reserve(static_cast<std::size_t>(seeds));
+    }
+    void Sown(int pit) { Trace.Sown.push_back(pit); }
+    void Harvested(int pit, int seeds) { Trace.Harvested.push_back({pit, seeds}); }
+};
+
+template <class TObserver>
+TMoveResult PlayMove(TPosition& position, int pit, TObserver&& observer) {
     const int mover = position.ToMove;
     int inHand = position.Seeds[pit];
     position.Seeds[pit] = 0;
+    observer.Picked(inHand);
     int a = pit;
     while (inHand > 0) {
         a = NextPit(a, pit);
         ++position.Seeds[a];
         --inHand;
+        observer.Sown(a);
     }
     TMoveResult result;
     result.LastPit = a;
     while (IsTaken(a, position.Seeds[a], mover)) {
+        observer.Harvested(a, position.Seeds[a]);
         result.Captured += position.Seeds[a];
         position.Seeds[a] = 0;
         a = PreviousPit(a);
@@ -51,6 +75,22 @@ TMoveResult Play(TPosition& position, int pit) {
     position.Score[mover] = static_cast<std::uint8_t>(position.Score[mover] + result.Captured);
     position.ToMove = static_cast<std::uint8_t>(Opponent(mover));
     return result;
+}
+
+} // namespace
+
+TMoveResult Play(TPosition& position, int pit) {
+    return PlayMove(position, pit, TNoObserver{});
+}
+
+TMoveTrace PlayTraced(TPosition& position, int pit) {
+    TMoveTrace trace;
+    trace.Mover = position.ToMove;
+    trace.Pit = pit;
+    trace.Gain = PlayMove(position, pit, TTraceObserver{trace}).Captured;
+    trace.NextPlayer = position.ToMove;
+    trace.Over = IsOver(position);
+    return trace;
 }
 
 bool IsOver(const TPosition& position) {

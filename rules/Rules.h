@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace rules {
 
@@ -80,6 +81,33 @@ struct TMoveResult {
 
 // Plays the legal move from pit i: sows, harvests, banks the harvest and passes the turn.
 TMoveResult Play(TPosition& position, int pit);
+
+// A harvested pit and the seeds taken from it.
+struct THarvest {
+    int Pit = 0;
+    int Seeds = 0;
+    friend bool operator==(const THarvest&, const THarvest&) = default;
+};
+
+// Everything a move did, step by step, for whoever shows it (the animated board) or writes it
+// down (the game record). Made by the same code as Play, so it cannot say anything else.
+struct TMoveTrace {
+    int Mover = 0;                   // the player who moved, 1 or 2
+    int Pit = 0;                     // the pit played
+    int Picked = 0;                  // the seeds taken from it
+    std::vector<int> Sown;           // the pit of each seed dropped, in order (Picked entries)
+    std::vector<THarvest> Harvested; // the pits harvested, in order, with their seeds
+    int Gain = 0;                    // seeds banked by the mover (the sum of the harvest)
+    int NextPlayer = 0;              // the player to move afterwards
+    bool Over = false;               // the game is over after the move (IsOver)
+
+    // The last pit sown, where the harvest starts (0 for no move).
+    int LastPit() const { return Sown.empty() ? 0 : Sown.back(); }
+    friend bool operator==(const TMoveTrace&, const TMoveTrace&) = default;
+};
+
+// Plays the legal move from pit i like Play and tells what it did.
+TMoveTrace PlayTraced(TPosition& position, int pit);
 
 // The game is over when the player to move has no seed on his side, or when each player has
 // exactly one seed on his side. The test is made on the player who has just received the turn.

@@ -55,11 +55,17 @@ protected:
     }
     void NewGame() { form->NouvellePartie1Click(); }
     Tjeu& Game() { return *CurrentGame; }
-    // Lays out a position: pits 1 to 12 from the list, player p to move.
+    // Starts the game's record again from a position: pits 1 to 12 from the list, player p to
+    // move, the scores as they are; the board shows it.
     void Position(const std::array<int, 12>& seeds, int p = 1) {
+        rules::TPosition position;
         for (int i = 1; i <= 12; ++i)
-            Game().Pit(i).Seeds = seeds[i - 1];
-        Game().Tour->Player = p;
+            position.Seeds[i] = static_cast<std::uint8_t>(seeds[i - 1]);
+        position.ToMove = static_cast<std::uint8_t>(p);
+        for (int n = 1; n <= 2; ++n)
+            position.Score[n] = static_cast<std::uint8_t>(Value(n));
+        Game().Record = record::TGameRecord(position);
+        Game().ShowRecord();
     }
     std::array<int, 12> Seeds() {
         std::array<int, 12> seeds{};

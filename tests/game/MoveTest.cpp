@@ -7,14 +7,6 @@
 
 using Move = GameTest;
 
-TEST(NextPit, WrapsFromTwelveToOneAndPassesOverTheStartingPit) {
-    EXPECT_EQ(NextPit(12, 3), 1);
-    EXPECT_EQ(NextPit(4, 5), 6);
-    EXPECT_EQ(NextPit(11, 12), 1);
-    EXPECT_EQ(NextPit(12, 1), 2);
-    EXPECT_EQ(NextPit(6, 7), 8);
-}
-
 TEST_F(Move, NewBoardAndTheOpeningMoveFromPitThree) {
     NewGame();
     EXPECT_EQ(AppState, "jeu");
@@ -23,8 +15,7 @@ TEST_F(Move, NewBoardAndTheOpeningMoveFromPitThree) {
     EXPECT_FALSE(Game().Tour->Indicator2->Visible);
     EXPECT_EQ(Game().Player(1).Score->Text->TextLabel->Caption, "Joueur 1 : 0");
     EXPECT_EQ(Game().Player(2).Score->Text->TextLabel->Caption, "Joueur 2 : 0");
-    EXPECT_EQ(Game().Player(1).SeedsOnSide(), 24);
-    EXPECT_EQ(Game().Player(2).SeedsOnSide(), 24);
+    EXPECT_EQ(Game().Position(), rules::TPosition::Start());
     for (int i = 1; i <= 12; ++i)
         EXPECT_EQ(Game().Pit(i).Sprite->Image, ImageItem(2, 4));
 
@@ -125,8 +116,8 @@ TEST_F(Move, OneSeedEachEndsTheGameAndEqualTotalsAreADraw) {
     NewGame();
     Game().Player(1).Score->Value = 23;
     Game().Player(2).Score->Value = 23;
-    Position({0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 1}, 1);
-    Play(5); // pit 6 gets the seed: each side holds exactly one
+    Position({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0}, 1);
+    Play(6); // pit 7 gets the seed: each side holds exactly one
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[2], "Egalité !");
     EXPECT_EQ(AppState, "presentation");

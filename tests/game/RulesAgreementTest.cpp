@@ -3,11 +3,20 @@
 #include "tests/game/GameFixture.h"
 #include "tests/rules/RandomPosition.h"
 
-// The animated game and the rules library, move by move over random positions and random legal
-// moves: the same seeds, scores, turn, end and verdict.
+// The board is a view of the game's record: over random games, played move by move through the
+// animated board with take-backs and jumps to any position of the record, the board shows the
+// pits, scores, turn and end that the rules give, replayed here on their own.
 using RulesAgreement = GameTest;
 
-TEST_F(RulesAgreement, TheAnimatedGameAndTheRulesAgreeMoveByMove) {
+namespace {
+const char* VerdictText(rules::TVerdict verdict) {
+    return verdict == rules::TVerdict::Player1   ? "Vainqueur : joueur 1"
+           : verdict == rules::TVerdict::Player2 ? "Vainqueur : joueur 2"
+                                                 : "Egalité !";
+}
+} // namespace
+
+TEST_F(RulesAgreement, TheBoardShowsTheRecordAsTheRulesPlayIt) {
     std::mt19937 random(424242);
     std::array<int, 3> finalValues{};
     QString verdict;
@@ -18,43 +27,79 @@ TEST_F(RulesAgreement, TheAnimatedGameAndTheRulesAgreeMoveByMove) {
         }
         return TModalResult::mrOk;
     });
-    int endings = 0;
+    // The board against a position: pits, scores, the turn indicator and the score texts.
+    auto expectBoard = [this](const rules::TPosition& expected, const std::string& where) {
+        ASSERT_EQ(Game().Position(), expected) << where;
+        EXPECT_EQ(Game().Tour->Indicator1->Visible, expected.ToMove == 1) << where;
+        EXPECT_EQ(Game().Tour->Indicator2->Visible, expected.ToMove == 2) << where;
+        for (int n = 1; n <= 2; ++n) {
+            EXPECT_EQ(Game().Player(n).Score->Text->TextLabel->Caption,
+                      QString("Joueur %1 : %2").arg(n).arg(expected.Score[n]))
+                << where;
+            EXPECT_EQ(Game().Player(n).Score->PendingGain, 0) << where;
+        }
+        for (int i = 1; i <= rules::kPits; ++i)
+            ASSERT_EQ(Game().Pit(i).CanPlay(), expected.IsLegal(i)) << where << " pit " << i;
+    };
+    int endings = 0, jumps = 0, takeBacks = 0;
     for (int game = 0; game < 40; ++game) {
-        rules::TPosition expected = RandomPosition(random, game % 2 ? 12 : 48);
-        if (rules::IsOver(expected))
+        // The positions of the game as the rules play it, independently of the record.
+        std::vector<rules::TPosition> line{
+            game % 4 == 0 ? rules::TPosition::Start() : RandomPosition(random, game % 2 ? 12 : 48)};
+        if (rules::IsOver(line[0]))
             continue;
         NewGame();
-        Position({}, expected.ToMove);
-        for (int i = 1; i <= rules::kPits; ++i)
-            Game().Pit(i).Seeds = expected.Seeds[i];
-        Game().Player(1).Score->Value = expected.Score[1];
-        Game().Player(2).Score->Value = expected.Score[2];
+        Game().Record = record::TGameRecord(line[0]);
+        Game().ShowRecord();
         verdict.clear();
-        for (int ply = 0; ply < 60; ++ply) {
-            const rules::TMoves moves = rules::LegalMoves(expected);
+        for (int ply = 0; ply < 80; ++ply) {
+            const std::string where =
+                "game " + std::to_string(game) + " ply " + std::to_string(ply);
+            expectBoard(line.back(), where);
+            // Now and then the board is set to an earlier position of the record and back, or
+            // the game goes on from there (a take-back).
+            if (line.size() > 1 && random() % 5 == 0) {
+                const int back = static_cast<int>(random() % line.size());
+                Game().Record.SeekTo(back);
+                Game().ShowRecord();
+                expectBoard(line[static_cast<std::size_t>(back)],
+                            where + " at " + std::to_string(back));
+                ++jumps;
+                if (random() % 2) {
+                    line.resize(static_cast<std::size_t>(back) + 1);
+                    ++takeBacks;
+                } else {
+                    Game().Record.SeekTo(Game().Record.Length());
+                    Game().ShowRecord();
+                }
+                expectBoard(line.back(), where + " back");
+            }
+            const rules::TMoves moves = rules::LegalMoves(line.back());
             ASSERT_GT(moves.Count, 0);
-            for (int i = 1; i <= rules::kPits; ++i)
-                ASSERT_EQ(Game().Pit(i).CanPlay(), expected.IsLegal(i)) << "pit " << i;
             const int pit = moves.Pit[random() % moves.Count];
-            rules::Play(expected, pit);
+            rules::TPosition next = line.back();
+            rules::Play(next, pit);
+            line.push_back(next);
             Play(pit);
-            if (rules::IsOver(expected)) {
+            if (rules::IsOver(next)) {
                 ++endings;
-                ASSERT_FALSE(CurrentGame) << "game " << game << " ply " << ply;
-                const rules::TOutcome outcome = rules::Outcome(expected);
-                EXPECT_EQ(finalValues[1], outcome.Final[1]);
-                EXPECT_EQ(finalValues[2], outcome.Final[2]);
-                EXPECT_EQ(verdict,
-                          outcome.Verdict == rules::TVerdict::Player1   ? "Vainqueur : joueur 1"
-                          : outcome.Verdict == rules::TVerdict::Player2 ? "Vainqueur : joueur 2"
-                                                                        : "Egalité !");
+                ASSERT_FALSE(CurrentGame) << where;
+                const rules::TOutcome outcome = rules::Outcome(next);
+                EXPECT_EQ(finalValues[1], outcome.Final[1]) << where;
+                EXPECT_EQ(finalValues[2], outcome.Final[2]) << where;
+                EXPECT_EQ(verdict, VerdictText(outcome.Verdict)) << where;
                 break;
             }
-            ASSERT_TRUE(CurrentGame) << "game " << game << " ply " << ply;
-            EXPECT_TRUE(verdict.isEmpty());
-            ASSERT_EQ(Game().Position(), expected) << "game " << game << " ply " << ply;
+            ASSERT_TRUE(CurrentGame) << where;
+            EXPECT_TRUE(verdict.isEmpty()) << where;
+            ASSERT_EQ(Game().Record.Length(), static_cast<int>(line.size()) - 1) << where;
+            for (int k = 0; k <= Game().Record.Length(); ++k)
+                ASSERT_EQ(Game().Record.PositionAt(k), line[static_cast<std::size_t>(k)]) << where;
         }
         EndGame();
     }
-    EXPECT_GT(endings, 5); // the sample does reach the end of the game
+    // The sample does reach the end of the game, the jumps and the take-backs.
+    EXPECT_GT(endings, 5);
+    EXPECT_GT(jumps, 50);
+    EXPECT_GT(takeBacks, 20);
 }

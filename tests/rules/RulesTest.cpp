@@ -59,6 +59,8 @@ TEST(Rules, SowingWrapsAndTwelveSeedsPassOverTheStart) {
     EXPECT_EQ(NextPit(12, 3), 1);
     EXPECT_EQ(NextPit(11, 12), 1);
     EXPECT_EQ(NextPit(12, 1), 2);
+    EXPECT_EQ(NextPit(4, 5), 6);
+    EXPECT_EQ(NextPit(6, 7), 8);
     TPosition position{};
     position.Seeds[5] = 12;
     position.ToMove = 1;

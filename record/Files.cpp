@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "record/Files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace record {
+
+namespace {
+
+std::string SystemError(const std::string& what, const std::filesystem::path& file) {
+    return what + " « " + file.string() + " » : " + std::strerror(errno);
+}
+
+// Closes a file descriptor when it goes out of scope.
+class TDescriptor {
+public:
+    explicit TDescriptor(int fd) : Fd(fd) {}
+    ~TDescriptor() {
+        if (Fd >= 0)
+            ::close(Fd);
+    }
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+    int Get() const { return Fd; }
+    // Closes now, telling whether the close went well (a delayed write error shows here).
+    bool Close() {
+        const int fd = Fd;
+        Fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int Fd;
+};
+
+// Flushes a directory, so that a rename in it reaches the disk.
+void SyncDirectory(const std::filesystem::path& directory) {
+    const TDescriptor fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.Get() >= 0)
+        ::fsync(fd.Get());
+}
+
+} // namespace
+
+std::filesystem::path StateDirectory() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && *state && std::filesystem::path(state).is_absolute())
+        return std::filesystem::path(state) / "ekobarama";
+    const char* home = std::getenv("HOME");
+    if (home && *home && std::filesystem::path(home).is_absolute())
+        return std::filesystem::path(home) / ".local" / "state" / "ekobarama";
+    return {};
+}
+
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view text,
+                         std::string& error) {
+    if (file.empty() || !file.has_filename()) {
+        error = "Nom de fichier vide";
+        return false;
+    }
+    const std::filesystem::path directory =
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    std::error_code code;
+    std::filesystem::create_directories(directory, code);
+    if (code) {
+        error = "Impossible de créer le dossier « " + directory.string() + " » : " + code.message();
+        return false;
+    }
+    // A new file beside the final one, in the same directory so that the rename is atomic.
+    std::string name = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) {
+        error = SystemError("Impossible d'écrire à côté de", file);
+        return false;
+    }
+    TDescriptor out(fd);
+    const std::filesystem::path temporary = name;
+    auto fail = [&](const char* what) {
+        error = SystemError(what, file);
+        std::filesystem::remove(temporary, code);
+        return false;
+    };
+    // The file is readable by its owner alone, like what the person keeps.
+    if (::fchmod(out.Get(), S_IRUSR | S_IWUSR) != 0)
+        return fail("Impossible de régler les droits de");
+    const char* data = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(out.Get(), data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail("Impossible d'écrire");
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    if (::fsync(out.Get()) != 0)
+        return fail("Impossible d'écrire sur le disque");
+    if (!out.Close())
+        return fail("Impossible de terminer l'écriture de");
+    if (std::rename(temporary.c_str(), file.c_str()) != 0)
+        return fail("Impossible de remplacer");
+    SyncDirectory(directory);
+    return true;
+}
+
+std::optional<std::string> ReadFileBounded(const std::filesystem::path& file, std::size_t maxBytes,
+                                           std::string& error) {
+    // O_NONBLOCK: a named pipe put in the file's place does not hang the opening.
+    const TDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (in.Get() < 0) {
+        error = SystemError("Impossible d'ouvrir", file);
+        return std::nullopt;
+    }
+    struct stat status {};
+    if (::fstat(in.Get(), &status) != 0) {
+        error = SystemError("Impossible de lire", file);
+        return std::nullopt;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        error = "« " + file.string() + " » n'est pas un fichier ordinaire";
+        return std::nullopt;
+    }
+    auto tooLarge = [&] {
+        error = "Le fichier « " + file.string() + " » est trop grand (plus de " +
+                std::to_string(maxBytes) + " octets)";
+        return std::nullopt;
+    };
+    if (static_cast<std::uintmax_t>(status.st_size) > maxBytes)
+        return tooLarge();
+    // The size is read again while reading: the file may grow in the meantime.
+    std::string text;
+    text.resize(static_cast<std::size_t>(status.st_size));
+    std::size_t got = 0;
+    for (;;) {
+        if (got == text.size()) {
+            if (text.size() > maxBytes)
+                return tooLarge();
+            text.resize(std::min(maxBytes + 1, text.size() + 4096));
+        }
+        const ssize_t n = ::read(in.Get(), text.data() + got, text.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = SystemError("Impossible de lire", file);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    if (got > maxBytes)
+        return tooLarge();
+    text.resize(got);
+    return text;
+}
+
+} // namespace record

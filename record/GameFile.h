@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The game file: plain UTF-8 text in the spirit of PGN (docs/game-file.md tells the format).
+//
+//   const std::string text = record::WriteGame(game);
+//   auto read = record::ReadGame(text);
+//   if (const auto* error = std::get_if<record::TReadError>(&read))
+//       ... "Ligne " + error->Line + " : " + error->Message ...
+//
+// Reading is strict: every tag and every move is checked (moves against the rules), and any
+// input whatever gives either a record or an error naming the line; it never throws.
+
+#include "record/Record.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace record {
+
+// The file name extension of game files.
+constexpr const char* kGameFileExtension = ".ekoba";
+
+// Bounds of what is read: the whole file, one line, the moves of a game, a name.
+constexpr std::size_t kMaxGameFileBytes = 1 << 20;
+constexpr std::size_t kMaxLineBytes = 4096;
+constexpr int kMaxMoves = 10000;
+constexpr int kMaxNameLength = 10; // characters, as the preferences panel allows
+
+// The text of the game: its tags, then the moves up to the cursor (the game as it stands on
+// the board; moves left after a take-back are not written) and its result.
+std::string WriteGame(const TGameRecord& game);
+
+struct TReadError {
+    int Line = 0;        // 1 for the first line; 0 when the error is not in one line
+    std::string Message; // French, for the person; without the line number
+    friend bool operator==(const TReadError&, const TReadError&) = default;
+};
+
+// The record of a game file (its cursor after the last move), or the first fault found.
+std::variant<TGameRecord, TReadError> ReadGame(std::string_view text);
+
+// The same from a file: read with the size bound, then ReadGame. A file that cannot be read
+// gives an error at line 0.
+std::variant<TGameRecord, TReadError> ReadGameFile(const std::filesystem::path& file);
+// Writes the game's text atomically (see WriteFileAtomically).
+bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game, std::string& error);
+
+} // namespace record
