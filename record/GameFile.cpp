@@ -3,7 +3,595 @@
 
 #include "record/Files.h"
 
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
 namespace record {
+
+namespace {
+
+constexpr std::string_view kGameName = "Ekoba";
+constexpr std::size_t kMaxDateLength = 40;
+constexpr std::size_t kWrapColumn = 79;
+
+// Who plays a side, by level: a person, then the computer's levels from the weakest.
+constexpr std::array<std::string_view, kMaxLevel + 1> kLevelWords = {"personne", "debutant",
+                                                                     "moyen", "fort", "expert"};
+
+// The result of the game at the record's cursor: "*" while it goes on.
+std::string ResultOf(const rules::TPosition& position) {
+    if (!rules::IsOver(position))
+        return "*";
+    switch (rules::Outcome(position).Verdict) {
+    case rules::TVerdict::Player1:
+        return "1-0";
+    case rules::TVerdict::Player2:
+        return "0-1";
+    case rules::TVerdict::Draw:
+        break;
+    }
+    return "1/2-1/2";
+}
+
+// The pit a player sees as letter a to f, counted from his left: a player's pits run from his
+// left to his right, pit 1 (or 7) first.
+char LetterOf(int pit) {
+    return static_cast<char>('a' + (pit - 1) % 6);
+}
+
+// The length in characters of valid UTF-8 text.
+std::size_t CharacterCount(std::string_view text) {
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// The byte length of the valid UTF-8 sequence starting text[i], or 0.
+std::size_t SequenceLength(std::string_view text, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char c = byte(i);
+    if (c < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned int low = 0x80, high = 0xBF; // the second byte's range
+    if (c >= 0xC2 && c <= 0xDF)
+        length = 2;
+    else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0)
+            low = 0xA0; // no overlong forms
+        if (c == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0)
+            low = 0x90;
+        if (c == 0xF4)
+            high = 0x8F; // nothing beyond U+10FFFF
+    } else
+        return 0;
+    if (i + length > text.size())
+        return 0;
+    if (byte(i + 1) < low || byte(i + 1) > high)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF)
+            return 0;
+    return length;
+}
+
+bool IsControl(unsigned char c) {
+    return (c < 0x20 && c != '\t') || c == 0x7F;
+}
+
+// Text for a tag value: valid UTF-8 without control characters, at most maxCharacters
+// characters; anything else is left out.
+std::string Clean(std::string_view text, std::size_t maxCharacters) {
+    std::string clean;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size() && characters < maxCharacters;) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        if (length > 1 || !IsControl(static_cast<unsigned char>(text[i]))) {
+            clean.append(text.substr(i, length));
+            ++characters;
+        }
+        i += length;
+    }
+    return clean;
+}
+
+std::string Tag(std::string_view name, std::string_view value) {
+    std::string line = "[";
+    line += name;
+    line += " \"";
+    for (const char c : value) {
+        if (c == '"' || c == '\\')
+            line += '\\';
+        line += c;
+    }
+    line += "\"]\n";
+    return line;
+}
+
+std::string PositionText(const rules::TPosition& position) {
+    std::string text;
+    for (int i = 1; i <= rules::kPits; ++i) {
+        text += std::to_string(position.Seeds[i]);
+        text += i == 6 ? " / " : " ";
+    }
+    text += "/ " + std::to_string(position.ToMove) + " / " + std::to_string(position.Score[1]) +
+            " " + std::to_string(position.Score[2]);
+    return text;
+}
+
+// ---- Reading
+
+// A fault found while reading: where and what.
+struct TFault {
+    int Line;
+    std::string Message;
+};
+
+std::string Quoted(std::string_view text) {
+    return "« " + std::string(text) + " »";
+}
+
+// A whole number of at most 9 digits, or nothing.
+std::optional<int> Number(std::string_view digits) {
+    if (digits.empty() || digits.size() > 9)
+        return std::nullopt;
+    int value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::vector<std::string_view> Words(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        const std::size_t start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t')
+            ++i;
+        if (i > start)
+            words.push_back(text.substr(start, i - start));
+    }
+    return words;
+}
+
+// The start position of a Position tag: player 1's pits a to f, "/", player 2's pits a to f,
+// "/", the player to move, "/", the two banked scores; 48 seeds in all.
+std::optional<rules::TPosition> ParsePosition(std::string_view text, std::string& why) {
+    const std::vector<std::string_view> words = Words(text);
+    if (words.size() != 18 || words[6] != "/" || words[13] != "/" || words[15] != "/") {
+        why = "la position s'écrit « a b c d e f / a b c d e f / joueur / score1 score2 »";
+        return std::nullopt;
+    }
+    rules::TPosition position;
+    int total = 0;
+    auto count = [&](std::string_view word, int max) -> std::optional<int> {
+        const std::optional<int> n = Number(word);
+        if (!n || *n > max) {
+            why = Quoted(word) + " n'est pas un nombre de graines (0 à " +
+                  std::to_string(rules::kTotalSeeds) + ")";
+            return std::nullopt;
+        }
+        total += *n;
+        return n;
+    };
+    for (int i = 1; i <= rules::kPits; ++i) {
+        const auto n =
+            count(words[static_cast<std::size_t>(i <= 6 ? i - 1 : i)], rules::kTotalSeeds);
+        if (!n)
+            return std::nullopt;
+        position.Seeds[i] = static_cast<std::uint8_t>(*n);
+    }
+    if (words[14] != "1" && words[14] != "2") {
+        why = "le joueur qui a le trait est 1 ou 2, pas " + Quoted(words[14]);
+        return std::nullopt;
+    }
+    position.ToMove = static_cast<std::uint8_t>(words[14][0] - '0');
+    for (int n = 1; n <= 2; ++n) {
+        const auto score = count(words[15 + static_cast<std::size_t>(n)], rules::kTotalSeeds);
+        if (!score)
+            return std::nullopt;
+        position.Score[n] = static_cast<std::uint8_t>(*score);
+    }
+    if (total != rules::kTotalSeeds) {
+        why = "la position compte " + std::to_string(total) + " graines au lieu de " +
+              std::to_string(rules::kTotalSeeds);
+        return std::nullopt;
+    }
+    return position;
+}
+
+class TReader {
+public:
+    explicit TReader(std::string_view text) : Text(text) {}
+
+    std::variant<TGameRecord, TReadError> Read() {
+        if (Text.size() > kMaxGameFileBytes) {
+            // The line where the bound is crossed, unless a line before it is too long.
+            const std::string_view head = Text.substr(0, kMaxGameFileBytes);
+            Text = head.substr(0, head.rfind('\n') + 1);
+            if (auto fault = SplitLines())
+                return TReadError{fault->Line, fault->Message};
+            const std::size_t lastLine = head.size() - Text.size();
+            return TReadError{static_cast<int>(Lines.size()) + 1,
+                              lastLine > kMaxLineBytes
+                                  ? "ligne trop longue (plus de " + std::to_string(kMaxLineBytes) +
+                                        " octets)"
+                                  : "le fichier est trop grand (plus de " +
+                                        std::to_string(kMaxGameFileBytes / 1024) + " Kio)"};
+        }
+        if (Text.substr(0, 3) == "\xEF\xBB\xBF")
+            Text.remove_prefix(3); // a byte order mark
+        if (auto fault = SplitLines())
+            return TReadError{fault->Line, fault->Message};
+        if (auto fault = ReadTags())
+            return TReadError{fault->Line, fault->Message};
+        if (auto fault = ReadMoves())
+            return TReadError{fault->Line, fault->Message};
+        return std::move(Game);
+    }
+
+private:
+    std::string_view Text;
+    std::vector<std::string_view> Lines; // without their line ends
+    std::size_t Next = 0;                // the next line to read
+    TGameRecord Game;
+    std::string Result; // of the Result tag
+
+    // Cuts the text into lines, checking each: bounded, valid UTF-8, no control character.
+    std::optional<TFault> SplitLines() {
+        std::size_t start = 0;
+        while (start < Text.size()) {
+            std::size_t end = Text.find('\n', start);
+            if (end == std::string_view::npos)
+                end = Text.size();
+            std::string_view line = Text.substr(start, end - start);
+            const int number = static_cast<int>(Lines.size()) + 1;
+            if (line.size() > kMaxLineBytes)
+                return TFault{number, "ligne trop longue (plus de " +
+                                          std::to_string(kMaxLineBytes) + " octets)"};
+            if (!line.empty() && line.back() == '\r')
+                line.remove_suffix(1);
+            for (std::size_t i = 0; i < line.size();) {
+                const std::size_t length = SequenceLength(line, i);
+                if (length == 0)
+                    return TFault{number, "le texte n'est pas de l'UTF-8 valide (colonne " +
+                                              std::to_string(i + 1) + ")"};
+                if (length == 1 && IsControl(static_cast<unsigned char>(line[i])))
+                    return TFault{number,
+                                  "caractère de contrôle (colonne " + std::to_string(i + 1) + ")"};
+                i += length;
+            }
+            Lines.push_back(line);
+            start = end + 1;
+        }
+        return std::nullopt;
+    }
+
+    static std::string_view Trim(std::string_view text) {
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+            text.remove_suffix(1);
+        return text;
+    }
+
+    int LineNumber() const { return static_cast<int>(Next) + 1; }
+
+    // The tags, one per line, before the moves; blank lines and ";" comments are passed over.
+    std::optional<TFault> ReadTags() {
+        std::array<bool, 8> seen{};
+        static constexpr std::array<std::string_view, 8> kTags = {
+            "Game", "Date", "Player1", "Player1By", "Player2", "Player2By", "Position", "Result"};
+        for (; Next < Lines.size(); ++Next) {
+            const std::string_view line = Trim(Lines[Next]);
+            if (line.empty() || line.front() == ';')
+                continue;
+            if (line.front() != '[')
+                break;
+            std::string name, value;
+            if (auto fault = ParseTag(line, name, value))
+                return fault;
+            const auto known = std::find(kTags.begin(), kTags.end(), name);
+            if (known == kTags.end())
+                return TFault{LineNumber(), "étiquette inconnue " + Quoted(name)};
+            const std::size_t which = static_cast<std::size_t>(known - kTags.begin());
+            if (seen[which])
+                return TFault{LineNumber(), "étiquette " + Quoted(name) + " répétée"};
+            if (which != 0 && !seen[0])
+                return TFault{LineNumber(), "un fichier de partie commence par [Game \"Ekoba\"]"};
+            seen[which] = true;
+            if (auto fault = TakeTag(name, value))
+                return fault;
+        }
+        if (!seen[0])
+            return TFault{Next < Lines.size() ? LineNumber() : 1,
+                          "ce n'est pas un fichier de partie d'ekoba (il commence par "
+                          "[Game \"Ekoba\"])"};
+        for (const std::string_view required : {"Player1", "Player2", "Result"}) {
+            const std::size_t which = static_cast<std::size_t>(
+                std::find(kTags.begin(), kTags.end(), required) - kTags.begin());
+            if (!seen[which])
+                return TFault{Next < Lines.size() ? LineNumber() : static_cast<int>(Lines.size()),
+                              "l'étiquette " + Quoted(required) + " manque"};
+        }
+        return std::nullopt;
+    }
+
+    // [Name "value"], the value with \" and \\ for a quote and a backslash.
+    std::optional<TFault> ParseTag(std::string_view line, std::string& name, std::string& value) {
+        const TFault malformed{LineNumber(), "une étiquette s'écrit [Nom \"valeur\"]"};
+        std::size_t i = 1;
+        while (i < line.size() &&
+               ((line[i] >= 'A' && line[i] <= 'Z') || (line[i] >= 'a' && line[i] <= 'z') ||
+                (line[i] >= '0' && line[i] <= '9')))
+            ++i;
+        name = line.substr(1, i - 1);
+        if (name.empty() || i + 1 >= line.size() || line[i] != ' ' || line[i + 1] != '"')
+            return malformed;
+        for (i += 2; i < line.size() && line[i] != '"'; ++i) {
+            if (line[i] == '\\') {
+                if (++i == line.size() || (line[i] != '"' && line[i] != '\\'))
+                    return TFault{LineNumber(), "dans une valeur, \\ ne précède que \" ou \\"};
+            }
+            value += line[i];
+        }
+        if (i + 2 != line.size() || line[i] != '"' || line[i + 1] != ']')
+            return malformed;
+        return std::nullopt;
+    }
+
+    std::optional<TFault> TakeTag(const std::string& name, const std::string& value) {
+        const int line = LineNumber();
+        if (name == "Game") {
+            if (value != kGameName)
+                return TFault{line,
+                              "ce fichier est une partie de " + Quoted(value) + ", pas d'ekoba"};
+        } else if (name == "Date") {
+            if (CharacterCount(value) > kMaxDateLength)
+                return TFault{line, "date trop longue"};
+            Game.Date = value;
+        } else if (name == "Player1" || name == "Player2") {
+            if (CharacterCount(value) > static_cast<std::size_t>(kMaxNameLength))
+                return TFault{line, "nom trop long (plus de " + std::to_string(kMaxNameLength) +
+                                        " caractères)"};
+            Game.Sides[name == "Player1" ? 1 : 2].Name = value;
+        } else if (name == "Player1By" || name == "Player2By") {
+            const auto word = std::find(kLevelWords.begin(), kLevelWords.end(), value);
+            if (word == kLevelWords.end())
+                return TFault{line, Quoted(value) + " ne dit pas qui joue (personne, debutant, "
+                                                    "moyen, fort ou expert)"};
+            Game.Sides[name == "Player1By" ? 1 : 2].Level =
+                static_cast<int>(word - kLevelWords.begin());
+        } else if (name == "Position") {
+            std::string why;
+            const std::optional<rules::TPosition> start = ParsePosition(value, why);
+            if (!start)
+                return TFault{line, why};
+            const std::array<TSide, 3> sides = Game.Sides;
+            const std::string date = Game.Date;
+            Game = TGameRecord(*start);
+            Game.Sides = sides;
+            Game.Date = date;
+        } else if (name == "Result") {
+            if (value != "1-0" && value != "0-1" && value != "1/2-1/2" && value != "*")
+                return TFault{line,
+                              "résultat " + Quoted(value) + " inconnu (1-0, 0-1, 1/2-1/2 ou *)"};
+            Result = value;
+        }
+        return std::nullopt;
+    }
+
+    // The moves, numbered in pairs, up to the result; comments in braces or after ";".
+    std::optional<TFault> ReadMoves() {
+        int lastLine = 1;
+        bool ended = false;
+        for (; Next < Lines.size(); ++Next) {
+            std::size_t i = 0;
+            while (i < Lines[Next].size()) {
+                // A comment may end on a later line: the line is read again at every word.
+                const std::string_view line = Lines[Next];
+                const char c = line[i];
+                if (c == ' ' || c == '\t') {
+                    ++i;
+                    continue;
+                }
+                lastLine = LineNumber();
+                if (c == ';')
+                    break;
+                if (c == '{') {
+                    if (auto fault = SkipComment(i))
+                        return fault;
+                    continue;
+                }
+                if (c == '[')
+                    return TFault{LineNumber(), "étiquette après les coups"};
+                std::size_t end = i;
+                while (end < line.size() && line[end] != ' ' && line[end] != '\t' &&
+                       line[end] != '{' && line[end] != ';')
+                    ++end;
+                const std::string_view word = line.substr(i, end - i);
+                i = end;
+                if (ended)
+                    return TFault{LineNumber(), "texte après le résultat : " + Quoted(word)};
+                if (auto fault = TakeWord(word, ended))
+                    return fault;
+            }
+        }
+        if (!ended)
+            return TFault{lastLine, "la partie s'arrête sans son résultat (fichier tronqué ?)"};
+        return std::nullopt;
+    }
+
+    // Passes over a comment from the brace at line[i], over several lines if need be.
+    std::optional<TFault> SkipComment(std::size_t& i) {
+        const int opened = LineNumber();
+        std::size_t close = Lines[Next].find('}', i);
+        while (close == std::string_view::npos) {
+            if (++Next == Lines.size())
+                return TFault{opened, "commentaire { sans } fermante"};
+            close = Lines[Next].find('}');
+        }
+        i = close + 1;
+        return std::nullopt;
+    }
+
+    std::optional<TFault> TakeWord(std::string_view word, bool& ended) {
+        const int line = LineNumber();
+        if (word == "1-0" || word == "0-1" || word == "1/2-1/2" || word == "*") {
+            if (word != Result)
+                return TFault{line, "le résultat " + Quoted(word) +
+                                        " n'est pas celui de l'étiquette Result " + Quoted(Result)};
+            const std::string result = ResultOf(Game.Current());
+            if (word != result)
+                return TFault{line, "le résultat " + Quoted(word) + " ne découle pas des coups (" +
+                                        (result == "*" ? "la partie n'est pas finie"
+                                                       : "ils donnent " + result) +
+                                        ")"};
+            if (NumberRead)
+                return TFault{line, "le numéro de coup n'est suivi d'aucun coup"};
+            ended = true;
+            return std::nullopt;
+        }
+        if (word[0] >= '0' && word[0] <= '9') {
+            // A move number: "3." before player 1's move, "3..." before player 2's.
+            const std::size_t dot = word.find('.');
+            if (dot == std::string_view::npos)
+                return TFault{line, Quoted(word) + " n'est ni un coup ni un numéro de coup"};
+            const std::optional<int> number = Number(word.substr(0, dot));
+            std::string_view rest = word.substr(dot);
+            const bool forSecond = rest.substr(0, 3) == "...";
+            rest.remove_prefix(forSecond ? 3 : 1);
+            if (NumberRead)
+                return TFault{line, "deux numéros de coup de suite"};
+            const int expected = FullMove();
+            const int mover = Game.Current().ToMove;
+            const std::string want = std::to_string(expected) + (mover == 1 ? "." : "...");
+            if (!number || *number != expected || forSecond != (mover == 2) || Game.Over())
+                return TFault{line, "numéro de coup " +
+                                        Quoted(word.substr(0, word.size() - rest.size())) +
+                                        (Game.Over() ? " après la fin de la partie"
+                                                     : " au lieu de " + Quoted(want))};
+            NumberRead = true;
+            if (!rest.empty())
+                return TakeWord(rest, ended);
+            return std::nullopt;
+        }
+        return TakeMove(word);
+    }
+
+    // A move: the letter of the mover's pit, a to f from his left, and "x" with the seeds it
+    // takes, if any.
+    std::optional<TFault> TakeMove(std::string_view word) {
+        const int line = LineNumber();
+        const bool shape = word[0] >= 'a' && word[0] <= 'f' &&
+                           (word.size() == 1 || (word.size() > 2 && word[1] == 'x'));
+        std::optional<int> taken;
+        if (shape && word.size() > 2)
+            taken = Number(word.substr(2));
+        if (!shape || (word.size() > 2 && !taken))
+            return TFault{line, Quoted(word) + " n'est pas un coup (une lettre de a à f, puis x "
+                                               "et les graines prises)"};
+        const int mover = Game.Current().ToMove;
+        if (Game.Over())
+            return TFault{line, "coup " + Quoted(word) + " après la fin de la partie"};
+        if (mover == 1 && !NumberRead)
+            return TFault{line, "le coup " + Quoted(word) + " du joueur 1 n'a pas son numéro " +
+                                    Quoted(std::to_string(FullMove()) + ".")};
+        if (Game.Length() >= kMaxMoves)
+            return TFault{line, "plus de " + std::to_string(kMaxMoves) + " coups"};
+        const int pit = (mover == 1 ? 0 : 6) + (word[0] - 'a') + 1;
+        if (!Game.IsLegal(pit))
+            return TFault{line, "coup " + Quoted(word) + " impossible : la case " + word[0] +
+                                    " du joueur " + std::to_string(mover) + " est vide"};
+        const rules::TMoveTrace move = Game.Play(pit);
+        if (taken && *taken != move.Gain)
+            return TFault{line, "le coup " + Quoted(word) + " prend " + std::to_string(move.Gain) +
+                                    " graines, pas " + std::to_string(*taken)};
+        NumberRead = false;
+        return std::nullopt;
+    }
+
+    // The number of the pair of moves at the cursor: 1 for the first move and the answer to it.
+    int FullMove() const {
+        const int first = Game.Start().ToMove;
+        return (Game.Length() + (first == 2 ? 1 : 0)) / 2 + 1;
+    }
+
+    bool NumberRead = false; // a move number was read and its move not yet
+};
+
+} // namespace
+
+std::string WriteGame(const TGameRecord& game) {
+    std::string text = Tag("Game", kGameName);
+    text += Tag("Date", Clean(game.Date, kMaxDateLength));
+    for (int n = 1; n <= 2; ++n) {
+        const std::string side = "Player" + std::to_string(n);
+        text += Tag(side, Clean(game.Sides[n].Name, static_cast<std::size_t>(kMaxNameLength)));
+        const int level = std::clamp(game.Sides[n].Level, kPersonLevel, kMaxLevel);
+        text += Tag(side + "By", kLevelWords[static_cast<std::size_t>(level)]);
+    }
+    if (game.Start() != rules::TPosition::Start())
+        text += Tag("Position", PositionText(game.Start()));
+    const std::string result = ResultOf(game.Current());
+    text += Tag("Result", result);
+    text += '\n';
+
+    std::string line;
+    auto put = [&](const std::string& word) {
+        if (!line.empty() && line.size() + 1 + word.size() > kWrapColumn) {
+            text += line + '\n';
+            line.clear();
+        }
+        if (!line.empty())
+            line += ' ';
+        line += word;
+    };
+    // A pair of moves stays on one line: "12. b ex3".
+    std::string pair;
+    int fullMove = 1;
+    for (int ply = 0; ply < game.Cursor(); ++ply) {
+        const rules::TMoveTrace move = game.TraceAt(ply);
+        if (move.Mover == 1)
+            pair = std::to_string(fullMove) + ". ";
+        else if (ply == 0)
+            pair = std::to_string(fullMove) + "... ";
+        else
+            pair += ' ';
+        pair += LetterOf(move.Pit);
+        if (move.Gain > 0)
+            pair += "x" + std::to_string(move.Gain);
+        if (move.Mover == 2) {
+            put(pair);
+            pair.clear();
+            ++fullMove;
+        }
+    }
+    if (!pair.empty())
+        put(pair);
+    put(result);
+    text += line + '\n';
+    return text;
+}
+
+std::variant<TGameRecord, TReadError> ReadGame(std::string_view text) {
+    return TReader(text).Read();
+}
 
 std::variant<TGameRecord, TReadError> ReadGameFile(const std::filesystem::path& file) {
     std::string error;

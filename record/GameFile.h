@@ -27,7 +27,7 @@ constexpr const char* kGameFileExtension = ".ekoba";
 constexpr std::size_t kMaxGameFileBytes = 1 << 20;
 constexpr std::size_t kMaxLineBytes = 4096;
 constexpr int kMaxMoves = 10000;
-constexpr int kMaxNameLength = 10; // characters, as the preferences panel allows
+constexpr int kMaxNameLength = 32; // characters (the preferences panel allows 10)
 
 // The text of the game: its tags, then the moves up to the cursor (the game as it stands on
 // the board; moves left after a take-back are not written) and its result.

@@ -1,0 +1,191 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "record/GameFile.h"
+#include "tests/rules/RandomPosition.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using record::TGameRecord;
+using record::TReadError;
+
+namespace {
+
+TGameRecord RandomGame(std::mt19937& random, bool fromStart, int maxMoves = 1000) {
+    static const std::vector<std::string> names = {
+        "Joueur 1", "Ordinateur", "", "Amélie \"Mimi\"", "C:\\jeux", "Ngũgĩ", "ÉÀ 游戏 ok"};
+    TGameRecord game(fromStart ? rules::TPosition::Start() : RandomPosition(random));
+    for (int n = 1; n <= 2; ++n)
+        game.Sides[n] = {names[random() % names.size()], static_cast<int>(random() % 5)};
+    game.Date = random() % 4 ? "2026-12-07" : "";
+    while (!game.Over() && game.Length() < maxMoves) {
+        const rules::TMoves moves = rules::LegalMoves(game.Current());
+        game.Play(moves.Pit[random() % moves.Count]);
+    }
+    return game;
+}
+
+// The game as a file gives it: the moves up to the cursor, the cursor at the end.
+TGameRecord AsSaved(const TGameRecord& game) {
+    TGameRecord saved(game.Start());
+    saved.Sides = game.Sides;
+    saved.Date = game.Date;
+    for (int ply = 0; ply < game.Cursor(); ++ply)
+        saved.Play(game.MoveAt(ply));
+    return saved;
+}
+
+int LineCount(std::string_view text) {
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 1;
+}
+
+// Reads a text that may be damaged: an error names a line of the text and says something; a
+// record is written again and reads back the same. True for a record.
+bool ReadsSafely(std::string_view text, const std::string& what) {
+    const auto read = record::ReadGame(text);
+    if (const auto* error = std::get_if<TReadError>(&read)) {
+        EXPECT_GE(error->Line, 0) << what;
+        EXPECT_LE(error->Line, LineCount(text)) << what;
+        EXPECT_GT(error->Message.size(), 10u) << what;
+        return false;
+    }
+    const TGameRecord& game = std::get<TGameRecord>(read);
+    const auto again = record::ReadGame(record::WriteGame(game));
+    EXPECT_TRUE(std::holds_alternative<TGameRecord>(again) && std::get<TGameRecord>(again) == game)
+        << what;
+    return true;
+}
+
+} // namespace
+
+TEST(GameFile, WrittenGamesReadBackAsTheyWereOnTheBoard) {
+    std::mt19937 random(77);
+    for (int game = 0; game < 300; ++game) {
+        TGameRecord original = RandomGame(random, game % 3 != 0);
+        original.SeekTo(static_cast<int>(random() % (original.Length() + 1)));
+        const std::string text = record::WriteGame(original);
+        const auto read = record::ReadGame(text);
+        ASSERT_TRUE(std::holds_alternative<TGameRecord>(read))
+            << std::get<TReadError>(read).Line << ": " << std::get<TReadError>(read).Message << "\n"
+            << text;
+        EXPECT_EQ(std::get<TGameRecord>(read), AsSaved(original)) << text;
+        EXPECT_EQ(record::WriteGame(std::get<TGameRecord>(read)), text);
+    }
+    // What could not be read back is left out when writing: control characters, a name too
+    // long, broken UTF-8.
+    TGameRecord odd;
+    odd.Sides[1].Name = "a\nb\x01" + std::string(40, 'z');
+    odd.Sides[2].Name = "\xC3(\xE2\x82";
+    odd.Sides[2].Level = 9;
+    const auto read = record::ReadGame(record::WriteGame(odd));
+    ASSERT_TRUE(std::holds_alternative<TGameRecord>(read));
+    EXPECT_EQ(std::get<TGameRecord>(read).Sides[1].Name, "ab" + std::string(30, 'z'));
+    EXPECT_EQ(std::get<TGameRecord>(read).Sides[2], (record::TSide{"(", 4}));
+}
+
+TEST(GameFile, TheDocumentedExampleIsAGameOfEkoba) {
+    std::ifstream page(std::string(std::getenv("EKOBA_SOURCE_DIR")) + "/docs/game-file.md");
+    std::stringstream text;
+    text << page.rdbuf();
+    const std::string doc = text.str();
+    const std::size_t start = doc.find("```\n") + 4;
+    const auto read = record::ReadGame(doc.substr(start, doc.find("```", start) - start));
+    ASSERT_TRUE(std::holds_alternative<TGameRecord>(read)) << std::get<TReadError>(read).Message;
+    const TGameRecord& game = std::get<TGameRecord>(read);
+    EXPECT_EQ(game.Sides[1], (record::TSide{"Amina", 0}));
+    EXPECT_EQ(game.Sides[2], (record::TSide{"Ordinateur", 3}));
+    EXPECT_EQ(game.Length(), 12);
+    EXPECT_EQ(game.TraceAt(3).Gain, 4);
+    ASSERT_TRUE(game.Over());
+    const rules::TOutcome outcome = rules::Outcome(game.Current());
+    EXPECT_EQ(outcome.Final[1], 22);
+    EXPECT_EQ(outcome.Final[2], 26);
+}
+
+TEST(GameFile, AFaultIsToldWithItsLine) {
+    const std::string head = "[Game \"Ekoba\"]\n[Player1 \"A\"]\n[Player2 \"B\"]\n";
+    const struct {
+        std::string Text;
+        int Line;
+        std::string Says;
+    } cases[] = {
+        {"", 1, "pas un fichier de partie"},
+        {"[Event \"Chess\"]\n", 1, "étiquette inconnue"},
+        {"[Game \"Oware\"]\n", 1, "Oware"},
+        {head + "[Result \"*\"]\n[Player1 \"C\"]\n", 5, "répétée"},
+        {head + "\n1. c d *\n", 5, "Result"},
+        {head + "[Result \"*\"]\n\n1. c d\n2. a\n", 7, "tronqué"},
+        {head + "[Result \"*\"]\n1. c d\n2. c *\n", 6, "vide"},
+        {head + "[Result \"*\"]\n1. c d 3. a *\n", 5, "au lieu de « 2. »"},
+        {head + "[Result \"*\"]\n1. cx2 *\n", 5, "prend 0 graines, pas 2"},
+        {head + "[Result \"*\"]\n1. cx99999999999 *\n", 5, "n'est pas un coup"},
+        {head + "[Result \"*\"]\n{\n1. c\n", 5, "sans } fermante"},
+        {head + "[Result \"1-0\"]\n1. c 1-0\n", 5, "pas finie"},
+        {head + "[Result \"*\"]\n1. c * d\n", 5, "après le résultat"},
+        {"[Date \"x\"]\n" + head, 1, "commence"},
+        {head + "[Position \"4 4 4 4 4 4 / 4 4 4 4 4 5 / 1 / 0 0\"]\n", 4, "49 graines"},
+        {head + "[Position \"4 4 4 4 4 4 / 4 4 4 4 4 4 / 3 / 0 0\"]\n", 4, "1 ou 2"},
+        {head + "[Result \"*\"]\n1. g *\n", 5, "n'est pas un coup"},
+        {head + "[Player1By \"maitre\"]\n", 4, "qui joue"},
+        {head + "[Result \"*\"]\n1. c \x01 *\n", 5, "contrôle"},
+        {head + "[Result \"*\"]\n1. c \xC0\xAF *\n", 5, "UTF-8"},
+        {head + "[Result \"*\"]\n" + std::string(5000, ' ') + "\n", 5, "trop longue"},
+        {head + "[Result \"*\"]\n" + std::string(10 << 20, 'a') + "\n", 5, "trop longue"},
+        {head + "[Result \"*\"]\n" + std::string(1 << 20, '\n'), (1 << 20) - 51, "trop grand"},
+    };
+    for (const auto& c : cases) {
+        const auto read = record::ReadGame(c.Text);
+        const std::string what = c.Text.substr(0, 200);
+        ASSERT_TRUE(std::holds_alternative<TReadError>(read)) << what;
+        EXPECT_EQ(std::get<TReadError>(read).Line, c.Line) << what;
+        EXPECT_NE(std::get<TReadError>(read).Message.find(c.Says), std::string::npos)
+            << what << " gives: " << std::get<TReadError>(read).Message;
+    }
+}
+
+// Damaged copies of real games: cut at every byte, moves and numbers changed, bytes flipped,
+// junk. Each gives a message naming a line of the text, or a game that reads back the same.
+TEST(GameFile, DamagedFilesGiveAMessageNeverACrash) {
+    std::mt19937 random(99);
+    const TGameRecord game = RandomGame(random, true);
+    const std::string text = record::WriteGame(game);
+    int errors = 0, files = 0;
+    for (std::size_t cut = 0; cut < text.size(); ++cut, ++files) {
+        const std::string_view part = std::string_view(text).substr(0, cut);
+        // Only the last line end may go without changing the game.
+        if (ReadsSafely(part, "cut at " + std::to_string(cut)))
+            EXPECT_EQ(cut, text.size() - 1);
+        else
+            ++errors;
+    }
+    // Every move letter and every digit replaced by others.
+    for (std::size_t i = text.find("\n\n"); i < text.size(); ++i) {
+        for (const char* other : {"a", "f", "g", "x", "9", "99999999999", "{", "}", ";", "."}) {
+            if (text[i] == ' ' || text[i] == '\n')
+                continue;
+            std::string changed = text;
+            changed.replace(i, 1, other);
+            errors += !ReadsSafely(changed, "changed at " + std::to_string(i));
+            ++files;
+        }
+        i += random() % 20; // a sample of the places
+    }
+    // Bytes flipped anywhere, and junk.
+    for (int n = 0; n < 1000; ++n, ++files) {
+        std::string changed = text;
+        for (int k = 0; k < 1 + n % 4; ++k)
+            changed[random() % changed.size()] = static_cast<char>(random());
+        errors += !ReadsSafely(changed, "flipped " + std::to_string(n));
+    }
+    for (int n = 0; n < 200; ++n, ++files) {
+        std::string junk(random() % 3000, '\0');
+        for (char& c : junk)
+            c = static_cast<char>(n % 2 ? random()
+                                        : " \n{}[]\"\\.x0123456789abcdef*;"[random() % 28]);
+        errors += !ReadsSafely(junk, "junk " + std::to_string(n));
+    }
+    EXPECT_GT(files, 2000);
+    EXPECT_GT(errors, files * 9 / 10);
+}
