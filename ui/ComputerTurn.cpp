@@ -3,6 +3,7 @@
 #include "ai/Player.h"
 #include "game/Game.h"
 #include "platform/Pause.h"
+#include "ui/GameFiles.h"
 #include "ui/Main.h"
 
 #include <QApplication>
@@ -74,7 +75,8 @@ void TComputerTurn::Cancel() {
 }
 
 void TComputerTurn::Next() {
-    if (!CurrentGame || AppState != "jeu" || CurrentGame->Over || TerminationRequested())
+    if (!CurrentGame || AppState != "jeu" || CurrentGame->Over || CurrentGame->Record.Over() ||
+        TerminationRequested())
         return;
     ai::TComputerPlayer* const player = players_[CurrentGame->Tour->Player].get();
     if (!player)
@@ -124,5 +126,5 @@ void TComputerTurn::PlayChosenMove() {
     chosen_ = 0;
     thinking_ = false;
     // The move ends by starting the next turn, or by ending the game.
-    CurrentGame->PlayerToMove().Play(pit);
+    PlayMove(pit);
 }

@@ -93,6 +93,15 @@ public:
     QMenu* Jeu1 = nullptr;
     QAction* NouvellePartie1 = nullptr;
     QAction* Quitterlapartie1 = nullptr;
+    // Taking moves back and playing them again.
+    QAction* Annulerlecoup1 = nullptr;
+    QAction* Rtablirlecoup1 = nullptr;
+    QAction* Annulertouslescoups1 = nullptr;
+    QAction* Rtablirtouslescoups1 = nullptr;
+    // Games kept in files: the unfinished game of an earlier run, and saved games.
+    QAction* Reprendrelapartie1 = nullptr;
+    QAction* Ouvrirunepartie1 = nullptr;
+    QAction* Enregistrerlapartie1 = nullptr;
     QAction* Quitter1 = nullptr;
     QMenu* Options1 = nullptr;
     QAction* Prferences1 = nullptr;
@@ -109,6 +118,13 @@ public:
     void NouvellePartie1Click();
     void Quitterlapartie1Click();
     void Quitter1Click();
+    void Annulerlecoup1Click();
+    void Rtablirlecoup1Click();
+    void Annulertouslescoups1Click();
+    void Rtablirtouslescoups1Click();
+    void Reprendrelapartie1Click();
+    void Ouvrirunepartie1Click();
+    void Enregistrerlapartie1Click();
     void Prferences1Click();
     void BitBtn1Click();
     void BitBtn2Click();
@@ -117,6 +133,9 @@ public:
     void AproposdeEkoba1Click();
     void Timer1Timer();
     void DXDraw1DblClick();
+
+    // Enables the commands on the game (taking back, files) as the game and the state allow.
+    void RefreshGameCommands();
 
     // The sound device's loaded step, once: it opens the device (a machine without sound stays
     // silent) and the sound list loads its sounds. Called a tenth of a second after the window's

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Ekobarama: the sowing game ekoba for two players sharing one computer.
 #include "ui/Application.h"
+#include "ui/GameFiles.h"
 #include "ui/Main.h"
 
 #include <QGuiApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -22,6 +24,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     TApplication application(argc, argv);
+    // ekobarama [FILE]: the saved game FILE is opened once the window shows.
+    const QStringList arguments = application.arguments().mid(1);
+    if (arguments.size() > 1) {
+        std::fprintf(stderr, "usage: ekobarama [FILE]\n");
+        return 2;
+    }
     int status = 0;
     {
         auto form = std::make_unique<TForm1>();
@@ -31,6 +39,10 @@ int main(int argc, char** argv) {
         malloc_trim(0);
 #endif
         form->show();
+        if (!arguments.isEmpty())
+            QTimer::singleShot(0, form.get(), [file = arguments.first()] {
+                Guarded([&] { OpenGameFile(file); });
+            });
         status = application.exec();
         ReleaseProgramObjects();
     }

@@ -45,12 +45,42 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
         for (QAction* item : menu->menu()->actions())
             shown << (item->isSeparator() ? "-" : item->text());
     }
-    EXPECT_EQ(shown, QStringList({"&Jeu", "&Nouvelle partie", "&Quitter la partie ", "-",
-                                  "Q&uitter", "&Options", "&Préferences", "-", "&Bruitages", "?",
-                                  "&Règle du jeu", "&Crédits"}));
+    EXPECT_EQ(shown, QStringList({"&Jeu",
+                                  "&Nouvelle partie",
+                                  "&Quitter la partie ",
+                                  "-",
+                                  "&Annuler le coup",
+                                  "&Rétablir le coup",
+                                  "Annuler &tous les coups",
+                                  "Rétablir tou&s les coups",
+                                  "-",
+                                  "Re&prendre la partie",
+                                  "&Ouvrir une partie…",
+                                  "&Enregistrer la partie…",
+                                  "-",
+                                  "Q&uitter",
+                                  "&Options",
+                                  "&Préferences",
+                                  "-",
+                                  "&Bruitages",
+                                  "?",
+                                  "&Règle du jeu",
+                                  "&Crédits"}));
+    // Keys only for taking back and the game files; before a game only opening one is possible.
+    QStringList keys;
+    QStringList enabled;
     for (QAction* menu : form->menuBar()->actions())
-        for (QAction* item : menu->menu()->actions())
-            EXPECT_TRUE(item->shortcut().isEmpty());
+        for (QAction* item : menu->menu()->actions()) {
+            if (!item->shortcut().isEmpty())
+                keys << item->objectName() + " " + item->shortcut().toString();
+            if (!item->isSeparator() && item->isEnabled())
+                enabled << item->objectName();
+        }
+    EXPECT_EQ(keys, QStringList({"Annulerlecoup1 Ctrl+Z", "Rtablirlecoup1 Ctrl+Shift+Z",
+                                 "Reprendrelapartie1 Ctrl+R", "Ouvrirunepartie1 Ctrl+O",
+                                 "Enregistrerlapartie1 Ctrl+S"}));
+    EXPECT_EQ(enabled, QStringList({"NouvellePartie1", "Ouvrirunepartie1", "Quitter1",
+                                    "Prferences1", "Bruitages1", "Rgledujeu1", "AproposdeEkoba1"}));
     EXPECT_TRUE(boxes.empty());
 }
 
