@@ -62,7 +62,7 @@ void ShowFileProblem(const QString& text) {
 
 QString DescribeReadError(const record::TReadError& error) {
     const QString message = FromUtf8(error.Message);
-    return error.Line > 0 ? QString("ligne %1 : %2").arg(error.Line).arg(message) : message;
+    return error.Line > 0 ? QString("Ligne %1 : %2").arg(error.Line).arg(message) : message;
 }
 
 } // namespace

@@ -8,8 +8,12 @@
 # as it was. Also takes the pictures of the Jeu menu and of the file dialog.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/model.sh"
-saves=$(mktemp -d)
+saves=$(mktemp -d /tmp/ekoba-XXXXXX)
 trap 'cleanup; rm -rf "$saves"' EXIT
+# A home of the test's own: the file dialog opens in its Documents folder and keeps its
+# settings there.
+export HOME="$saves/joueur" XDG_CONFIG_HOME="$saves/joueur/.config"
+mkdir -p "$HOME/Documents"
 
 park_pointer() { xdotool mousemove --sync 5 5; sleep 0.4; }
 same_shots() { # a b

@@ -195,7 +195,7 @@ TEST_F(GameFiles, SavedGamesComeBackAndDamagedOnesChangeNothing) {
         form->Ouvrirunepartie1Click();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_TRUE(boxes[0].contains("ne peut pas être ouverte")) << boxes[0].toStdString();
-        EXPECT_TRUE(boxes[0].contains("ligne ")) << boxes[0].toStdString();
+        EXPECT_TRUE(boxes[0].contains("Ligne ")) << boxes[0].toStdString();
         EXPECT_EQ(Game().Record, saved);
         EXPECT_EQ(Game().Position(), saved.Current());
     }
