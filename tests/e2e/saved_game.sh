@@ -9,11 +9,12 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/model.sh"
 saves=$(mktemp -d /tmp/ekoba-XXXXXX)
-trap 'cleanup; rm -rf "$saves"' EXIT
 # A home of the test's own: the file dialog opens in its Documents folder and keeps its
 # settings there.
-export HOME="$saves/joueur" XDG_CONFIG_HOME="$saves/joueur/.config"
+HOME=$(mktemp -d /tmp/joueur-XXXXXX)
+export HOME XDG_CONFIG_HOME="$HOME/.config"
 mkdir -p "$HOME/Documents"
+trap 'cleanup; rm -rf "$saves" "$HOME"' EXIT
 
 park_pointer() { xdotool mousemove --sync 5 5; sleep 0.4; }
 same_shots() { # a b
