@@ -39,6 +39,7 @@ void Tcaze::PlaceSprite(int i) {
 }
 
 bool Tcaze::CanPlay() const {
-    return Seeds != 0 && AppState == "jeu" && CurrentGame && Owner() == CurrentGame->Tour->Player &&
+    // The record says which pits the rules allow: the mover's, holding seeds, in a game not over.
+    return AppState == "jeu" && CurrentGame && CurrentGame->Record.IsLegal(Index) &&
            !CurrentGame->Player(Owner()).Computer;
 }

@@ -25,8 +25,9 @@ public:
     // Puts the sprite at the place of pit i, relative to the background's current position.
     void PlaceSprite(int i);
     int Owner() const { return rules::Owner(Index); }
-    // The pit holds seeds, a game waits for a move and the pit belongs to the player to move,
-    // a person (the computer's pits are played by the computer alone).
+    // A game waits for a move, its record allows this pit (it holds seeds and belongs to the
+    // player to move) and the mover is a person (the computer's pits are played by the computer
+    // alone).
     bool CanPlay() const;
 
     // The picture a pit of n seeds shows ("case0" to "case20").

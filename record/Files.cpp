@@ -46,6 +46,16 @@ void SyncDirectory(const std::filesystem::path& directory) {
         ::fsync(fd.Get());
 }
 
+// The permissions of the file that is replaced, or those of a new file.
+mode_t PermissionsFor(const std::filesystem::path& file) {
+    struct stat status {};
+    if (::stat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode))
+        return status.st_mode & 07777;
+    const mode_t mask = ::umask(0); // only read: set back at once
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 } // namespace
 
 std::filesystem::path StateDirectory() {
@@ -86,8 +96,8 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view tex
         std::filesystem::remove(temporary, code);
         return false;
     };
-    // The file is readable by its owner alone, like what the person keeps.
-    if (::fchmod(out.Get(), S_IRUSR | S_IWUSR) != 0)
+    // A file replaced keeps its permissions; a new one gets those the process gives new files.
+    if (::fchmod(out.Get(), PermissionsFor(file)) != 0)
         return fail("Impossible de régler les droits de");
     const char* data = text.data();
     std::size_t left = text.size();

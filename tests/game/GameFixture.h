@@ -64,7 +64,9 @@ protected:
         position.ToMove = static_cast<std::uint8_t>(p);
         for (int n = 1; n <= 2; ++n)
             position.Score[n] = static_cast<std::uint8_t>(Value(n));
-        Game().Record = record::TGameRecord(position);
+        record::TGameRecord start(position);
+        start.Sides = Game().Record.Sides;
+        Game().Record = start;
         Game().ShowRecord();
     }
     std::array<int, 12> Seeds() {

@@ -29,12 +29,14 @@ TEST_F(RulesAgreement, TheBoardShowsTheRecordAsTheRulesPlayIt) {
     });
     // The board against a position: pits, scores, the turn indicator and the score texts.
     auto expectBoard = [this](const rules::TPosition& expected, const std::string& where) {
+        EXPECT_EQ(AppState, "jeu") << where;
         ASSERT_EQ(Game().Position(), expected) << where;
         EXPECT_EQ(Game().Tour->Indicator1->Visible, expected.ToMove == 1) << where;
         EXPECT_EQ(Game().Tour->Indicator2->Visible, expected.ToMove == 2) << where;
         for (int n = 1; n <= 2; ++n) {
             EXPECT_EQ(Game().Player(n).Score->Text->TextLabel->Caption,
-                      QString("Joueur %1 : %2").arg(n).arg(expected.Score[n]))
+                      QString::fromStdString(Game().Record.Sides[n].Name) + " : " +
+                          QString::number(expected.Score[n]))
                 << where;
             EXPECT_EQ(Game().Player(n).Score->PendingGain, 0) << where;
         }
@@ -48,9 +50,20 @@ TEST_F(RulesAgreement, TheBoardShowsTheRecordAsTheRulesPlayIt) {
             game % 4 == 0 ? rules::TPosition::Start() : RandomPosition(random, game % 2 ? 12 : 48)};
         if (rules::IsOver(line[0]))
             continue;
-        NewGame();
-        Game().Record = record::TGameRecord(line[0]);
-        Game().ShowRecord();
+        if (game % 2) {
+            // A game that goes on from a record, as from a file: its names on the board.
+            record::TGameRecord start(line[0]);
+            start.Sides[1].Name = "Awa";
+            start.Sides[2].Name = "Kofi Ngũgĩ";
+            CurrentGame = std::make_unique<Tjeu>(start);
+            CurrentGame->Relayout();
+        } else {
+            NewGame();
+            record::TGameRecord start(line[0]);
+            start.Sides = Game().Record.Sides;
+            Game().Record = start;
+            Game().ShowRecord();
+        }
         verdict.clear();
         for (int ply = 0; ply < 80; ++ply) {
             const std::string where =

@@ -123,10 +123,16 @@ TEST(Files, WritingReplacesTheFileWholeAndReadingIsBounded) {
     ASSERT_TRUE(record::WriteFileAtomically(file, "first", error)) << error;
     ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error;
     EXPECT_EQ(record::ReadFileBounded(file, 11, error), "second text");
-    // Nothing is left beside the file, which only its owner may read.
+    // Nothing is left beside the file; a new file has the permissions the process gives new
+    // files, a file replaced keeps its own.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory / "new"), {}), 1);
-    EXPECT_EQ(std::filesystem::status(file).permissions() & std::filesystem::perms::all,
-              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(file).permissions()), 0666 & ~mask);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write);
+    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error;
+    EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(file).permissions()), 0600u);
 
     // Larger than the bound, not a file, no file, a pipe with no writer (which must not hang):
     // nothing, and a message naming the file.

@@ -44,6 +44,36 @@ TEST(Rules, MovesConserveSeedsNeverFeedTheStartAndHarvestOnlyOpponentPitsOfTwoOr
                 << "walk stopped early";
             EXPECT_EQ(taken, result.Captured);
             harvests += taken > 0;
+
+            // The trace of the move, replayed step by step on the board before it, gives the
+            // same sowing, the same harvest and the same position.
+            TPosition traced = before;
+            const TMoveTrace trace = PlayTraced(traced, pit);
+            EXPECT_EQ(traced, position);
+            EXPECT_EQ(trace.Mover, mover);
+            EXPECT_EQ(trace.Pit, pit);
+            EXPECT_EQ(trace.Picked, n);
+            EXPECT_EQ(trace.LastPit(), result.LastPit);
+            EXPECT_EQ(trace.Gain, result.Captured);
+            EXPECT_EQ(trace.NextPlayer, position.ToMove);
+            EXPECT_EQ(trace.Over, IsOver(position));
+            std::array<int, kPits + 1> replay{};
+            std::copy(before.Seeds.begin(), before.Seeds.end(), replay.begin());
+            replay[pit] = 0;
+            for (const int q : trace.Sown)
+                ++replay[q];
+            ASSERT_EQ(trace.Sown.size(), static_cast<std::size_t>(n));
+            for (int i = 1; i <= kPits; ++i)
+                ASSERT_EQ(replay[i], i == pit ? 0 : sown[i]) << "pit " << i;
+            int gain = 0;
+            for (const THarvest& h : trace.Harvested) {
+                ASSERT_EQ(h.Seeds, replay[h.Pit]);
+                replay[h.Pit] = 0;
+                gain += h.Seeds;
+            }
+            EXPECT_EQ(gain, trace.Gain);
+            for (int i = 1; i <= kPits; ++i)
+                ASSERT_EQ(replay[i], position.Seeds[i]) << "pit " << i;
             for (int i = 1; i <= kPits; ++i) {
                 if (i != pit && position.Seeds[i] != sown[i]) {
                     ASSERT_EQ(position.Seeds[i], 0)
