@@ -45,7 +45,9 @@ void TTour::NextTurn(const rules::TMoveTrace& move) {
     Form1->repaint();
 }
 
-Tjeu::Tjeu() : Tjeu(record::TGameRecord()) {}
+Tjeu::Tjeu() : Tjeu(record::TGameRecord()) {
+    Record.Date = QDate::currentDate().toString(Qt::ISODate).toStdString();
+}
 
 Tjeu::Tjeu(record::TGameRecord record) : Record(std::move(record)) {
     BackgroundSprite->SetImage(assets::Image("plateau"));
@@ -65,8 +67,6 @@ Tjeu::Tjeu(record::TGameRecord record) : Record(std::move(record)) {
         else
             Players[n]->Name = QString::fromStdString(side.Name);
     }
-    if (Record.Date.empty())
-        Record.Date = QDate::currentDate().toString(Qt::ISODate).toStdString();
     AppState = "jeu";
     Form1->Timer1.start();
     Form1->Quitterlapartie1->setEnabled(true);

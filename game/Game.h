@@ -29,7 +29,7 @@ public:
 // the end); the board shows it, animated move by move or set at once to any of its positions.
 class Tjeu {
 public:
-    // A new game from the opening position; the sides are the options' players.
+    // A new game from the opening position, dated today; the sides are the options' players.
     Tjeu();
     // A game that goes on from a record: the board shows the position at its cursor once the
     // caller's Relayout has run. The players' names come from the record's sides (those left
@@ -61,6 +61,7 @@ public:
     // The end of the game: the messages, the seeds left going to their owners, the verdict.
     void Finish();
 };
+
 extern std::unique_ptr<Tjeu> CurrentGame;
 
 // Closes a game that waits for a move and brings the presentation picture back.

@@ -189,3 +189,25 @@ TEST(GameFile, DamagedFilesGiveAMessageNeverACrash) {
     EXPECT_GT(files, 2000);
     EXPECT_GT(errors, files * 9 / 10);
 }
+
+// Three seeds that go round the board for ever: a game as long as a file may hold.
+TEST(GameFile, TenThousandMovesAreTheMost) {
+    rules::TPosition start;
+    start.Seeds[4] = start.Seeds[9] = start.Seeds[11] = 1;
+    start.Score[1] = 45;
+    auto game = [&](int length) {
+        TGameRecord record(start);
+        for (const int pit : {4, 9, 5, 10, 6, 11, 1, 7})
+            record.Play(pit);
+        for (int k = 0; record.Length() < length; ++k)
+            EXPECT_NE(record.Play(std::array{2, 12, 3, 8, 4, 9, 5, 10, 6, 7, 1, 11}[k % 12]).Pit,
+                      0);
+        return record::WriteGame(record);
+    };
+    EXPECT_TRUE(std::holds_alternative<TGameRecord>(record::ReadGame(game(record::kMaxMoves))));
+    const std::string longer = game(record::kMaxMoves + 1);
+    const auto read = record::ReadGame(longer);
+    ASSERT_TRUE(std::holds_alternative<TReadError>(read));
+    EXPECT_EQ(std::get<TReadError>(read).Line, LineCount(longer) - 1);
+    EXPECT_NE(std::get<TReadError>(read).Message.find("10000 coups"), std::string::npos);
+}
