@@ -221,6 +221,7 @@ TEST_F(GameFiles, TheUnfinishedGameIsOfferedAtTheNextStart) {
     PlayMove(8);
     const record::TGameRecord played = Game().Record;
     ASSERT_TRUE(std::filesystem::exists(UnfinishedGameFile()));
+    form->Quitter1Click(); // answered "Oui": the program ends, the game is kept
     auto restart = [this] {
         form.reset();
         AppState.clear();
