@@ -27,6 +27,17 @@ out=$(appstreamcli validate --no-net "dist/$id.metainfo.xml" 2>&1) ||
 if grep -E '^(W|E):' <<<"$out"; then fail "appstreamcli warns"; fi
 echo "desktop entry and metadata valid ($(grep -c '^I:' <<<"$out") infos)"
 
+# The saved games' file type: the database made from our description alone maps *.ekoba to it,
+# and the desktop entry opens that type with a file.
+mkdir -p "$work/mime/packages"
+cp "dist/$id.mime.xml" "$work/mime/packages/$id.xml"
+out=$(XDG_DATA_DIRS="$work" update-mime-database "$work/mime" 2>&1) || fail "update-mime-database: $out"
+[ -z "$out" ] || fail "update-mime-database: $out"
+mime=$(sed -n 's/^MimeType=\([^;]*\);$/\1/p' "assets/$id.desktop")
+grep -qx "$mime:\*\.ekoba" "$work/mime/globs" || fail "no glob *.ekoba for \"$mime\""
+grep -q '^Exec=.* %f$' "$build/dist/$id.desktop" || fail "the desktop entry takes no file"
+echo "file type $mime: *.ekoba"
+
 sizes=(16 22 24 32 48 64 128 256 512)
 for s in "${sizes[@]}"; do
   icon="assets/icons/hicolor/${s}x${s}/apps/$id.png"
@@ -45,7 +56,7 @@ dpkg-deb -c "$deb" | awk '{print $6}' | sed 's#^\./#/#' >"$work/contents"
 for path in /usr/games/ekobarama "/usr/share/applications/$id.desktop" \
   "/usr/share/metainfo/$id.metainfo.xml" /usr/share/man/man6/ekobarama.6.gz \
   /usr/share/man/fr/man6/ekobarama.6.gz /usr/share/doc/ekobarama/copyright \
-  /usr/share/doc/ekobarama/changelog.Debian.gz; do
+  /usr/share/doc/ekobarama/changelog.Debian.gz "/usr/share/mime/packages/$id.xml"; do
   grep -qx "$path" "$work/contents" || fail "$path is not in the package"
 done
 for s in "${sizes[@]}"; do
@@ -65,7 +76,7 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 file -b "$root/usr/games/ekobarama" | grep -q ', stripped' || fail "the executable is not stripped"
 show_window() {
-  ALSOFT_DRIVERS=null "$root/usr/games/ekobarama" >"$root/game.log" 2>&1 &
+  XDG_STATE_HOME="$root/state" ALSOFT_DRIVERS=null "$root/usr/games/ekobarama" >"$root/game.log" 2>&1 &
   game_pid=$!
   timeout 30 xdotool search --sync --onlyvisible --name '^Ekobarama$' >/dev/null ||
     {

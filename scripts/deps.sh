@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev libxkbcommon-dev
+  qt6-base-dev qt6-translations-l10n libgl-dev libxkbcommon-dev
   libjpeg62-turbo-dev libopenal-dev libxcb1-dev
   fonts-dejavu-core fonts-liberation2 fonts-roboto-slab fonts-comic-neue
 )
@@ -12,7 +12,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils x11-apps imagemagick libxdamage-dev openbox
-    desktop-file-utils appstream lintian dpkg-dev file
+    desktop-file-utils appstream shared-mime-info lintian dpkg-dev file
   )
 fi
 missing=()

@@ -7,9 +7,11 @@
 #include "ui/Main.h"
 
 #include <QIconEngine>
+#include <QLibraryInfo>
 #include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
+#include <QTranslator>
 
 namespace {
 
@@ -67,6 +69,11 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle);
     setQuitOnLastWindowClosed(false);
     setStyle(new TApplicationStyle); // the application owns its style
+    // Qt's own windows (the file dialogs) speak French as the game does, when the system has
+    // Qt's translations; otherwise they stay in English.
+    auto* translator = new QTranslator(this);
+    if (translator->load("qtbase_fr", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
     RegisterPlatformLibraries();
 }
 

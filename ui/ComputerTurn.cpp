@@ -3,6 +3,7 @@
 #include "ai/Player.h"
 #include "game/Game.h"
 #include "platform/Pause.h"
+#include "ui/GameFiles.h"
 #include "ui/Main.h"
 
 #include <QApplication>
@@ -108,7 +109,8 @@ void TComputerTurn::Cancel() {
 }
 
 void TComputerTurn::Next() {
-    if (!CurrentGame || AppState != "jeu" || CurrentGame->Over || TerminationRequested())
+    if (!CurrentGame || AppState != "jeu" || CurrentGame->Over || CurrentGame->Record.Over() ||
+        TerminationRequested())
         return;
     FollowOptions();
     // A search still running is for this turn and for the engine the options still want.
@@ -208,5 +210,5 @@ void TComputerTurn::PlayChosenMove() {
     chosen_ = 0;
     thinking_ = false;
     // The move ends by starting the next turn, or by ending the game.
-    CurrentGame->PlayerToMove().Play(pit);
+    PlayMove(pit);
 }

@@ -3,10 +3,12 @@
 
 #include "ui/Main.h"
 
+#include <QFileDialog>
 #include <QPushButton>
 
 namespace {
 MessageBoxHook hook;
+FileDialogHook fileHook;
 bool suppressed = false;
 } // namespace
 
@@ -48,6 +50,34 @@ void ShowNotice(const QString& text) {
 
 void ShowError(const QString& text) {
     ShowMessageBox(ApplicationTitle, text, TMsgButtons::Ok, QMessageBox::Critical);
+}
+
+QString AskForGameFile(const TFileDialogRequest& request) {
+    if (suppressed)
+        return {};
+    if (fileHook)
+        return fileHook(request);
+    QFileDialog dialog(Form1, request.Caption, request.Directory, GameFileFilter);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setDefaultSuffix(GameFileSuffix);
+    if (request.Kind == TFileDialogKind::Save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (!request.FileName.isEmpty())
+            dialog.selectFile(request.FileName);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+FileDialogHook SetFileDialogHook(FileDialogHook newHook) {
+    FileDialogHook previous = std::move(fileHook);
+    fileHook = std::move(newHook);
+    return previous;
 }
 
 MessageBoxHook SetMessageBoxHook(MessageBoxHook newHook) {

@@ -30,7 +30,25 @@ void ShowNotice(const QString& text);
 // An error reaching the event loop: error icon, its text, the caption "Ekoba".
 void ShowError(const QString& text);
 
+// The file dialogs for saved games: Qt's standard dialogs, modal, owned by the main window,
+// listing the games (*.ekoba). Tests replace them with a hook that answers them.
+enum class TFileDialogKind { Open, Save };
+struct TFileDialogRequest {
+    TFileDialogKind Kind;
+    QString Caption;
+    QString Directory; // where the dialog opens
+    QString FileName;  // proposed for saving
+};
+using FileDialogHook = std::function<QString(const TFileDialogRequest&)>;
+inline const QString GameFileFilter = "Parties d'ekoba (*.ekoba)";
+inline const QString GameFileSuffix = "ekoba";
+// The chosen file's path, or an empty text when the dialog was cancelled. A name typed without
+// the suffix gets it; saving over a file asks first.
+QString AskForGameFile(const TFileDialogRequest& request);
+FileDialogHook SetFileDialogHook(FileDialogHook hook);
+
 // Replaces the real boxes (nullptr puts them back); returns the previous hook.
 MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
-// Once the program is ending, no box is shown any more: questions answer "Non".
+// Once the program is ending, no box or dialog is shown any more: questions answer "Non", file
+// dialogs are cancelled.
 void SetMessageBoxesSuppressed(bool suppressed);

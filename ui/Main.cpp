@@ -20,6 +20,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
+#include "ui/GameFiles.h"
 #include "ui/Menus.h"
 #include "ui/PitPicking.h"
 
@@ -385,13 +386,40 @@ void TForm1::CreateMenu() {
         }
         return actions;
     };
-    const QList<QAction*> game =
-        addItems(Jeu1, {"&Nouvelle partie", "&Quitter la partie ", "-", "&Quitter"},
-                 {"NouvellePartie1", "Quitterlapartie1", "N2", "Quitter1"});
+    // The stored items, with taking back and the game files between "&Quitter la partie " and
+    // "&Quitter"; the new items take letters that leave the stored ones as they were.
+    const QList<QAction*> game = addItems(
+        Jeu1,
+        {"&Nouvelle partie", "&Quitter la partie ", "-", "&Annuler le coup", "&Rétablir le coup",
+         "Annuler &tous les coups", "Rétablir tou&s les coups", "-", "Re&prendre la partie",
+         "&Ouvrir une partie…", "&Enregistrer la partie…", "-", "&Quitter"},
+        {"NouvellePartie1", "Quitterlapartie1", "N4", "Annulerlecoup1", "Rtablirlecoup1",
+         "Annulertouslescoups1", "Rtablirtouslescoups1", "N5", "Reprendrelapartie1",
+         "Ouvrirunepartie1", "Enregistrerlapartie1", "N2", "Quitter1"});
     NouvellePartie1 = game[0];
     Quitterlapartie1 = game[1];
-    Quitter1 = game[3];
+    Annulerlecoup1 = game[3];
+    Rtablirlecoup1 = game[4];
+    Annulertouslescoups1 = game[5];
+    Rtablirtouslescoups1 = game[6];
+    Reprendrelapartie1 = game[8];
+    Ouvrirunepartie1 = game[9];
+    Enregistrerlapartie1 = game[10];
+    Quitter1 = game[12];
     Quitterlapartie1->setEnabled(false);
+    const std::pair<QAction*, const char*> shortcuts[] = {{Annulerlecoup1, "Ctrl+Z"},
+                                                          {Rtablirlecoup1, "Ctrl+Shift+Z"},
+                                                          {Reprendrelapartie1, "Ctrl+R"},
+                                                          {Ouvrirunepartie1, "Ctrl+O"},
+                                                          {Enregistrerlapartie1, "Ctrl+S"}};
+    for (const auto& [action, keys] : shortcuts)
+        action->setShortcut(QKeySequence(keys));
+    for (QAction* action :
+         {Annulerlecoup1, Rtablirlecoup1, Annulertouslescoups1, Rtablirtouslescoups1,
+          Reprendrelapartie1, Ouvrirunepartie1, Enregistrerlapartie1})
+        action->setEnabled(false);
+    // The menu shows what can be done at the moment it opens.
+    connect(Jeu1, &QMenu::aboutToShow, this, [this] { RefreshGameCommands(); });
 
     const QList<QAction*> options = addItems(Options1, {"&Préferences", "-", "&Bruitages"},
                                              {"Prferences1", "N3", "Bruitages1"});
@@ -409,6 +437,17 @@ void TForm1::CreateMenu() {
             [this] { Guarded([this] { NouvellePartie1Click(); }); });
     connect(Quitterlapartie1, &QAction::triggered, this,
             [this] { Guarded([this] { Quitterlapartie1Click(); }); });
+    const std::pair<QAction*, void (TForm1::*)()> handlers[] = {
+        {Annulerlecoup1, &TForm1::Annulerlecoup1Click},
+        {Rtablirlecoup1, &TForm1::Rtablirlecoup1Click},
+        {Annulertouslescoups1, &TForm1::Annulertouslescoups1Click},
+        {Rtablirtouslescoups1, &TForm1::Rtablirtouslescoups1Click},
+        {Reprendrelapartie1, &TForm1::Reprendrelapartie1Click},
+        {Ouvrirunepartie1, &TForm1::Ouvrirunepartie1Click},
+        {Enregistrerlapartie1, &TForm1::Enregistrerlapartie1Click}};
+    for (const auto& [action, handler] : handlers)
+        connect(action, &QAction::triggered, this,
+                [this, handler = handler] { Guarded([this, handler] { (this->*handler)(); }); });
     connect(Quitter1, &QAction::triggered, this, [this] { Guarded([this] { Quitter1Click(); }); });
     connect(Prferences1, &QAction::triggered, this,
             [this] { Guarded([this] { Prferences1Click(); }); });
@@ -590,17 +629,26 @@ void TForm1::FormCreate() {
     // 6. The options are made above. 7. The first frame.
     StartUpStep(TStartUpStep::FirstFrame);
     RedrawScene();
+    // The game left unfinished by an earlier run, offered by "Reprendre la partie".
+    LookForUnfinishedGame();
+    RefreshGameCommands();
+}
+
+bool TForm1::RefuseGameAfterFailedStartUp() {
+    if (startUpFailure_.isEmpty())
+        return false;
+    // Something the board needs is missing: no game, and the person is told why.
+    ShowNotice("Une partie ne peut pas commencer : le démarrage du jeu a échoué (" +
+               startUpFailure_ + ").");
+    return true;
 }
 
 void TForm1::NouvellePartie1Click() {
-    if (!startUpFailure_.isEmpty()) {
-        // Something the board needs is missing: no game, and the person is told why.
-        ShowNotice("Une partie ne peut pas commencer : le démarrage du jeu a échoué (" +
-                   startUpFailure_ + ").");
+    if (RefuseGameAfterFailedStartUp())
         return;
-    }
     bool made = false;
     if (AppState == "jeu" && AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?")) {
+        ForgetUnfinishedGame(); // the game on the board is left
         AppState = "presentation";
         CurrentGame.reset();
         CurrentGame = std::make_unique<Tjeu>();
@@ -619,11 +667,16 @@ void TForm1::NouvellePartie1Click() {
         LockNamesDuringGame();
         ComputerTurn->Begin();
     }
+    RefreshGameCommands();
 }
 
 void TForm1::Quitterlapartie1Click() {
-    if (AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?"))
-        EndGame();
+    if (!AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?"))
+        return;
+    if (AppState == "jeu")
+        ForgetUnfinishedGame(); // the game is left
+    EndGame();
+    RefreshGameCommands();
 }
 
 void TForm1::Quitter1Click() {

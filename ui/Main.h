@@ -112,6 +112,15 @@ public:
     QMenu* Jeu1 = nullptr;
     QAction* NouvellePartie1 = nullptr;
     QAction* Quitterlapartie1 = nullptr;
+    // Taking moves back and playing them again.
+    QAction* Annulerlecoup1 = nullptr;
+    QAction* Rtablirlecoup1 = nullptr;
+    QAction* Annulertouslescoups1 = nullptr;
+    QAction* Rtablirtouslescoups1 = nullptr;
+    // Games kept in files: the unfinished game of an earlier run, and saved games.
+    QAction* Reprendrelapartie1 = nullptr;
+    QAction* Ouvrirunepartie1 = nullptr;
+    QAction* Enregistrerlapartie1 = nullptr;
     QAction* Quitter1 = nullptr;
     QMenu* Options1 = nullptr;
     QAction* Prferences1 = nullptr;
@@ -128,6 +137,13 @@ public:
     void NouvellePartie1Click();
     void Quitterlapartie1Click();
     void Quitter1Click();
+    void Annulerlecoup1Click();
+    void Rtablirlecoup1Click();
+    void Annulertouslescoups1Click();
+    void Rtablirtouslescoups1Click();
+    void Reprendrelapartie1Click();
+    void Ouvrirunepartie1Click();
+    void Enregistrerlapartie1Click();
     void Prferences1Click();
     void BitBtn1Click();
     void BitBtn2Click();
@@ -141,6 +157,11 @@ public:
     // What failed while the window started, empty when nothing did. After a failed start-up
     // no game can be made.
     const QString& StartUpFailure() const { return startUpFailure_; }
+    // After a failed start-up, tells the person that no game can be made and returns true.
+    bool RefuseGameAfterFailedStartUp();
+
+    // Enables the commands on the game (taking back, files) as the game and the state allow.
+    void RefreshGameCommands();
 
     // The sound device's loaded step, once: it opens the device (a machine without sound stays
     // silent) and the sound list loads its sounds. Called a tenth of a second after the window's

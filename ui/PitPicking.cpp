@@ -4,6 +4,7 @@
 #include "engine/DXDraw.h"
 #include "game/Game.h"
 #include "graphics/GameSprites.h"
+#include "ui/GameFiles.h"
 #include "ui/Main.h"
 
 #include <QCursor>
@@ -69,5 +70,5 @@ void TForm1::DXDraw1DblClick() {
         return;
     if (!CurrentGame->Pit(i).CanPlay())
         return;
-    CurrentGame->PlayerToMove().Play(i);
+    PlayMove(i);
 }

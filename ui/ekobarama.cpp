@@ -2,9 +2,11 @@
 // Ekobarama: the sowing game ekoba for two players sharing one computer.
 #include "platform/WindowSystem.h"
 #include "ui/Application.h"
+#include "ui/GameFiles.h"
 #include "ui/Main.h"
 
 #include <QGuiApplication>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -48,6 +50,12 @@ int main(int argc, char** argv) {
     previousHandler = qInstallMessageHandler(StartUpMessages);
     TApplication application(argc, argv);
     qInstallMessageHandler(previousHandler);
+    // ekobarama [FILE]: the saved game FILE is opened once the window shows.
+    const QStringList arguments = application.arguments().mid(1);
+    if (arguments.size() > 1) {
+        std::fprintf(stderr, "usage: ekobarama [FILE]\n");
+        return 2;
+    }
     int status = 0;
     {
         auto form = std::make_unique<TForm1>();
@@ -57,6 +65,10 @@ int main(int argc, char** argv) {
         malloc_trim(0);
 #endif
         form->show();
+        if (!arguments.isEmpty())
+            QTimer::singleShot(0, form.get(), [file = arguments.first()] {
+                Guarded([&] { OpenGameFile(file); });
+            });
         status = application.exec();
         ReleaseProgramObjects();
     }

@@ -7,7 +7,13 @@ set -euo pipefail
 : "${WMCLOSE:?path of wmclose}"
 ARTIFACTS=${ARTIFACTS:-$(mktemp -d)}
 mkdir -p "$ARTIFACTS"
+# What the program prints, from every start of it in this run.
+: >"$ARTIFACTS/ekobarama.log"
 GAME_PID=""
+# The game kept for the player (the unfinished one) goes to a state directory of the test's
+# own, never into the real home; every start of the program in one script shares it.
+XDG_STATE_HOME=$(mktemp -d)
+export XDG_STATE_HOME
 
 fail() {
   echo "FAIL: $*" >&2
@@ -48,8 +54,8 @@ wait_no_window() { # name [seconds]
   return 1
 }
 
-start_game() {
-  "$EKOBARAMA" >"$ARTIFACTS/ekobarama.log" 2>&1 &
+start_game() { # [FILE]
+  "$EKOBARAMA" "$@" >>"$ARTIFACTS/ekobarama.log" 2>&1 &
   GAME_PID=$!
   MAIN=$(wait_window Ekobarama) || fail "the main window did not open"
   sleep 0.3
@@ -262,6 +268,7 @@ wait_still() { # [seconds]
 
 cleanup() {
   if [ -n "$GAME_PID" ] && game_running; then kill "$GAME_PID" 2>/dev/null || true; fi
+  rm -rf "$XDG_STATE_HOME"
 }
 trap cleanup EXIT
 

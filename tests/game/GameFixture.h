@@ -16,6 +16,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -25,6 +26,12 @@ protected:
     void SetUp() override {
         TestApp();
         RegisterPlatformLibraries();
+        // The unfinished game is kept in a state directory of the test's own.
+        qputenv("XDG_STATE_HOME", stateHome.path().toLocal8Bit());
+        SetFileDialogHook([this](const TFileDialogRequest& request) {
+            dialogs.push_back(request);
+            return fileAnswer;
+        });
         platform::SetPausesEnabled(false);
         platform::SetPresentationPacing(false);
         SetMessageBoxHook([this](const TMessageBoxRequest& request) {
@@ -42,6 +49,7 @@ protected:
         SetFrameObserver(nullptr);
         form.reset();
         SetMessageBoxHook(nullptr);
+        SetFileDialogHook(nullptr);
         AppState.clear();
         Options.reset();
     }
@@ -70,6 +78,10 @@ protected:
     int Value(int n) { return Game().Player(n).Score->Value; }
     void Play(int pit) { Game().PlayerToMove().Play(pit); }
 
+    QTemporaryDir stateHome;
+    // The file dialogs asked for, and the path they answer (empty: cancelled).
+    std::vector<TFileDialogRequest> dialogs;
+    QString fileAnswer;
     std::unique_ptr<TForm1> form;
     std::vector<QString> boxes;
     std::vector<int> sounds;

@@ -6,6 +6,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
@@ -15,6 +16,12 @@ protected:
     void SetUp() override {
         TestApp();
         RegisterPlatformLibraries();
+        // The unfinished game is kept in a state directory of the test's own.
+        qputenv("XDG_STATE_HOME", stateHome.path().toLocal8Bit());
+        SetFileDialogHook([this](const TFileDialogRequest& request) {
+            dialogs.push_back(request);
+            return fileAnswer;
+        });
         SetMessageBoxHook([this](const TMessageBoxRequest& request) {
             boxes.push_back(request);
             if (request.Buttons == TMsgButtons::Ok)
@@ -28,6 +35,7 @@ protected:
         Options.reset();
         AppState.clear();
         SetMessageBoxHook(nullptr);
+        SetFileDialogHook(nullptr);
     }
     std::vector<QString> Texts() const {
         std::vector<QString> texts;
@@ -36,6 +44,10 @@ protected:
         return texts;
     }
 
+    QTemporaryDir stateHome;
+    // The file dialogs asked for, and the path they answer (empty: cancelled).
+    std::vector<TFileDialogRequest> dialogs;
+    QString fileAnswer;
     std::unique_ptr<TForm1> form;
     std::vector<TMessageBoxRequest> boxes;
     bool answerYes = false;

@@ -46,7 +46,7 @@ TEST_F(Hover, SensitiveSquareCoincidesWithTheDrawnPitUnderTheClassicFrame) {
 TEST_F(Hover, TooltipAndCursorTellWhetherThePitMayBePlayed) {
     form->show();
     NewGame();
-    Game().Pit(2).Seeds = 0;
+    Position({4, 0, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4});
     QCursor::setPos(OnPit(2));
     UpdateHover();
     EXPECT_EQ(form->Hint(), "0");

@@ -6,6 +6,9 @@
 #include "game/Game.h"
 #include "platform/DSound.h"
 #include "platform/Pause.h"
+#include "record/GameFile.h"
+#include "ui/Dialogs.h"
+#include "ui/GameFiles.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -14,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -54,12 +58,42 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
         for (QAction* item : menu->menu()->actions())
             shown << (item->isSeparator() ? "-" : item->text());
     }
-    EXPECT_EQ(shown, QStringList({"&Jeu", "&Nouvelle partie", "&Quitter la partie ", "-",
-                                  "Q&uitter", "&Options", "&Préferences", "-", "&Bruitages", "?",
-                                  "&Règle du jeu", "&Crédits"}));
+    EXPECT_EQ(shown, QStringList({"&Jeu",
+                                  "&Nouvelle partie",
+                                  "&Quitter la partie ",
+                                  "-",
+                                  "&Annuler le coup",
+                                  "&Rétablir le coup",
+                                  "Annuler &tous les coups",
+                                  "Rétablir tou&s les coups",
+                                  "-",
+                                  "Re&prendre la partie",
+                                  "&Ouvrir une partie…",
+                                  "&Enregistrer la partie…",
+                                  "-",
+                                  "Q&uitter",
+                                  "&Options",
+                                  "&Préferences",
+                                  "-",
+                                  "&Bruitages",
+                                  "?",
+                                  "&Règle du jeu",
+                                  "&Crédits"}));
+    // Keys only for taking back and the game files; before a game only opening one is possible.
+    QStringList keys;
+    QStringList enabled;
     for (QAction* menu : form->menuBar()->actions())
-        for (QAction* item : menu->menu()->actions())
-            EXPECT_TRUE(item->shortcut().isEmpty());
+        for (QAction* item : menu->menu()->actions()) {
+            if (!item->shortcut().isEmpty())
+                keys << item->objectName() + " " + item->shortcut().toString();
+            if (!item->isSeparator() && item->isEnabled())
+                enabled << item->objectName();
+        }
+    EXPECT_EQ(keys, QStringList({"Annulerlecoup1 Ctrl+Z", "Rtablirlecoup1 Ctrl+Shift+Z",
+                                 "Reprendrelapartie1 Ctrl+R", "Ouvrirunepartie1 Ctrl+O",
+                                 "Enregistrerlapartie1 Ctrl+S"}));
+    EXPECT_EQ(enabled, QStringList({"NouvellePartie1", "Ouvrirunepartie1", "Quitter1",
+                                    "Prferences1", "Bruitages1", "Rgledujeu1", "AproposdeEkoba1"}));
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -174,6 +208,18 @@ TEST(FailedStartUp, EveryMenuCommandIsSafeAfterAFailureAtAnyStep) {
     TestApp();
     RegisterPlatformLibraries();
     platform::SetPausesEnabled(false);
+    // A saved game for "Ouvrir une partie…", chosen in the file dialog.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString saved = folder.filePath("partie.ekoba");
+    std::string error;
+    record::TGameRecord game;
+    game.Sides[1].Name = "Awa";
+    game.Sides[2].Name = "Kofi";
+    game.Play(2);
+    ASSERT_TRUE(record::WriteGameFile(saved.toStdString(), game, error)) << error;
+    const FileDialogHook previousDialogs =
+        SetFileDialogHook([&](const TFileDialogRequest&) { return saved; });
     for (const StartUpFault& fault : StartUpFaults()) {
         SCOPED_TRACE(fault.Name);
         std::vector<TMessageBoxRequest> boxes;
@@ -212,6 +258,25 @@ TEST(FailedStartUp, EveryMenuCommandIsSafeAfterAFailureAtAnyStep) {
             QCursor::setPos(form->DrawingArea()->mapToGlobal(QPoint(200, 290))); // pit 2
         form->DXDraw1DblClick();
         form->Timer1Timer();
+        // The game commands, also as their shortcuts reach them when the menu would disable them.
+        form->Annulerlecoup1Click();
+        form->Rtablirlecoup1Click();
+        form->Annulertouslescoups1Click();
+        form->Rtablirtouslescoups1Click();
+        form->Enregistrerlapartie1Click();
+        form->Quitterlapartie1->trigger();
+        form->Reprendrelapartie1Click();
+        boxes.clear();
+        form->Ouvrirunepartie1Click();
+        if (fault.Fails) {
+            EXPECT_FALSE(CurrentGame);
+            EXPECT_TRUE(!boxes.empty() &&
+                        boxes[0].Text.startsWith("Une partie ne peut pas commencer"));
+            EXPECT_FALSE(OpenGameFile(saved)); // as "ekobarama FILE" opens it
+        } else {
+            ASSERT_TRUE(CurrentGame); // the question to leave the game on the board said "Non"
+            EXPECT_TRUE(!boxes.empty() && boxes[0].Buttons == TMsgButtons::YesNo);
+        }
         form->Quitterlapartie1->trigger();
         form->Prferences1->trigger();
         ASSERT_TRUE(form->GroupBox1);
@@ -235,4 +300,5 @@ TEST(FailedStartUp, EveryMenuCommandIsSafeAfterAFailureAtAnyStep) {
         AppState.clear();
     }
     SetMessageBoxHook(nullptr);
+    SetFileDialogHook(previousDialogs);
 }

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Taking moves back with the keyboard. Between two people: three moves, Ctrl+Z twice and
+# Ctrl+Shift+Z once show at once the board after the first move, then after the second, as the
+# real moves left it (every pixel of the board, the scores and the turn), and the script's own
+# account of the rules agrees (the empty pits, the player to move). Against the computer: one
+# Ctrl+Z gives the person's previous turn back, over the computer's answer, and the computer
+# does not play again until the person has.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/model.sh"
+
+# The pointer away from the board, so that no hint shows over a pit.
+park_pointer() { xdotool mousemove --sync 5 5; sleep 0.4; }
+same_shots() { # a b
+  local diff
+  diff=$(compare -metric AE "$ARTIFACTS/$1.png" "$ARTIFACTS/$2.png" null: 2>&1 || true)
+  [ "$diff" = 0 ] || fail "$2 differs from $1 in $diff pixels"
+}
+# An empty pit shows a dark smooth hole (see vs_computer.sh).
+pit_empty() { # i
+  local x y stats
+  read -r x y < <(pit_point "$1")
+  stats=$(convert "$ARTIFACTS/screen.png" -crop "24x24+$((x - 12))+$((y - 12))" +repage \
+    -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)
+  awk -v s="$stats" 'BEGIN { split(s, v, " "); exit !(v[1] < 0.3 && v[2] < 0.12) }'
+}
+# The window shows what the script's account says: the empty pits and the player to move.
+board_as_account() { # label
+  local i
+  read_screen
+  for i in $(seq 1 12); do
+    if [ "${seeds[$i]}" -eq 0 ]; then
+      pit_empty "$i" || fail "$1: pit $i should be empty"
+    else
+      ! pit_empty "$i" || fail "$1: pit $i should hold ${seeds[$i]} seeds"
+    fi
+  done
+  if moon_up; then [ "$player" -eq 2 ] || fail "$1: player 2's turn shown"; else
+    [ "$player" -eq 1 ] || fail "$1: player 1's turn not shown"; fi
+}
+keys() { # xdotool key names
+  focus_main
+  xdotool key "$@"
+  sleep 0.5
+  wait_still 10 || fail "the board did not settle after $*"
+  park_pointer
+}
+
+start_game
+menu j n
+wait_still 20 || fail "the new board did not settle"
+park_pointer
+read_screen
+moon_reference
+client_shot ply0
+
+# Three moves between two people: 3 (player 1), 9 (player 2), 2 (player 1).
+ply=0
+for pit in 3 9 2; do
+  model_play "$pit"
+  double_click_pit "$pit"
+  sleep 0.5
+  wait_still 60 || fail "move from pit $pit did not settle"
+  park_pointer
+  ply=$((ply + 1))
+  client_shot "ply$ply"
+  board_as_account "after move $ply"
+  [ $ply -ne 1 ] || after1=("${seeds[@]}" "$player")
+done
+
+keys ctrl+z
+client_shot undo1
+same_shots ply2 undo1
+keys ctrl+z
+client_shot undo2
+same_shots ply1 undo2
+seeds=("${after1[@]:0:13}") player=${after1[13]}
+board_as_account "after two take-backs"
+keys ctrl+shift+z
+client_shot redo1
+same_shots ply2 redo1
+echo "three moves, two take-backs and one move played again: the board as the rules say"
+
+# A move after a take-back drops the move that followed: nothing is left to play again.
+double_click_pit 5
+sleep 0.5
+wait_still 60 || fail "the move after the take-back did not settle"
+park_pointer
+client_shot new-branch
+keys ctrl+shift+z
+client_shot new-branch-redo
+same_shots new-branch new-branch-redo
+
+# Against the computer at "Moyen", player 2 (chosen between games).
+menu j q
+answer "Quitter ?" Return
+set_players 0 2
+menu j n
+wait_still 20 || fail "the new board did not settle"
+park_pointer
+seeds=(0 4 4 4 4 4 4 4 4 4 4 4 4) player=1 score=(0 0 0)
+person_then_computer() { # pit
+  double_click_pit "$1"
+  wait_moon up 60 || fail "the computer's turn did not come"
+  wait_moon down 60 || fail "the computer's move did not end"
+  sleep 0.5
+  wait_still 30 || fail "the board did not settle"
+  park_pointer
+}
+person_then_computer 4
+client_shot person-turn-1
+person_then_computer 2
+client_shot person-turn-2
+keys ctrl+z
+client_shot computer-undo
+same_shots person-turn-1 computer-undo
+# The person is to move: the computer stays still.
+sleep 2
+client_shot computer-undo-still
+same_shots person-turn-1 computer-undo-still
+echo "against the computer one take-back gives the person's previous turn back"
+game_running || fail "the program ended"
+echo "PASS"

@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// The game on the board kept in files. The unfinished game is written to the state directory
+// after every move and take-back, so that closing the program (or a power cut) loses nothing;
+// the next run offers it back ("Reprendre la partie"). Saved games are opened and saved where
+// the person chooses. Every file is written beside its name and renamed over it, and every file
+// read may be damaged: a clear message, nothing else changed.
+#include <QString>
+#include <filesystem>
+
+namespace record {
+class TGameRecord;
+}
+
+// Plays pit on the board's game, as a person's double-click or the computer's choice does; the
+// game is then kept (or, finished, forgotten) and the commands follow the new state.
+void PlayMove(int pit);
+
+// The file of the unfinished game: current.ekoba in the state directory (empty when there is
+// no state directory).
+std::filesystem::path UnfinishedGameFile();
+// Writes the game on the board as the unfinished game; a failure is told on standard error.
+void KeepUnfinishedGame();
+// The game on the board was finished or left: there is no unfinished game any more.
+void ForgetUnfinishedGame();
+// At start: reads the unfinished game of an earlier run, offered by "Reprendre la partie". One
+// that cannot be read is set aside beside it (current.ekoba.damaged), with a message on
+// standard error.
+void LookForUnfinishedGame();
+bool HasUnfinishedGame();
+
+// Opens a saved game on the board. A file that cannot be read gets a message naming the line;
+// while a game is on, the person is asked first. The board changes only when the whole file
+// is read and the person agrees.
+bool OpenGameFile(const QString& path);
+// Puts a game read from a file on the board, its sides played by whom the record says; the
+// computer resumes its side.
+void ShowRecordedGame(record::TGameRecord game);
