@@ -12,6 +12,10 @@ using rules::TPosition;
 constexpr int kInfinity = 30000;
 constexpr int kCountsKept = 64;
 enum : std::uint8_t { kExact = 1, kLower = 2, kUpper = 3 };
+// Move order in bands: the table's move, then the harvests (the larger first), then the quiet
+// moves by their history score, which stays below the harvests' band.
+constexpr int kTableMoveOrder = 1 << 30;
+constexpr int kHarvestOrder = 1 << 29;
 
 struct TZobrist {
     std::array<std::array<std::uint64_t, kCountsKept>, rules::kPits + 1> Seeds{};
@@ -64,8 +68,14 @@ void TSearcher::Begin(const TSearchLimits& limits, const std::atomic<bool>& canc
     nodes_ = 0;
     stopped_ = false;
     line_.clear();
+    AgeHistory();
+}
+
+// What cut off in earlier searches still counts, for half as much.
+void TSearcher::AgeHistory() {
     for (auto& side : history_)
-        side.fill(0);
+        for (int& score : side)
+            score /= 2;
 }
 
 bool TSearcher::ShouldStop() {
@@ -134,8 +144,9 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
         child.Pit = pit;
         child.Taken = rules::Play(child.Position, pit).Captured;
         child.Order = !settings_.Ordering ? 0
-                      : pit == tableMove  ? 1 << 30
-                                          : (child.Taken << 20) + history_[position.ToMove][pit];
+                      : pit == tableMove  ? kTableMoveOrder
+                      : child.Taken > 0   ? kHarvestOrder + child.Taken
+                                          : history_[position.ToMove][pit];
     }
     if (settings_.Ordering)
         std::stable_sort(children.begin(), children.begin() + count,
@@ -157,8 +168,12 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
         if (value > alpha)
             alpha = value;
         if (alpha >= beta) {
-            if (settings_.Ordering)
-                history_[position.ToMove][child.Pit] += depth * depth;
+            if (settings_.Ordering && child.Taken == 0) {
+                int& score = history_[position.ToMove][child.Pit];
+                score += depth * depth;
+                if (score >= kHarvestOrder)
+                    AgeHistory();
+            }
             break;
         }
     }
@@ -207,6 +222,8 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
     // Without a clock or move ordering the shallower depths would serve nothing.
     const int firstDepth = limits.TimeMs || settings_.Ordering ? 1 : limits.MaxDepth;
     for (int depth = firstDepth; depth <= limits.MaxDepth; ++depth) {
+        if (depth > firstDepth)
+            AgeHistory();
         const int value = Negamax(position, depth, -kInfinity, kInfinity, 0);
         if (stopped_)
             break;

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Negamax with alpha-beta over the rules library: iterative deepening under a time budget, a
-// transposition table keyed by a Zobrist hash, move ordering (table move, harvests first, then
-// history), an evaluation at the horizon and exact values from the endgame table.
+// transposition table keyed by a Zobrist hash, move ordering (table move, then harvests, the
+// larger first, then the quiet moves by a history of their cut-offs, halved at each new search
+// and at each new depth), an evaluation at the horizon and exact values from the endgame table.
 //
 // Values are margins for the player to move, in 1/kSeed of a seed: the seeds he will still gain
 // minus those his opponent will gain (harvests, and the seeds left on each side at the end).
@@ -83,6 +84,7 @@ private:
     int Negamax(const rules::TPosition& position, int depth, int alpha, int beta, int ply);
     bool ShouldStop();
     void Begin(const TSearchLimits& limits, const std::atomic<bool>& cancel);
+    void AgeHistory();
 
     TSearchSettings settings_;
     std::vector<TEntry> table_;
