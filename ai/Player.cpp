@@ -26,9 +26,9 @@ public:
     int ChooseMove(const rules::TPosition& position, const std::atomic<bool>& cancel) override {
         if (!breakCircles_)
             return searcher_.Search(position, limits_, cancel).Move;
-        std::array<std::uint16_t, rules::kPits + 1>& played = played_[Key(position)];
+        TMovesPlayed& played = played_[Key(position)];
         TSearchLimits limits = limits_;
-        limits.RootMoves = LeastPlayed(position, played);
+        limits.RootMoves = LeastPlayedMoves(position, played);
         const int pit = searcher_.Search(position, limits, cancel).Move;
         if (played[pit] < UINT16_MAX)
             ++played[pit];
@@ -36,29 +36,10 @@ public:
     }
 
 private:
-    // The legal moves played least often from the position, once it has been met twice; 0 (all)
-    // before.
-    static unsigned LeastPlayed(const rules::TPosition& position,
-                                const std::array<std::uint16_t, rules::kPits + 1>& played) {
-        const rules::TMoves moves = rules::LegalMoves(position);
-        int times = 0, least = UINT16_MAX;
-        for (const int pit : moves) {
-            times += played[pit];
-            least = std::min<int>(least, played[pit]);
-        }
-        if (times < 2)
-            return 0;
-        unsigned mask = 0;
-        for (const int pit : moves)
-            if (played[pit] == least)
-                mask |= 1u << pit;
-        return mask;
-    }
-
     TSearcher searcher_;
     const TSearchLimits limits_;
     const bool breakCircles_;
-    std::unordered_map<std::uint64_t, std::array<std::uint16_t, rules::kPits + 1>> played_;
+    std::unordered_map<std::uint64_t, TMovesPlayed> played_;
 };
 
 // The beginner: a third of its moves are picked at random; the others are the best of a two-move
@@ -97,6 +78,22 @@ private:
 };
 
 } // namespace
+
+unsigned LeastPlayedMoves(const rules::TPosition& position, const TMovesPlayed& played) {
+    const rules::TMoves moves = rules::LegalMoves(position);
+    int times = 0, least = UINT16_MAX;
+    for (const int pit : moves) {
+        times += played[pit];
+        least = std::min<int>(least, played[pit]);
+    }
+    if (times < 2)
+        return 0;
+    unsigned mask = 0;
+    for (const int pit : moves)
+        if (played[pit] == least)
+            mask |= 1u << pit;
+    return mask;
+}
 
 std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& options) {
     TSearchSettings settings;

@@ -21,6 +21,7 @@
 #include "ai/Search.h"
 #include "rules/Rules.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -46,6 +47,13 @@ public:
     virtual ~TComputerPlayer() = default;
     virtual int ChooseMove(const rules::TPosition& position, const std::atomic<bool>& cancel) = 0;
 };
+
+// How often each pit has been played from one position of a game.
+using TMovesPlayed = std::array<std::uint16_t, rules::kPits + 1>;
+// The root moves a player that breaks circles may search from a position, given the moves played
+// from it so far in the game: once it has been left twice, the legal moves played least often
+// from it (a mask for TSearchLimits::RootMoves); 0, all of them, before.
+unsigned LeastPlayedMoves(const rules::TPosition& position, const TMovesPlayed& played);
 
 std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& options = {});
 // The reference player of the arena: alpha-beta to a fixed depth of 8 counting only the seeds

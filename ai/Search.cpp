@@ -217,6 +217,7 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
             result.Move = pit;
         }
     }
+    result.Line = {result.Move};
     if (moves.Count == 1)
         return result;
     // Without a clock or move ordering the shallower depths would serve nothing.
@@ -230,6 +231,7 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
         result.Move = rootBest_;
         result.Value = value;
         result.Depth = depth;
+        result.Line = PrincipalLine(position, rootBest_, depth);
         // Half the budget spent: the next depth would not finish.
         if (limits.TimeMs && std::chrono::steady_clock::now() - start_ >=
                                  std::chrono::milliseconds(limits.TimeMs) / 2)
@@ -237,6 +239,24 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
     }
     result.Nodes = nodes_;
     return result;
+}
+
+std::vector<int> TSearcher::PrincipalLine(const TPosition& root, int first, int length) const {
+    std::vector<int> line{first};
+    std::vector<std::uint64_t> met{Key(root)};
+    TPosition position = root;
+    rules::Play(position, first);
+    while (static_cast<int>(line.size()) < length && !table_.empty() && !rules::IsOver(position)) {
+        const std::uint64_t key = Key(position);
+        const TEntry& entry = table_[key & (table_.size() - 1)];
+        if (entry.Key != key || !position.IsLegal(entry.Move) ||
+            std::find(met.begin(), met.end(), key) != met.end())
+            break;
+        met.push_back(key);
+        line.push_back(entry.Move);
+        rules::Play(position, entry.Move);
+    }
+    return line;
 }
 
 int TSearcher::Value(const TPosition& position, int depth, const std::atomic<bool>& cancel) {

@@ -58,6 +58,9 @@ struct TSearchResult {
     int Value = 0; // of the last finished depth, in 1/kSeed of a seed
     int Depth = 0; // the last finished depth
     std::uint64_t Nodes = 0;
+    // The principal line of the last finished depth as far as the transposition table still
+    // holds it: Move first, then the best replies (Move alone without a table).
+    std::vector<int> Line;
 };
 
 class TSearcher {
@@ -85,6 +88,7 @@ private:
     bool ShouldStop();
     void Begin(const TSearchLimits& limits, const std::atomic<bool>& cancel);
     void AgeHistory();
+    std::vector<int> PrincipalLine(const rules::TPosition& root, int first, int length) const;
 
     TSearchSettings settings_;
     std::vector<TEntry> table_;
