@@ -106,11 +106,15 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
     // A repetition: the position is that of an ancestor on the line searched from the root, with
     // the same player to move (every second one back), so the line could turn in circles for
     // ever; it is valued 0, as the endgame table values an endless line. The scan goes back to
-    // the root, past harvests (the positions before one hold more seeds and never match); the
-    // game's positions before the root are not in the line (players count those, see Player.cpp).
+    // the root, past harvests (the positions before one hold more seeds and never match), then
+    // through the game's positions before the root that the limits name.
     for (int back = static_cast<int>(line_.size()) - 2; back >= 0; back -= 2)
         if (line_[back] == key)
             return 0;
+    if (ply > 0)
+        for (const std::uint64_t earlier : limits_.Game)
+            if (earlier == key)
+                return 0;
     if (depth <= 0)
         return settings_.Evaluation ? Evaluate(position) : 0;
 
@@ -218,7 +222,7 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
         }
     }
     result.Line = {result.Move};
-    if (moves.Count == 1)
+    if (legal.Count == 1)
         return result;
     // Without a clock or move ordering the shallower depths would serve nothing.
     const int firstDepth = limits.TimeMs || settings_.Ordering ? 1 : limits.MaxDepth;

@@ -7,8 +7,9 @@
 //
 // Values are margins for the player to move, in 1/kSeed of a seed: the seeds he will still gain
 // minus those his opponent will gain (harvests, and the seeds left on each side at the end).
-// A position that repeats one on the current line is valued 0 (the seeds on the board counted as
-// shared evenly), as in the endgame table.
+// A position that repeats one on the current line, or one of the game before the root that the
+// limits name, is valued 0 (the seeds on the board counted as shared evenly), as in the endgame
+// table.
 
 #include "ai/EndgameTable.h"
 #include "rules/Rules.h"
@@ -51,6 +52,10 @@ struct TSearchLimits {
     // Bit p set: pit p may be played at the root. 0, or a mask that leaves no legal move: every
     // legal move may.
     unsigned RootMoves = 0;
+    // The keys of positions met earlier in the game, before the root: a line that comes back to
+    // one of them is valued 0, as one that comes back to a position of its own. Only positions
+    // with as many seeds on the board as the root can come back.
+    std::vector<std::uint64_t> Game;
 };
 
 struct TSearchResult {

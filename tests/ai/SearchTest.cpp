@@ -101,6 +101,36 @@ TEST(Search, WithoutTheTableTheValueIsMinimax) {
     EXPECT_GE(decided, 10);
 }
 
+// Positions of the game before the root count as those of the line: a line that comes back to
+// one of them is valued 0. Over every position of 3 seeds, the game being the positions of a
+// random walk of 6 moves from it (as if they had been played before), to depth 12.
+TEST(Search, PositionsOfTheGameBeforeTheRootCountAsRepetitions) {
+    ai::TSearchSettings settings;
+    settings.TranspositionTable = false; // which keeps one value for a position whatever the game
+    ai::TSearcher searcher(settings);
+    std::mt19937 random(19);
+    int decided = 0;
+    for (const rules::TPosition& root : EveryPosition(3)) {
+        if (rules::LegalMoves(root).Count < 2)
+            continue;
+        ai::TSearchLimits limits;
+        limits.MaxDepth = 12;
+        TMinimax minimax(searcher);
+        rules::TPosition walk = root;
+        for (int ply = 0; ply < 6 && !rules::IsOver(walk); ++ply) {
+            const rules::TMoves moves = rules::LegalMoves(walk);
+            rules::Play(walk, moves.Pit[random() % moves.Count]);
+            if (ai::Key(walk) != ai::Key(root))
+                limits.Game.push_back(ai::Key(walk));
+        }
+        minimax.Line = limits.Game;
+        const int expected = minimax(root, limits.MaxDepth);
+        decided += expected != TMinimax(searcher)(root, limits.MaxDepth);
+        ASSERT_EQ(searcher.Search(root, limits, kGo).Value, expected);
+    }
+    EXPECT_GE(decided, 10);
+}
+
 // With the table, over sequences of searches that share it: each root searched to depths 1 to 5,
 // then each of its children to the depth below, then the root again. The later searches meet
 // entries of their own depth and cut off on the bounds stored.

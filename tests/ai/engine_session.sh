@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A scripted session with ekobarama-engine: it identifies itself, answers a search to a depth
 # with a legal move and its line, answers "isready" while it thinks, stops a search without
-# limits at once, and answers every bad line with an error line and goes on.
+# limits at once, and answers every bad line with an error line and goes on (bad lines are read
+# while it thinks too).
 set -u
 engine=$1
 out=$(
@@ -10,8 +11,9 @@ out=$(
     printf '%s\n' identify 'position start moves 3 9' show 'go depth 6' \
       bogus 'position pits 4 4 4' 'position pits 4 4 4 4 4 4 4 4 4 4 4 5 tomove 1 score 0 0' \
       'position start moves 7' 'position start moves 3 x' 'go depth 0' 'go ms' 'go fast' \
-      'isready now' "$(head -c 70000 /dev/zero | tr '\0' 'a')" \
-      'position start' go isready
+      'isready now' "$(head -c 70000 /dev/zero | tr '\0' 'a')"
+    sleep 0.5 # the search to depth 6 is over
+    printf '%s\n' 'position start' go isready
     sleep 1
     printf '%s\n' stop 'position pits 0 0 0 0 0 1 0 0 0 0 1 1 tomove 1 score 20 25' 'go depth 3' \
       quit

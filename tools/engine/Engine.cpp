@@ -92,9 +92,9 @@ private:
             worker_.join();
     }
 
-    // Searches the position on the worker thread and says its best move. A position met twice
-    // before in the moves given is left by the moves played least often from it, as the game's
-    // computer players do, so that two engines finish their games.
+    // Searches the position on the worker thread and says its best move. The search knows the
+    // game given by the moves, as the game's computer players do (ai::SearchInGame): the
+    // positions before that can come back, and the moves played from this one.
     void StartThinking(int depth, int timeMs) {
         const rules::TPosition root = position_.Position;
         if (rules::IsOver(root)) {
@@ -106,15 +106,20 @@ private:
         limits.TimeMs = timeMs;
         ai::TMovesPlayed played{};
         const std::uint64_t key = ai::Key(root);
-        for (std::size_t i = 0; i < position_.Before.size(); ++i)
-            if (ai::Key(position_.Before[i]) == key)
+        for (std::size_t i = 0; i < position_.Before.size(); ++i) {
+            const rules::TPosition& before = position_.Before[i];
+            if (before.SeedsOnBoard() != root.SeedsOnBoard())
+                continue;
+            limits.Game.push_back(ai::Key(before));
+            if (limits.Game.back() == key && played[position_.Played[i]] < UINT16_MAX)
                 ++played[position_.Played[i]];
-        limits.RootMoves = ai::LeastPlayedMoves(root, played);
+        }
         cancel_ = false;
         done_ = false;
-        worker_ = std::thread([this, root, limits] {
+        worker_ = std::thread([this, root, limits, played] {
             const auto start = std::chrono::steady_clock::now();
-            const ai::TSearchResult result = searcher_->Search(root, limits, cancel_);
+            const ai::TSearchResult result =
+                ai::SearchInGame(*searcher_, root, limits, played, cancel_);
             const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                                      std::chrono::steady_clock::now() - start)
                                      .count();
