@@ -8,17 +8,13 @@
 #include <cstdint>
 #include <random>
 #include <unordered_map>
+#include <vector>
 
 namespace ai {
 namespace {
 
-// A fixed- or timed-depth search.
-//
-// The rules let a game turn in circles for ever, and a side that would lose by ending it may
-// prefer the circle, which the search values as a share of the seeds. A player that breaks
-// circles keeps count of the moves it has played from each position of the game: from the
-// third time at a position on, it searches only the moves it has played least often from there,
-// so that the game goes on to positions it has not yet seen (two such players finish a game).
+// A fixed- or timed-depth search that knows the game: the positions met since the last harvest
+// (those that can come back) and the moves played from each.
 class TSearchPlayer : public TComputerPlayer {
 public:
     TSearchPlayer(const TSearchSettings& settings, const TSearchLimits& limits, bool breakCircles)
@@ -26,39 +22,28 @@ public:
     int ChooseMove(const rules::TPosition& position, const std::atomic<bool>& cancel) override {
         if (!breakCircles_)
             return searcher_.Search(position, limits_, cancel).Move;
-        std::array<std::uint16_t, rules::kPits + 1>& played = played_[Key(position)];
+        const std::uint64_t key = Key(position);
+        if (position.SeedsOnBoard() != seedsOfGame_) {
+            game_.clear();
+            seedsOfGame_ = position.SeedsOnBoard();
+        }
+        TMovesPlayed& played = played_[key];
         TSearchLimits limits = limits_;
-        limits.RootMoves = LeastPlayed(position, played);
-        const int pit = searcher_.Search(position, limits, cancel).Move;
+        limits.Game = game_;
+        const int pit = SearchInGame(searcher_, position, limits, played, cancel).Move;
         if (played[pit] < UINT16_MAX)
             ++played[pit];
+        game_.push_back(key);
         return pit;
     }
 
 private:
-    // The legal moves played least often from the position, once it has been met twice; 0 (all)
-    // before.
-    static unsigned LeastPlayed(const rules::TPosition& position,
-                                const std::array<std::uint16_t, rules::kPits + 1>& played) {
-        const rules::TMoves moves = rules::LegalMoves(position);
-        int times = 0, least = UINT16_MAX;
-        for (const int pit : moves) {
-            times += played[pit];
-            least = std::min<int>(least, played[pit]);
-        }
-        if (times < 2)
-            return 0;
-        unsigned mask = 0;
-        for (const int pit : moves)
-            if (played[pit] == least)
-                mask |= 1u << pit;
-        return mask;
-    }
-
     TSearcher searcher_;
     const TSearchLimits limits_;
     const bool breakCircles_;
-    std::unordered_map<std::uint64_t, std::array<std::uint16_t, rules::kPits + 1>> played_;
+    std::unordered_map<std::uint64_t, TMovesPlayed> played_;
+    std::vector<std::uint64_t> game_; // the positions met since the last harvest
+    int seedsOfGame_ = -1;
 };
 
 // The beginner: a third of its moves are picked at random; the others are the best of a two-move
@@ -97,6 +82,32 @@ private:
 };
 
 } // namespace
+
+TSearchResult SearchInGame(TSearcher& searcher, const rules::TPosition& position,
+                           TSearchLimits limits, const TMovesPlayed& played,
+                           const std::atomic<bool>& cancel) {
+    const rules::TMoves moves = rules::LegalMoves(position);
+    int times = 0, least = UINT16_MAX;
+    for (const int pit : moves) {
+        times += played[pit];
+        least = std::min<int>(least, played[pit]);
+    }
+    if (times < 2)
+        return searcher.Search(position, limits, cancel);
+    unsigned leastPlayed = 0;
+    for (const int pit : moves)
+        if (played[pit] == least)
+            leastPlayed |= 1u << pit;
+    if (limits.TimeMs)
+        limits.TimeMs = std::max(1, limits.TimeMs / 2);
+    const TSearchResult best = searcher.Search(position, limits, cancel);
+    if (leastPlayed >> best.Move & 1u || cancel.load())
+        return best;
+    limits.RootMoves = leastPlayed;
+    const TSearchResult other = searcher.Search(position, limits, cancel);
+    const bool worthAsMuch = other.Depth > 0 && other.Value >= best.Value;
+    return !cancel.load() && (worthAsMuch || times >= kLeftWhateverTheValue) ? other : best;
+}
 
 std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& options) {
     TSearchSettings settings;

@@ -9,9 +9,9 @@
 // ChooseMove may run on any thread; setting cancel from another thread makes it return at once
 // (within a few microseconds) with the best move found so far. It always returns a legal pit of
 // the player to move (1 to 12); the position must not be over (rules::IsOver false). A player
-// keeps its transposition table and its count of the positions met (to break a game that turns in
-// circles) from one move to the next: keep one per computer side and per game, and never call one
-// player from two threads at once.
+// keeps its transposition table, the positions it has met and the moves it played from them (see
+// SearchInGame) from one move to the next: keep one per computer side and per game, and never call
+// one player from two threads at once.
 //
 // The timed levels (Fort and Expert) use the shared endgame table: MakePlayer starts its build
 // on a worker thread of its own when it makes the program's first Fort or Expert player (unless
@@ -21,6 +21,7 @@
 #include "ai/Search.h"
 #include "rules/Rules.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -46,6 +47,26 @@ public:
     virtual ~TComputerPlayer() = default;
     virtual int ChooseMove(const rules::TPosition& position, const std::atomic<bool>& cancel) = 0;
 };
+
+// How often each pit has been played from one position of a game.
+using TMovesPlayed = std::array<std::uint16_t, rules::kPits + 1>;
+
+// The rules let a game turn in circles for ever. A computer player searches knowing the game: the
+// positions met since the last harvest (those that can come back) go in limits.Game, and a line
+// that comes back to one of them is valued 0, as one that turns in circles, so that a side that
+// wins more than that leaves the circle by itself. It also counts the moves played from each
+// position: from the third time at a position on, it plays one of the moves played least often
+// from there when one of them is worth as much as the best move (each searched with half the time
+// budget), so that two players go on to positions they have not yet seen and finish their games
+// while an opponent that brings a position back gains nothing by it; once the position has been
+// left kLeftWhateverTheValue times, it plays one of them whatever it is worth, since two sides
+// that both lose by leaving a circle would otherwise follow it for ever.
+constexpr int kLeftWhateverTheValue = 6;
+// The search of a player that breaks circles, played how often each move has been played from
+// the position in the game so far; its Move is the move to play.
+TSearchResult SearchInGame(TSearcher& searcher, const rules::TPosition& position,
+                           TSearchLimits limits, const TMovesPlayed& played,
+                           const std::atomic<bool>& cancel);
 
 std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& options = {});
 // The reference player of the arena: alpha-beta to a fixed depth of 8 counting only the seeds

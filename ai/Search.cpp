@@ -12,6 +12,10 @@ using rules::TPosition;
 constexpr int kInfinity = 30000;
 constexpr int kCountsKept = 64;
 enum : std::uint8_t { kExact = 1, kLower = 2, kUpper = 3 };
+// Move order in bands: the table's move, then the harvests (the larger first), then the quiet
+// moves by their history score, which stays below the harvests' band.
+constexpr int kTableMoveOrder = 1 << 30;
+constexpr int kHarvestOrder = 1 << 29;
 
 struct TZobrist {
     std::array<std::array<std::uint64_t, kCountsKept>, rules::kPits + 1> Seeds{};
@@ -64,8 +68,14 @@ void TSearcher::Begin(const TSearchLimits& limits, const std::atomic<bool>& canc
     nodes_ = 0;
     stopped_ = false;
     line_.clear();
+    AgeHistory();
+}
+
+// What cut off in earlier searches still counts, for half as much.
+void TSearcher::AgeHistory() {
     for (auto& side : history_)
-        side.fill(0);
+        for (int& score : side)
+            score /= 2;
 }
 
 bool TSearcher::ShouldStop() {
@@ -96,11 +106,15 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
     // A repetition: the position is that of an ancestor on the line searched from the root, with
     // the same player to move (every second one back), so the line could turn in circles for
     // ever; it is valued 0, as the endgame table values an endless line. The scan goes back to
-    // the root, past harvests (the positions before one hold more seeds and never match); the
-    // game's positions before the root are not in the line (players count those, see Player.cpp).
+    // the root, past harvests (the positions before one hold more seeds and never match), then
+    // through the game's positions before the root that the limits name.
     for (int back = static_cast<int>(line_.size()) - 2; back >= 0; back -= 2)
         if (line_[back] == key)
             return 0;
+    if (ply > 0)
+        for (const std::uint64_t earlier : limits_.Game)
+            if (earlier == key)
+                return 0;
     if (depth <= 0)
         return settings_.Evaluation ? Evaluate(position) : 0;
 
@@ -134,8 +148,9 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
         child.Pit = pit;
         child.Taken = rules::Play(child.Position, pit).Captured;
         child.Order = !settings_.Ordering ? 0
-                      : pit == tableMove  ? 1 << 30
-                                          : (child.Taken << 20) + history_[position.ToMove][pit];
+                      : pit == tableMove  ? kTableMoveOrder
+                      : child.Taken > 0   ? kHarvestOrder + child.Taken
+                                          : history_[position.ToMove][pit];
     }
     if (settings_.Ordering)
         std::stable_sort(children.begin(), children.begin() + count,
@@ -157,8 +172,12 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
         if (value > alpha)
             alpha = value;
         if (alpha >= beta) {
-            if (settings_.Ordering)
-                history_[position.ToMove][child.Pit] += depth * depth;
+            if (settings_.Ordering && child.Taken == 0) {
+                int& score = history_[position.ToMove][child.Pit];
+                score += depth * depth;
+                if (score >= kHarvestOrder)
+                    AgeHistory();
+            }
             break;
         }
     }
@@ -202,17 +221,21 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
             result.Move = pit;
         }
     }
-    if (moves.Count == 1)
+    result.Line = {result.Move};
+    if (legal.Count == 1)
         return result;
     // Without a clock or move ordering the shallower depths would serve nothing.
     const int firstDepth = limits.TimeMs || settings_.Ordering ? 1 : limits.MaxDepth;
     for (int depth = firstDepth; depth <= limits.MaxDepth; ++depth) {
+        if (depth > firstDepth)
+            AgeHistory();
         const int value = Negamax(position, depth, -kInfinity, kInfinity, 0);
         if (stopped_)
             break;
         result.Move = rootBest_;
         result.Value = value;
         result.Depth = depth;
+        result.Line = PrincipalLine(position, rootBest_, depth);
         // Half the budget spent: the next depth would not finish.
         if (limits.TimeMs && std::chrono::steady_clock::now() - start_ >=
                                  std::chrono::milliseconds(limits.TimeMs) / 2)
@@ -220,6 +243,24 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
     }
     result.Nodes = nodes_;
     return result;
+}
+
+std::vector<int> TSearcher::PrincipalLine(const TPosition& root, int first, int length) const {
+    std::vector<int> line{first};
+    std::vector<std::uint64_t> met{Key(root)};
+    TPosition position = root;
+    rules::Play(position, first);
+    while (static_cast<int>(line.size()) < length && !table_.empty() && !rules::IsOver(position)) {
+        const std::uint64_t key = Key(position);
+        const TEntry& entry = table_[key & (table_.size() - 1)];
+        if (entry.Key != key || !position.IsLegal(entry.Move) ||
+            std::find(met.begin(), met.end(), key) != met.end())
+            break;
+        met.push_back(key);
+        line.push_back(entry.Move);
+        rules::Play(position, entry.Move);
+    }
+    return line;
 }
 
 int TSearcher::Value(const TPosition& position, int depth, const std::atomic<bool>& cancel) {

@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Negamax with alpha-beta over the rules library: iterative deepening under a time budget, a
-// transposition table keyed by a Zobrist hash, move ordering (table move, harvests first, then
-// history), an evaluation at the horizon and exact values from the endgame table.
+// transposition table keyed by a Zobrist hash, move ordering (table move, then harvests, the
+// larger first, then the quiet moves by a history of their cut-offs, halved at each new search
+// and at each new depth), an evaluation at the horizon and exact values from the endgame table.
 //
 // Values are margins for the player to move, in 1/kSeed of a seed: the seeds he will still gain
 // minus those his opponent will gain (harvests, and the seeds left on each side at the end).
-// A position that repeats one on the current line is valued 0 (the seeds on the board counted as
-// shared evenly), as in the endgame table.
+// A position that repeats one on the current line, or one of the game before the root that the
+// limits name, is valued 0 (the seeds on the board counted as shared evenly), as in the endgame
+// table.
 
 #include "ai/EndgameTable.h"
 #include "rules/Rules.h"
@@ -50,6 +52,10 @@ struct TSearchLimits {
     // Bit p set: pit p may be played at the root. 0, or a mask that leaves no legal move: every
     // legal move may.
     unsigned RootMoves = 0;
+    // The keys of positions met earlier in the game, before the root: a line that comes back to
+    // one of them is valued 0, as one that comes back to a position of its own. Only positions
+    // with as many seeds on the board as the root can come back.
+    std::vector<std::uint64_t> Game;
 };
 
 struct TSearchResult {
@@ -57,6 +63,9 @@ struct TSearchResult {
     int Value = 0; // of the last finished depth, in 1/kSeed of a seed
     int Depth = 0; // the last finished depth
     std::uint64_t Nodes = 0;
+    // The principal line of the last finished depth as far as the transposition table still
+    // holds it: Move first, then the best replies (Move alone without a table).
+    std::vector<int> Line;
 };
 
 class TSearcher {
@@ -83,6 +92,8 @@ private:
     int Negamax(const rules::TPosition& position, int depth, int alpha, int beta, int ply);
     bool ShouldStop();
     void Begin(const TSearchLimits& limits, const std::atomic<bool>& cancel);
+    void AgeHistory();
+    std::vector<int> PrincipalLine(const rules::TPosition& root, int first, int length) const;
 
     TSearchSettings settings_;
     std::vector<TEntry> table_;

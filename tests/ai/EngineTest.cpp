@@ -95,3 +95,36 @@ TEST(Engine, TwoSearchPlayersFinishEveryGame) {
         ASSERT_TRUE(rules::IsOver(position)) << "game " << game;
     }
 }
+
+// An opponent that brings a position back on purpose gains nothing: a Moyen player met with the
+// same position again and again (up to five times, where the circle breaker used to play another
+// move from the third) answers each time with a move worth the best, valued by a search of its
+// own to the same depth, without transposition table.
+TEST(Engine, AnOpponentThatRepeatsAPositionGainsNothing) {
+    ai::TSearchSettings settings;
+    settings.TranspositionTable = false;
+    ai::TSearcher checker(settings);
+    std::mt19937 random(77);
+    const std::atomic<bool> cancel{false};
+    int moved = 0; // answers that differ from the first one
+    for (int trial = 0; trial < 150; ++trial) {
+        const rules::TPosition position = RandomPosition(random);
+        if (rules::IsOver(position) || rules::LegalMoves(position).Count < 2)
+            continue;
+        ai::TPlayerOptions options;
+        options.UseSharedTable = false;
+        const auto player = ai::MakePlayer(ai::TLevel::Moyen, options);
+        const int best = checker.Value(position, 4, cancel);
+        int first = 0;
+        for (int time = 1; time <= 5; ++time) {
+            const int pit = player->ChooseMove(position, cancel);
+            rules::TPosition child = position;
+            const int taken = rules::Play(child, pit).Captured;
+            ASSERT_EQ(ai::kSeed * taken - checker.Value(child, 3, cancel), best)
+                << "trial " << trial << ", time " << time << " at the position, pit " << pit;
+            first = time == 1 ? pit : first;
+            moved += pit != first;
+        }
+    }
+    EXPECT_GT(moved, 0); // the breaker still plays other moves of the same value
+}

@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B] A B
+// ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B] [--engine-a CMD]
+//                 [--engine-b CMD] [A] [B]
 // Plays N games between two computer players (debutant, moyen, fort, expert, baseline) from
-// varied openings, sides swapped on each opening, and prints A's points and move times.
+// varied openings, sides swapped on each opening, and prints A's points and move times. Either
+// player can instead be a program speaking the engine protocol (docs/engine-protocol.md), started
+// by /bin/sh -c CMD once for the match and given T ms a move: another build of the engine, say,
+// to match it against this one at equal time.
 // --weights gives A other weights of the evaluation (seeds on side, exposed pits, moves, big
 // pit), for tuning them by matches against the usual ones.
 // A game still going after 400 plies is ended there and judged like a finished one: the seeds
@@ -9,6 +13,7 @@
 
 #include "ai/Player.h"
 #include "rules/Rules.h"
+#include "tools/arena/EngineProcess.h"
 
 #include <algorithm>
 #include <chrono>
@@ -29,6 +34,7 @@ struct TArgs {
     std::uint32_t Seed = 1;
     int Ms = 1000;
     std::string A, B;
+    std::string EngineA, EngineB; // commands; empty for a player of this build
     ai::TWeights WeightsOfA;
 };
 
@@ -53,23 +59,63 @@ std::unique_ptr<ai::TComputerPlayer> Make(const std::string& name, const TArgs& 
 }
 
 // A few random legal moves from the start that do not end the game.
-rules::TPosition Opening(std::uint32_t seed, int opening) {
+std::vector<int> Opening(std::uint32_t seed, int opening) {
     std::mt19937 random(seed * 7919u + static_cast<std::uint32_t>(opening));
     for (;;) {
         rules::TPosition position = rules::TPosition::Start();
+        std::vector<int> played;
         for (int ply = 0; ply < kOpeningPlies && !rules::IsOver(position); ++ply) {
             const rules::TMoves moves = rules::LegalMoves(position);
-            rules::Play(position, moves.Pit[random() % moves.Count]);
+            played.push_back(moves.Pit[random() % moves.Count]);
+            rules::Play(position, played.back());
         }
         if (!rules::IsOver(position))
-            return position;
+            return played;
     }
 }
 
+// One side of the match: a player of this build, made afresh for each game, or a program
+// speaking the engine protocol, started once for the match.
+class TSide {
+public:
+    TSide(const std::string& name, const std::string& command, const TArgs& args,
+          const ai::TWeights& weights)
+        : name_(name), args_(args), weights_(weights) {
+        if (!command.empty()) {
+            engine_ = std::make_unique<TEngineProcess>(command);
+            name_ += " (" + engine_->Name() + ")";
+        }
+    }
+    const std::string& Name() const { return name_; }
+    void NewGame(std::uint32_t seed) {
+        if (engine_)
+            engine_->NewGame();
+        else
+            player_ = Make(name_, args_, seed, weights_);
+    }
+    int Move(const rules::TPosition& position, const std::vector<int>& moves) {
+        if (engine_)
+            return engine_->Move(moves, args_.Ms);
+        const std::atomic<bool> cancel{false};
+        return player_->ChooseMove(position, cancel);
+    }
+
+private:
+    std::string name_;
+    const TArgs& args_;
+    const ai::TWeights weights_;
+    std::unique_ptr<TEngineProcess> engine_;
+    std::unique_ptr<ai::TComputerPlayer> player_;
+};
+
+int Match(const TArgs& args);
+
 int Usage() {
     std::fprintf(stderr,
-                 "usage: ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B] A B\n"
-                 "players: debutant, moyen, fort, expert, baseline\n");
+                 "usage: ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B]\n"
+                 "                       [--engine-a CMD] [--engine-b CMD] [A] [B]\n"
+                 "players: debutant, moyen, fort, expert, baseline; --engine-a and --engine-b\n"
+                 "make A or B a program speaking the engine protocol, run by /bin/sh -c CMD\n");
     return 2;
 }
 
@@ -95,41 +141,65 @@ int main(int argc, char** argv) {
             if (std::sscanf(argv[++i], "%d,%d,%d,%d", &w.SeedsOnSide, &w.Exposed, &w.Moves,
                             &w.BigPit) != 4)
                 return Usage();
+        } else if ((arg == "--engine-a" || arg == "--engine-b") && i + 1 < argc) {
+            (arg == "--engine-a" ? args.EngineA : args.EngineB) = argv[++i];
+            if (std::string(argv[i]).empty())
+                return Usage();
         } else if (KnownPlayer(arg)) {
             names.push_back(arg);
         } else {
             return Usage();
         }
     }
-    if (names.size() != 2)
+    if (names.size() + !args.EngineA.empty() + !args.EngineB.empty() != 2)
         return Usage();
-    args.A = names[0];
-    args.B = names[1];
+    std::size_t next = 0;
+    args.A = args.EngineA.empty() ? names[next++] : "engine-a";
+    args.B = args.EngineB.empty() ? names[next++] : "engine-b";
+    try {
+        return Match(args);
+    } catch (const EEngineError& error) {
+        std::fprintf(stderr, "ekobarama-arena: %s\n", error.what());
+        return 1;
+    }
+}
+
+namespace {
+
+int Match(const TArgs& args) {
+    TSide sideA(args.A, args.EngineA, args, args.WeightsOfA);
+    TSide sideB(args.B, args.EngineB, args, ai::TWeights{});
 
     int wins = 0, draws = 0, losses = 0, adjudicated = 0;
     std::vector<double> times; // A's moves, in milliseconds
-    const std::atomic<bool> cancel{false};
     for (int game = 0; game < args.Games; ++game) {
         const int sideOfA = game % 2 == 0 ? 1 : 2;
-        rules::TPosition position = Opening(args.Seed, game / 2);
-        std::array<std::unique_ptr<ai::TComputerPlayer>, 3> players;
+        std::vector<int> moves = Opening(args.Seed, game / 2);
+        rules::TPosition position = rules::TPosition::Start();
+        for (const int pit : moves)
+            rules::Play(position, pit);
+        std::array<TSide*, 3> players{};
+        players[sideOfA] = &sideA;
+        players[3 - sideOfA] = &sideB;
         const std::uint32_t seed = args.Seed + 2u * static_cast<std::uint32_t>(game);
-        players[sideOfA] = Make(args.A, args, seed, args.WeightsOfA);
-        players[3 - sideOfA] = Make(args.B, args, seed + 1u, ai::TWeights{});
+        sideA.NewGame(seed);
+        sideB.NewGame(seed + 1u);
         int ply = 0;
         for (; ply < kMaxPlies && !rules::IsOver(position); ++ply) {
             const auto start = std::chrono::steady_clock::now();
-            const int pit = players[position.ToMove]->ChooseMove(position, cancel);
+            const int pit = players[position.ToMove]->Move(position, moves);
             const double ms =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                     .count();
             if (!position.IsLegal(pit)) {
-                std::fprintf(stderr, "game %d: illegal move %d\n", game + 1, pit);
+                std::fprintf(stderr, "game %d: illegal move %d by %s\n", game + 1, pit,
+                             players[position.ToMove]->Name().c_str());
                 return 1;
             }
             if (position.ToMove == sideOfA)
                 times.push_back(ms);
             rules::Play(position, pit);
+            moves.push_back(pit);
         }
         adjudicated += ply == kMaxPlies;
         const rules::TOutcome outcome = rules::Outcome(position);
@@ -137,8 +207,8 @@ int main(int argc, char** argv) {
         wins += a > b;
         draws += a == b;
         losses += a < b;
-        std::printf("game %d: %s as player %d, %d-%d after %d plies%s\n", game + 1, args.A.c_str(),
-                    sideOfA, a, b, ply,
+        std::printf("game %d: %s as player %d, %d-%d after %d plies%s\n", game + 1,
+                    sideA.Name().c_str(), sideOfA, a, b, ply,
                     ply == kMaxPlies ? " (stopped and judged by the seeds on each side)" : "");
         std::fflush(stdout);
     }
@@ -148,7 +218,9 @@ int main(int argc, char** argv) {
     std::printf("%d games, %d stopped at %d plies\n", args.Games, adjudicated, kMaxPlies);
     std::printf("%s vs %s: points %s %.1f%% (wins %d, draws %d, losses %d), move time median %.0f "
                 "ms, max %.0f ms\n",
-                args.A.c_str(), args.B.c_str(), args.A.c_str(),
+                sideA.Name().c_str(), sideB.Name().c_str(), sideA.Name().c_str(),
                 100.0 * (wins + 0.5 * draws) / args.Games, wins, draws, losses, median, longest);
     return 0;
 }
+
+} // namespace

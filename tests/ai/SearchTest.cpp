@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The search against plain minimax: a negamax written here without pruning, table or ordering,
+// with the search's own evaluation at the horizon and the same convention for a repetition (a
+// position met again on the line, with the same player to move, counts 0).
+#include "ai/Search.h"
+#include "ai/EndgameTable.h"
+#include "tests/rules/RandomPosition.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+struct TMinimax {
+    explicit TMinimax(const ai::TSearcher& evaluator, bool repetition = true)
+        : Evaluator(evaluator), Repetition(repetition) {}
+    const ai::TSearcher& Evaluator;
+    const bool Repetition;
+    std::vector<std::uint64_t> Line;
+    bool Repeated = false; // a repetition was met
+
+    int operator()(const rules::TPosition& position, int depth) {
+        if (rules::IsOver(position))
+            return ai::kSeed * (position.SeedsOnSide(position.ToMove) -
+                                position.SeedsOnSide(rules::Opponent(position.ToMove)));
+        const std::uint64_t key = ai::Key(position);
+        for (std::size_t back = 0; Repetition && back < Line.size(); ++back)
+            if (Line[back] == key) {
+                Repeated = true;
+                return 0;
+            }
+        if (depth == 0)
+            return Evaluator.Evaluate(position);
+        Line.push_back(key);
+        int best = -1 << 20;
+        for (const int pit : rules::LegalMoves(position)) {
+            rules::TPosition child = position;
+            const int taken = rules::Play(child, pit).Captured;
+            best = std::max(best, ai::kSeed * taken - (*this)(child, depth - 1));
+        }
+        Line.pop_back();
+        return best;
+    }
+};
+
+const std::atomic<bool> kGo{false};
+
+} // namespace
+
+// Every board of n seeds, either player to move, that is not over.
+std::vector<rules::TPosition> EveryPosition(int seeds) {
+    std::vector<rules::TPosition> positions;
+    rules::TPosition position;
+    position.Score[1] = static_cast<std::uint8_t>(rules::kTotalSeeds - seeds);
+    const auto fill = [&](auto& self, int pit, int left) -> void {
+        if (pit == rules::kPits) {
+            position.Seeds[pit] = static_cast<std::uint8_t>(left);
+            for (const std::uint8_t side : {1, 2}) {
+                position.ToMove = side;
+                if (!rules::IsOver(position))
+                    positions.push_back(position);
+            }
+            return;
+        }
+        for (int s = 0; s <= left; ++s) {
+            position.Seeds[pit] = static_cast<std::uint8_t>(s);
+            self(self, pit + 1, left - s);
+        }
+    };
+    fill(fill, 1, seeds);
+    return positions;
+}
+
+// Without the transposition table the search's value is minimax's: over random full boards to
+// depths 1 to 6, and over every position of 3 seeds to depths 12 to 14, where the shortest lines
+// that come back to a position (one lap of the seeds, 12 plies) decide some values.
+TEST(Search, WithoutTheTableTheValueIsMinimax) {
+    ai::TSearchSettings settings;
+    settings.TranspositionTable = false;
+    ai::TSearcher searcher(settings);
+    std::vector<std::pair<rules::TPosition, int>> cases;
+    std::mt19937 random(17);
+    for (int trial = 0; trial < 200; ++trial)
+        cases.push_back({RandomPosition(random), 1 + trial % 6});
+    for (const rules::TPosition& position : EveryPosition(3))
+        for (const int depth : {12, 13, 14})
+            cases.push_back({position, depth});
+    int decided = 0; // values that the repetition rule changes
+    for (const auto& [position, depth] : cases) {
+        TMinimax minimax(searcher);
+        const int expected = minimax(position, depth);
+        decided += minimax.Repeated && TMinimax(searcher, false)(position, depth) != expected;
+        ASSERT_EQ(searcher.Value(position, depth, kGo), expected) << "depth " << depth;
+        // A root with one move is not searched.
+        if (rules::IsOver(position) || rules::LegalMoves(position).Count < 2)
+            continue;
+        ai::TSearchLimits limits;
+        limits.MaxDepth = depth;
+        ASSERT_EQ(searcher.Search(position, limits, kGo).Value, expected) << "depth " << depth;
+    }
+    EXPECT_GE(decided, 10);
+}
+
+// Positions of the game before the root count as those of the line: a line that comes back to
+// one of them is valued 0. Over every position of 3 seeds, the game being the positions of a
+// random walk of 6 moves from it (as if they had been played before), to depth 12.
+TEST(Search, PositionsOfTheGameBeforeTheRootCountAsRepetitions) {
+    ai::TSearchSettings settings;
+    settings.TranspositionTable = false; // which keeps one value for a position whatever the game
+    ai::TSearcher searcher(settings);
+    std::mt19937 random(19);
+    int decided = 0;
+    for (const rules::TPosition& root : EveryPosition(3)) {
+        if (rules::LegalMoves(root).Count < 2)
+            continue;
+        ai::TSearchLimits limits;
+        limits.MaxDepth = 12;
+        TMinimax minimax(searcher);
+        rules::TPosition walk = root;
+        for (int ply = 0; ply < 6 && !rules::IsOver(walk); ++ply) {
+            const rules::TMoves moves = rules::LegalMoves(walk);
+            rules::Play(walk, moves.Pit[random() % moves.Count]);
+            if (ai::Key(walk) != ai::Key(root))
+                limits.Game.push_back(ai::Key(walk));
+        }
+        minimax.Line = limits.Game;
+        const int expected = minimax(root, limits.MaxDepth);
+        decided += expected != TMinimax(searcher)(root, limits.MaxDepth);
+        ASSERT_EQ(searcher.Search(root, limits, kGo).Value, expected);
+    }
+    EXPECT_GE(decided, 10);
+}
+
+// With the table, over sequences of searches that share it: each root searched to depths 1 to 5,
+// then each of its children to the depth below, then the root again. The later searches meet
+// entries of their own depth and cut off on the bounds stored.
+TEST(Search, WithTheTableSharedBySearchesTheValueIsMinimax) {
+    ai::TSearchSettings settings;
+    settings.TableBits = 14;
+    ai::TSearcher searcher(settings);
+    std::mt19937 random(23);
+    for (int trial = 0; trial < 150; ++trial) {
+        const rules::TPosition root = RandomPosition(random);
+        if (rules::IsOver(root))
+            continue;
+        const int depth = 2 + trial % 4;
+        const auto check = [&](const rules::TPosition& position, int d) {
+            TMinimax minimax(searcher);
+            const int expected = minimax(position, d);
+            if (minimax.Repeated) // the table keeps one value for all the lines to a position
+                return;
+            ai::TSearchLimits limits;
+            limits.MaxDepth = d;
+            if (!rules::IsOver(position) && rules::LegalMoves(position).Count > 1) {
+                ASSERT_EQ(searcher.Search(position, limits, kGo).Value, expected)
+                    << "trial " << trial << " depth " << d;
+            }
+            ASSERT_EQ(searcher.Value(position, d, kGo), expected)
+                << "trial " << trial << " depth " << d;
+        };
+        check(root, depth);
+        for (const int pit : rules::LegalMoves(root)) {
+            rules::TPosition child = root;
+            rules::Play(child, pit);
+            check(child, depth - 1);
+        }
+        check(root, depth);
+    }
+}
+
+// The evaluation speaks for the player to move: over random positions of at most 10 seeds it has
+// the sign of the exact margin (from the endgame table) far more often than the other one.
+TEST(Search, TheEvaluationHasTheSignOfTheExactMargin) {
+    ai::TEndgameTable table(10);
+    table.BuildNow();
+    ai::TSearcher searcher(ai::TSearchSettings{});
+    std::mt19937 random(31);
+    int agree = 0, disagree = 0;
+    for (int trial = 0; trial < 2000; ++trial) {
+        const rules::TPosition position = RandomPosition(random, 10);
+        int exact = 0;
+        if (rules::IsOver(position) || !table.Probe(position, exact) || exact == 0)
+            continue;
+        const int value = searcher.Evaluate(position);
+        agree += (value > 0 && exact > 0) || (value < 0 && exact < 0);
+        disagree += (value > 0 && exact < 0) || (value < 0 && exact > 0);
+    }
+    EXPECT_GT(agree, 2 * disagree) << agree << " agree, " << disagree << " disagree";
+}

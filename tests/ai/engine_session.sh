@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# A scripted session with ekobarama-engine: it identifies itself, answers a search to a depth
+# with a legal move and its line, answers "isready" while it thinks, stops a search without
+# limits at once, and answers every bad line with an error line and goes on (bad lines are read
+# while it thinks too).
+set -u
+engine=$1
+out=$(
+  {
+    printf '%s\n' identify 'position start moves 3 9' show 'go depth 6' \
+      bogus 'position pits 4 4 4' 'position pits 4 4 4 4 4 4 4 4 4 4 4 5 tomove 1 score 0 0' \
+      'position start moves 7' 'position start moves 3 x' 'go depth 0' 'go ms' 'go fast' \
+      'isready now' "$(head -c 70000 /dev/zero | tr '\0' 'a')"
+    sleep 0.5 # the search to depth 6 is over
+    printf '%s\n' 'position start' go isready
+    sleep 1
+    printf '%s\n' stop 'position pits 0 0 0 0 0 1 0 0 0 0 1 1 tomove 1 score 20 25' 'go depth 3' \
+      quit
+  } | timeout 30 "$engine"
+)
+status=0
+expect() {
+  if ! grep -qxE -- "$1" <<<"$out"; then
+    echo "no line matches: $1"
+    status=1
+  fi
+}
+expect 'id name Ekobarama [0-9.]+'
+expect 'identified'
+expect 'position pits 5 4 0 5 5 5 5 4 0 5 5 5 tomove 1 score 0 0'
+expect 'bestmove [12456] depth 6 value -?[0-9]+ nodes [0-9]+ time [0-9]+ pv [12456]( [0-9]+){5}'
+expect "error unknown command 'bogus'"
+expect 'error position pits: 12 counts of seeds from 0 to 48 expected'
+expect 'error position pits: the pits and the scores hold 49 seeds, not 48'
+expect 'error position: move 1 \(pit 7\) is not legal there'
+expect "error position: move 'x' is not a pit from 1 to 12"
+expect 'error go depth: a depth from 1 to 64 expected'
+expect 'error go ms: a time from 1 to 86400000 milliseconds expected'
+expect "error go: 'depth N' or 'ms T' expected, not 'fast'"
+expect 'error isready: nothing expected after it'
+expect 'error line longer than 65536 characters'
+expect 'readyok'
+# The search without limits answers once stopped (the engine is stopped by timeout otherwise), then
+# the one to depth 3 answers at once: pit 6 is the only move.
+if [ "$(grep -c '^bestmove ' <<<"$out")" -ne 3 ]; then
+  echo "three searches, not three answers"
+  status=1
+fi
+expect 'bestmove [1-6] depth [0-9]+ value -?[0-9]+ nodes [0-9]+ time [0-9]+ pv [1-6]( [0-9]+)*'
+expect 'bestmove 6 depth 0 value 0 nodes 0 time [0-9]+ pv 6'
+[ "$status" -eq 0 ] || printf 'the session said:\n%s\n' "$out"
+exit "$status"
