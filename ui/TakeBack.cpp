@@ -59,8 +59,9 @@ void TakeBackTo(std::optional<int> ply) {
     CurrentGame->ShowRecord();
     KeepUnfinishedGame();
     Form1->RefreshGameCommands();
-    // The computer's turn, if the board now waits for it.
-    Form1->ComputerTurn->Next();
+    // The computer's players start afresh: the positions they remember from the moves taken back
+    // are no longer the game's. The computer's turn starts if the board now waits for it.
+    Form1->ComputerTurn->Begin();
 }
 
 } // namespace
