@@ -154,6 +154,15 @@ pictures_differ() { # picture picture
   esac
 }
 
+# The pointer away from the board, so that no hint shows over a pit.
+park_pointer() { xdotool mousemove --sync 5 5; sleep 0.4; }
+
+# The test fails when two screenshots taken under these names differ.
+same_shots() { # name name
+  ! pictures_differ "$ARTIFACTS/$1.png" "$ARTIFACTS/$2.png" ||
+    fail "$2 differs from $1 in $DIFFERING pixels"
+}
+
 # A screenshot of the window with its frame, as the documentation shows it.
 window_shot() { # name
   local x y w h

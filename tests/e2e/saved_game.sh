@@ -16,12 +16,6 @@ export HOME XDG_CONFIG_HOME="$HOME/.config"
 mkdir -p "$HOME/Documents"
 trap 'cleanup; rm -rf "$saves" "$HOME"' EXIT
 
-park_pointer() { xdotool mousemove --sync 5 5; sleep 0.4; }
-same_shots() { # a b
-  local diff
-  diff=$(compare -metric AE "$ARTIFACTS/$1.png" "$ARTIFACTS/$2.png" null: 2>&1 || true)
-  [ "$diff" = 0 ] || fail "$2 differs from $1 in $diff pixels"
-}
 settle() { # what
   sleep 0.5
   wait_still 60 || fail "$1 did not settle"

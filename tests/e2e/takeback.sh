@@ -9,21 +9,6 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/model.sh"
 
-# The pointer away from the board, so that no hint shows over a pit.
-park_pointer() { xdotool mousemove --sync 5 5; sleep 0.4; }
-same_shots() { # a b
-  local diff
-  diff=$(compare -metric AE "$ARTIFACTS/$1.png" "$ARTIFACTS/$2.png" null: 2>&1 || true)
-  [ "$diff" = 0 ] || fail "$2 differs from $1 in $diff pixels"
-}
-# An empty pit shows a dark smooth hole (see vs_computer.sh).
-pit_empty() { # i
-  local x y stats
-  read -r x y < <(pit_point "$1")
-  stats=$(convert "$ARTIFACTS/screen.png" -crop "24x24+$((x - 12))+$((y - 12))" +repage \
-    -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)
-  awk -v s="$stats" 'BEGIN { split(s, v, " "); exit !(v[1] < 0.3 && v[2] < 0.12) }'
-}
 # The window shows what the script's account says: the empty pits and the player to move.
 board_as_account() { # label
   local i

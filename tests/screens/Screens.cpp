@@ -45,11 +45,18 @@ void Grab(const QString& name) {
     std::printf("%s\n", qPrintable(path));
 }
 
-void SetPosition(const std::array<int, 12>& seeds, int player) {
+// The game on the board goes on from this position: its record starts there, and the board
+// shows it (a scene of pictures may hold more seeds than a game has).
+void SetPosition(const std::array<int, 12>& seeds, int player, int score1 = 0) {
+    rules::TPosition position;
     for (int i = 1; i <= 12; ++i)
-        CurrentGame->Pit(i).SetSeeds(seeds[i - 1]);
-    CurrentGame->Tour->Player = player;
-    CurrentGame->Tour->ShowTurn();
+        position.Seeds[i] = static_cast<std::uint8_t>(seeds[i - 1]);
+    position.ToMove = static_cast<std::uint8_t>(player);
+    position.Score[1] = static_cast<std::uint8_t>(score1);
+    record::TGameRecord game(position);
+    game.Sides = CurrentGame->Record.Sides;
+    CurrentGame->Record = std::move(game);
+    CurrentGame->ShowRecord();
 }
 
 // Grabs the first frame of a move for which `when` holds.
@@ -116,9 +123,7 @@ int main(int argc, char** argv) {
     // A harvest under way: 7 seeds banked, a pit of 3 being carried back.
     form.NouvellePartie1Click();
     TScore& score = *CurrentGame->Player(1).Score;
-    score.Value = 7;
-    score.ShowScore(1);
-    SetPosition({4, 4, 4, 4, 4, 2, 4, 2, 4, 4, 4, 4}, 1);
+    SetPosition({4, 4, 4, 4, 4, 2, 4, 2, 4, 4, 4, 4}, 1, 7);
     GrabDuringMove(6, "harvest-score", [&] {
         const TMonSprite& hand = *CurrentGame->Player(1).Hand->Sprite;
         return score.PendingGain == 3 && hand.Y > 300;
