@@ -10,6 +10,8 @@
 #include "ui/Options.h"
 #include "ui/PitPicking.h"
 
+#include <QCoreApplication>
+
 #include <QAction>
 #include <QDate>
 
@@ -119,17 +121,20 @@ rules::TPosition Tjeu::Position() const {
 }
 
 void Tjeu::Finish() {
-    ShowNotice("Le jeu est bloqué ! Fin de la partie");
+    ShowNotice(QCoreApplication::translate("Messages", "Le jeu est bloqué ! Fin de la partie"));
     const rules::TOutcome outcome = rules::Outcome(Record.Current());
-    ShowNotice("Les joueurs gagnent les billes qui restent dans leurs camps");
+    ShowNotice(QCoreApplication::translate(
+        "Messages", "Les joueurs gagnent les billes qui restent dans leurs camps"));
     Players[1]->Score->Value = outcome.Final[1];
     Players[2]->Score->Value = outcome.Final[2];
     Players[1]->Score->ShowScore(1);
     Players[2]->Score->ShowScore(2);
     RedrawScene();
-    ShowNotice(outcome.Verdict == rules::TVerdict::Player1   ? "Vainqueur : joueur 1"
-               : outcome.Verdict == rules::TVerdict::Player2 ? "Vainqueur : joueur 2"
-                                                             : "Egalité !");
+    ShowNotice(outcome.Verdict == rules::TVerdict::Player1
+                   ? QCoreApplication::translate("Messages", "Vainqueur : joueur 1")
+               : outcome.Verdict == rules::TVerdict::Player2
+                   ? QCoreApplication::translate("Messages", "Vainqueur : joueur 2")
+                   : QCoreApplication::translate("Messages", "Egalité !"));
     Over = true;
 }
 

@@ -14,7 +14,7 @@ TJoueur::TJoueur(int n) {
     Number = n;
     Name = n == 1 ? Options->Player1Name : Options->Player2Name;
     Computer = Options->PlayedBy(n).has_value();
-    Score->Text->TextLabel->Caption = Name + " : 0";
+    Score->Text->TextLabel->Caption = ScoreLine(Name, 0);
 }
 
 TJoueur::~TJoueur() {

@@ -5,6 +5,12 @@
 #include "graphics/GameSprites.h"
 #include "ui/Main.h"
 
+#include <QCoreApplication>
+
+QString ScoreLine(const QString& name, int value) {
+    return QCoreApplication::translate("Score", "%1 : %2").arg(name).arg(value);
+}
+
 TScore::TScore(int player) {
     Text = std::make_unique<TDXTextSprite>(SpriteEngine(), Form1->DXDraw1);
     TFont& font = Text->TextLabel->Font;
@@ -20,7 +26,7 @@ TScore::TScore(int player) {
 TScore::~TScore() = default;
 
 void TScore::ShowScore(int n) {
-    QString text = CurrentGame->Player(n).Name + " : " + QString::number(Value);
+    QString text = ScoreLine(CurrentGame->Player(n).Name, Value);
     if (PendingGain != 0)
         text += " (+" + QString::number(PendingGain) + ")";
     Text->TextLabel->Caption = text;

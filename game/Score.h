@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
+#include <QString>
 #include <memory>
 
 class TDXTextSprite;
@@ -21,3 +22,6 @@ public:
     static constexpr double TextX(int n) { return n == 1 ? 180 : 250; }
     static constexpr double TextY(int n) { return n == 1 ? 370 : 55; }
 };
+
+// A score line without a harvest under way: the name and the value, "Joueur 1 : 4" in French.
+QString ScoreLine(const QString& name, int value);

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-translations-l10n libgl-dev libxkbcommon-dev
+  qt6-base-dev qt6-l10n-tools qt6-translations-l10n libgl-dev libxkbcommon-dev
   libjpeg62-turbo-dev libopenal-dev libxcb1-dev
   fonts-dejavu-core fonts-liberation2 fonts-roboto-slab fonts-comic-neue
 )

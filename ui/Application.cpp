@@ -8,6 +8,7 @@
 
 #include <QIconEngine>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QPainter>
 #include <QPointer>
 #include <QProxyStyle>
@@ -69,12 +70,32 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle);
     setQuitOnLastWindowClosed(false);
     setStyle(new TApplicationStyle); // the application owns its style
-    // Qt's own windows (the file dialogs) speak French as the game does, when the system has
-    // Qt's translations; otherwise they stay in English.
-    auto* translator = new QTranslator(this);
-    if (translator->load("qtbase_fr", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(translator);
+    InstallTranslations(*this);
     RegisterPlatformLibraries();
+}
+
+TLanguage ChosenLanguage() {
+    for (const QString& language : QLocale::system().uiLanguages()) {
+        if (language.startsWith("fr"))
+            return TLanguage::French;
+        if (language.startsWith("en"))
+            return TLanguage::English;
+    }
+    return TLanguage::English;
+}
+
+void InstallTranslations(QCoreApplication& app) {
+    // Qt's own windows (the file dialogs) speak the program's language: French when the system
+    // has Qt's translations, otherwise English, Qt's own.
+    if (ChosenLanguage() == TLanguage::French) {
+        auto* qt = new QTranslator(&app);
+        if (qt->load("qtbase_fr", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(qt);
+        return;
+    }
+    auto* program = new QTranslator(&app);
+    if (program->load(":/i18n/ekobarama_en.qm"))
+        QCoreApplication::installTranslator(program);
 }
 
 void RegisterPlatformLibraries() {

@@ -27,8 +27,10 @@ std::atomic<int> searchFailures{0};
 
 // What the person is told when the computer could not choose its move.
 QString FailureText(const QString& reason) {
-    return "L'ordinateur n'a pas pu choisir son coup (" + reason +
-           "). Jouez ce coup à sa place ; il rejouera au tour suivant.";
+    return QCoreApplication::translate("Messages",
+                                       "L'ordinateur n'a pas pu choisir son coup (%1). Jouez ce "
+                                       "coup à sa place ; il rejouera au tour suivant.")
+        .arg(reason);
 }
 
 class TComputerFailure : public std::runtime_error {
@@ -170,11 +172,11 @@ void TComputerTurn::Failed(unsigned turn, const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);
     } catch (const std::bad_alloc&) {
-        reason = "mémoire insuffisante";
+        reason = QCoreApplication::translate("Messages", "mémoire insuffisante");
     } catch (const std::exception& error) {
         reason = QString::fromUtf8(error.what());
     } catch (...) {
-        reason = "erreur inconnue";
+        reason = QCoreApplication::translate("Messages", "erreur inconnue");
     }
     throw TComputerFailure(FailureText(reason).toStdString());
 }

@@ -3,6 +3,7 @@
 
 #include "ui/Main.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QPushButton>
 
@@ -23,16 +24,19 @@ TModalResult ShowMessageBox(const QString& caption, const QString& text, TMsgBut
     QMessageBox box(icon, caption, text, QMessageBox::NoButton, Form1);
     box.setWindowModality(Qt::ApplicationModal);
     if (buttons == TMsgButtons::Ok) {
-        QPushButton* ok = box.addButton("OK", QMessageBox::AcceptRole);
+        QPushButton* ok =
+            box.addButton(QCoreApplication::translate("Messages", "OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);
         box.setEscapeButton(ok);
         box.exec();
         return TModalResult::mrOk;
     }
     // The buttons read "Oui" and "Non" and answer to their first letters, with or without Alt,
-    // as a French desktop's question boxes do.
-    QPushButton* yes = box.addButton("&Oui", QMessageBox::YesRole);
-    QPushButton* no = box.addButton("&Non", QMessageBox::NoRole);
+    // as a French desktop's question boxes do (in English, "Yes" and "No").
+    QPushButton* yes =
+        box.addButton(QCoreApplication::translate("Messages", "&Oui"), QMessageBox::YesRole);
+    QPushButton* no =
+        box.addButton(QCoreApplication::translate("Messages", "&Non"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
     box.exec();
@@ -40,8 +44,8 @@ TModalResult ShowMessageBox(const QString& caption, const QString& text, TMsgBut
 }
 
 bool AskToQuit(const QString& text) {
-    return ShowMessageBox("Quitter ?", text, TMsgButtons::YesNo, QMessageBox::Question) ==
-           TModalResult::mrYes;
+    return ShowMessageBox(QCoreApplication::translate("Messages", "Quitter ?"), text,
+                          TMsgButtons::YesNo, QMessageBox::Question) == TModalResult::mrYes;
 }
 
 void ShowNotice(const QString& text) {
@@ -57,7 +61,7 @@ QString AskForGameFile(const TFileDialogRequest& request) {
         return {};
     if (fileHook)
         return fileHook(request);
-    QFileDialog dialog(Form1, request.Caption, request.Directory, GameFileFilter);
+    QFileDialog dialog(Form1, request.Caption, request.Directory, GameFileFilter());
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setDefaultSuffix(GameFileSuffix);
     if (request.Kind == TFileDialogKind::Save) {
@@ -72,6 +76,10 @@ QString AskForGameFile(const TFileDialogRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();
+}
+
+QString GameFileFilter() {
+    return QCoreApplication::translate("Files", "Parties d'ekoba (*.ekoba)");
 }
 
 FileDialogHook SetFileDialogHook(FileDialogHook newHook) {

@@ -40,7 +40,8 @@ struct TFileDialogRequest {
     QString FileName;  // proposed for saving
 };
 using FileDialogHook = std::function<QString(const TFileDialogRequest&)>;
-inline const QString GameFileFilter = "Parties d'ekoba (*.ekoba)";
+// The dialogs' filter, in the program's language.
+QString GameFileFilter();
 inline const QString GameFileSuffix = "ekoba";
 // The chosen file's path, or an empty text when the dialog was cancelled. A name typed without
 // the suffix gets it; saving over a file asks first.

@@ -6,6 +6,7 @@
 #include "ui/Main.h"
 #include "ui/RulesText.h"
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -60,7 +61,7 @@ void TPlainForm::CentreOn(const FrameGeometry& owner) {
 
 TForm2::TForm2(QWidget* owner) : TPlainForm(owner, Border) {
     setObjectName("Form2");
-    setWindowTitle("Règle du jeu");
+    setWindowTitle(QCoreApplication::translate("Rules", "Règle du jeu"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     QPalette palette = this->palette();

@@ -5,6 +5,7 @@
 #include "platform/Graphics.h"
 #include "platform/Stream.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
@@ -49,12 +50,20 @@ const LabelStyle Mail{8, false, clBlue, false};
 // site, author address or e-mail address of its own, so the address labels lead to the French
 // Wikipedia articles on awalé, the best-known game of the family ekoba belongs to, and on the
 // whole family of sowing games; the thanks go to the projects the program is built on.
-const QString TeamName = "L'équipe Ekobarama";
-const QString DeveloperAddress = "https://fr.wikipedia.org/wiki/Awalé";
-const QString NoMailAddress = "(pas d'adresse e-mail)";
-const QString GameAddress = "https://fr.wikipedia.org/wiki/Mancala";
+// The texts and the Wikipedia articles follow the program's language.
+const char* const TeamName = QT_TRANSLATE_NOOP("Credits", "L'équipe Ekobarama");
+const char* const DeveloperAddress =
+    QT_TRANSLATE_NOOP("Credits", "https://fr.wikipedia.org/wiki/Awalé");
+const char* const NoMailAddress = QT_TRANSLATE_NOOP("Credits", "(pas d'adresse e-mail)");
+const char* const GameAddress =
+    QT_TRANSLATE_NOOP("Credits", "https://fr.wikipedia.org/wiki/Mancala");
 const QString ToolsUsed = "C++20, Qt 6, libjpeg-turbo, OpenAL Soft, CMake, GoogleTest";
 const QString VersionLabel = "1.0";
+
+// A text of the window in the program's language.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("Credits", text);
+}
 
 } // namespace
 
@@ -149,7 +158,7 @@ void TImage::paintEvent(QPaintEvent*) {
 
 TForm3::TForm3(QWidget* owner) : TPlainForm(owner, Border) {
     setObjectName("Form3");
-    setWindowTitle("A propos d'Ekobarama ...");
+    setWindowTitle(QCoreApplication::translate("Credits", "A propos d'Ekobarama ..."));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     QPalette palette = this->palette();
@@ -160,40 +169,47 @@ TForm3::TForm3(QWidget* owner) : TPlainForm(owner, Border) {
     setFont(platform::MakeFont("MS Sans Serif", 8));
     setFixedSize(ClientWidth, ClientHeight);
 
-    ApplyStyle(AddLabel("Label1", 48, 0, "Auteurs :"), {12, true, clMaroon});
-    AddLabel("Label2", 164, 2, "Développeur :");
-    ApplyStyle(AddLabel("Label3", 232, 0, TeamName), Name);
+    ApplyStyle(AddLabel("Label1", 48, 0, QCoreApplication::translate("Credits", "Auteurs :")),
+               {12, true, clMaroon});
+    AddLabel("Label2", 164, 2, QCoreApplication::translate("Credits", "Développeur :"));
+    ApplyStyle(AddLabel("Label3", 232, 0, Tr(TeamName)), Name);
     // The developer's address would start at 336, inside the team's name as the installed faces
     // draw it; it starts at 376 instead, above the e-mail label.
-    Label5 = AddAddress("Label5", 376, 0, DeveloperAddress, &TForm3::Label5Click);
-    AddLabel("Label4", 164, 18, "Graphiste :");
-    ApplyStyle(AddLabel("Label7", 232, 16, TeamName), Name);
-    ApplyStyle(AddLabel("Label8", 376, 18, NoMailAddress), Mail);
+    Label5 = AddAddress("Label5", 376, 0, Tr(DeveloperAddress), &TForm3::Label5Click);
+    AddLabel("Label4", 164, 18, QCoreApplication::translate("Credits", "Graphiste :"));
+    ApplyStyle(AddLabel("Label7", 232, 16, Tr(TeamName)), Name);
+    ApplyStyle(AddLabel("Label8", 376, 18, Tr(NoMailAddress)), Mail);
 
-    AddLabel("Label9", 8, 48, "Site web du jeu Ekoba :");
-    Label6 = AddAddress("Label6", 128, 48, GameAddress, &TForm3::Label6Click);
-    AddLabel("Label10", 40, 72, "Logiciels utilisés :");
+    AddLabel("Label9", 8, 48, QCoreApplication::translate("Credits", "Site web du jeu Ekoba :"));
+    Label6 = AddAddress("Label6", 128, 48, Tr(GameAddress), &TForm3::Label6Click);
+    AddLabel("Label10", 40, 72, QCoreApplication::translate("Credits", "Logiciels utilisés :"));
     ApplyStyle(AddLabel("Label11", 128, 72, ToolsUsed), Bold);
-    AddLabel("Label12", 80, 96, "Version :");
+    AddLabel("Label12", 80, 96, QCoreApplication::translate("Credits", "Version :"));
     ApplyStyle(AddLabel("Label13", 128, 96, VersionLabel), Bold);
 
-    ApplyStyle(AddLabel("Label14", 24, 128, "Remerciements :"), {10, true, clGreen});
-    AddLabel("Label15", 88, 152, "merci à");
+    ApplyStyle(
+        AddLabel("Label14", 24, 128, QCoreApplication::translate("Credits", "Remerciements :")),
+        {10, true, clGreen});
+    AddThanks("Label15", 88, 152, QCoreApplication::translate("Credits", "merci à"));
     ApplyStyle(AddLabel("Label16", 128, 150, "Debian"), Name);
-    AddLabel("Label17", 248, 152, "pour les paquets sur lesquels ce programme est construit");
-    AddLabel("Label18", 88, 168, "merci à");
+    AddLabel("Label17", 248, 152,
+             QCoreApplication::translate(
+                 "Credits", "pour les paquets sur lesquels ce programme est construit"));
+    AddThanks("Label18", 88, 168, QCoreApplication::translate("Credits", "merci à"));
     ApplyStyle(AddLabel("Label19", 128, 166, "Qt"), Name);
-    AddLabel("Label20", 224, 168, "pour les fenêtres, les menus et le dessin");
+    AddLabel("Label20", 224, 168,
+             QCoreApplication::translate("Credits", "pour les fenêtres, les menus et le dessin"));
     Label23 = AddAddress("Label23", 480, 168, "https://www.qt.io", &TForm3::Label23Click);
     // The two last rows thank projects like the two first, not an association or a web site
     // and its members: they begin with the same "merci à" in the same column.
-    AddLabel("Label21", 88, 184, "merci à");
+    AddThanks("Label21", 88, 184, QCoreApplication::translate("Credits", "merci à"));
     ApplyStyle(AddLabel("Label22", 128, 182, "libjpeg-turbo"), Name);
-    AddLabel("Label26", 256, 184, "pour le décodage des images JPEG");
+    AddLabel("Label26", 256, 184,
+             QCoreApplication::translate("Credits", "pour le décodage des images JPEG"));
     Label24 = AddAddress("Label24", 488, 184, "https://libjpeg-turbo.org", &TForm3::Label24Click);
-    AddLabel("Label27", 88, 200, "merci à");
+    AddThanks("Label27", 88, 200, QCoreApplication::translate("Credits", "merci à"));
     ApplyStyle(AddLabel("Label28", 128, 198, "OpenAL Soft"), Name);
-    AddLabel("Label29", 248, 200, "pour la sortie du son");
+    AddLabel("Label29", 248, 200, QCoreApplication::translate("Credits", "pour la sortie du son"));
     Label25 = AddAddress("Label25", 480, 200, "https://openal-soft.org", &TForm3::Label25Click);
 
     Image1 = new TImage(this);
@@ -203,6 +219,15 @@ TForm3::TForm3(QWidget* owner) : TPlainForm(owner, Border) {
     // description is not kept while no credits window shows.
     Image1->LoadPicture(ReadStoredDescription(EmbeddedDescriptionBytes()).CreditsPicture);
     ReleaseEmbeddedDescriptionMemory();
+}
+
+QLabel* TForm3::AddThanks(const QString& name, int left, int top, const QString& text) {
+    // "merci à" ends before the names' column at 128; a longer translation ends there too.
+    QLabel* label = AddLabel(name, left, top, text);
+    label->adjustSize();
+    if (label->x() + label->width() > NamesColumn - 2)
+        label->move(NamesColumn - 2 - label->width(), label->y());
+    return label;
 }
 
 QLabel* TForm3::AddLabel(const QString& name, int left, int top, const QString& text) {

@@ -91,6 +91,9 @@ public:
 
 private:
     QLabel* AddLabel(const QString& name, int left, int top, const QString& text);
+    // A "merci à" label, kept left of the column of the names it introduces.
+    QLabel* AddThanks(const QString& name, int left, int top, const QString& text);
+    static constexpr int NamesColumn = 128;
     TClickLabel* AddAddress(const QString& name, int left, int top, const QString& address,
                             void (TForm3::*handler)());
 };

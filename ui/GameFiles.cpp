@@ -8,6 +8,7 @@
 #include "ui/Main.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -62,7 +63,9 @@ void ShowFileProblem(const QString& text) {
 
 QString DescribeReadError(const record::TReadError& error) {
     const QString message = FromUtf8(error.Message);
-    return error.Line > 0 ? QString("Ligne %1 : %2").arg(error.Line).arg(message) : message;
+    return error.Line > 0
+               ? QCoreApplication::translate("Files", "Ligne %1 : %2").arg(error.Line).arg(message)
+               : message;
 }
 
 } // namespace
@@ -185,12 +188,15 @@ bool OpenGameFile(const QString& path) {
         return false;
     auto read = record::ReadGameFile(FilePath(path));
     if (const auto* error = std::get_if<record::TReadError>(&read)) {
-        ShowFileProblem(QString("La partie « %1 » ne peut pas être ouverte :\n%2")
-                            .arg(QFileInfo(path).fileName(), DescribeReadError(*error)));
+        ShowFileProblem(
+            QCoreApplication::translate("Files", "La partie « %1 » ne peut pas être ouverte :\n%2")
+                .arg(QFileInfo(path).fileName(), DescribeReadError(*error)));
         return false;
     }
     if (AppState == "jeu") {
-        if (!AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?") || AppState != "jeu")
+        if (!AskToQuit(QCoreApplication::translate(
+                "Messages", "Etes vous sur(e) de vouloir quitter cette partie ?")) ||
+            AppState != "jeu")
             return false;
         ForgetUnfinishedGame(); // the game on the board is left
     }
@@ -202,8 +208,9 @@ bool OpenGameFile(const QString& path) {
 void TForm1::Ouvrirunepartie1Click() {
     if (AppState == "distribution" || RefuseGameAfterFailedStartUp() || !BackgroundSprite)
         return;
-    const QString path =
-        AskForGameFile({TFileDialogKind::Open, "Ouvrir une partie", DialogFolder(), QString()});
+    const QString path = AskForGameFile({TFileDialogKind::Open,
+                                         QCoreApplication::translate("Files", "Ouvrir une partie"),
+                                         DialogFolder(), QString()});
     if (!path.isEmpty())
         OpenGameFile(path);
 }
@@ -211,17 +218,19 @@ void TForm1::Ouvrirunepartie1Click() {
 void TForm1::Enregistrerlapartie1Click() {
     if (AppState != "jeu" || !CurrentGame)
         return;
-    const QString proposed =
-        QString("partie-%1.%2").arg(QDate::currentDate().toString(Qt::ISODate), GameFileSuffix);
-    const QString path =
-        AskForGameFile({TFileDialogKind::Save, "Enregistrer la partie", DialogFolder(), proposed});
+    const QString proposed = QCoreApplication::translate("Files", "partie-%1.%2")
+                                 .arg(QDate::currentDate().toString(Qt::ISODate), GameFileSuffix);
+    const QString path = AskForGameFile(
+        {TFileDialogKind::Save, QCoreApplication::translate("Files", "Enregistrer la partie"),
+         DialogFolder(), proposed});
     // The game may have been left while the dialog was open.
     if (path.isEmpty() || AppState != "jeu" || !CurrentGame)
         return;
     TakeSidesFromOptions(CurrentGame->Record);
     std::string error;
     if (!record::WriteGameFile(FilePath(path), CurrentGame->Record, error)) {
-        ShowFileProblem(QString("La partie n'a pas pu être enregistrée dans « %1 » :\n%2")
+        ShowFileProblem(QCoreApplication::translate(
+                            "Files", "La partie n'a pas pu être enregistrée dans « %1 » :\n%2")
                             .arg(path, FromUtf8(error)));
         return;
     }

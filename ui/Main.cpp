@@ -263,7 +263,7 @@ template <typename Steps> void TForm1::StartUp(Steps&& steps) {
         if (startUpFailure_.isEmpty())
             startUpFailure_ = QString::fromUtf8(error.what()).trimmed();
         if (startUpFailure_.isEmpty())
-            startUpFailure_ = "erreur inconnue";
+            startUpFailure_ = QCoreApplication::translate("Messages", "erreur inconnue");
         ReportException(error);
     }
 }
@@ -367,7 +367,9 @@ void TForm1::RefreshToolTip() {
 
 void TForm1::CreateMenu() {
     QMenuBar* bar = menuBar();
-    const QStringList barCaptions = UniqueAccelerators({"&Jeu", "&Options", "?"});
+    const QStringList barCaptions =
+        UniqueAccelerators({QCoreApplication::translate("Menu", "&Jeu"),
+                            QCoreApplication::translate("Menu", "&Options"), "?"});
     Jeu1 = bar->addMenu(barCaptions[0]);
     Jeu1->setObjectName("Jeu1");
     Options1 = bar->addMenu(barCaptions[1]);
@@ -375,8 +377,13 @@ void TForm1::CreateMenu() {
     N1 = bar->addMenu(barCaptions[2]);
     N1->setObjectName("N1");
 
+    // The captions are marked for translation where they are listed; each is shown in the
+    // program's language, its accelerators made unique among the translated captions.
     auto addItems = [this](QMenu* menu, const QStringList& stored, const QStringList& names) {
-        const QStringList shown = UniqueAccelerators(stored);
+        QStringList translated;
+        for (const QString& caption : stored)
+            translated << QCoreApplication::translate("Menu", caption.toUtf8().constData());
+        const QStringList shown = UniqueAccelerators(translated);
         QList<QAction*> actions;
         for (int i = 0; i < stored.size(); ++i) {
             QAction* action = stored[i] == "-" ? menu->addSeparator() : menu->addAction(shown[i]);
@@ -388,14 +395,21 @@ void TForm1::CreateMenu() {
     };
     // The stored items, with taking back and the game files between "&Quitter la partie " and
     // "&Quitter"; the new items take letters that leave the stored ones as they were.
-    const QList<QAction*> game = addItems(
-        Jeu1,
-        {"&Nouvelle partie", "&Quitter la partie ", "-", "&Annuler le coup", "&Rétablir le coup",
-         "Annuler &tous les coups", "Rétablir tou&s les coups", "-", "Re&prendre la partie",
-         "&Ouvrir une partie…", "&Enregistrer la partie…", "-", "&Quitter"},
-        {"NouvellePartie1", "Quitterlapartie1", "N4", "Annulerlecoup1", "Rtablirlecoup1",
-         "Annulertouslescoups1", "Rtablirtouslescoups1", "N5", "Reprendrelapartie1",
-         "Ouvrirunepartie1", "Enregistrerlapartie1", "N2", "Quitter1"});
+    const QList<QAction*> game =
+        addItems(Jeu1,
+                 {QT_TRANSLATE_NOOP("Menu", "&Nouvelle partie"),
+                  QT_TRANSLATE_NOOP("Menu", "&Quitter la partie "), "-",
+                  QT_TRANSLATE_NOOP("Menu", "&Annuler le coup"),
+                  QT_TRANSLATE_NOOP("Menu", "&Rétablir le coup"),
+                  QT_TRANSLATE_NOOP("Menu", "Annuler &tous les coups"),
+                  QT_TRANSLATE_NOOP("Menu", "Rétablir tou&s les coups"), "-",
+                  QT_TRANSLATE_NOOP("Menu", "Re&prendre la partie"),
+                  QT_TRANSLATE_NOOP("Menu", "&Ouvrir une partie…"),
+                  QT_TRANSLATE_NOOP("Menu", "&Enregistrer la partie…"), "-",
+                  QT_TRANSLATE_NOOP("Menu", "&Quitter")},
+                 {"NouvellePartie1", "Quitterlapartie1", "N4", "Annulerlecoup1", "Rtablirlecoup1",
+                  "Annulertouslescoups1", "Rtablirtouslescoups1", "N5", "Reprendrelapartie1",
+                  "Ouvrirunepartie1", "Enregistrerlapartie1", "N2", "Quitter1"});
     NouvellePartie1 = game[0];
     Quitterlapartie1 = game[1];
     Annulerlecoup1 = game[3];
@@ -421,15 +435,18 @@ void TForm1::CreateMenu() {
     // The menu shows what can be done at the moment it opens.
     connect(Jeu1, &QMenu::aboutToShow, this, [this] { RefreshGameCommands(); });
 
-    const QList<QAction*> options = addItems(Options1, {"&Préferences", "-", "&Bruitages"},
-                                             {"Prferences1", "N3", "Bruitages1"});
+    const QList<QAction*> options = addItems(
+        Options1,
+        {QT_TRANSLATE_NOOP("Menu", "&Préferences"), "-", QT_TRANSLATE_NOOP("Menu", "&Bruitages")},
+        {"Prferences1", "N3", "Bruitages1"});
     Prferences1 = options[0];
     Bruitages1 = options[2];
     Bruitages1->setCheckable(true);
     Bruitages1->setChecked(true);
 
-    const QList<QAction*> help =
-        addItems(N1, {"&Règle du jeu", "Crédits"}, {"Rgledujeu1", "AproposdeEkoba1"});
+    const QList<QAction*> help = addItems(
+        N1, {QT_TRANSLATE_NOOP("Menu", "&Règle du jeu"), QT_TRANSLATE_NOOP("Menu", "Crédits")},
+        {"Rgledujeu1", "AproposdeEkoba1"});
     Rgledujeu1 = help[0];
     AproposdeEkoba1 = help[1];
 
@@ -460,7 +477,7 @@ void TForm1::CreateMenu() {
 }
 
 void TForm1::CreatePreferencesPanel() {
-    GroupBox1 = new QGroupBox("Préferences", Client);
+    GroupBox1 = new QGroupBox(QCoreApplication::translate("Panel", "Préferences"), Client);
     GroupBox1->setObjectName("GroupBox1");
     GroupBox1->setGeometry(0, 0, 637, 470);
     GroupBox1->setFont(platform::MakeFont("Matisse ITC", 18, true, true));
@@ -515,11 +532,16 @@ void TForm1::CreatePreferencesPanel() {
         return button;
     };
 
-    GroupBox7 = makeGroup(GroupBox1, "GroupBox7", "Joueurs", QRect(-12, 48, 641, 241));
-    Label6 = makeLabel(GroupBox7, "Label6", "Nom Joueur 1 : ", QRect(216, 48, 100, 16));
-    Edit4 = makeEdit(GroupBox7, "Edit4", TStoredPreferences::Player1Name, QRect(360, 40, 161, 26));
-    Label7 = makeLabel(GroupBox7, "Label7", "Nom Joueur 2 : ", QRect(216, 128, 100, 16));
-    Edit3 = makeEdit(GroupBox7, "Edit3", TStoredPreferences::Player2Name, QRect(360, 120, 161, 26));
+    GroupBox7 = makeGroup(GroupBox1, "GroupBox7", QCoreApplication::translate("Panel", "Joueurs"),
+                          QRect(-12, 48, 641, 241));
+    Label6 = makeLabel(GroupBox7, "Label6", QCoreApplication::translate("Panel", "Nom Joueur 1 : "),
+                       QRect(216, 48, 100, 16));
+    Edit4 =
+        makeEdit(GroupBox7, "Edit4", TStoredPreferences::Player1Name(), QRect(360, 40, 161, 26));
+    Label7 = makeLabel(GroupBox7, "Label7", QCoreApplication::translate("Panel", "Nom Joueur 2 : "),
+                       QRect(216, 128, 100, 16));
+    Edit3 =
+        makeEdit(GroupBox7, "Edit3", TStoredPreferences::Player2Name(), QRect(360, 120, 161, 26));
     // The labels' texts are wider than their stored boxes in the substitute face; let them
     // show whole, right-aligned against the edits as the layout intends.
     for (QLabel* label : {Label6, Label7}) {
@@ -532,8 +554,9 @@ void TForm1::CreatePreferencesPanel() {
 
     // Who plays each side, under its name; a side given to the computer is offered its name.
     auto makeChoice = [&](const char* labelName, QLabel*& label, const char* name,
-                          QComboBox*& combo, QLineEdit* edit, int y, const char* personName) {
-        label = makeLabel(GroupBox7, labelName, "Joué par : ", QRect(216, y + 6, 100, 16));
+                          QComboBox*& combo, QLineEdit* edit, int y, const QString& personName) {
+        label = makeLabel(GroupBox7, labelName, QCoreApplication::translate("Panel", "Joué par : "),
+                          QRect(216, y + 6, 100, 16));
         label->adjustSize();
         label->move(352 - label->width(), label->y());
         combo = new TComboBox(GroupBox7, [enterKeys](bool open) {
@@ -549,7 +572,7 @@ void TForm1::CreatePreferencesPanel() {
             // During a game the names stay as the game was made with them.
             if (!edit->isEnabled())
                 return;
-            const QString computerName = TStoredPreferences::ComputerName;
+            const QString computerName = TStoredPreferences::ComputerName();
             const bool computer = PlayedByFromItem(item).has_value();
             if (computer && (edit->text().isEmpty() || edit->text() == personName))
                 edit->setText(computerName);
@@ -558,18 +581,24 @@ void TForm1::CreatePreferencesPanel() {
         });
     };
     makeChoice("Label8", Label8, "ComboBox1", ComboBox1, Edit4, 72,
-               TStoredPreferences::Player1Name);
+               TStoredPreferences::Player1Name());
     makeChoice("Label9", Label9, "ComboBox2", ComboBox2, Edit3, 152,
-               TStoredPreferences::Player2Name);
+               TStoredPreferences::Player2Name());
 
-    GroupBox3 = makeGroup(GroupBox1, "GroupBox3", "Bruitages", QRect(124, 344, 377, 49));
-    RadioButton3 = makeRadio(GroupBox3, "RadioButton3", "Activés", QRect(32, 24, 113, 17));
-    RadioButton4 = makeRadio(GroupBox3, "RadioButton4", "Désactivés", QRect(232, 24, 89, 17));
+    GroupBox3 = makeGroup(GroupBox1, "GroupBox3", QCoreApplication::translate("Panel", "Bruitages"),
+                          QRect(124, 344, 377, 49));
+    RadioButton3 =
+        makeRadio(GroupBox3, "RadioButton3", QCoreApplication::translate("Panel", "Activés"),
+                  QRect(32, 24, 113, 17));
+    RadioButton4 =
+        makeRadio(GroupBox3, "RadioButton4", QCoreApplication::translate("Panel", "Désactivés"),
+                  QRect(232, 24, 89, 17));
     (TStoredPreferences::SoundsOn ? RadioButton3 : RadioButton4)->setChecked(true);
 
-    BitBtn1 = makeButton("BitBtn1", "OK", QRect(202, 429, 113, 25), QStyle::SP_DialogOkButton);
-    BitBtn2 =
-        makeButton("BitBtn2", "Annuler", QRect(308, 429, 113, 25), QStyle::SP_DialogCancelButton);
+    BitBtn1 = makeButton("BitBtn1", QCoreApplication::translate("Panel", "OK"),
+                         QRect(202, 429, 113, 25), QStyle::SP_DialogOkButton);
+    BitBtn2 = makeButton("BitBtn2", QCoreApplication::translate("Panel", "Annuler"),
+                         QRect(308, 429, 113, 25), QStyle::SP_DialogCancelButton);
     BitBtn1->setDefault(true);
 
     // Tab order: GroupBox3 (its radio buttons), OK, Annuler, then GroupBox7 (Edit3, Edit4, then
@@ -638,8 +667,10 @@ bool TForm1::RefuseGameAfterFailedStartUp() {
     if (startUpFailure_.isEmpty())
         return false;
     // Something the board needs is missing: no game, and the person is told why.
-    ShowNotice("Une partie ne peut pas commencer : le démarrage du jeu a échoué (" +
-               startUpFailure_ + ").");
+    ShowNotice(
+        QCoreApplication::translate(
+            "Messages", "Une partie ne peut pas commencer : le démarrage du jeu a échoué (%1).")
+            .arg(startUpFailure_));
     return true;
 }
 
@@ -647,7 +678,9 @@ void TForm1::NouvellePartie1Click() {
     if (RefuseGameAfterFailedStartUp())
         return;
     bool made = false;
-    if (AppState == "jeu" && AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?")) {
+    if (AppState == "jeu" &&
+        AskToQuit(QCoreApplication::translate(
+            "Messages", "Etes vous sur(e) de vouloir quitter cette partie ?"))) {
         ForgetUnfinishedGame(); // the game on the board is left
         AppState = "presentation";
         CurrentGame.reset();
@@ -671,7 +704,8 @@ void TForm1::NouvellePartie1Click() {
 }
 
 void TForm1::Quitterlapartie1Click() {
-    if (!AskToQuit("Etes vous sur(e) de vouloir quitter cette partie ?"))
+    if (!AskToQuit(QCoreApplication::translate(
+            "Messages", "Etes vous sur(e) de vouloir quitter cette partie ?")))
         return;
     if (AppState == "jeu")
         ForgetUnfinishedGame(); // the game is left
@@ -680,7 +714,8 @@ void TForm1::Quitterlapartie1Click() {
 }
 
 void TForm1::Quitter1Click() {
-    if (terminating_ || !AskToQuit("Etes vous sur(e) de vouloir quitter le jeu ?"))
+    if (terminating_ || !AskToQuit(QCoreApplication::translate(
+                            "Messages", "Etes vous sur(e) de vouloir quitter le jeu ?")))
         return;
     Terminate();
 }
@@ -730,11 +765,13 @@ void TForm1::Prferences1Click() {
 void TForm1::BitBtn1Click() {
     // A name of blanks is no name.
     if (Edit4->text().trimmed().isEmpty()) {
-        ShowNotice("Vous devez donner un nom pour le joueur 1");
+        ShowNotice(
+            QCoreApplication::translate("Messages", "Vous devez donner un nom pour le joueur 1"));
         return;
     }
     if (Edit3->text().trimmed().isEmpty() && Edit3->isEnabled()) {
-        ShowNotice("Vous devez donner un nom pour le joueur 2");
+        ShowNotice(
+            QCoreApplication::translate("Messages", "Vous devez donner un nom pour le joueur 2"));
         return;
     }
     TheOptions().ReadFromPanel();

@@ -10,8 +10,8 @@
 #include <QRadioButton>
 
 TOptions::TOptions()
-    : Player1Name(TStoredPreferences::Player1Name), Player2Name(TStoredPreferences::Player2Name),
-      SoundsOn(TStoredPreferences::SoundsOn) {
+    : Player1Name(TStoredPreferences::Player1Name()),
+      Player2Name(TStoredPreferences::Player2Name()), SoundsOn(TStoredPreferences::SoundsOn) {
     Form1->Bruitages1->setChecked(SoundsOn);
 }
 
@@ -40,8 +40,11 @@ void TOptions::ShowInPanel() const {
 }
 
 QStringList PlayedByItems() {
-    return {"Une personne", "Ordinateur : Débutant", "Ordinateur : Moyen", "Ordinateur : Fort",
-            "Ordinateur : Expert"};
+    return {QCoreApplication::translate("Panel", "Une personne"),
+            QCoreApplication::translate("Panel", "Ordinateur : Débutant"),
+            QCoreApplication::translate("Panel", "Ordinateur : Moyen"),
+            QCoreApplication::translate("Panel", "Ordinateur : Fort"),
+            QCoreApplication::translate("Panel", "Ordinateur : Expert")};
 }
 
 TPlayedBy PlayedByFromItem(int item) {

@@ -2,6 +2,7 @@
 #pragma once
 #include "ai/Player.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <optional>
 
@@ -9,13 +10,13 @@
 using TPlayedBy = std::optional<ai::TLevel>;
 
 // What the preferences panel holds when it is made: the players' names and the sound switch;
-// both sides are played by persons.
+// both sides are played by persons. The names are texts of the panel, in the program's language.
 struct TStoredPreferences {
-    static constexpr const char* Player1Name = "Joueur 1";
-    static constexpr const char* Player2Name = "Joueur 2";
+    static QString Player1Name() { return QCoreApplication::translate("Panel", "Joueur 1"); }
+    static QString Player2Name() { return QCoreApplication::translate("Panel", "Joueur 2"); }
     static constexpr bool SoundsOn = true;
     // The name a side played by the computer is offered.
-    static constexpr const char* ComputerName = "Ordinateur";
+    static QString ComputerName() { return QCoreApplication::translate("Panel", "Ordinateur"); }
 };
 
 // The players' names, who plays each side and the sound switch, for as long as the program

@@ -14,6 +14,11 @@ GAME_PID=""
 # own, never into the real home; every start of the program in one script shares it.
 XDG_STATE_HOME=$(mktemp -d)
 export XDG_STATE_HOME
+# The program speaks French, its own language, whose texts the tests check: LANGUAGE, which Qt
+# reads before LC_ALL, LC_MESSAGES and LANG, says so. Only the program gets it, and the locale
+# of the environment stays: a French locale the system has not generated would leave the program
+# without its character set.
+GAME_LOCALE=(env LANGUAGE="${GAME_LANGUAGE-fr}")
 
 fail() {
   echo "FAIL: $*" >&2
@@ -55,7 +60,7 @@ wait_no_window() { # name [seconds]
 }
 
 start_game() { # [FILE]
-  "$EKOBARAMA" "$@" >>"$ARTIFACTS/ekobarama.log" 2>&1 &
+  "${GAME_LOCALE[@]}" "$EKOBARAMA" "$@" >>"$ARTIFACTS/ekobarama.log" 2>&1 &
   GAME_PID=$!
   MAIN=$(wait_window Ekobarama) || fail "the main window did not open"
   sleep 0.3

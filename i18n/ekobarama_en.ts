@@ -1,0 +1,463 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="fr">
+<context>
+    <name>Credits</name>
+    <message>
+        <source>L&apos;équipe Ekobarama</source>
+        <translation>The Ekobarama team</translation>
+    </message>
+    <message>
+        <source>https://fr.wikipedia.org/wiki/Awalé</source>
+        <translation>https://en.wikipedia.org/wiki/Oware</translation>
+    </message>
+    <message>
+        <source>(pas d&apos;adresse e-mail)</source>
+        <translation>(no e-mail address)</translation>
+    </message>
+    <message>
+        <source>https://fr.wikipedia.org/wiki/Mancala</source>
+        <translation>https://en.wikipedia.org/wiki/Mancala</translation>
+    </message>
+    <message>
+        <source>A propos d&apos;Ekobarama ...</source>
+        <translation>About Ekobarama ...</translation>
+    </message>
+    <message>
+        <source>Auteurs :</source>
+        <translation>Authors:</translation>
+    </message>
+    <message>
+        <source>Développeur :</source>
+        <translation>Developer:</translation>
+    </message>
+    <message>
+        <source>Graphiste :</source>
+        <translation>Graphics:</translation>
+    </message>
+    <message>
+        <source>Site web du jeu Ekoba :</source>
+        <translation>Ekoba game web site:</translation>
+    </message>
+    <message>
+        <source>Logiciels utilisés :</source>
+        <translation>Software used:</translation>
+    </message>
+    <message>
+        <source>Version :</source>
+        <translation>Version:</translation>
+    </message>
+    <message>
+        <source>Remerciements :</source>
+        <translation>Thanks:</translation>
+    </message>
+    <message>
+        <source>merci à</source>
+        <translation>thanks to</translation>
+    </message>
+    <message>
+        <source>pour les paquets sur lesquels ce programme est construit</source>
+        <translation>for the packages this program is built on</translation>
+    </message>
+    <message>
+        <source>pour les fenêtres, les menus et le dessin</source>
+        <translation>for the windows, the menus and the drawing</translation>
+    </message>
+    <message>
+        <source>pour le décodage des images JPEG</source>
+        <translation>for decoding the JPEG pictures</translation>
+    </message>
+    <message>
+        <source>pour la sortie du son</source>
+        <translation>for the sound output</translation>
+    </message>
+</context>
+<context>
+    <name>Files</name>
+    <message>
+        <source>Parties d&apos;ekoba (*.ekoba)</source>
+        <translation>Ekoba games (*.ekoba)</translation>
+    </message>
+    <message>
+        <source>Ligne %1 : %2</source>
+        <translation>Line %1: %2</translation>
+    </message>
+    <message>
+        <source>La partie « %1 » ne peut pas être ouverte :
+%2</source>
+        <translation>The game “%1” cannot be opened:
+%2</translation>
+    </message>
+    <message>
+        <source>Ouvrir une partie</source>
+        <translation>Open a game</translation>
+    </message>
+    <message>
+        <source>partie-%1.%2</source>
+        <translation>game-%1.%2</translation>
+    </message>
+    <message>
+        <source>Enregistrer la partie</source>
+        <translation>Save the game</translation>
+    </message>
+    <message>
+        <source>La partie n&apos;a pas pu être enregistrée dans « %1 » :
+%2</source>
+        <translation>The game could not be saved in “%1”:
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>Menu</name>
+    <message>
+        <source>&amp;Jeu</source>
+        <translation>&amp;Game</translation>
+    </message>
+    <message>
+        <source>&amp;Options</source>
+        <translation>&amp;Options</translation>
+    </message>
+    <message>
+        <source>&amp;Nouvelle partie</source>
+        <translation>&amp;New game</translation>
+    </message>
+    <message>
+        <source>&amp;Quitter la partie </source>
+        <translation>&amp;Leave the game</translation>
+    </message>
+    <message>
+        <source>&amp;Annuler le coup</source>
+        <translation>&amp;Undo the move</translation>
+    </message>
+    <message>
+        <source>&amp;Rétablir le coup</source>
+        <translation>&amp;Redo the move</translation>
+    </message>
+    <message>
+        <source>Annuler &amp;tous les coups</source>
+        <translation>Undo &amp;all the moves</translation>
+    </message>
+    <message>
+        <source>Rétablir tou&amp;s les coups</source>
+        <translation>Re&amp;do all the moves</translation>
+    </message>
+    <message>
+        <source>Re&amp;prendre la partie</source>
+        <translation>Resu&amp;me the game</translation>
+    </message>
+    <message>
+        <source>&amp;Ouvrir une partie…</source>
+        <translation>&amp;Open a game…</translation>
+    </message>
+    <message>
+        <source>&amp;Enregistrer la partie…</source>
+        <translation>&amp;Save the game…</translation>
+    </message>
+    <message>
+        <source>&amp;Quitter</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>&amp;Préferences</source>
+        <translation>&amp;Preferences</translation>
+    </message>
+    <message>
+        <source>&amp;Bruitages</source>
+        <translation>&amp;Sound effects</translation>
+    </message>
+    <message>
+        <source>&amp;Règle du jeu</source>
+        <translation>&amp;Rules of the game</translation>
+    </message>
+    <message>
+        <source>Crédits</source>
+        <translation>Credits</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>L&apos;ordinateur n&apos;a pas pu choisir son coup (%1). Jouez ce coup à sa place ; il rejouera au tour suivant.</source>
+        <translation>The computer could not choose its move (%1). Play this move for it; it will play again on its next turn.</translation>
+    </message>
+    <message>
+        <source>mémoire insuffisante</source>
+        <translation>not enough memory</translation>
+    </message>
+    <message>
+        <source>erreur inconnue</source>
+        <translation>unknown error</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>&amp;Oui</source>
+        <translation>&amp;Yes</translation>
+    </message>
+    <message>
+        <source>&amp;Non</source>
+        <translation>&amp;No</translation>
+    </message>
+    <message>
+        <source>Quitter ?</source>
+        <translation>Quit?</translation>
+    </message>
+    <message>
+        <source>Etes vous sur(e) de vouloir quitter cette partie ?</source>
+        <translation>Are you sure you want to leave this game?</translation>
+    </message>
+    <message>
+        <source>Une partie ne peut pas commencer : le démarrage du jeu a échoué (%1).</source>
+        <translation>A game cannot begin: the program failed to start properly (%1).</translation>
+    </message>
+    <message>
+        <source>Etes vous sur(e) de vouloir quitter le jeu ?</source>
+        <translation>Are you sure you want to quit Ekobarama?</translation>
+    </message>
+    <message>
+        <source>Vous devez donner un nom pour le joueur 1</source>
+        <translation>You must give a name for player 1</translation>
+    </message>
+    <message>
+        <source>Vous devez donner un nom pour le joueur 2</source>
+        <translation>You must give a name for player 2</translation>
+    </message>
+    <message>
+        <source>Le jeu est bloqué ! Fin de la partie</source>
+        <translation>The game is blocked! End of the game</translation>
+    </message>
+    <message>
+        <source>Les joueurs gagnent les billes qui restent dans leurs camps</source>
+        <translation>Each player wins the seeds left in their camp</translation>
+    </message>
+    <message>
+        <source>Vainqueur : joueur 1</source>
+        <translation>Winner: player 1</translation>
+    </message>
+    <message>
+        <source>Vainqueur : joueur 2</source>
+        <translation>Winner: player 2</translation>
+    </message>
+    <message>
+        <source>Egalité !</source>
+        <translation>It&apos;s a draw!</translation>
+    </message>
+</context>
+<context>
+    <name>Panel</name>
+    <message>
+        <source>Préferences</source>
+        <translation>Preferences</translation>
+    </message>
+    <message>
+        <source>Joueurs</source>
+        <translation>Players</translation>
+    </message>
+    <message>
+        <source>Nom Joueur 1 : </source>
+        <translation>Player 1 name: </translation>
+    </message>
+    <message>
+        <source>Nom Joueur 2 : </source>
+        <translation>Player 2 name: </translation>
+    </message>
+    <message>
+        <source>Joué par : </source>
+        <translation>Played by: </translation>
+    </message>
+    <message>
+        <source>Bruitages</source>
+        <translation>Sound effects</translation>
+    </message>
+    <message>
+        <source>Activés</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>Désactivés</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Annuler</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Une personne</source>
+        <translation>A person</translation>
+    </message>
+    <message>
+        <source>Ordinateur : Débutant</source>
+        <translation>Computer: Beginner</translation>
+    </message>
+    <message>
+        <source>Ordinateur : Moyen</source>
+        <translation>Computer: Intermediate</translation>
+    </message>
+    <message>
+        <source>Ordinateur : Fort</source>
+        <translation>Computer: Strong</translation>
+    </message>
+    <message>
+        <source>Ordinateur : Expert</source>
+        <translation>Computer: Expert</translation>
+    </message>
+    <message>
+        <source>Joueur 1</source>
+        <translation>Player 1</translation>
+    </message>
+    <message>
+        <source>Joueur 2</source>
+        <translation>Player 2</translation>
+    </message>
+    <message>
+        <source>Ordinateur</source>
+        <translation>Computer</translation>
+    </message>
+</context>
+<context>
+    <name>Rules</name>
+    <message>
+        <source>Règle du jeu</source>
+        <translation>Rules of the game</translation>
+    </message>
+    <message>
+        <source>			Règle du jeu d&apos;ekoba</source>
+        <translation>			The rules of ekoba</translation>
+    </message>
+    <message>
+        <source>- L&apos;ekoba est un jeu traditionnel africain qui se joue à deux. Il apprend à épargner pour gagner
+davantage. Sa symbolique est agricole : comme un cultivateur, chaque joueur gère une réserve de
+graines qu&apos;il sème dans la terre afin d&apos;en récolter le plus possible.</source>
+        <translation>- Ekoba is a traditional African game for two players. It teaches saving in order to gain more.
+Its symbolism comes from farming: like a farmer, each player manages a store of seeds and sows
+them in the land so as to harvest as much as possible.</translation>
+    </message>
+    <message>
+        <source>- Le plateau compte 2 x 6 alvéoles qui contiennent chacune 4 graines au début de la partie.
+Chaque rangée de six alvéoles forme le camp d&apos;un joueur.</source>
+        <translation>- The board has 2 x 6 pits, each holding 4 seeds at the start of the game. Each row of six pits
+is one player&apos;s camp.</translation>
+    </message>
+    <message>
+        <source>- Le but du jeu est de récolter le plus grand nombre possible de graines.</source>
+        <translation>- The aim of the game is to harvest as many seeds as possible.</translation>
+    </message>
+    <message>
+        <source>- Les joueurs jouent chacun à leur tour ; aucun joueur ne peut passer son tour.</source>
+        <translation>- The players take turns; no player may pass.</translation>
+    </message>
+    <message>
+        <source>	1- Déplacement - Semailles</source>
+        <translation>	1- Moving - Sowing</translation>
+    </message>
+    <message>
+        <source>- Le joueur choisit une alvéole non vide de son camp (au premier coup, n&apos;importe laquelle) et
+prend toutes les graines qu&apos;elle contient.</source>
+        <translation>- The player chooses a pit in their camp that is not empty (on the first move, any of them) and
+takes all the seeds it holds.</translation>
+    </message>
+    <message>
+        <source>- Il sème ces graines une à une dans les alvéoles suivantes, dans le sens inverse des aiguilles
+d&apos;une montre, sans sauter d&apos;alvéole. Si besoin, il continue dans le camp de l&apos;adversaire, et
+ainsi de suite jusqu&apos;à ce que sa main soit vide.</source>
+        <translation>- They sow these seeds one by one into the following pits, counter-clockwise, without skipping a
+pit. If need be, they go on into the opponent&apos;s camp, and so on until their hand is empty.</translation>
+    </message>
+    <message>
+        <source>	2- Krou</source>
+        <translation>	2- Krou</translation>
+    </message>
+    <message>
+        <source>- On appelle « krou » une alvéole qui contient assez de graines pour faire le tour complet du
+plateau, c&apos;est-à-dire au moins onze graines : une pour chacune des autres alvéoles.</source>
+        <translation>- A &quot;krou&quot; is a pit holding enough seeds to go all the way round the board, that is at least
+eleven seeds: one for each of the other pits.</translation>
+    </message>
+    <message>
+        <source>- Si les semailles reviennent à l&apos;alvéole de départ, celle-ci est sautée : le joueur continue
+dans l&apos;alvéole suivante, et l&apos;alvéole de départ reste vide à la fin du tour.</source>
+        <translation>- If the sowing comes back to the pit it started from, that pit is skipped: the player goes on
+into the next pit, and the starting pit stays empty at the end of the turn.</translation>
+    </message>
+    <message>
+        <source>	3- Prise et gain - Récoltes</source>
+        <translation>	3- Capture and gain - Harvests</translation>
+    </message>
+    <message>
+        <source>- Si la dernière alvéole semée appartient à l&apos;adversaire et contient 2 ou 3 graines après les
+semailles, le joueur récolte ces graines, qui s&apos;ajoutent à son gain. Sinon, il ne récolte rien
+et le tour passe à l&apos;adversaire.</source>
+        <translation>- If the last pit sown belongs to the opponent and holds 2 or 3 seeds after the sowing, the
+player harvests these seeds, which are added to their gain. Otherwise they harvest nothing and
+the turn passes to the opponent.</translation>
+    </message>
+    <message>
+        <source>- L&apos;alvéole semée juste avant est alors récoltée aux mêmes conditions, puis la précédente, et
+ainsi de suite, jusqu&apos;à une alvéole qui ne contient pas 2 ou 3 graines ou qui appartient au
+joueur : celle-ci n&apos;est pas récoltée. On ne récolte jamais que des graines du camp adverse.</source>
+        <translation>- The pit sown just before is then harvested on the same conditions, then the one before it, and
+so on, until a pit that does not hold 2 or 3 seeds or that belongs to the player: that pit is
+not harvested. Only seeds from the opponent&apos;s camp are ever harvested.</translation>
+    </message>
+    <message>
+        <source>	4- Interdiction de tuer</source>
+        <translation>	4- No killing</translation>
+    </message>
+    <message>
+        <source>- Il est interdit de jouer un coup qui récolterait toutes les graines de l&apos;adversaire. Comme le
+dit le proverbe : « Qui tue la terre qu&apos;il récolte n&apos;y récoltera plus jamais. »</source>
+        <translation>- It is forbidden to play a move that would harvest all of the opponent&apos;s seeds. As the saying
+goes: &quot;Whoever kills the land they harvest will never harvest from it again.&quot;</translation>
+    </message>
+    <message>
+        <source>- Le programme ne fait pas respecter cette règle : c&apos;est aux joueurs d&apos;y veiller.</source>
+        <translation>- The program does not enforce this rule: it is up to the players to see to it.</translation>
+    </message>
+    <message>
+        <source>	5- Obligation de nourrir</source>
+        <translation>	5- Duty to feed</translation>
+    </message>
+    <message>
+        <source>- Si, au moment de jouer, le joueur voit que son adversaire n&apos;a plus aucune graine, il doit
+jouer un coup qui lui en donne. Si aucun coup ne le permet, la partie est terminée.</source>
+        <translation>- If, when it is their turn, the player sees that the opponent has no seeds left, they must play
+a move that gives the opponent some. If no move does, the game is over.</translation>
+    </message>
+    <message>
+        <source>- Le programme ne fait pas respecter cette règle non plus : c&apos;est aux joueurs d&apos;y veiller.</source>
+        <translation>- The program does not enforce this rule either: it is up to the players to see to it.</translation>
+    </message>
+    <message>
+        <source>	6- Fin de la partie</source>
+        <translation>	6- End of the game</translation>
+    </message>
+    <message>
+        <source>- La partie se termine quand le joueur dont c&apos;est le tour n&apos;a plus aucune graine dans son camp,
+ou quand il ne reste plus qu&apos;une graine à chaque joueur.</source>
+        <translation>- The game ends when the player whose turn it is has no seed left in their camp, or when each
+player has only one seed left.</translation>
+    </message>
+    <message>
+        <source>- Chaque joueur prend alors les graines restées dans son propre camp.</source>
+        <translation>- Each player then takes the seeds left in their own camp.</translation>
+    </message>
+    <message>
+        <source>- Le gagnant est celui qui a récolté le plus de graines ; à égalité, la partie est nulle.</source>
+        <translation>- The winner is the player who has harvested the most seeds; if both have as many, the game is a
+draw.</translation>
+    </message>
+</context>
+<context>
+    <name>Score</name>
+    <message>
+        <source>%1 : %2</source>
+        <translation>%1: %2</translation>
+    </message>
+</context>
+</TS>
