@@ -14,6 +14,7 @@ struct TStoredPreferences {
     static constexpr const char* Player1Name = "Joueur 1";
     static constexpr const char* Player2Name = "Joueur 2";
     static constexpr bool SoundsOn = true;
+    static constexpr bool ShowCounts = false;
     // The name a side played by the computer is offered.
     static constexpr const char* ComputerName = "Ordinateur";
 };
@@ -28,6 +29,8 @@ public:
     TPlayedBy Player1By;
     TPlayedBy Player2By;
     bool SoundsOn = true;
+    // Each pit's count written beside it on the board.
+    bool ShowCounts = false;
 
     const TPlayedBy& PlayedBy(int n) const { return n == 1 ? Player1By : Player2By; }
 
