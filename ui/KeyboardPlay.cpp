@@ -12,9 +12,12 @@
 #include <iterator>
 
 namespace {
-// The pit last marked; kept between turns so that the mark comes back where the person left
-// it when that pit may still be played.
+// The pit marked, and the game and ply it was marked at: each turn, and each position a
+// take-back shows, starts with the ring on the mover's first playable pit, so the same
+// position always looks the same.
 int markedPit = 0;
+const Tjeu* markedGame = nullptr;
+int markedPly = -1;
 } // namespace
 
 int MoversPit(int player, int k) {
@@ -35,10 +38,17 @@ std::vector<int> KeyboardPlayablePits() {
 
 int KeyboardMark() {
     const std::vector<int> pits = KeyboardPlayablePits();
-    if (pits.empty())
+    if (pits.empty()) {
+        markedPly = -1; // the next person's turn starts afresh
         return 0;
-    if (std::find(pits.begin(), pits.end(), markedPit) == pits.end())
+    }
+    const int ply = CurrentGame->Record.Cursor();
+    if (markedGame != CurrentGame.get() || markedPly != ply ||
+        std::find(pits.begin(), pits.end(), markedPit) == pits.end()) {
         markedPit = pits.front();
+        markedGame = CurrentGame.get();
+        markedPly = ply;
+    }
     return markedPit;
 }
 
@@ -57,10 +67,7 @@ int Figure(int key) {
 
 bool HandleBoardKey(int key) {
     const std::vector<int> pits = KeyboardPlayablePits();
-    auto play = [](int pit) {
-        markedPit = pit;
-        PlayMove(pit);
-    };
+    auto play = [](int pit) { PlayMove(pit); };
     if (const int figure = Figure(key)) {
         if (CurrentGame && AppState == "jeu") {
             const int pit = MoversPit(CurrentGame->Tour->Player, figure);

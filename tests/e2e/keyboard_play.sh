@@ -75,6 +75,8 @@ while :; do
   blocked && break
   wait_moon down || fail "move $moves: the computer's move did not end"
   wait_still 20 || fail "move $moves: the board did not settle"
+  read_screen
+  [ -n "$(lit_pits)" ] || fail "move $moves: no ring on the person's turn"
 done
 echo "game over after $moves moves in the script's account: ${score[1]} / ${score[2]}"
 # The end-of-game messages, answered with Return.

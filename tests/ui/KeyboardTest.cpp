@@ -101,13 +101,16 @@ TEST_F(Keyboard, EnterPlaysTheRingsPitAndNoRingShowsDuringTheMoveOrBetweenGames)
     Key(Qt::Key_Right);
     EXPECT_EQ(KeyboardMark(), 4);
     bool ringDuringMove = false;
+    bool ringInLastFrame = false;
     SetFrameObserver([&] {
         if (AppState == "distribution" && Game().Mark->Visible)
             ringDuringMove = true;
+        ringInLastFrame = Game().Mark->Visible;
     });
     Key(Qt::Key_Return);
     SetFrameObserver(nullptr);
     EXPECT_FALSE(ringDuringMove);
+    EXPECT_TRUE(ringInLastFrame); // the next person's ring is on the screen once the move ends
     ASSERT_EQ(Game().Record.Length(), 1);
     EXPECT_EQ(Game().Record.MoveAt(0), 4);
     EXPECT_EQ(Game().Pit(4).Seeds, 0);
