@@ -59,6 +59,8 @@ Tjeu::Tjeu(record::TGameRecord record) : Record(std::move(record)) {
         Pits[i] = std::make_unique<Tcaze>(i);
         Pits[i]->PlaceSprite(i);
     }
+    Mark = std::make_unique<TPitMarkSprite>(SpriteEngine(), Form1->DXDraw1);
+    Mark->SetZ(3);
     Players[1] = std::make_unique<TJoueur>(1);
     Players[2] = std::make_unique<TJoueur>(2);
     Tour = std::make_unique<TTour>(Pits[1]->Sprite->Y);
@@ -78,6 +80,7 @@ Tjeu::~Tjeu() {
     // The computer's thinking about this game stops before the board goes.
     if (Form1->ComputerTurn)
         Form1->ComputerTurn->End();
+    Mark.reset();
     for (int i = 1; i <= 12; ++i)
         Pits[i].reset();
     Tour.reset();

@@ -2,6 +2,7 @@
 #pragma once
 #include "game/Pit.h"
 #include "game/Player.h"
+#include "graphics/BoardMarks.h"
 #include "record/Record.h"
 
 #include <QString>
@@ -40,6 +41,8 @@ public:
     std::array<std::unique_ptr<Tcaze>, 13> Pits;     // 1 to 12
     std::array<std::unique_ptr<TJoueur>, 3> Players; // 1 and 2
     std::unique_ptr<TTour> Tour;
+    // The ring that marks the pit the keyboard would play, on a person's turn.
+    std::unique_ptr<TPitMarkSprite> Mark;
     // The game as played so far; TJoueur::Play plays its moves there first.
     record::TGameRecord Record;
     // Set by Finish: the game is over once the move that led there has finished.

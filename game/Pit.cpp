@@ -4,6 +4,7 @@
 #include "engine/ImageList.h"
 #include "game/Game.h"
 #include "graphics/Assets.h"
+#include "graphics/BoardMarks.h"
 #include "graphics/GameSprites.h"
 #include "ui/Main.h"
 
@@ -15,6 +16,8 @@ constexpr int PitList = assets::Image("case0").List;
 Tcaze::Tcaze(int index) : Index(index) {
     Sprite = std::make_unique<TMonSprite>(SpriteEngine());
     Sprite->SetZ(2);
+    Count = std::make_unique<TPitCountSprite>(SpriteEngine(), Form1->DXDraw1);
+    Count->SetZ(3);
     // The first picture is set directly, without a redraw.
     ShowSeeds(Seeds);
 }
@@ -23,11 +26,13 @@ Tcaze::~Tcaze() = default;
 
 void Tcaze::SetSeeds(int n) {
     Seeds = n;
+    ShowCount();
     Sprite->SetImage(PitList, PictureFor(n));
 }
 
 void Tcaze::ShowSeeds(int n) {
     Seeds = n;
+    ShowCount();
     Sprite->Image = ImageItem(PitList, PictureFor(n));
     Sprite->Width = Sprite->Image->Width();
     Sprite->Height = Sprite->Image->Height();
@@ -36,6 +41,15 @@ void Tcaze::ShowSeeds(int n) {
 void Tcaze::PlaceSprite(int i) {
     Sprite->X = BackgroundSprite->X + OffsetX(i);
     Sprite->Y = BackgroundSprite->Y + OffsetY(i);
+    // The count sits on the pit's outer side, its plaque over the rim, centred below player 1's
+    // pits and above player 2's.
+    Count->X = Sprite->X + (65 - TPitCountSprite::PlaqueWidth) / 2.0;
+    Count->Y = i <= 6 ? Sprite->Y + 65 - 9 : Sprite->Y - TPitCountSprite::PlaqueHeight + 9;
+}
+
+void Tcaze::ShowCount() {
+    Count->Count = Seeds;
+    Count->Visible = Options && Options->ShowCounts;
 }
 
 bool Tcaze::CanPlay() const {

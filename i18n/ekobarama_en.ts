@@ -460,4 +460,130 @@ draw.</translation>
         <translation>%1: %2</translation>
     </message>
 </context>
+<context>
+    <name>TForm1</name>
+    <message>
+        <source>Raccourcis c&amp;lavier</source>
+        <translation>&amp;Keyboard shortcuts</translation>
+    </message>
+    <message>
+        <source>Afficher le nombre de graines</source>
+        <translation>Show the number of seeds</translation>
+    </message>
+</context>
+<context>
+    <name>TShortcutsForm</name>
+    <message>
+        <source>Ctrl+N</source>
+        <translation>Ctrl+N</translation>
+    </message>
+    <message>
+        <source>Nouvelle partie</source>
+        <translation>New game</translation>
+    </message>
+    <message>
+        <source>Ctrl+W</source>
+        <translation>Ctrl+W</translation>
+    </message>
+    <message>
+        <source>Quitter la partie</source>
+        <translation>Leave the game</translation>
+    </message>
+    <message>
+        <source>Ctrl+Z</source>
+        <translation>Ctrl+Z</translation>
+    </message>
+    <message>
+        <source>Annuler le coup</source>
+        <translation>Undo the move</translation>
+    </message>
+    <message>
+        <source>Ctrl+Maj+Z</source>
+        <translation>Ctrl+Shift+Z</translation>
+    </message>
+    <message>
+        <source>Rétablir le coup</source>
+        <translation>Redo the move</translation>
+    </message>
+    <message>
+        <source>Ctrl+R</source>
+        <translation>Ctrl+R</translation>
+    </message>
+    <message>
+        <source>Reprendre la partie</source>
+        <translation>Resume the game</translation>
+    </message>
+    <message>
+        <source>Ctrl+O</source>
+        <translation>Ctrl+O</translation>
+    </message>
+    <message>
+        <source>Ouvrir une partie</source>
+        <translation>Open a game</translation>
+    </message>
+    <message>
+        <source>Ctrl+S</source>
+        <translation>Ctrl+S</translation>
+    </message>
+    <message>
+        <source>Enregistrer la partie</source>
+        <translation>Save the game</translation>
+    </message>
+    <message>
+        <source>Ctrl+Q</source>
+        <translation>Ctrl+Q</translation>
+    </message>
+    <message>
+        <source>Quitter</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>F1</source>
+        <translation>F1</translation>
+    </message>
+    <message>
+        <source>Règle du jeu</source>
+        <translation>Rules of the game</translation>
+    </message>
+    <message>
+        <source>Gauche, Droite</source>
+        <translation>Left, Right</translation>
+    </message>
+    <message>
+        <source>Choisir une de ses cases, dans l&apos;ordre où on les voit</source>
+        <translation>Choose one of your pits, in the order you see them</translation>
+    </message>
+    <message>
+        <source>Début, Fin</source>
+        <translation>Home, End</translation>
+    </message>
+    <message>
+        <source>Aller à sa première ou à sa dernière case jouable</source>
+        <translation>Go to your first or last playable pit</translation>
+    </message>
+    <message>
+        <source>Entrée, Espace</source>
+        <translation>Enter, Space</translation>
+    </message>
+    <message>
+        <source>Jouer la case choisie</source>
+        <translation>Play the chosen pit</translation>
+    </message>
+    <message>
+        <source>1 à 6</source>
+        <translation>1 to 6</translation>
+    </message>
+    <message>
+        <source>Jouer sa case n, comptée depuis sa gauche</source>
+        <translation>Play your pit n, counted from your left</translation>
+    </message>
+    <message>
+        <source>Raccourcis clavier</source>
+        <translation>Keyboard shortcuts</translation>
+    </message>
+    <message>
+        <source>Les touches du plateau servent au tour d&apos;une personne, la partie en cours.</source>
+        <translation>The board keys work on a person&apos;s turn, while a game is on.</translation>
+    </message>
+</context>
 </TS>

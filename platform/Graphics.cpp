@@ -121,6 +121,12 @@ void DeviceContext::StretchBlt(const QRect& dest, const QImage& source, const QR
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
+void DeviceContext::AlphaBlend(int x, int y, const QImage& source) {
+    QPainter& painter = Painter();
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.drawImage(QPoint(x, y), source);
+}
+
 namespace {
 
 // A text laid out in a font, with its box, and its glyphs drawn once in the colour last asked
@@ -243,4 +249,8 @@ QSize TCanvas::TextExtent(const QString& text) {
 
 void TCanvas::StretchDraw(const QRect& dest, const QImage& source, const QRect& srcRect) {
     RequiredHandle()->StretchBlt(dest, source, srcRect);
+}
+
+void TCanvas::AlphaDraw(int x, int y, const QImage& source) {
+    RequiredHandle()->AlphaBlend(x, y, source);
 }

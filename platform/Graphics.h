@@ -56,6 +56,8 @@ public:
 
     // Stretching block copy of srcRect of source into dest (no smoothing: colour on colour).
     void StretchBlt(const QRect& dest, const QImage& source, const QRect& srcRect);
+    // Blends a picture with an alpha channel over what is there, its top-left corner at (x, y).
+    void AlphaBlend(int x, int y, const QImage& source);
     // Text output with the selected font and text colour; with a transparent background mode
     // nothing behind the glyphs is filled, otherwise the text box is filled with the bk colour.
     void SelectFont(const QFont& font) { font_ = font; }
@@ -111,6 +113,8 @@ public:
     QSize TextExtent(const QString& text);
     // Stretching copy of a picture's pixels into dest.
     void StretchDraw(const QRect& dest, const QImage& source, const QRect& srcRect);
+    // A picture with an alpha channel laid over the canvas at (x, y).
+    void AlphaDraw(int x, int y, const QImage& source);
 
 protected:
     // Called when a context is needed and none is held; must call SetHandle or raise.

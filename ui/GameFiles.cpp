@@ -5,6 +5,7 @@
 #include "record/Files.h"
 #include "record/GameFile.h"
 #include "ui/Dialogs.h"
+#include "ui/KeyboardPlay.h"
 #include "ui/Main.h"
 
 #include <QAction>
@@ -95,6 +96,10 @@ void PlayMove(int pit) {
             LookForUnfinishedGame(); // what was kept before the failed move is offered back
     }
     Form1->RefreshGameCommands();
+    // The move's last frame was drawn while it was still being shown: the keyboard's ring for
+    // the person now to move comes with one more.
+    if (CurrentGame && KeyboardMark() != 0)
+        RedrawScene();
 }
 
 std::filesystem::path UnfinishedGameFile() {

@@ -21,10 +21,13 @@
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/GameFiles.h"
+#include "ui/KeyboardPlay.h"
 #include "ui/Menus.h"
 #include "ui/PitPicking.h"
+#include "ui/Shortcuts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
@@ -302,6 +305,8 @@ void TForm1::CreateComponents() {
     DXDraw1->SetSurfaceHeight(470);
     DXDraw1->OnDblClick = [this](TCustomDXDraw&) { Guarded([this] { DXDraw1DblClick(); }); };
     DXDraw1->installEventFilter(this);
+    // The board takes the keyboard: the keys of play reach it with the window's focus.
+    DXDraw1->setFocusPolicy(Qt::StrongFocus);
     DXDraw1->lower();
     DXDraw1->Loaded();
 
@@ -421,11 +426,11 @@ void TForm1::CreateMenu() {
     Enregistrerlapartie1 = game[10];
     Quitter1 = game[12];
     Quitterlapartie1->setEnabled(false);
-    const std::pair<QAction*, const char*> shortcuts[] = {{Annulerlecoup1, "Ctrl+Z"},
-                                                          {Rtablirlecoup1, "Ctrl+Shift+Z"},
-                                                          {Reprendrelapartie1, "Ctrl+R"},
-                                                          {Ouvrirunepartie1, "Ctrl+O"},
-                                                          {Enregistrerlapartie1, "Ctrl+S"}};
+    const std::pair<QAction*, const char*> shortcuts[] = {
+        {NouvellePartie1, "Ctrl+N"},      {Quitterlapartie1, "Ctrl+W"},
+        {Annulerlecoup1, "Ctrl+Z"},       {Rtablirlecoup1, "Ctrl+Shift+Z"},
+        {Reprendrelapartie1, "Ctrl+R"},   {Ouvrirunepartie1, "Ctrl+O"},
+        {Enregistrerlapartie1, "Ctrl+S"}, {Quitter1, "Ctrl+Q"}};
     for (const auto& [action, keys] : shortcuts)
         action->setShortcut(QKeySequence(keys));
     for (QAction* action :
@@ -449,6 +454,13 @@ void TForm1::CreateMenu() {
         {"Rgledujeu1", "AproposdeEkoba1"});
     Rgledujeu1 = help[0];
     AproposdeEkoba1 = help[1];
+    Rgledujeu1->setShortcut(QKeySequence(Qt::Key_F1));
+    // The keys of the commands and of the board, after the stored items.
+    Raccourcisclavier1 =
+        N1->addAction(QCoreApplication::translate("TForm1", "Raccourcis c&lavier"));
+    Raccourcisclavier1->setObjectName("Raccourcisclavier1");
+    connect(Raccourcisclavier1, &QAction::triggered, this,
+            [this] { Guarded([this] { OpenShortcutsWindow(this); }); });
 
     connect(NouvellePartie1, &QAction::triggered, this,
             [this] { Guarded([this] { NouvellePartie1Click(); }); });
@@ -595,6 +607,15 @@ void TForm1::CreatePreferencesPanel() {
                   QRect(232, 24, 89, 17));
     (TStoredPreferences::SoundsOn ? RadioButton3 : RadioButton4)->setChecked(true);
 
+    // Counts in sight, in the free band between the players and the sound switch.
+    CheckBox1 = new QCheckBox(
+        QCoreApplication::translate("TForm1", "Afficher le nombre de graines"), GroupBox1);
+    CheckBox1->setObjectName("CheckBox1");
+    CheckBox1->setGeometry(156, 306, 345, 22);
+    CheckBox1->setFont(platform::MakeFont("Arial", 10, true));
+    SetTextColour(CheckBox1, clBlack);
+    CheckBox1->setChecked(TStoredPreferences::ShowCounts);
+
     BitBtn1 = makeButton("BitBtn1", QCoreApplication::translate("Panel", "OK"),
                          QRect(202, 429, 113, 25), QStyle::SP_DialogOkButton);
     BitBtn2 = makeButton("BitBtn2", QCoreApplication::translate("Panel", "Annuler"),
@@ -610,6 +631,7 @@ void TForm1::CreatePreferencesPanel() {
     QWidget::setTabOrder(Edit3, Edit4);
     QWidget::setTabOrder(Edit4, ComboBox1);
     QWidget::setTabOrder(ComboBox1, ComboBox2);
+    QWidget::setTabOrder(ComboBox2, CheckBox1);
 
     // OK is the default button (Enter), Annuler the cancel button (Escape).
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
@@ -696,6 +718,8 @@ void TForm1::NouvellePartie1Click() {
     }
     RedrawScene();
     if (made) {
+        if (DXDraw1 && DXDraw1->isVisible())
+            DXDraw1->setFocus(Qt::OtherFocusReason);
         // A panel left open as the game starts locks the names as opening it now would.
         LockNamesDuringGame();
         ComputerTurn->Begin();
@@ -776,6 +800,7 @@ void TForm1::BitBtn1Click() {
     }
     TheOptions().ReadFromPanel();
     ClosePreferencesPanel();
+    ApplyCountsInSight();
     // Who plays each side takes effect in the running game: a side now the computer's is
     // played by it from its turn on, a side taken back is a person's at once.
     ComputerTurn->Next();
@@ -797,8 +822,10 @@ void TForm1::BitBtn2Click() {
 
 void TForm1::ClosePreferencesPanel() {
     GroupBox1->hide();
-    if (DXDraw1)
+    if (DXDraw1) {
         DXDraw1->show();
+        DXDraw1->setFocus(Qt::OtherFocusReason); // the board takes the keys again
+    }
     Prferences1->setEnabled(true);
 }
 
@@ -860,6 +887,7 @@ void RedrawScene() {
     MoveStep([] {
         if (AppState == "jeu")
             UpdateHover();
+        RefreshKeyboardMark();
         Form1->DXSpriteEngine1->Draw();
         Form1->DXDraw1->Flip();
     });

@@ -13,6 +13,7 @@
 #include <optional>
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class TDXDraw;
 class TDXImageList;
@@ -85,6 +86,7 @@ public:
     QComboBox* ComboBox1 = nullptr; // player 1
     QLabel* Label9 = nullptr;
     QComboBox* ComboBox2 = nullptr; // player 2
+    QCheckBox* CheckBox1 = nullptr; // each pit's count written beside it
     QGroupBox* GroupBox3 = nullptr;
     QRadioButton* RadioButton3 = nullptr;
     QRadioButton* RadioButton4 = nullptr;
@@ -128,6 +130,7 @@ public:
     QMenu* N1 = nullptr;
     QAction* Rgledujeu1 = nullptr;
     QAction* AproposdeEkoba1 = nullptr;
+    QAction* Raccourcisclavier1 = nullptr; // the list of keys
 
     // The drawing area: the drawing surface fills the whole client area.
     QWidget* DrawingArea() const;

@@ -4,6 +4,7 @@
 #include "ui/Main.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -11,7 +12,8 @@
 
 TOptions::TOptions()
     : Player1Name(TStoredPreferences::Player1Name()),
-      Player2Name(TStoredPreferences::Player2Name()), SoundsOn(TStoredPreferences::SoundsOn) {
+      Player2Name(TStoredPreferences::Player2Name()), SoundsOn(TStoredPreferences::SoundsOn),
+      ShowCounts(TStoredPreferences::ShowCounts) {
     Form1->Bruitages1->setChecked(SoundsOn);
 }
 
@@ -22,6 +24,7 @@ void TOptions::ReadFromPanel() {
     Player2By = PlayedByFromItem(Form1->ComboBox2->currentIndex());
     SoundsOn = Form1->RadioButton3->isChecked();
     Form1->Bruitages1->setChecked(SoundsOn);
+    ShowCounts = Form1->CheckBox1->isChecked();
 }
 
 void TOptions::ShowInPanel() const {
@@ -36,6 +39,7 @@ void TOptions::ShowInPanel() const {
         Form1->RadioButton3->setChecked(true);
     else
         Form1->RadioButton4->setChecked(true);
+    Form1->CheckBox1->setChecked(ShowCounts);
     Form1->LockNamesDuringGame();
 }
 

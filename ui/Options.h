@@ -15,6 +15,7 @@ struct TStoredPreferences {
     static QString Player1Name() { return QCoreApplication::translate("Panel", "Joueur 1"); }
     static QString Player2Name() { return QCoreApplication::translate("Panel", "Joueur 2"); }
     static constexpr bool SoundsOn = true;
+    static constexpr bool ShowCounts = false;
     // The name a side played by the computer is offered.
     static QString ComputerName() { return QCoreApplication::translate("Panel", "Ordinateur"); }
 };
@@ -29,6 +30,8 @@ public:
     TPlayedBy Player1By;
     TPlayedBy Player2By;
     bool SoundsOn = true;
+    // Each pit's count written beside it on the board.
+    bool ShowCounts = false;
 
     const TPlayedBy& PlayedBy(int n) const { return n == 1 ? Player1By : Player2By; }
 

@@ -5,10 +5,12 @@
 #include "game/Game.h"
 #include "graphics/GameSprites.h"
 #include "ui/GameFiles.h"
+#include "ui/KeyboardPlay.h"
 #include "ui/Main.h"
 
 #include <QCursor>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QToolTip>
 
 int PitAt(QPoint screen) {
@@ -57,6 +59,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // before the timer's next tick: while a game is on, the hint is brought up to date first.
     if (watched == DXDraw1 && event->type() == QEvent::ToolTip && CurrentGame)
         Guarded([] { UpdateHover(); });
+    // The keys of play on the board; with Ctrl or Alt a key is a command's, not the board's.
+    if (watched == DXDraw1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers others =
+            key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+        const bool moves = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right;
+        if (others == Qt::NoModifier && (moves || !key->isAutoRepeat())) {
+            bool handled = false;
+            Guarded([&] { handled = HandleBoardKey(key->key()); });
+            if (handled)
+                return true;
+        }
+    }
     return TDXForm::eventFilter(watched, event);
 }
 

@@ -78,8 +78,9 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
                                   "&Bruitages",
                                   "?",
                                   "&Règle du jeu",
-                                  "&Crédits"}));
-    // Keys only for taking back and the game files; before a game only opening one is possible.
+                                  "&Crédits",
+                                  "Raccourcis c&lavier"}));
+    // Keys for the game commands and the rules; before a game only opening one is possible.
     QStringList keys;
     QStringList enabled;
     for (QAction* menu : form->menuBar()->actions())
@@ -89,11 +90,14 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
             if (!item->isSeparator() && item->isEnabled())
                 enabled << item->objectName();
         }
-    EXPECT_EQ(keys, QStringList({"Annulerlecoup1 Ctrl+Z", "Rtablirlecoup1 Ctrl+Shift+Z",
-                                 "Reprendrelapartie1 Ctrl+R", "Ouvrirunepartie1 Ctrl+O",
-                                 "Enregistrerlapartie1 Ctrl+S"}));
-    EXPECT_EQ(enabled, QStringList({"NouvellePartie1", "Ouvrirunepartie1", "Quitter1",
-                                    "Prferences1", "Bruitages1", "Rgledujeu1", "AproposdeEkoba1"}));
+    EXPECT_EQ(keys,
+              QStringList({"NouvellePartie1 Ctrl+N", "Quitterlapartie1 Ctrl+W",
+                           "Annulerlecoup1 Ctrl+Z", "Rtablirlecoup1 Ctrl+Shift+Z",
+                           "Reprendrelapartie1 Ctrl+R", "Ouvrirunepartie1 Ctrl+O",
+                           "Enregistrerlapartie1 Ctrl+S", "Quitter1 Ctrl+Q", "Rgledujeu1 F1"}));
+    EXPECT_EQ(enabled,
+              QStringList({"NouvellePartie1", "Ouvrirunepartie1", "Quitter1", "Prferences1",
+                           "Bruitages1", "Rgledujeu1", "AproposdeEkoba1", "Raccourcisclavier1"}));
     EXPECT_TRUE(boxes.empty());
 }
 

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# A whole game played from the keyboard only, against the computer at "Débutant": no mouse
+# event at all. Player 2 is given to the computer in the preferences panel by keyboard (Alt+O,
+# P, Tab to player 2's "Joué par", Down, Return), with the counts in sight; Ctrl+N starts the
+# game. The person's moves alternate between the figure keys and the ring moved with Home and
+# Right and played with Return or Space. The ring is seen on the screen on the person's turn,
+# on the pit the keys put it on, and never on the computer's turn. The end-of-game messages come.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/model.sh"
+trap cleanup EXIT
+RANDOM=23
+
+start_game
+# The panel by keyboard: the focus opens on the sound switch; six Tabs reach player 2's
+# "Joué par" (OK, Annuler, the two names, player 1's "Joué par" on the way).
+xdotool key alt+o
+sleep 0.4
+xdotool key p
+sleep 0.6
+xdotool key --delay 120 Tab Tab Tab Tab Tab Tab Down Tab space
+sleep 0.4
+client_shot panel-keyboard
+xdotool key Return
+sleep 0.4
+xdotool key ctrl+n
+wait_still 20 || fail "the new board did not settle"
+read_screen
+moon_reference
+moon_up && fail "the computer's moon is up before any move"
+
+# Whether the ring lights pit i on the screen read last: the board's rim left of and above the
+# pit is brass-bright only under the ring.
+ring_lit() { # i
+  local x y g1 g2
+  read -r x y < <(pit_point "$1")
+  g1=$(convert "$ARTIFACTS/screen.png" -format "%[fx:int(255*p{$((x + 1)),$((y - 33))}.g)]" info:)
+  g2=$(convert "$ARTIFACTS/screen.png" -format "%[fx:int(255*p{$((x - 33)),$((y + 1))}.g)]" info:)
+  [ "$g1" -gt 190 ] && [ "$g2" -gt 190 ]
+}
+lit_pits() { local i; for i in 1 2 3 4 5 6 7 8 9 10 11 12; do ring_lit "$i" && echo "$i"; done; return 0; }
+
+# The ring opens on the first playable pit; Right moves it to the next one.
+[ "$(lit_pits)" = 1 ] || fail "the ring is not on pit 1 at the start: $(lit_pits | xargs)"
+xdotool key Right
+sleep 0.4
+read_screen
+[ "$(lit_pits)" = 2 ] || fail "Right did not move the ring to pit 2: $(lit_pits | xargs)"
+client_shot keyboard-mark
+
+moves=0
+while :; do
+  [ $moves -lt 250 ] || fail "no end after $moves moves"
+  mapfile -t playable < <(playable_pits)
+  j=$((RANDOM % ${#playable[@]}))
+  pit=${playable[$j]}
+  if [ $((moves % 2)) -eq 0 ]; then
+    xdotool key "$pit" # player 1's pit k is his k-th from the left
+  else
+    xdotool key Home
+    [ "$j" -eq 0 ] || xdotool key --delay 60 --repeat "$j" Right
+    sleep 0.3
+    read_screen
+    [ "$(lit_pits)" = "$pit" ] || fail "move $moves: the ring is on $(lit_pits | xargs), not on $pit"
+    [ $((moves % 4)) -eq 1 ] && xdotool key Return || xdotool key space
+  fi
+  model_play "$pit"
+  moves=$((moves + 1))
+  echo "the person played pit $pit"
+  blocked && break
+  wait_moon up || fail "move $moves: the computer's turn did not come"
+  [ -z "$(lit_pits)" ] || fail "move $moves: a ring shows on the computer's turn"
+  see_computer_move || fail "move $moves: no move of the computer's seen"
+  moves=$((moves + 1))
+  blocked && break
+  wait_moon down || fail "move $moves: the computer's move did not end"
+  wait_still 20 || fail "move $moves: the board did not settle"
+  read_screen
+  [ -n "$(lit_pits)" ] || fail "move $moves: no ring on the person's turn"
+done
+echo "game over after $moves moves in the script's account: ${score[1]} / ${score[2]}"
+# The end-of-game messages, answered with Return.
+for _ in 1 2 3; do
+  answer Ekoba Return
+done
+wait_no_window Ekoba 5 || fail "an end-of-game message stayed open"
+game_running || fail "the program ended"
+# Ctrl+Q and Return ("Oui") end the program.
+xdotool key ctrl+q
+answer "Quitter ?" Return
+wait_exit 30 || fail "the program did not end"
+[ "$STATUS" -eq 0 ] || fail "exit status $STATUS"
+echo "PASS"
