@@ -76,7 +76,7 @@ bool Set(const char* variable) {
 
 } // namespace
 
-std::string DisplayProblem(int argc, const char* const* argv) {
+std::string DisplayProblem(int argc, const char* const* argv, bool tryConnection) {
     const std::string platform = RequestedPlatform(argc, argv);
     const bool waylandSession =
         Set("WAYLAND_DISPLAY") ||
@@ -86,6 +86,8 @@ std::string DisplayProblem(int argc, const char* const* argv) {
     const char* const display = std::getenv("DISPLAY");
     if (!display || !*display)
         return "no graphical display is set (DISPLAY is empty or unset)";
+    if (!tryConnection)
+        return {};
     xcb_connection_t* const connection = xcb_connect(display, nullptr);
     const bool failed = xcb_connection_has_error(connection) != 0;
     xcb_disconnect(connection);

@@ -13,11 +13,12 @@ namespace platform {
 // as the widget.
 void OnNativeWindowDestroyed(QWidget* window, std::function<void()> action);
 
-// Before the application object is made: whether the windows can be opened on the display the
-// window system library is about to use. When that is X11 (asked for by QT_QPA_PLATFORM or a
-// "-platform" argument, or the default outside a Wayland session), a connection to the X server
-// that DISPLAY names is tried and closed again. Returns what is wrong, for the user, or an empty
+// Whether the windows can be opened on the display the window system library is about to use.
+// When that is X11 (asked for by QT_QPA_PLATFORM or a "-platform" argument, or the default
+// outside a Wayland session), DISPLAY must be set, and with tryConnection a connection to the X
+// server it names is tried and closed again (a start-up that went well need not pay for it: the
+// library's own failure then asks again). Returns what is wrong, for the user, or an empty
 // string when nothing is known to be wrong.
-std::string DisplayProblem(int argc, const char* const* argv);
+std::string DisplayProblem(int argc, const char* const* argv, bool tryConnection);
 
 } // namespace platform

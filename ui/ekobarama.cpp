@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -26,16 +28,21 @@ void CannotOpenWindow(const std::string& why) {
 // no display it could use) ends the program with its own message and status 1 rather than an
 // abort.
 QtMessageHandler previousHandler = nullptr;
-void StartUpMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+std::vector<std::pair<QtMsgType, QString>> heldMessages;
+int startArgc = 0;
+const char* const* startArgv = nullptr;
+void StartUpMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type != QtFatalMsg) {
-        if (previousHandler)
-            previousHandler(type, context, message);
-        else
-            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        // Held back until the application object is made: the library's own account of a
+        // display it could not open would only come before the program's message.
+        heldMessages.push_back({type, message});
         return;
     }
     // Qt's own text advises reinstalling, which would not help: the display is what is wrong.
-    CannotOpenWindow("no display it can use was found (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM)");
+    const std::string problem = platform::DisplayProblem(startArgc, startArgv, true);
+    CannotOpenWindow(problem.empty() ? "no display it can use was found (DISPLAY, "
+                                       "WAYLAND_DISPLAY, QT_QPA_PLATFORM)"
+                                     : problem);
     std::fflush(stderr);
     std::_Exit(1);
 }
@@ -43,13 +50,24 @@ void StartUpMessages(QtMsgType type, const QMessageLogContext& context, const QS
 } // namespace
 
 int main(int argc, char** argv) {
-    if (const std::string problem = platform::DisplayProblem(argc, argv); !problem.empty()) {
+    // What can be told without a connection is told at once; a display that cannot be opened
+    // is named when the window system library fails on it.
+    if (const std::string problem = platform::DisplayProblem(argc, argv, false); !problem.empty()) {
         CannotOpenWindow(problem);
         return 1;
     }
+    startArgc = argc;
+    startArgv = argv;
     previousHandler = qInstallMessageHandler(StartUpMessages);
     TApplication application(argc, argv);
     qInstallMessageHandler(previousHandler);
+    for (const auto& [type, message] : heldMessages) {
+        if (previousHandler)
+            previousHandler(type, QMessageLogContext(), message);
+        else
+            std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    }
+    heldMessages.clear();
     // ekobarama [FILE]: the saved game FILE is opened once the window shows.
     const QStringList arguments = application.arguments().mid(1);
     if (arguments.size() > 1) {
