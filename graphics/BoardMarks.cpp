@@ -49,28 +49,16 @@ double Band(double distance, double width) {
     return std::exp(-(distance * distance) / (2 * width * width));
 }
 
-QImage MakeRing() {
-    const int size = PitSize + 2 * TPitMarkSprite::Margin;
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    const double centre = size / 2.0;
-    constexpr double radius = 33.0; // just outside the pit's rim
-    constexpr int samples = 4;      // per axis, for smooth edges
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
+// A picture of w x h pixels whose colour at a point is colourAt(x, y), averaged over
+// samples x samples points in every pixel for smooth edges.
+template <typename ColourAt> QImage Supersampled(int w, int h, int samples, ColourAt colourAt) {
+    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
             TRgba sum{0, 0, 0, 0};
             for (int sy = 0; sy < samples; ++sy)
                 for (int sx = 0; sx < samples; ++sx) {
-                    const double px = x + (sx + 0.5) / samples - centre;
-                    const double py = y + (sy + 0.5) / samples - centre;
-                    const double d = std::hypot(px, py) - radius;
-                    // A warm glow on both sides, a dark edge outside for the light wood, and a
-                    // bright brass line, lit from the upper left as the board's reliefs are.
-                    const double light =
-                        0.5 - 0.5 * (px + py) / std::max(1e-9, std::hypot(px, py)) * 0.7;
-                    TRgba c{0, 0, 0, 0};
-                    c = Over({255, 160, 40, 0.8 * Band(d, 3.0)}, c);
-                    c = Over({55, 25, 5, 0.75 * Band(d - 3.2, 0.9)}, c);
-                    c = Over({255, 200 + 40 * light, 110 + 80 * light, Band(d, 1.4)}, c);
+                    const TRgba c = colourAt(x + (sx + 0.5) / samples, y + (sy + 0.5) / samples);
                     sum.r += c.r * c.a;
                     sum.g += c.g * c.a;
                     sum.b += c.b * c.a;
@@ -85,41 +73,40 @@ QImage MakeRing() {
     return image;
 }
 
+QImage MakeRing() {
+    const int size = PitSize + 2 * TPitMarkSprite::Margin;
+    const double centre = size / 2.0;
+    constexpr double radius = 33.0; // just outside the pit's rim
+    return Supersampled(size, size, 4, [&](double x, double y) {
+        const double px = x - centre;
+        const double py = y - centre;
+        const double d = std::hypot(px, py) - radius;
+        // A warm glow on both sides, a dark edge outside for the light wood, and a bright brass
+        // line, lit from the upper left as the board's reliefs are.
+        const double light = 0.5 - 0.5 * (px + py) / std::max(1e-9, std::hypot(px, py)) * 0.7;
+        TRgba c{0, 0, 0, 0};
+        c = Over({255, 160, 40, 0.8 * Band(d, 3.0)}, c);
+        c = Over({55, 25, 5, 0.75 * Band(d - 3.2, 0.9)}, c);
+        c = Over({255, 200 + 40 * light, 110 + 80 * light, Band(d, 1.4)}, c);
+        return c;
+    });
+}
+
 QImage MakePlaque() {
     const int w = TPitCountSprite::PlaqueWidth;
     const int h = TPitCountSprite::PlaqueHeight;
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
-    constexpr int samples = 4;
     const double corner = h / 2.0 - 1;
-    // Signed distance to a rounded rectangle inset by half a pixel.
-    auto distance = [&](double px, double py) {
+    return Supersampled(w, h, 4, [&](double px, double py) {
+        // Signed distance to a rounded rectangle inset by half a pixel.
         const double qx = std::abs(px - w / 2.0) - (w / 2.0 - 0.5 - corner);
         const double qy = std::abs(py - h / 2.0) - (h / 2.0 - 0.5 - corner);
-        return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) -
-               corner;
-    };
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            TRgba sum{0, 0, 0, 0};
-            for (int sy = 0; sy < samples; ++sy)
-                for (int sx = 0; sx < samples; ++sx) {
-                    const double d = distance(x + (sx + 0.5) / samples, y + (sy + 0.5) / samples);
-                    TRgba c{0, 0, 0, 0};
-                    if (d <= 0)
-                        c = d > -1.2 ? TRgba{214, 168, 92, 0.95} // brass rim
-                                     : TRgba{48, 26, 12, 0.86};  // dark wood inlay
-                    sum.r += c.r * c.a;
-                    sum.g += c.g * c.a;
-                    sum.b += c.b * c.a;
-                    sum.a += c.a;
-                }
-            const double n = samples * samples;
-            const TRgba pixel = sum.a > 0
-                                    ? TRgba{sum.r / sum.a, sum.g / sum.a, sum.b / sum.a, sum.a / n}
-                                    : TRgba{0, 0, 0, 0};
-            image.setPixel(x, y, Premultiplied(pixel));
-        }
-    return image;
+        const double d = std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) +
+                         std::min(std::max(qx, qy), 0.0) - corner;
+        if (d > 0)
+            return TRgba{0, 0, 0, 0};
+        return d > -1.2 ? TRgba{214, 168, 92, 0.95} // brass rim
+                        : TRgba{48, 26, 12, 0.86};  // dark wood inlay
+    });
 }
 
 } // namespace
