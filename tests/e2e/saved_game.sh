@@ -62,7 +62,10 @@ sleep 0.3
 focus_main
 xdotool key ctrl+s
 choose_file "Enregistrer la partie" "$saves/partie.ekoba" file-dialog
-[ -s "$saves/partie.ekoba" ] || fail "no game file written"
+# The file is written once the dialog has gone: give it a moment.
+for _ in $(seq 50); do [ -s "$saves/partie.ekoba" ] && break; sleep 0.2; done
+[ -s "$saves/partie.ekoba" ] ||
+  fail "no game file written (in $saves: $(ls "$saves" | xargs); in Documents: $(ls "$HOME/Documents" | xargs))"
 ! ls "$saves" | grep -v '^partie\.ekoba$' || fail "something else left beside the game file"
 echo "saved: $(wc -l <"$saves/partie.ekoba") lines"
 quit_with_oui
