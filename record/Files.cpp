@@ -122,27 +122,21 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view tex
 }
 
 std::optional<std::string> ReadFileBounded(const std::filesystem::path& file, std::size_t maxBytes,
-                                           std::string& error) {
-    // O_NONBLOCK: a named pipe put in the file's place does not hang the opening.
-    const TDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.Get() < 0) {
-        error = SystemError("Impossible d'ouvrir", file);
-        return std::nullopt;
-    }
-    struct stat status {};
-    if (::fstat(in.Get(), &status) != 0) {
-        error = SystemError("Impossible de lire", file);
-        return std::nullopt;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        error = "« " + file.string() + " » n'est pas un fichier ordinaire";
-        return std::nullopt;
-    }
-    auto tooLarge = [&] {
-        error = "Le fichier « " + file.string() + " » est trop grand (plus de " +
-                std::to_string(maxBytes) + " octets)";
+                                           TFileReadProblem& problem) {
+    auto fail = [&problem](TFileReadFault fault, bool withReason) {
+        problem = {fault, withReason ? std::strerror(errno) : ""};
         return std::nullopt;
     };
+    // O_NONBLOCK: a named pipe put in the file's place does not hang the opening.
+    const TDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (in.Get() < 0)
+        return fail(TFileReadFault::CannotOpen, true);
+    struct stat status {};
+    if (::fstat(in.Get(), &status) != 0)
+        return fail(TFileReadFault::CannotRead, true);
+    if (!S_ISREG(status.st_mode))
+        return fail(TFileReadFault::NotARegularFile, false);
+    auto tooLarge = [&] { return fail(TFileReadFault::TooLarge, false); };
     if (static_cast<std::uintmax_t>(status.st_size) > maxBytes)
         return tooLarge();
     // The size is read again while reading: the file may grow in the meantime.
@@ -159,8 +153,7 @@ std::optional<std::string> ReadFileBounded(const std::filesystem::path& file, st
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = SystemError("Impossible de lire", file);
-            return std::nullopt;
+            return fail(TFileReadFault::CannotRead, true);
         }
         if (n == 0)
             break;

@@ -22,9 +22,16 @@ std::filesystem::path StateDirectory();
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view text,
                          std::string& error);
 
-// The whole content of a regular file of at most maxBytes bytes; nothing, with a French message
-// in error, when it cannot be opened or read, is not a regular file or is larger.
+// Why a file could not be read: the kind of failure, and for the first two the system's reason.
+enum class TFileReadFault { CannotOpen, CannotRead, NotARegularFile, TooLarge };
+struct TFileReadProblem {
+    TFileReadFault Fault = TFileReadFault::CannotOpen;
+    std::string Reason;
+};
+
+// The whole content of a regular file of at most maxBytes bytes; nothing, with what went wrong
+// in problem, when it cannot be opened or read, is not a regular file or is larger.
 std::optional<std::string> ReadFileBounded(const std::filesystem::path& file, std::size_t maxBytes,
-                                           std::string& error);
+                                           TFileReadProblem& problem);
 
 } // namespace record
