@@ -134,6 +134,13 @@ public:
             const std::size_t k = static_cast<std::size_t>(i);
             const QString name = part->text(QAccessible::Name);
             if (name != names_[k]) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+                // Where the library can ask for it, a move that ends is also read out at once.
+                if (i == LastMove && !names_[k].isEmpty() && !name.isEmpty()) {
+                    QAccessibleAnnouncementEvent announcement(part, name);
+                    QAccessible::updateAccessibility(&announcement);
+                }
+#endif
                 names_[k] = name;
                 QAccessibleEvent event(part, QAccessible::NameChanged);
                 QAccessible::updateAccessibility(&event);
