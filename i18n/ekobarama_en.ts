@@ -321,6 +321,38 @@
         <source>le coup « %1 » prend %2 graines, pas %3</source>
         <translation>the move “%1” takes %2 seeds, not %3</translation>
     </message>
+    <message>
+        <source>Nom de fichier vide</source>
+        <translation>Empty file name</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le dossier « %1 » : %2</source>
+        <translation>Cannot make the folder “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire à côté de « %1 » : %2</source>
+        <translation>Cannot write beside “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible de régler les droits de « %1 » : %2</source>
+        <translation>Cannot set the permissions of “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire « %1 » : %2</source>
+        <translation>Cannot write “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire sur le disque « %1 » : %2</source>
+        <translation>Cannot write “%1” to the disk: %2</translation>
+    </message>
+    <message>
+        <source>Impossible de terminer l&apos;écriture de « %1 » : %2</source>
+        <translation>Cannot finish writing “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible de remplacer « %1 » : %2</source>
+        <translation>Cannot replace “%1”: %2</translation>
+    </message>
 </context>
 <context>
     <name>Menu</name>

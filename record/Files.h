@@ -15,12 +15,30 @@ namespace record {
 // the default. Empty when neither gives an absolute path. The directory is not created.
 std::filesystem::path StateDirectory();
 
+// Why a file could not be written: the step that failed, the file (the folder for
+// CannotMakeFolder) and the system's reason.
+enum class TFileWriteFault {
+    NoName,
+    CannotMakeFolder,
+    CannotWriteBeside,
+    CannotSetPermissions,
+    CannotWrite,
+    CannotSync,
+    CannotFinish,
+    CannotReplace
+};
+struct TFileWriteProblem {
+    TFileWriteFault Fault = TFileWriteFault::NoName;
+    std::string Path;
+    std::string Reason;
+};
+
 // Writes text to file so that the file is never seen half-written: the text goes to a new file
 // beside it, is flushed to the disk, and is renamed over the file; the directory is created if
-// it is missing. False with a French message in error when anything fails; the file is then
+// it is missing. False with what went wrong in problem when anything fails; the file is then
 // as it was.
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view text,
-                         std::string& error);
+                         TFileWriteProblem& problem);
 
 // Why a file could not be read: the kind of failure, and for the first two the system's reason.
 enum class TFileReadFault { CannotOpen, CannotRead, NotARegularFile, TooLarge };

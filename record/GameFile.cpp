@@ -613,8 +613,9 @@ std::variant<TGameRecord, TReadError> ReadGameFile(const std::filesystem::path& 
     return ReadGame(*text);
 }
 
-bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game, std::string& error) {
-    return WriteFileAtomically(file, WriteGame(game), error);
+bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game,
+                   TFileWriteProblem& problem) {
+    return WriteFileAtomically(file, WriteGame(game), problem);
 }
 
 } // namespace record

@@ -189,6 +189,38 @@ QString ReadErrorText(const record::TReadError& error) {
     return text;
 }
 
+QString WriteProblemText(const record::TFileWriteProblem& problem) {
+    using F = record::TFileWriteFault;
+    const char* sentence = "";
+    switch (problem.Fault) {
+    case F::NoName:
+        return QCoreApplication::translate("Files", "Nom de fichier vide");
+    case F::CannotMakeFolder:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible de créer le dossier « %1 » : %2");
+        break;
+    case F::CannotWriteBeside:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible d'écrire à côté de « %1 » : %2");
+        break;
+    case F::CannotSetPermissions:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible de régler les droits de « %1 » : %2");
+        break;
+    case F::CannotWrite:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible d'écrire « %1 » : %2");
+        break;
+    case F::CannotSync:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible d'écrire sur le disque « %1 » : %2");
+        break;
+    case F::CannotFinish:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible de terminer l'écriture de « %1 » : %2");
+        break;
+    case F::CannotReplace:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible de remplacer « %1 » : %2");
+        break;
+    }
+    return QCoreApplication::translate("Files", sentence)
+        .arg(FromUtf8(problem.Path), FromUtf8(problem.Reason));
+}
+
 namespace {
 
 QString DescribeReadError(const record::TReadError& error) {
@@ -241,20 +273,20 @@ void KeepUnfinishedGame() {
     if (!CurrentGame || CurrentGame->Record.Over())
         return;
     const std::filesystem::path file = UnfinishedGameFile();
-    std::string error;
-    if (file.empty()) {
-        error = "no state directory (neither XDG_STATE_HOME nor HOME is set)";
-    } else {
+    QString error = "no state directory (neither XDG_STATE_HOME nor HOME is set)";
+    if (!file.empty()) {
         TakeSidesFromOptions(CurrentGame->Record);
-        if (record::WriteGameFile(file, CurrentGame->Record, error)) {
+        record::TFileWriteProblem problem;
+        if (record::WriteGameFile(file, CurrentGame->Record, problem)) {
             keepFailureTold = false;
             unfinished.reset(); // the game on the board is the unfinished game now
             return;
         }
+        error = WriteProblemText(problem);
     }
     if (!keepFailureTold)
-        TellOnStandardError(QString("the unfinished game cannot be kept in %1: %2")
-                                .arg(FromPath(file), FromUtf8(error)));
+        TellOnStandardError(
+            QString("the unfinished game cannot be kept in %1: %2").arg(FromPath(file), error));
     keepFailureTold = true;
 }
 
@@ -362,11 +394,11 @@ void TForm1::Enregistrerlapartie1Click() {
     if (path.isEmpty() || AppState != "jeu" || !CurrentGame)
         return;
     TakeSidesFromOptions(CurrentGame->Record);
-    std::string error;
-    if (!record::WriteGameFile(FilePath(path), CurrentGame->Record, error)) {
+    record::TFileWriteProblem problem;
+    if (!record::WriteGameFile(FilePath(path), CurrentGame->Record, problem)) {
         ShowFileProblem(QCoreApplication::translate(
                             "Files", "La partie n'a pas pu être enregistrée dans « %1 » :\n%2")
-                            .arg(path, FromUtf8(error)));
+                            .arg(path, WriteProblemText(problem)));
         return;
     }
     lastFolder = QFileInfo(path).absolutePath();

@@ -120,9 +120,9 @@ TEST(Files, TheStateDirectoryFollowsTheXdgRules) {
 TEST(Files, WritingReplacesTheFileWholeAndReadingIsBounded) {
     const std::filesystem::path directory = TemporaryDirectory();
     const std::filesystem::path file = directory / "new" / "game.ekoba";
-    std::string error;
-    ASSERT_TRUE(record::WriteFileAtomically(file, "first", error)) << error;
-    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error;
+    record::TFileWriteProblem error;
+    ASSERT_TRUE(record::WriteFileAtomically(file, "first", error)) << error.Reason;
+    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error.Reason;
     record::TFileReadProblem problem;
     EXPECT_EQ(record::ReadFileBounded(file, 11, problem), "second text");
     // Nothing is left beside the file; a new file has the permissions the process gives new
@@ -133,7 +133,7 @@ TEST(Files, WritingReplacesTheFileWholeAndReadingIsBounded) {
     EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(file).permissions()), 0666 & ~mask);
     std::filesystem::permissions(file, std::filesystem::perms::owner_read |
                                            std::filesystem::perms::owner_write);
-    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error;
+    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error.Reason;
     EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(file).permissions()), 0600u);
 
     // Larger than the bound, not a file, no file, a pipe with no writer (which must not hang):
@@ -152,9 +152,10 @@ TEST(Files, WritingReplacesTheFileWholeAndReadingIsBounded) {
         EXPECT_EQ(problem.Reason.empty(), fault != TFileReadFault::CannotOpen) << path;
     }
     // A file that cannot be written leaves the old one as it was and says why.
-    error.clear();
     EXPECT_FALSE(record::WriteFileAtomically(file / "below", "x", error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.Fault, record::TFileWriteFault::CannotMakeFolder);
+    EXPECT_EQ(error.Path, file.string());
+    EXPECT_FALSE(error.Reason.empty());
     EXPECT_EQ(record::ReadFileBounded(file, 100, problem), "second text");
     std::filesystem::remove_all(directory);
 }

@@ -116,6 +116,9 @@ TEST_F(English, MenusPanelMessagesRulesAndCreditsSpeakEnglish) {
         Check(text, "game file fault");
         EXPECT_FALSE(text.contains('%') || text.isEmpty()) << text.toStdString();
     }
+    for (int fault = 0; fault <= static_cast<int>(record::TFileWriteFault::CannotReplace); ++fault)
+        Check(WriteProblemText({static_cast<record::TFileWriteFault>(fault), "x", "y"}),
+              "game file not written");
     form->Quitterlapartie1Click(); // answered No
     CurrentGame->Finish();
     ASSERT_EQ(boxes.size(), 5u);

@@ -262,8 +262,8 @@ TEST_F(GameFiles, TheUnfinishedGameIsOfferedAtTheNextStart) {
     nearEnd.Seeds[7] = 1;
     nearEnd.Score = {0, 20, 25};
     record::TGameRecord last(nearEnd);
-    std::string error;
-    ASSERT_TRUE(record::WriteGameFile(Temp("last.ekoba"), last, error)) << error;
+    record::TFileWriteProblem error;
+    ASSERT_TRUE(record::WriteGameFile(Temp("last.ekoba"), last, error)) << error.Reason;
     ASSERT_TRUE(OpenGameFile(QString::fromStdString(Temp("last.ekoba").string())));
     KeepUnfinishedGame();
     ASSERT_TRUE(std::filesystem::exists(UnfinishedGameFile()));
