@@ -4,7 +4,9 @@
 # their number as their owner counts them, their owner and their seeds), the scores, whose turn
 # it is and the last move. A move is played from the keyboard (xdotool), another with the pit's
 # press action, and after each the tree must show what the rules give: ekobarama-engine, the
-# program's own rules, plays the same move from the position read before it.
+# program's own rules, plays the same move from the position read before it. The events a screen
+# reader waits for are heard too: the focus moving with the ring, and the last move's line
+# changing its name when the move has ended.
 import os
 import re
 import subprocess
@@ -12,11 +14,31 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 PIT = re.compile(r"^Case ([1-6]) de (.+) : (\d+) graines?$")
 SCORE = re.compile(r"^Score de (.+) : (\d+)$")
 TURN = re.compile(r"^Au tour de (.+)$")
 ENGINE = os.environ["ENGINE"]
+
+
+# The events heard: (kind, name of the object).
+EVENTS = []
+
+
+def hear(event):
+    EVENTS.append((event.type, event.source.name if event.source else ""))
+
+
+def listen(seconds):
+    """Lets the events come for a while."""
+    loop = GLib.MainLoop()
+    GLib.timeout_add(int(seconds * 1000), loop.quit)
+    loop.run()
+
+
+def heard(kind, start):
+    return any(k.startswith(kind) and name.startswith(start) for k, name in EVENTS)
 
 
 def fail(message):
@@ -114,7 +136,7 @@ def wait_for(board, what, test, limit=30):
         state = read(board)
         if test(state):
             return state
-        time.sleep(0.2)
+        listen(0.2)
     fail("the tree never showed " + what)
 
 
@@ -135,18 +157,30 @@ def check_move(board, before, pit, play, what):
 
 
 def main():
+    pyatspi.Registry.registerEventListener(hear, "focus:",
+                                           "object:property-change:accessible-name")
     board = find_board()
     before = wait_for(board, "player 1's turn with the ring on his pit 1",
                       lambda s: s["tomove"] == 1 and s["focused"] == [1])
     show("new game", before)
     if before["enabled"] != [1, 2, 3, 4, 5, 6]:
         fail("player 1 may play %s" % before["enabled"])
-    # The focus follows the keyboard's ring.
+    # The focus follows the keyboard's ring, and says so.
+    EVENTS.clear()
     subprocess.run(["xdotool", "key", "Right"], check=True)
     before = wait_for(board, "the focus on pit 2 after Right", lambda s: s["focused"] == [2], 5)
+    listen(0.5)
+    if not heard("focus:", "Case 2 de %s : " % before["players"][0]):
+        fail("no focus event for pit 2 after Right: %s" % EVENTS)
     # Player 1's third pit, by its figure key.
+    EVENTS.clear()
     after = check_move(board, before, 3, lambda: subprocess.run(["xdotool", "key", "3"],
                                                                 check=True), "key 3")
+    listen(0.5)
+    if not heard("object:property-change:accessible-name", after["last"]):
+        fail("the last move's line did not tell its new name: %s" % EVENTS)
+    if not heard("focus:", "Case 1 de %s : " % after["players"][1]):
+        fail("no focus event for player 2's first pit after the move: %s" % EVENTS)
     if after["focused"] != [7] or any(p <= 6 for p in after["enabled"]):
         fail("on player 2's turn the focus is on %s and %s may be played" % (after["focused"],
                                                                                 after["enabled"]))
