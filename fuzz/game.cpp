@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto read = record::ReadGame(text);
     if (const auto* error = std::get_if<record::TReadError>(&read)) {
         const auto lines = std::count(text.begin(), text.end(), '\n') + 1;
-        if (error->Line < 0 || error->Line > lines || error->Message.empty())
+        if (error->Line < 0 || error->Line > lines ||
+            static_cast<int>(error->Fault) >= record::kReadFaultCount || error->Values.size() > 3)
             std::abort();
         return 0;
     }

@@ -2,6 +2,53 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="fr">
 <context>
+    <name>Accessibility</name>
+    <message>
+        <source>Plateau</source>
+        <translation>Board</translation>
+    </message>
+    <message>
+        <source>Aucune partie en cours</source>
+        <translation>No game on</translation>
+    </message>
+    <message>
+        <source>0 graine</source>
+        <translation>0 seeds</translation>
+    </message>
+    <message>
+        <source>1 graine</source>
+        <translation>1 seed</translation>
+    </message>
+    <message>
+        <source>%1 graines</source>
+        <translation>%1 seeds</translation>
+    </message>
+    <message>
+        <source>Case %1 de %2 : %3</source>
+        <translation>Pit %1 of %2: %3</translation>
+    </message>
+    <message>
+        <source>Score de %1 : %2</source>
+        <translation>Score of %1: %2</translation>
+    </message>
+    <message>
+        <source>Partie terminée</source>
+        <translation>Game over</translation>
+    </message>
+    <message>
+        <source>Au tour de %1</source>
+        <translation>%1 to move</translation>
+    </message>
+    <message>
+        <source>Aucun coup joué</source>
+        <translation>No move played</translation>
+    </message>
+    <message>
+        <source>%1 a joué sa case %2 et pris %3. Scores : %4, %5.</source>
+        <translation>%1 played pit %2 and took %3. Scores: %4, %5.</translation>
+    </message>
+</context>
+<context>
     <name>Credits</name>
     <message>
         <source>L&apos;équipe Ekobarama</source>
@@ -105,6 +152,206 @@
 %2</source>
         <translation>The game could not be saved in “%1”:
 %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;ouvrir « %1 » : %2</source>
+        <translation>Cannot open “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible de lire « %1 » : %2</source>
+        <translation>Cannot read “%1”: %2</translation>
+    </message>
+    <message>
+        <source>« %1 » n&apos;est pas un fichier ordinaire</source>
+        <translation>“%1” is not a regular file</translation>
+    </message>
+    <message>
+        <source>Le fichier « %1 » est trop grand (plus de %2 octets)</source>
+        <translation>The file “%1” is too large (more than %2 bytes)</translation>
+    </message>
+    <message>
+        <source>le fichier est trop grand (plus de %1 Kio)</source>
+        <translation>the file is too large (more than %1 KiB)</translation>
+    </message>
+    <message>
+        <source>ligne trop longue (plus de %1 octets)</source>
+        <translation>line too long (more than %1 bytes)</translation>
+    </message>
+    <message>
+        <source>le texte n&apos;est pas de l&apos;UTF-8 valide (colonne %1)</source>
+        <translation>the text is not valid UTF-8 (column %1)</translation>
+    </message>
+    <message>
+        <source>caractère de contrôle (colonne %1)</source>
+        <translation>control character (column %1)</translation>
+    </message>
+    <message>
+        <source>ce n&apos;est pas un fichier de partie d&apos;ekoba (il commence par [Game &quot;Ekoba&quot;])</source>
+        <translation>this is not an ekoba game file (one starts with [Game &quot;Ekoba&quot;])</translation>
+    </message>
+    <message>
+        <source>un fichier de partie commence par [Game &quot;Ekoba&quot;]</source>
+        <translation>a game file starts with [Game &quot;Ekoba&quot;]</translation>
+    </message>
+    <message>
+        <source>étiquette inconnue « %1 »</source>
+        <translation>unknown tag “%1”</translation>
+    </message>
+    <message>
+        <source>étiquette « %1 » répétée</source>
+        <translation>tag “%1” repeated</translation>
+    </message>
+    <message>
+        <source>l&apos;étiquette « %1 » manque</source>
+        <translation>the tag “%1” is missing</translation>
+    </message>
+    <message>
+        <source>une étiquette s&apos;écrit [Nom &quot;valeur&quot;]</source>
+        <translation>a tag is written [Name &quot;value&quot;]</translation>
+    </message>
+    <message>
+        <source>dans une valeur, \ ne précède que &quot; ou \</source>
+        <translation>in a value, \ comes only before &quot; or \</translation>
+    </message>
+    <message>
+        <source>ce fichier est une partie de « %1 », pas d&apos;ekoba</source>
+        <translation>this file is a game of “%1”, not of ekoba</translation>
+    </message>
+    <message>
+        <source>date trop longue</source>
+        <translation>date too long</translation>
+    </message>
+    <message>
+        <source>nom trop long (plus de %1 caractères)</source>
+        <translation>name too long (more than %1 characters)</translation>
+    </message>
+    <message>
+        <source>« %1 » ne dit pas qui joue (personne, debutant, moyen, fort ou expert)</source>
+        <translation>“%1” does not say who plays (personne, debutant, moyen, fort or expert)</translation>
+    </message>
+    <message>
+        <source>la position s&apos;écrit « a b c d e f / a b c d e f / joueur / score1 score2 »</source>
+        <translation>a position is written “a b c d e f / a b c d e f / player / score1 score2”</translation>
+    </message>
+    <message>
+        <source>« %1 » n&apos;est pas un nombre de graines (0 à %2)</source>
+        <translation>“%1” is not a number of seeds (0 to %2)</translation>
+    </message>
+    <message>
+        <source>le joueur qui a le trait est 1 ou 2, pas « %1 »</source>
+        <translation>the player to move is 1 or 2, not “%1”</translation>
+    </message>
+    <message>
+        <source>la position compte %1 graines au lieu de %2</source>
+        <translation>the position holds %1 seeds instead of %2</translation>
+    </message>
+    <message>
+        <source>résultat « %1 » inconnu (1-0, 0-1, 1/2-1/2 ou *)</source>
+        <translation>unknown result “%1” (1-0, 0-1, 1/2-1/2 or *)</translation>
+    </message>
+    <message>
+        <source>étiquette après les coups</source>
+        <translation>tag after the moves</translation>
+    </message>
+    <message>
+        <source>texte après le résultat : « %1 »</source>
+        <translation>text after the result: “%1”</translation>
+    </message>
+    <message>
+        <source>la partie s&apos;arrête sans son résultat (fichier tronqué ?)</source>
+        <translation>the game stops without its result (file cut short?)</translation>
+    </message>
+    <message>
+        <source>commentaire { sans } fermante</source>
+        <translation>comment { without its closing }</translation>
+    </message>
+    <message>
+        <source>le résultat « %1 » n&apos;est pas celui de l&apos;étiquette Result « %2 »</source>
+        <translation>the result “%1” is not the Result tag&apos;s “%2”</translation>
+    </message>
+    <message>
+        <source>le résultat « %1 » ne découle pas des coups (la partie n&apos;est pas finie)</source>
+        <translation>the result “%1” does not follow from the moves (the game is not over)</translation>
+    </message>
+    <message>
+        <source>le résultat « %1 » ne découle pas des coups (ils donnent %2)</source>
+        <translation>the result “%1” does not follow from the moves (they give %2)</translation>
+    </message>
+    <message>
+        <source>le numéro de coup n&apos;est suivi d&apos;aucun coup</source>
+        <translation>the move number is followed by no move</translation>
+    </message>
+    <message>
+        <source>« %1 » n&apos;est ni un coup ni un numéro de coup</source>
+        <translation>“%1” is neither a move nor a move number</translation>
+    </message>
+    <message>
+        <source>deux numéros de coup de suite</source>
+        <translation>two move numbers in a row</translation>
+    </message>
+    <message>
+        <source>numéro de coup « %1 » après la fin de la partie</source>
+        <translation>move number “%1” after the end of the game</translation>
+    </message>
+    <message>
+        <source>numéro de coup « %1 » au lieu de « %2 »</source>
+        <translation>move number “%1” instead of “%2”</translation>
+    </message>
+    <message>
+        <source>« %1 » n&apos;est pas un coup (une lettre de a à f, puis x et les graines prises)</source>
+        <translation>“%1” is not a move (a letter from a to f, then x and the seeds taken)</translation>
+    </message>
+    <message>
+        <source>coup « %1 » après la fin de la partie</source>
+        <translation>move “%1” after the end of the game</translation>
+    </message>
+    <message>
+        <source>le coup « %1 » du joueur 1 n&apos;a pas son numéro « %2 »</source>
+        <translation>player 1&apos;s move “%1” lacks its number “%2”</translation>
+    </message>
+    <message>
+        <source>plus de %1 coups</source>
+        <translation>more than %1 moves</translation>
+    </message>
+    <message>
+        <source>coup « %1 » impossible : la case %2 du joueur %3 est vide</source>
+        <translation>move “%1” impossible: player %3&apos;s pit %2 is empty</translation>
+    </message>
+    <message>
+        <source>le coup « %1 » prend %2 graines, pas %3</source>
+        <translation>the move “%1” takes %2 seeds, not %3</translation>
+    </message>
+    <message>
+        <source>Nom de fichier vide</source>
+        <translation>Empty file name</translation>
+    </message>
+    <message>
+        <source>Impossible de créer le dossier « %1 » : %2</source>
+        <translation>Cannot make the folder “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire à côté de « %1 » : %2</source>
+        <translation>Cannot write beside “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible de régler les droits de « %1 » : %2</source>
+        <translation>Cannot set the permissions of “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire « %1 » : %2</source>
+        <translation>Cannot write “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible d&apos;écrire sur le disque « %1 » : %2</source>
+        <translation>Cannot write “%1” to the disk: %2</translation>
+    </message>
+    <message>
+        <source>Impossible de terminer l&apos;écriture de « %1 » : %2</source>
+        <translation>Cannot finish writing “%1”: %2</translation>
+    </message>
+    <message>
+        <source>Impossible de remplacer « %1 » : %2</source>
+        <translation>Cannot replace “%1”: %2</translation>
     </message>
 </context>
 <context>

@@ -13,10 +13,6 @@ namespace record {
 
 namespace {
 
-std::string SystemError(const std::string& what, const std::filesystem::path& file) {
-    return what + " « " + file.string() + " » : " + std::strerror(errno);
-}
-
 // Closes a file descriptor when it goes out of scope.
 class TDescriptor {
 public:
@@ -69,9 +65,9 @@ std::filesystem::path StateDirectory() {
 }
 
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view text,
-                         std::string& error) {
+                         TFileWriteProblem& problem) {
     if (file.empty() || !file.has_filename()) {
-        error = "Nom de fichier vide";
+        problem = {TFileWriteFault::NoName, {}, {}};
         return false;
     }
     const std::filesystem::path directory =
@@ -79,26 +75,26 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view tex
     std::error_code code;
     std::filesystem::create_directories(directory, code);
     if (code) {
-        error = "Impossible de créer le dossier « " + directory.string() + " » : " + code.message();
+        problem = {TFileWriteFault::CannotMakeFolder, directory.string(), code.message()};
         return false;
     }
     // A new file beside the final one, in the same directory so that the rename is atomic.
     std::string name = (directory / ("." + file.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) {
-        error = SystemError("Impossible d'écrire à côté de", file);
+        problem = {TFileWriteFault::CannotWriteBeside, file.string(), std::strerror(errno)};
         return false;
     }
     TDescriptor out(fd);
     const std::filesystem::path temporary = name;
-    auto fail = [&](const char* what) {
-        error = SystemError(what, file);
+    auto fail = [&](TFileWriteFault fault) {
+        problem = {fault, file.string(), std::strerror(errno)};
         std::filesystem::remove(temporary, code);
         return false;
     };
     // A file replaced keeps its permissions; a new one gets those the process gives new files.
     if (::fchmod(out.Get(), PermissionsFor(file)) != 0)
-        return fail("Impossible de régler les droits de");
+        return fail(TFileWriteFault::CannotSetPermissions);
     const char* data = text.data();
     std::size_t left = text.size();
     while (left > 0) {
@@ -106,43 +102,37 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view tex
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            return fail("Impossible d'écrire");
+            return fail(TFileWriteFault::CannotWrite);
         }
         data += written;
         left -= static_cast<std::size_t>(written);
     }
     if (::fsync(out.Get()) != 0)
-        return fail("Impossible d'écrire sur le disque");
+        return fail(TFileWriteFault::CannotSync);
     if (!out.Close())
-        return fail("Impossible de terminer l'écriture de");
+        return fail(TFileWriteFault::CannotFinish);
     if (std::rename(temporary.c_str(), file.c_str()) != 0)
-        return fail("Impossible de remplacer");
+        return fail(TFileWriteFault::CannotReplace);
     SyncDirectory(directory);
     return true;
 }
 
 std::optional<std::string> ReadFileBounded(const std::filesystem::path& file, std::size_t maxBytes,
-                                           std::string& error) {
-    // O_NONBLOCK: a named pipe put in the file's place does not hang the opening.
-    const TDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (in.Get() < 0) {
-        error = SystemError("Impossible d'ouvrir", file);
-        return std::nullopt;
-    }
-    struct stat status {};
-    if (::fstat(in.Get(), &status) != 0) {
-        error = SystemError("Impossible de lire", file);
-        return std::nullopt;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        error = "« " + file.string() + " » n'est pas un fichier ordinaire";
-        return std::nullopt;
-    }
-    auto tooLarge = [&] {
-        error = "Le fichier « " + file.string() + " » est trop grand (plus de " +
-                std::to_string(maxBytes) + " octets)";
+                                           TFileReadProblem& problem) {
+    auto fail = [&problem](TFileReadFault fault, bool withReason) {
+        problem = {fault, withReason ? std::strerror(errno) : ""};
         return std::nullopt;
     };
+    // O_NONBLOCK: a named pipe put in the file's place does not hang the opening.
+    const TDescriptor in(::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (in.Get() < 0)
+        return fail(TFileReadFault::CannotOpen, true);
+    struct stat status {};
+    if (::fstat(in.Get(), &status) != 0)
+        return fail(TFileReadFault::CannotRead, true);
+    if (!S_ISREG(status.st_mode))
+        return fail(TFileReadFault::NotARegularFile, false);
+    auto tooLarge = [&] { return fail(TFileReadFault::TooLarge, false); };
     if (static_cast<std::uintmax_t>(status.st_size) > maxBytes)
         return tooLarge();
     // The size is read again while reading: the file may grow in the meantime.
@@ -159,8 +149,7 @@ std::optional<std::string> ReadFileBounded(const std::filesystem::path& file, st
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            error = SystemError("Impossible de lire", file);
-            return std::nullopt;
+            return fail(TFileReadFault::CannotRead, true);
         }
         if (n == 0)
             break;

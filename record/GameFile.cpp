@@ -134,11 +134,16 @@ std::string PositionText(const rules::TPosition& position) {
 // A fault found while reading: where and what.
 struct TFault {
     int Line;
-    std::string Message;
+    TReadFault Fault;
+    std::vector<std::string> Values = {};
 };
 
-std::string Quoted(std::string_view text) {
-    return "« " + std::string(text) + " »";
+std::string Str(std::string_view text) {
+    return std::string(text);
+}
+
+std::string Str(std::size_t n) {
+    return std::to_string(n);
 }
 
 // A whole number of at most 9 digits, or nothing.
@@ -171,10 +176,11 @@ std::vector<std::string_view> Words(std::string_view text) {
 
 // The start position of a Position tag: player 1's pits a to f, "/", player 2's pits a to f,
 // "/", the player to move, "/", the two banked scores; 48 seeds in all.
-std::optional<rules::TPosition> ParsePosition(std::string_view text, std::string& why) {
+std::optional<rules::TPosition> ParsePosition(std::string_view text, int line,
+                                              std::optional<TFault>& why) {
     const std::vector<std::string_view> words = Words(text);
     if (words.size() != 18 || words[6] != "/" || words[13] != "/" || words[15] != "/") {
-        why = "la position s'écrit « a b c d e f / a b c d e f / joueur / score1 score2 »";
+        why = TFault{line, TReadFault::PositionShape};
         return std::nullopt;
     }
     rules::TPosition position;
@@ -182,8 +188,8 @@ std::optional<rules::TPosition> ParsePosition(std::string_view text, std::string
     auto count = [&](std::string_view word, int max) -> std::optional<int> {
         const std::optional<int> n = Number(word);
         if (!n || *n > max) {
-            why = Quoted(word) + " n'est pas un nombre de graines (0 à " +
-                  std::to_string(rules::kTotalSeeds) + ")";
+            why = TFault{
+                line, TReadFault::NotASeedCount, {Str(word), std::to_string(rules::kTotalSeeds)}};
             return std::nullopt;
         }
         total += *n;
@@ -197,7 +203,7 @@ std::optional<rules::TPosition> ParsePosition(std::string_view text, std::string
         position.Seeds[i] = static_cast<std::uint8_t>(*n);
     }
     if (words[14] != "1" && words[14] != "2") {
-        why = "le joueur qui a le trait est 1 ou 2, pas " + Quoted(words[14]);
+        why = TFault{line, TReadFault::NotAMover, {Str(words[14])}};
         return std::nullopt;
     }
     position.ToMove = static_cast<std::uint8_t>(words[14][0] - '0');
@@ -208,8 +214,9 @@ std::optional<rules::TPosition> ParsePosition(std::string_view text, std::string
         position.Score[n] = static_cast<std::uint8_t>(*score);
     }
     if (total != rules::kTotalSeeds) {
-        why = "la position compte " + std::to_string(total) + " graines au lieu de " +
-              std::to_string(rules::kTotalSeeds);
+        why = TFault{line,
+                     TReadFault::SeedTotal,
+                     {std::to_string(total), std::to_string(rules::kTotalSeeds)}};
         return std::nullopt;
     }
     return position;
@@ -225,27 +232,30 @@ public:
             const std::string_view head = Text.substr(0, kMaxGameFileBytes);
             Text = head.substr(0, head.rfind('\n') + 1);
             if (auto fault = SplitLines())
-                return TReadError{fault->Line, fault->Message};
+                return Error(*fault);
             const std::size_t lastLine = head.size() - Text.size();
-            return TReadError{static_cast<int>(Lines.size()) + 1,
-                              lastLine > kMaxLineBytes
-                                  ? "ligne trop longue (plus de " + std::to_string(kMaxLineBytes) +
-                                        " octets)"
-                                  : "le fichier est trop grand (plus de " +
-                                        std::to_string(kMaxGameFileBytes / 1024) + " Kio)"};
+            const int line = static_cast<int>(Lines.size()) + 1;
+            return lastLine > kMaxLineBytes
+                       ? TReadError{line, TReadFault::LineTooLong, {Str(kMaxLineBytes)}}
+                       : TReadError{
+                             line, TReadFault::TextTooLarge, {Str(kMaxGameFileBytes / 1024)}};
         }
         if (Text.substr(0, 3) == "\xEF\xBB\xBF")
             Text.remove_prefix(3); // a byte order mark
         if (auto fault = SplitLines())
-            return TReadError{fault->Line, fault->Message};
+            return Error(*fault);
         if (auto fault = ReadTags())
-            return TReadError{fault->Line, fault->Message};
+            return Error(*fault);
         if (auto fault = ReadMoves())
-            return TReadError{fault->Line, fault->Message};
+            return Error(*fault);
         return std::move(Game);
     }
 
 private:
+    static TReadError Error(TFault& fault) {
+        return TReadError{fault.Line, fault.Fault, std::move(fault.Values)};
+    }
+
     std::string_view Text;
     std::vector<std::string_view> Lines; // without their line ends
     std::size_t Next = 0;                // the next line to read
@@ -262,18 +272,15 @@ private:
             std::string_view line = Text.substr(start, end - start);
             const int number = static_cast<int>(Lines.size()) + 1;
             if (line.size() > kMaxLineBytes)
-                return TFault{number, "ligne trop longue (plus de " +
-                                          std::to_string(kMaxLineBytes) + " octets)"};
+                return TFault{number, TReadFault::LineTooLong, {Str(kMaxLineBytes)}};
             if (!line.empty() && line.back() == '\r')
                 line.remove_suffix(1);
             for (std::size_t i = 0; i < line.size();) {
                 const std::size_t length = SequenceLength(line, i);
                 if (length == 0)
-                    return TFault{number, "le texte n'est pas de l'UTF-8 valide (colonne " +
-                                              std::to_string(i + 1) + ")"};
+                    return TFault{number, TReadFault::NotUtf8, {Str(i + 1)}};
                 if (length == 1 && IsControl(static_cast<unsigned char>(line[i])))
-                    return TFault{number,
-                                  "caractère de contrôle (colonne " + std::to_string(i + 1) + ")"};
+                    return TFault{number, TReadFault::ControlCharacter, {Str(i + 1)}};
                 i += length;
             }
             Lines.push_back(line);
@@ -308,33 +315,32 @@ private:
                 return fault;
             const auto known = std::find(kTags.begin(), kTags.end(), name);
             if (known == kTags.end())
-                return TFault{LineNumber(), "étiquette inconnue " + Quoted(name)};
+                return TFault{LineNumber(), TReadFault::UnknownTag, {name}};
             const std::size_t which = static_cast<std::size_t>(known - kTags.begin());
             if (seen[which])
-                return TFault{LineNumber(), "étiquette " + Quoted(name) + " répétée"};
+                return TFault{LineNumber(), TReadFault::RepeatedTag, {name}};
             if (which != 0 && !seen[0])
-                return TFault{LineNumber(), "un fichier de partie commence par [Game \"Ekoba\"]"};
+                return TFault{LineNumber(), TReadFault::GameTagFirst};
             seen[which] = true;
             if (auto fault = TakeTag(name, value))
                 return fault;
         }
         if (!seen[0])
-            return TFault{Next < Lines.size() ? LineNumber() : 1,
-                          "ce n'est pas un fichier de partie d'ekoba (il commence par "
-                          "[Game \"Ekoba\"])"};
+            return TFault{Next < Lines.size() ? LineNumber() : 1, TReadFault::NotAGameFile};
         for (const std::string_view required : {"Player1", "Player2", "Result"}) {
             const std::size_t which = static_cast<std::size_t>(
                 std::find(kTags.begin(), kTags.end(), required) - kTags.begin());
             if (!seen[which])
                 return TFault{Next < Lines.size() ? LineNumber() : static_cast<int>(Lines.size()),
-                              "l'étiquette " + Quoted(required) + " manque"};
+                              TReadFault::MissingTag,
+                              {Str(required)}};
         }
         return std::nullopt;
     }
 
     // [Name "value"], the value with \" and \\ for a quote and a backslash.
     std::optional<TFault> ParseTag(std::string_view line, std::string& name, std::string& value) {
-        const TFault malformed{LineNumber(), "une étiquette s'écrit [Nom \"valeur\"]"};
+        const TFault malformed{LineNumber(), TReadFault::MalformedTag};
         std::size_t i = 1;
         while (i < line.size() &&
                ((line[i] >= 'A' && line[i] <= 'Z') || (line[i] >= 'a' && line[i] <= 'z') ||
@@ -346,7 +352,7 @@ private:
         for (i += 2; i < line.size() && line[i] != '"'; ++i) {
             if (line[i] == '\\') {
                 if (++i == line.size() || (line[i] != '"' && line[i] != '\\'))
-                    return TFault{LineNumber(), "dans une valeur, \\ ne précède que \" ou \\"};
+                    return TFault{LineNumber(), TReadFault::BadEscape};
             }
             value += line[i];
         }
@@ -359,29 +365,26 @@ private:
         const int line = LineNumber();
         if (name == "Game") {
             if (value != kGameName)
-                return TFault{line,
-                              "ce fichier est une partie de " + Quoted(value) + ", pas d'ekoba"};
+                return TFault{line, TReadFault::OtherGame, {value}};
         } else if (name == "Date") {
             if (CharacterCount(value) > kMaxDateLength)
-                return TFault{line, "date trop longue"};
+                return TFault{line, TReadFault::DateTooLong};
             Game.Date = value;
         } else if (name == "Player1" || name == "Player2") {
             if (CharacterCount(value) > static_cast<std::size_t>(kMaxNameLength))
-                return TFault{line, "nom trop long (plus de " + std::to_string(kMaxNameLength) +
-                                        " caractères)"};
+                return TFault{line, TReadFault::NameTooLong, {std::to_string(kMaxNameLength)}};
             Game.Sides[name == "Player1" ? 1 : 2].Name = value;
         } else if (name == "Player1By" || name == "Player2By") {
             const auto word = std::find(kLevelWords.begin(), kLevelWords.end(), value);
             if (word == kLevelWords.end())
-                return TFault{line, Quoted(value) + " ne dit pas qui joue (personne, debutant, "
-                                                    "moyen, fort ou expert)"};
+                return TFault{line, TReadFault::UnknownPlayer, {value}};
             Game.Sides[name == "Player1By" ? 1 : 2].Level =
                 static_cast<int>(word - kLevelWords.begin());
         } else if (name == "Position") {
-            std::string why;
-            const std::optional<rules::TPosition> start = ParsePosition(value, why);
+            std::optional<TFault> why;
+            const std::optional<rules::TPosition> start = ParsePosition(value, line, why);
             if (!start)
-                return TFault{line, why};
+                return why;
             const std::array<TSide, 3> sides = Game.Sides;
             const std::string date = Game.Date;
             Game = TGameRecord(*start);
@@ -389,8 +392,7 @@ private:
             Game.Date = date;
         } else if (name == "Result") {
             if (value != "1-0" && value != "0-1" && value != "1/2-1/2" && value != "*")
-                return TFault{line,
-                              "résultat " + Quoted(value) + " inconnu (1-0, 0-1, 1/2-1/2 ou *)"};
+                return TFault{line, TReadFault::UnknownResult, {value}};
             Result = value;
         }
         return std::nullopt;
@@ -419,7 +421,7 @@ private:
                     continue;
                 }
                 if (c == '[')
-                    return TFault{LineNumber(), "étiquette après les coups"};
+                    return TFault{LineNumber(), TReadFault::TagAfterMoves};
                 std::size_t end = i;
                 while (end < line.size() && line[end] != ' ' && line[end] != '\t' &&
                        line[end] != '{' && line[end] != ';')
@@ -427,13 +429,13 @@ private:
                 const std::string_view word = line.substr(i, end - i);
                 i = end;
                 if (ended)
-                    return TFault{LineNumber(), "texte après le résultat : " + Quoted(word)};
+                    return TFault{LineNumber(), TReadFault::TextAfterResult, {Str(word)}};
                 if (auto fault = TakeWord(word, ended))
                     return fault;
             }
         }
         if (!ended)
-            return TFault{lastLine, "la partie s'arrête sans son résultat (fichier tronqué ?)"};
+            return TFault{lastLine, TReadFault::NoResult};
         return std::nullopt;
     }
 
@@ -443,7 +445,7 @@ private:
         std::size_t close = Lines[Next].find('}', i);
         while (close == std::string_view::npos) {
             if (++Next == Lines.size())
-                return TFault{opened, "commentaire { sans } fermante"};
+                return TFault{opened, TReadFault::UnclosedComment};
             close = Lines[Next].find('}');
         }
         i = close + 1;
@@ -454,16 +456,14 @@ private:
         const int line = LineNumber();
         if (word == "1-0" || word == "0-1" || word == "1/2-1/2" || word == "*") {
             if (word != Result)
-                return TFault{line, "le résultat " + Quoted(word) +
-                                        " n'est pas celui de l'étiquette Result " + Quoted(Result)};
+                return TFault{line, TReadFault::ResultNotTagged, {Str(word), Result}};
             const std::string result = ResultOf(Game.Current());
             if (word != result)
-                return TFault{line, "le résultat " + Quoted(word) + " ne découle pas des coups (" +
-                                        (result == "*" ? "la partie n'est pas finie"
-                                                       : "ils donnent " + result) +
-                                        ")"};
+                return result == "*"
+                           ? TFault{line, TReadFault::ResultNotReached, {Str(word)}}
+                           : TFault{line, TReadFault::ResultNotFollowing, {Str(word), result}};
             if (NumberRead)
-                return TFault{line, "le numéro de coup n'est suivi d'aucun coup"};
+                return TFault{line, TReadFault::NumberWithoutMove};
             ended = true;
             return std::nullopt;
         }
@@ -471,21 +471,21 @@ private:
             // A move number: "3." before player 1's move, "3..." before player 2's.
             const std::size_t dot = word.find('.');
             if (dot == std::string_view::npos)
-                return TFault{line, Quoted(word) + " n'est ni un coup ni un numéro de coup"};
+                return TFault{line, TReadFault::NotAMoveOrNumber, {Str(word)}};
             const std::optional<int> number = Number(word.substr(0, dot));
             std::string_view rest = word.substr(dot);
             const bool forSecond = rest.substr(0, 3) == "...";
             rest.remove_prefix(forSecond ? 3 : 1);
             if (NumberRead)
-                return TFault{line, "deux numéros de coup de suite"};
+                return TFault{line, TReadFault::TwoNumbers};
             const int expected = FullMove();
             const int mover = Game.Current().ToMove;
             const std::string want = std::to_string(expected) + (mover == 1 ? "." : "...");
-            if (!number || *number != expected || forSecond != (mover == 2) || Game.Over())
-                return TFault{line, "numéro de coup " +
-                                        Quoted(word.substr(0, word.size() - rest.size())) +
-                                        (Game.Over() ? " après la fin de la partie"
-                                                     : " au lieu de " + Quoted(want))};
+            if (!number || *number != expected || forSecond != (mover == 2) || Game.Over()) {
+                const std::string given = Str(word.substr(0, word.size() - rest.size()));
+                return Game.Over() ? TFault{line, TReadFault::NumberAfterEnd, {given}}
+                                   : TFault{line, TReadFault::WrongNumber, {given, want}};
+            }
             NumberRead = true;
             if (!rest.empty())
                 return TakeWord(rest, ended);
@@ -504,24 +504,25 @@ private:
         if (shape && word.size() > 2)
             taken = Number(word.substr(2));
         if (!shape || (word.size() > 2 && !taken))
-            return TFault{line, Quoted(word) + " n'est pas un coup (une lettre de a à f, puis x "
-                                               "et les graines prises)"};
+            return TFault{line, TReadFault::NotAMove, {Str(word)}};
         const int mover = Game.Current().ToMove;
         if (Game.Over())
-            return TFault{line, "coup " + Quoted(word) + " après la fin de la partie"};
+            return TFault{line, TReadFault::MoveAfterEnd, {Str(word)}};
         if (mover == 1 && !NumberRead)
-            return TFault{line, "le coup " + Quoted(word) + " du joueur 1 n'a pas son numéro " +
-                                    Quoted(std::to_string(FullMove()) + ".")};
+            return TFault{
+                line, TReadFault::MoveWithoutNumber, {Str(word), std::to_string(FullMove()) + "."}};
         if (Game.Length() >= kMaxMoves)
-            return TFault{line, "plus de " + std::to_string(kMaxMoves) + " coups"};
+            return TFault{line, TReadFault::TooManyMoves, {std::to_string(kMaxMoves)}};
         const int pit = (mover == 1 ? 0 : 6) + (word[0] - 'a') + 1;
         if (!Game.IsLegal(pit))
-            return TFault{line, "coup " + Quoted(word) + " impossible : la case " + word[0] +
-                                    " du joueur " + std::to_string(mover) + " est vide"};
+            return TFault{line,
+                          TReadFault::EmptyPit,
+                          {Str(word), std::string(1, word[0]), std::to_string(mover)}};
         const rules::TMoveTrace move = Game.Play(pit);
         if (taken && *taken != move.Gain)
-            return TFault{line, "le coup " + Quoted(word) + " prend " + std::to_string(move.Gain) +
-                                    " graines, pas " + std::to_string(*taken)};
+            return TFault{line,
+                          TReadFault::WrongGain,
+                          {Str(word), std::to_string(move.Gain), std::to_string(*taken)}};
         NumberRead = false;
         return std::nullopt;
     }
@@ -594,15 +595,27 @@ std::variant<TGameRecord, TReadError> ReadGame(std::string_view text) {
 }
 
 std::variant<TGameRecord, TReadError> ReadGameFile(const std::filesystem::path& file) {
-    std::string error;
-    const std::optional<std::string> text = ReadFileBounded(file, kMaxGameFileBytes, error);
-    if (!text)
-        return TReadError{0, error};
+    TFileReadProblem problem;
+    const std::optional<std::string> text = ReadFileBounded(file, kMaxGameFileBytes, problem);
+    if (!text) {
+        switch (problem.Fault) {
+        case TFileReadFault::CannotOpen:
+            return TReadError{0, TReadFault::CannotOpen, {file.string(), problem.Reason}};
+        case TFileReadFault::CannotRead:
+            return TReadError{0, TReadFault::CannotRead, {file.string(), problem.Reason}};
+        case TFileReadFault::NotARegularFile:
+            return TReadError{0, TReadFault::NotARegularFile, {file.string()}};
+        case TFileReadFault::TooLarge:
+            break;
+        }
+        return TReadError{0, TReadFault::FileTooLarge, {file.string(), Str(kMaxGameFileBytes)}};
+    }
     return ReadGame(*text);
 }
 
-bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game, std::string& error) {
-    return WriteFileAtomically(file, WriteGame(game), error);
+bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game,
+                   TFileWriteProblem& problem) {
+    return WriteFileAtomically(file, WriteGame(game), problem);
 }
 
 } // namespace record

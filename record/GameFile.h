@@ -5,11 +5,12 @@
 //   const std::string text = record::WriteGame(game);
 //   auto read = record::ReadGame(text);
 //   if (const auto* error = std::get_if<record::TReadError>(&read))
-//       ... "Ligne " + error->Line + " : " + error->Message ...
+//       ... error->Line, error->Fault and its error->Values ...
 //
 // Reading is strict: every tag and every move is checked (moves against the rules), and any
 // input whatever gives either a record or an error naming the line; it never throws.
 
+#include "record/Files.h"
 #include "record/Record.h"
 
 #include <cstddef>
@@ -17,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace record {
 
@@ -33,9 +35,62 @@ constexpr int kMaxNameLength = 32; // characters (the preferences panel allows 1
 // the board; moves left after a take-back are not written) and its result.
 std::string WriteGame(const TGameRecord& game);
 
+// What is wrong with a game file. The values each fault names are in TReadError::Values, in
+// the order written beside it; the program words the sentence in the person's language.
+enum class TReadFault {
+    // The file itself, at line 0.
+    CannotOpen,      // file, the system's reason
+    CannotRead,      // file, the system's reason
+    NotARegularFile, // file
+    FileTooLarge,    // file, bytes
+    // Its text.
+    TextTooLarge,     // kibibytes
+    LineTooLong,      // bytes
+    NotUtf8,          // column
+    ControlCharacter, // column
+    // Its tags.
+    NotAGameFile,
+    GameTagFirst,
+    UnknownTag,  // tag
+    RepeatedTag, // tag
+    MissingTag,  // tag
+    MalformedTag,
+    BadEscape,
+    OtherGame, // the game named
+    DateTooLong,
+    NameTooLong,   // characters
+    UnknownPlayer, // the word
+    PositionShape,
+    NotASeedCount, // the word, the most seeds
+    NotAMover,     // the word
+    SeedTotal,     // seeds counted, seeds there must be
+    UnknownResult, // the word
+    // Its moves.
+    TagAfterMoves,
+    TextAfterResult, // the word
+    NoResult,
+    UnclosedComment,
+    ResultNotTagged,    // the result, the Result tag's
+    ResultNotReached,   // the result
+    ResultNotFollowing, // the result, the moves' result
+    NumberWithoutMove,
+    NotAMoveOrNumber, // the word
+    TwoNumbers,
+    NumberAfterEnd,    // the number
+    WrongNumber,       // the number, the number expected
+    NotAMove,          // the word
+    MoveAfterEnd,      // the move
+    MoveWithoutNumber, // the move, the number expected
+    TooManyMoves,      // the most moves
+    EmptyPit,          // the move, the pit's letter, the player
+    WrongGain,         // the move, the seeds it takes, the seeds written
+};
+constexpr int kReadFaultCount = static_cast<int>(TReadFault::WrongGain) + 1;
+
 struct TReadError {
-    int Line = 0;        // 1 for the first line; 0 when the error is not in one line
-    std::string Message; // French, for the person; without the line number
+    int Line = 0; // 1 for the first line; 0 when the error is not in one line
+    TReadFault Fault = TReadFault::NotAGameFile;
+    std::vector<std::string> Values; // UTF-8
     friend bool operator==(const TReadError&, const TReadError&) = default;
 };
 
@@ -46,6 +101,7 @@ std::variant<TGameRecord, TReadError> ReadGame(std::string_view text);
 // gives an error at line 0.
 std::variant<TGameRecord, TReadError> ReadGameFile(const std::filesystem::path& file);
 // Writes the game's text atomically (see WriteFileAtomically).
-bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game, std::string& error);
+bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game,
+                   TFileWriteProblem& problem);
 
 } // namespace record

@@ -12,6 +12,7 @@ if [ "${1:-}" = "--test" ]; then
   packages+=(
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils x11-apps imagemagick libxdamage-dev openbox
+    dbus-daemon at-spi2-core python3-pyatspi
     desktop-file-utils appstream shared-mime-info lintian dpkg-dev file
   )
 fi

@@ -4,6 +4,7 @@
 #include "game/Game.h"
 #include "record/Files.h"
 #include "record/GameFile.h"
+#include "ui/BoardAccessibility.h"
 #include "ui/Dialogs.h"
 #include "ui/KeyboardPlay.h"
 #include "ui/Main.h"
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QStandardPaths>
+#include <QStringList>
 #include <cstdio>
 #include <optional>
 #include <system_error>
@@ -62,8 +64,167 @@ void ShowFileProblem(const QString& text) {
     ShowMessageBox(ApplicationTitle, text, TMsgButtons::Ok, QMessageBox::Warning);
 }
 
+// The sentence of a fault in a game file, its values written %1, %2 and %3.
+const char* ReadFaultSentence(record::TReadFault fault) {
+    using F = record::TReadFault;
+    switch (fault) {
+    case F::CannotOpen:
+        return QT_TRANSLATE_NOOP("Files", "Impossible d'ouvrir « %1 » : %2");
+    case F::CannotRead:
+        return QT_TRANSLATE_NOOP("Files", "Impossible de lire « %1 » : %2");
+    case F::NotARegularFile:
+        return QT_TRANSLATE_NOOP("Files", "« %1 » n'est pas un fichier ordinaire");
+    case F::FileTooLarge:
+        return QT_TRANSLATE_NOOP("Files", "Le fichier « %1 » est trop grand (plus de %2 octets)");
+    case F::TextTooLarge:
+        return QT_TRANSLATE_NOOP("Files", "le fichier est trop grand (plus de %1 Kio)");
+    case F::LineTooLong:
+        return QT_TRANSLATE_NOOP("Files", "ligne trop longue (plus de %1 octets)");
+    case F::NotUtf8:
+        return QT_TRANSLATE_NOOP("Files", "le texte n'est pas de l'UTF-8 valide (colonne %1)");
+    case F::ControlCharacter:
+        return QT_TRANSLATE_NOOP("Files", "caractère de contrôle (colonne %1)");
+    case F::NotAGameFile:
+        return QT_TRANSLATE_NOOP("Files", "ce n'est pas un fichier de partie d'ekoba (il commence "
+                                          "par [Game \"Ekoba\"])");
+    case F::GameTagFirst:
+        return QT_TRANSLATE_NOOP("Files", "un fichier de partie commence par [Game \"Ekoba\"]");
+    case F::UnknownTag:
+        return QT_TRANSLATE_NOOP("Files", "étiquette inconnue « %1 »");
+    case F::RepeatedTag:
+        return QT_TRANSLATE_NOOP("Files", "étiquette « %1 » répétée");
+    case F::MissingTag:
+        return QT_TRANSLATE_NOOP("Files", "l'étiquette « %1 » manque");
+    case F::MalformedTag:
+        return QT_TRANSLATE_NOOP("Files", "une étiquette s'écrit [Nom \"valeur\"]");
+    case F::BadEscape:
+        return QT_TRANSLATE_NOOP("Files", "dans une valeur, \\ ne précède que \" ou \\");
+    case F::OtherGame:
+        return QT_TRANSLATE_NOOP("Files", "ce fichier est une partie de « %1 », pas d'ekoba");
+    case F::DateTooLong:
+        return QT_TRANSLATE_NOOP("Files", "date trop longue");
+    case F::NameTooLong:
+        return QT_TRANSLATE_NOOP("Files", "nom trop long (plus de %1 caractères)");
+    case F::UnknownPlayer:
+        return QT_TRANSLATE_NOOP("Files", "« %1 » ne dit pas qui joue (personne, debutant, moyen, "
+                                          "fort ou expert)");
+    case F::PositionShape:
+        return QT_TRANSLATE_NOOP("Files", "la position s'écrit « a b c d e f / a b c d e f / "
+                                          "joueur / score1 score2 »");
+    case F::NotASeedCount:
+        return QT_TRANSLATE_NOOP("Files", "« %1 » n'est pas un nombre de graines (0 à %2)");
+    case F::NotAMover:
+        return QT_TRANSLATE_NOOP("Files", "le joueur qui a le trait est 1 ou 2, pas « %1 »");
+    case F::SeedTotal:
+        return QT_TRANSLATE_NOOP("Files", "la position compte %1 graines au lieu de %2");
+    case F::UnknownResult:
+        return QT_TRANSLATE_NOOP("Files", "résultat « %1 » inconnu (1-0, 0-1, 1/2-1/2 ou *)");
+    case F::TagAfterMoves:
+        return QT_TRANSLATE_NOOP("Files", "étiquette après les coups");
+    case F::TextAfterResult:
+        return QT_TRANSLATE_NOOP("Files", "texte après le résultat : « %1 »");
+    case F::NoResult:
+        return QT_TRANSLATE_NOOP("Files",
+                                 "la partie s'arrête sans son résultat (fichier tronqué ?)");
+    case F::UnclosedComment:
+        return QT_TRANSLATE_NOOP("Files", "commentaire { sans } fermante");
+    case F::ResultNotTagged:
+        return QT_TRANSLATE_NOOP("Files",
+                                 "le résultat « %1 » n'est pas celui de l'étiquette Result « %2 »");
+    case F::ResultNotReached:
+        return QT_TRANSLATE_NOOP(
+            "Files", "le résultat « %1 » ne découle pas des coups (la partie n'est pas finie)");
+    case F::ResultNotFollowing:
+        return QT_TRANSLATE_NOOP("Files",
+                                 "le résultat « %1 » ne découle pas des coups (ils donnent %2)");
+    case F::NumberWithoutMove:
+        return QT_TRANSLATE_NOOP("Files", "le numéro de coup n'est suivi d'aucun coup");
+    case F::NotAMoveOrNumber:
+        return QT_TRANSLATE_NOOP("Files", "« %1 » n'est ni un coup ni un numéro de coup");
+    case F::TwoNumbers:
+        return QT_TRANSLATE_NOOP("Files", "deux numéros de coup de suite");
+    case F::NumberAfterEnd:
+        return QT_TRANSLATE_NOOP("Files", "numéro de coup « %1 » après la fin de la partie");
+    case F::WrongNumber:
+        return QT_TRANSLATE_NOOP("Files", "numéro de coup « %1 » au lieu de « %2 »");
+    case F::NotAMove:
+        return QT_TRANSLATE_NOOP("Files", "« %1 » n'est pas un coup (une lettre de a à f, puis x "
+                                          "et les graines prises)");
+    case F::MoveAfterEnd:
+        return QT_TRANSLATE_NOOP("Files", "coup « %1 » après la fin de la partie");
+    case F::MoveWithoutNumber:
+        return QT_TRANSLATE_NOOP("Files", "le coup « %1 » du joueur 1 n'a pas son numéro « %2 »");
+    case F::TooManyMoves:
+        return QT_TRANSLATE_NOOP("Files", "plus de %1 coups");
+    case F::EmptyPit:
+        return QT_TRANSLATE_NOOP("Files",
+                                 "coup « %1 » impossible : la case %2 du joueur %3 est vide");
+    case F::WrongGain:
+        return QT_TRANSLATE_NOOP("Files", "le coup « %1 » prend %2 graines, pas %3");
+    }
+    return "";
+}
+
+} // namespace
+
+QString ReadErrorText(const record::TReadError& error) {
+    QString text = QCoreApplication::translate("Files", ReadFaultSentence(error.Fault));
+    QStringList values;
+    for (const std::string& value : error.Values)
+        values << FromUtf8(value);
+    // One argument call for all the values: a value that holds "%2" stays as it is.
+    switch (values.size()) {
+    case 0:
+        break;
+    case 1:
+        text = text.arg(values[0]);
+        break;
+    case 2:
+        text = text.arg(values[0], values[1]);
+        break;
+    default:
+        text = text.arg(values[0], values[1], values[2]);
+        break;
+    }
+    return text;
+}
+
+QString WriteProblemText(const record::TFileWriteProblem& problem) {
+    using F = record::TFileWriteFault;
+    const char* sentence = "";
+    switch (problem.Fault) {
+    case F::NoName:
+        return QCoreApplication::translate("Files", "Nom de fichier vide");
+    case F::CannotMakeFolder:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible de créer le dossier « %1 » : %2");
+        break;
+    case F::CannotWriteBeside:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible d'écrire à côté de « %1 » : %2");
+        break;
+    case F::CannotSetPermissions:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible de régler les droits de « %1 » : %2");
+        break;
+    case F::CannotWrite:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible d'écrire « %1 » : %2");
+        break;
+    case F::CannotSync:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible d'écrire sur le disque « %1 » : %2");
+        break;
+    case F::CannotFinish:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible de terminer l'écriture de « %1 » : %2");
+        break;
+    case F::CannotReplace:
+        sentence = QT_TRANSLATE_NOOP("Files", "Impossible de remplacer « %1 » : %2");
+        break;
+    }
+    return QCoreApplication::translate("Files", sentence)
+        .arg(FromUtf8(problem.Path), FromUtf8(problem.Reason));
+}
+
+namespace {
+
 QString DescribeReadError(const record::TReadError& error) {
-    const QString message = FromUtf8(error.Message);
+    const QString message = ReadErrorText(error);
     return error.Line > 0
                ? QCoreApplication::translate("Files", "Ligne %1 : %2").arg(error.Line).arg(message)
                : message;
@@ -100,6 +261,7 @@ void PlayMove(int pit) {
     // the person now to move comes with one more.
     if (CurrentGame && KeyboardMark() != 0)
         RedrawScene();
+    UpdateBoardAccessibility(); // the move's line tells it has ended
 }
 
 std::filesystem::path UnfinishedGameFile() {
@@ -111,20 +273,20 @@ void KeepUnfinishedGame() {
     if (!CurrentGame || CurrentGame->Record.Over())
         return;
     const std::filesystem::path file = UnfinishedGameFile();
-    std::string error;
-    if (file.empty()) {
-        error = "no state directory (neither XDG_STATE_HOME nor HOME is set)";
-    } else {
+    QString error = "no state directory (neither XDG_STATE_HOME nor HOME is set)";
+    if (!file.empty()) {
         TakeSidesFromOptions(CurrentGame->Record);
-        if (record::WriteGameFile(file, CurrentGame->Record, error)) {
+        record::TFileWriteProblem problem;
+        if (record::WriteGameFile(file, CurrentGame->Record, problem)) {
             keepFailureTold = false;
             unfinished.reset(); // the game on the board is the unfinished game now
             return;
         }
+        error = WriteProblemText(problem);
     }
     if (!keepFailureTold)
-        TellOnStandardError(QString("the unfinished game cannot be kept in %1: %2")
-                                .arg(FromPath(file), FromUtf8(error)));
+        TellOnStandardError(
+            QString("the unfinished game cannot be kept in %1: %2").arg(FromPath(file), error));
     keepFailureTold = true;
 }
 
@@ -232,11 +394,11 @@ void TForm1::Enregistrerlapartie1Click() {
     if (path.isEmpty() || AppState != "jeu" || !CurrentGame)
         return;
     TakeSidesFromOptions(CurrentGame->Record);
-    std::string error;
-    if (!record::WriteGameFile(FilePath(path), CurrentGame->Record, error)) {
+    record::TFileWriteProblem problem;
+    if (!record::WriteGameFile(FilePath(path), CurrentGame->Record, problem)) {
         ShowFileProblem(QCoreApplication::translate(
                             "Files", "La partie n'a pas pu être enregistrée dans « %1 » :\n%2")
-                            .arg(path, FromUtf8(error)));
+                            .arg(path, WriteProblemText(problem)));
         return;
     }
     lastFolder = QFileInfo(path).absolutePath();

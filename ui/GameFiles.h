@@ -10,7 +10,9 @@
 
 namespace record {
 class TGameRecord;
-}
+struct TReadError;
+struct TFileWriteProblem;
+} // namespace record
 
 // Plays pit on the board's game, as a person's double-click or the computer's choice does; the
 // game is then kept (or, finished, forgotten) and the commands follow the new state.
@@ -33,6 +35,10 @@ bool HasUnfinishedGame();
 // while a game is on, the person is asked first. The board changes only when the whole file
 // is read and the person agrees.
 bool OpenGameFile(const QString& path);
+// What is wrong with a game file, in the person's language (without the line).
+QString ReadErrorText(const record::TReadError& error);
+// What went wrong writing a game file, in the person's language.
+QString WriteProblemText(const record::TFileWriteProblem& problem);
 // Puts a game read from a file on the board, its sides played by whom the record says; the
 // computer resumes its side.
 void ShowRecordedGame(record::TGameRecord game);

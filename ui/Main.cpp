@@ -17,6 +17,7 @@
 #include "platform/WindowSystem.h"
 #include "sound/DXSound.h"
 #include "sound/WaveList.h"
+#include "ui/BoardAccessibility.h"
 #include "ui/Dialogs.h"
 #include "ui/Form2.h"
 #include "ui/Form3.h"
@@ -211,6 +212,8 @@ TForm1::TForm1() {
     setFont(platform::MakeFont("MS Sans Serif", 8));
 
     ComputerTurn = std::make_unique<TComputerTurn>();
+    // Before the drawing surface is made, so that it is never seen without its pits.
+    InstallBoardAccessibility();
 
     Client = new QWidget(this);
     Client->setFixedSize(637, 470);
@@ -891,6 +894,7 @@ void RedrawScene() {
         Form1->DXSpriteEngine1->Draw();
         Form1->DXDraw1->Flip();
     });
+    UpdateBoardAccessibility();
     if (frameObserver)
         frameObserver();
 }

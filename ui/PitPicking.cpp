@@ -4,6 +4,7 @@
 #include "engine/DXDraw.h"
 #include "game/Game.h"
 #include "graphics/GameSprites.h"
+#include "ui/BoardAccessibility.h"
 #include "ui/GameFiles.h"
 #include "ui/KeyboardPlay.h"
 #include "ui/Main.h"
@@ -11,6 +12,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QToolTip>
 
 int PitAt(QPoint screen) {
@@ -59,6 +61,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // before the timer's next tick: while a game is on, the hint is brought up to date first.
     if (watched == DXDraw1 && event->type() == QEvent::ToolTip && CurrentGame)
         Guarded([] { UpdateHover(); });
+    // The board given the keyboard gives its focus to the ring's pit, once the window system
+    // has been told of the board's own focus.
+    if (watched == DXDraw1 &&
+        (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        QTimer::singleShot(0, DXDraw1, [] { UpdateBoardAccessibility(); });
     // The keys of play on the board; with Ctrl or Alt a key is a command's, not the board's.
     if (watched == DXDraw1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 using record::TGameRecord;
@@ -119,10 +120,11 @@ TEST(Files, TheStateDirectoryFollowsTheXdgRules) {
 TEST(Files, WritingReplacesTheFileWholeAndReadingIsBounded) {
     const std::filesystem::path directory = TemporaryDirectory();
     const std::filesystem::path file = directory / "new" / "game.ekoba";
-    std::string error;
-    ASSERT_TRUE(record::WriteFileAtomically(file, "first", error)) << error;
-    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error;
-    EXPECT_EQ(record::ReadFileBounded(file, 11, error), "second text");
+    record::TFileWriteProblem error;
+    ASSERT_TRUE(record::WriteFileAtomically(file, "first", error)) << error.Reason;
+    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error.Reason;
+    record::TFileReadProblem problem;
+    EXPECT_EQ(record::ReadFileBounded(file, 11, problem), "second text");
     // Nothing is left beside the file; a new file has the permissions the process gives new
     // files, a file replaced keeps its own.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory / "new"), {}), 1);
@@ -131,25 +133,29 @@ TEST(Files, WritingReplacesTheFileWholeAndReadingIsBounded) {
     EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(file).permissions()), 0666 & ~mask);
     std::filesystem::permissions(file, std::filesystem::perms::owner_read |
                                            std::filesystem::perms::owner_write);
-    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error;
+    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error.Reason;
     EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(file).permissions()), 0600u);
 
     // Larger than the bound, not a file, no file, a pipe with no writer (which must not hang):
-    // nothing, and a message naming the file.
+    // nothing, and what went wrong (with the system's reason for a file that cannot be opened).
     const std::filesystem::path pipe = directory / "pipe";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    for (const auto& [path, bound] : {std::pair{file, std::size_t{10}},
-                                      {directory, 100},
-                                      {directory / "missing", 100},
-                                      {pipe, 100}}) {
-        error.clear();
-        EXPECT_FALSE(record::ReadFileBounded(path, bound, error)) << path;
-        EXPECT_NE(error.find(path.string()), std::string::npos) << error;
+    using record::TFileReadFault;
+    for (const auto& [path, bound, fault] :
+         {std::tuple{file, std::size_t{10}, TFileReadFault::TooLarge},
+          {directory, 100, TFileReadFault::NotARegularFile},
+          {directory / "missing", 100, TFileReadFault::CannotOpen},
+          {pipe, 100, TFileReadFault::NotARegularFile}}) {
+        record::TFileReadProblem problem;
+        EXPECT_FALSE(record::ReadFileBounded(path, bound, problem)) << path;
+        EXPECT_EQ(problem.Fault, fault) << path;
+        EXPECT_EQ(problem.Reason.empty(), fault != TFileReadFault::CannotOpen) << path;
     }
     // A file that cannot be written leaves the old one as it was and says why.
-    error.clear();
     EXPECT_FALSE(record::WriteFileAtomically(file / "below", "x", error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(record::ReadFileBounded(file, 100, error), "second text");
+    EXPECT_EQ(error.Fault, record::TFileWriteFault::CannotMakeFolder);
+    EXPECT_EQ(error.Path, file.string());
+    EXPECT_FALSE(error.Reason.empty());
+    EXPECT_EQ(record::ReadFileBounded(file, 100, problem), "second text");
     std::filesystem::remove_all(directory);
 }

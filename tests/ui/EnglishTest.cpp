@@ -7,7 +7,10 @@
 #include "game/Player.h"
 #include "game/Score.h"
 #include "graphics/GameSprites.h"
+#include "record/GameFile.h"
 #include "tests/ui/FormFixture.h"
+#include "ui/BoardAccessibility.h"
+#include "ui/GameFiles.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -101,6 +104,21 @@ TEST_F(English, MenusPanelMessagesRulesAndCreditsSpeakEnglish) {
     ASSERT_TRUE(CurrentGame);
     Check(CurrentGame->Player(1).Score->Text->TextLabel->Caption, "score line");
     EXPECT_EQ(CurrentGame->Player(2).Score->Text->TextLabel->Caption, "Player 2: 0");
+    // The board as a screen reader reads it, and what a damaged game file is told with.
+    EXPECT_EQ(PitAccessibleName(9), "Pit 3 of Player 2: 4 seeds");
+    EXPECT_EQ(SeedsText(0) + SeedsText(1), "0 seeds1 seed");
+    for (const QString& text : {ScoreAccessibleName(1), TurnAccessibleName(),
+                                LastMoveAccessibleName(), PitAccessibleName(1)})
+        Check(text, "accessible board");
+    for (int fault = 0; fault < record::kReadFaultCount; ++fault) {
+        const QString text =
+            ReadErrorText({1, static_cast<record::TReadFault>(fault), {"x", "y", "z"}});
+        Check(text, "game file fault");
+        EXPECT_FALSE(text.contains('%') || text.isEmpty()) << text.toStdString();
+    }
+    for (int fault = 0; fault <= static_cast<int>(record::TFileWriteFault::CannotReplace); ++fault)
+        Check(WriteProblemText({static_cast<record::TFileWriteFault>(fault), "x", "y"}),
+              "game file not written");
     form->Quitterlapartie1Click(); // answered No
     CurrentGame->Finish();
     ASSERT_EQ(boxes.size(), 5u);

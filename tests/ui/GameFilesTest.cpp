@@ -185,6 +185,8 @@ TEST_F(GameFiles, SavedGamesComeBackAndDamagedOnesChangeNothing) {
     EXPECT_TRUE(boxes[0].contains("n'a pas pu être enregistrée")) << boxes[0].toStdString();
 
     // Damaged files: the message names the line; the game on the board goes on as it was.
+    EXPECT_EQ(ReadErrorText({5, record::TReadFault::EmptyPit, {"c", "c", "1"}}),
+              "coup « c » impossible : la case c du joueur 1 est vide");
     const std::string good = record::WriteGame(saved);
     const std::string damaged[] = {good.substr(0, good.size() / 2) + "\n1. 99 z\n",
                                    good + "7. 1 1 1 1\n", std::string(3000, '\xff')};
@@ -260,8 +262,8 @@ TEST_F(GameFiles, TheUnfinishedGameIsOfferedAtTheNextStart) {
     nearEnd.Seeds[7] = 1;
     nearEnd.Score = {0, 20, 25};
     record::TGameRecord last(nearEnd);
-    std::string error;
-    ASSERT_TRUE(record::WriteGameFile(Temp("last.ekoba"), last, error)) << error;
+    record::TFileWriteProblem error;
+    ASSERT_TRUE(record::WriteGameFile(Temp("last.ekoba"), last, error)) << error.Reason;
     ASSERT_TRUE(OpenGameFile(QString::fromStdString(Temp("last.ekoba").string())));
     KeepUnfinishedGame();
     ASSERT_TRUE(std::filesystem::exists(UnfinishedGameFile()));

@@ -216,12 +216,12 @@ TEST(FailedStartUp, EveryMenuCommandIsSafeAfterAFailureAtAnyStep) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString saved = folder.filePath("partie.ekoba");
-    std::string error;
+    record::TFileWriteProblem error;
     record::TGameRecord game;
     game.Sides[1].Name = "Awa";
     game.Sides[2].Name = "Kofi";
     game.Play(2);
-    ASSERT_TRUE(record::WriteGameFile(saved.toStdString(), game, error)) << error;
+    ASSERT_TRUE(record::WriteGameFile(saved.toStdString(), game, error)) << error.Reason;
     const FileDialogHook previousDialogs =
         SetFileDialogHook([&](const TFileDialogRequest&) { return saved; });
     for (const StartUpFault& fault : StartUpFaults()) {
