@@ -8,12 +8,12 @@
 // valued 0: the seeds still on the board are counted as shared evenly. The search values a
 // repetition the same way, so its values and the table's agree.
 //
-// Two tables work together. A small one (11 seeds, 5.4 MB) is built in memory at start-up in a
-// second or so. A large one (16 seeds, 61 MB) is kept in the user's cache directory: mapped from
-// its file when the file is there and sound, otherwise built once in the background at the lowest
-// priority (about a minute and a half on one core) and written there. Probe answers from the large
-// table as soon as it is ready, from the small one before, and from the small one for good when
-// the file can be neither read nor written.
+// Two tables work together. A small one (11 seeds, 2.7 MB) is built in memory when the engine is
+// first needed, in about a second. A large one (16 seeds, 61 MB) is kept in the user's cache
+// directory: mapped from its file when the file is there and sound, otherwise built once in the
+// background at the lowest priority (half a minute of one core, 133 MB at the peak) and written
+// there. Probe answers from the large table as soon as it is ready, from the small one before,
+// and from the small one for good when the file can be neither read nor written.
 
 #include "rules/Rules.h"
 
@@ -119,11 +119,14 @@ private:
     TBuildFigures figures_;
 };
 
-// The size of the small table, built in memory at start-up: 11 seeds in about 1.5 s on one core.
+// The size of the small table, built in memory: 11 seeds in about a second on one core.
 constexpr int kSharedTableSeeds = 11;
 // The size of the large table kept in the cache directory, unless EKOBA_TABLE_SEEDS names
-// another (0: none; 12 to 20 otherwise). 16 seeds: built in about 1.5 minutes on one core, 61 MB
-// on disk; 17: 3 minutes, 103 MB; 18: 6 minutes, 173 MB (bench/table_bench.cpp).
+// another (0: none; 12 to 20 otherwise). A cold build on one core of a 2-core machine
+// (bench/table_bench.cpp), processor time, peak resident memory and file: 14 seeds 9 s, 54 MB,
+// 19 MB; 16 seeds 30 s, 133 MB, 61 MB; 17 seeds 57 s, 202 MB, 104 MB; 18 seeds 100 s, 330 MB,
+// 173 MB. 16 by default: half a minute and 133 MB beside the game once; one or two seeds more
+// cost twice or three times as much.
 constexpr int kStoredTableSeeds = 16;
 
 // The directory of the files kept for the user's cache: $XDG_CACHE_HOME/ekobarama, else
