@@ -444,24 +444,48 @@ void TEndgameTable::BuildStored() {
         use(std::move(mapped), TStoredTable::Mapped);
         return;
     }
-    if (stop_)
-        return;
 
+    // The file being written is locked. While another program holds it, this one waits with the
+    // small table and maps what the other wrote; a lock taken on a file the other has just
+    // renamed (the name no longer leads to it) is taken again.
     const std::string part = path + ".part";
     const std::size_t entries = TableEntries(seeds);
-    const int fd = MakeDirectories(storedSettings_.Directory)
-                       ? ::open(part.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
-                       : -1;
-    if (fd < 0) {
-        stored_ = TStoredTable::Unwritable;
-        return;
+    int fd = -1;
+    while (!stop_) {
+        fd = MakeDirectories(storedSettings_.Directory)
+                 ? ::open(part.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
+                 : -1;
+        if (fd < 0) {
+            stored_ = TStoredTable::Unwritable;
+            return;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            struct stat opened {
+            }, named{};
+            if (::fstat(fd, &opened) == 0 && ::stat(part.c_str(), &named) == 0 &&
+                opened.st_ino == named.st_ino && opened.st_dev == named.st_dev)
+                break;
+        } else if (errno != EWOULDBLOCK) {
+            ::close(fd);
+            stored_ = TStoredTable::Unwritable;
+            return;
+        } else {
+            stored_ = TStoredTable::Busy;
+            for (int i = 0; i < 20 && !stop_; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ::close(fd);
+        fd = -1;
     }
+    if (fd < 0)
+        return;
     struct TCloser {
         int Fd;
         ~TCloser() { ::close(Fd); }
     } closer{fd};
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        stored_ = TStoredTable::Busy;
+    if (auto mapped = TMapped::Open(path, seeds, stop_)) {
+        ::unlink(part.c_str());
+        use(std::move(mapped), TStoredTable::Mapped);
         return;
     }
     const auto fail = [&] {

@@ -56,7 +56,7 @@ enum class TStoredTable {
     Unwritable, // its file could not be made (a read-only or full disk): the small table serves
                 // (the large one, from memory, for this run when the disk failed only once it was
                 // built)
-    Busy,       // another program is building it: the small table serves for now
+    Busy,       // another program is building it: the small table serves until it is written
 };
 
 class TEndgameTable {

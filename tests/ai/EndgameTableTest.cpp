@@ -5,11 +5,13 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/file.h>
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
@@ -201,6 +203,25 @@ TEST(EndgameTable, KeepsTheLargeTableInAFileAndNeverTrustsADamagedOne) {
         auto rebuilt = open(directory);
         EXPECT_EQ(rebuilt->Stored(), ai::TStoredTable::Built) << "damage " << i;
         sameAsMemory(*rebuilt);
+    }
+
+    // Another program building the table: this one waits with the small table, then maps what
+    // the other wrote.
+    {
+        fs::rename(file, root / "written");
+        const int lock = ::open((file.string() + ".part").c_str(), O_RDWR | O_CREAT, 0644);
+        ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+        ai::TEndgameTable waiting(6, ai::TStoredTableSettings{directory, 9});
+        std::thread builder([&] { waiting.BuildNow(); });
+        for (int i = 0; i < 1000 && waiting.Stored() != ai::TStoredTable::Busy; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        EXPECT_EQ(waiting.Stored(), ai::TStoredTable::Busy);
+        EXPECT_EQ(waiting.MaxSeeds(), 6);
+        fs::rename(root / "written", file);
+        ::close(lock);
+        builder.join();
+        EXPECT_EQ(waiting.Stored(), ai::TStoredTable::Mapped);
+        EXPECT_EQ(waiting.MaxSeeds(), 9);
     }
 
     // A directory that cannot be made: a file stands where it would go.
