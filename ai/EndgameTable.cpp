@@ -4,8 +4,20 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <functional>
+#include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <utility>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace ai {
 namespace {
@@ -27,6 +39,16 @@ struct TWays {
 };
 const TWays Ways;
 
+// The boards of n seeds, either player to move.
+std::size_t LayerEntries(int seeds) {
+    return 2 * Ways(seeds, kPits);
+}
+// The first entry of the layer of n seeds: two for every board of fewer seeds, which are as many
+// as the ways to put n - 1 seeds into the twelve pits and one more (the seeds left off).
+std::size_t LayerOffset(int seeds) {
+    return 2 * Ways(seeds - 1, kPits + 1);
+}
+
 // The rank of a board of n seeds among all boards of n seeds, in lexicographic order of the
 // counts of pits 1 to 12.
 std::size_t Rank(const TPosition& position, int seeds) {
@@ -41,21 +63,44 @@ std::size_t Rank(const TPosition& position, int seeds) {
     return rank;
 }
 
-// Calls visit for every board of n seeds, in rank order.
-void ForEachBoard(int seeds, const std::function<void(const TPosition&)>& visit) {
+// The board of n seeds of a rank.
+TPosition Unrank(std::size_t rank, int seeds) {
     TPosition position;
-    std::function<void(int, int)> fill = [&](int pit, int left) {
-        if (pit == kPits) {
-            position.Seeds[pit] = static_cast<std::uint8_t>(left);
-            visit(position);
-            return;
+    int left = seeds;
+    for (int i = 1; i < kPits; ++i) {
+        const int parts = kPits - i + 1;
+        int s = 0;
+        for (std::size_t w = Ways(left, parts - 1); rank >= w; w = Ways(left - s, parts - 1)) {
+            rank -= w;
+            ++s;
         }
-        for (int s = 0; s <= left; ++s) {
-            position.Seeds[pit] = static_cast<std::uint8_t>(s);
-            fill(pit + 1, left - s);
+        position.Seeds[i] = static_cast<std::uint8_t>(s);
+        left -= s;
+    }
+    position.Seeds[kPits] = static_cast<std::uint8_t>(left);
+    return position;
+}
+
+// The board of the next rank, false after the last. The first board of n seeds has them all in
+// pit 12.
+bool NextBoard(TPosition& position) {
+    int tail = position.Seeds[kPits];
+    for (int i = kPits - 1; i >= 1; --i) {
+        if (tail > 0) {
+            ++position.Seeds[i];
+            for (int j = i + 1; j < kPits; ++j)
+                position.Seeds[j] = 0;
+            position.Seeds[kPits] = static_cast<std::uint8_t>(tail - 1);
+            return true;
         }
-    };
-    fill(1, seeds);
+        tail += position.Seeds[i];
+    }
+    return false;
+}
+
+// The entry of a position within its layer.
+std::size_t InLayer(const TPosition& position, int seeds) {
+    return 2 * Rank(position, seeds) + (position.ToMove - 1);
 }
 
 int LeftMargin(const TPosition& position) {
@@ -63,9 +108,263 @@ int LeftMargin(const TPosition& position) {
            position.SeedsOnSide(rules::Opponent(position.ToMove));
 }
 
+// Calls visit with the entry of every position of the layer from which a move that takes
+// nothing leads to the position of entry `entry`. The move's pit is empty afterwards (it is
+// passed over on every lap); its seeds are taken back from the pits that follow it, one by one,
+// for as long as they hold some, and every candidate is played forward to confirm it.
+template <class TVisit> void ForEachQuietParent(std::size_t entry, int seeds, TVisit&& visit) {
+    TPosition child = Unrank(entry / 2, seeds);
+    child.ToMove = static_cast<std::uint8_t>(entry % 2 + 1);
+    const int mover = rules::Opponent(child.ToMove);
+    const int first = rules::FirstPit(mover);
+    for (int pit = first; pit < first + 6; ++pit) {
+        if (child.Seeds[pit] != 0)
+            continue;
+        std::array<int, kPits - 1> order{};
+        for (int k = 0, a = pit; k < kPits - 1; ++k)
+            order[k] = a = rules::NextPit(a, pit);
+        TPosition parent = child;
+        parent.ToMove = static_cast<std::uint8_t>(mover);
+        for (int sown = 1; sown <= seeds; ++sown) {
+            const int a = order[(sown - 1) % (kPits - 1)];
+            if (parent.Seeds[a] == 0)
+                break;
+            --parent.Seeds[a];
+            parent.Seeds[pit] = static_cast<std::uint8_t>(sown);
+            if (rules::IsOver(parent))
+                continue;
+            TPosition played = parent;
+            if (rules::Play(played, pit).Captured == 0 && played.Seeds == child.Seeds)
+                visit(InLayer(parent, seeds));
+        }
+    }
+}
+
+// How often a build looks at its stop flag: about every millisecond of work, so that a table
+// dropped stops at once even when its worker, at the lowest priority, gets little of the
+// processor.
+constexpr std::size_t kStopEvery = 1024;
+
+// One layer, the lower ones being done. Every position first gets its best harvest (or, when the
+// game is over, its final margin) and the count of its moves that take nothing and stay in the
+// layer. Then, for t = n down to 1, the positions worth t or more and those worth -t or less are
+// found by retrograde analysis, as in a game won by reaching a harvest (or an end) worth t and
+// lost by being forced to one worth -t: a position is worth at least t when a harvest or the end
+// gives it t, or when a move leads to a position worth -t or less; it is worth -t or less when its
+// harvests (or its end) give -t or less and every move that takes nothing leads to a position
+// worth t or more. The sets only grow as t goes down, so a position found at t and not at t + 1 is
+// worth exactly t or -t, and each one is settled once: when it is, the positions that move to it
+// are listed by un-moving and updated (won at t, or one move fewer left to settle). A position
+// never settled is worth neither 1 or more nor -1 or less: 0, by an endless line or by a harvest
+// or an end worth 0.
+bool BuildLayer(int seeds, std::int8_t* values, const std::atomic<bool>& stop,
+                std::size_t& workingBytes) {
+    const std::size_t size = LayerEntries(seeds);
+    std::int8_t* const layer = values + LayerOffset(seeds);
+    // Until a position is settled, its entry holds its best harvest, or kNone.
+    constexpr int kNone = -128;
+    constexpr std::uint8_t kSettled = 0x80; // else: the moves still to settle
+    std::vector<std::uint8_t> state(size);
+    std::vector<std::uint32_t> queue;
+
+    TPosition board;
+    board.Seeds[kPits] = static_cast<std::uint8_t>(seeds);
+    for (std::size_t entry = 0; entry < size; ++entry) {
+        if (entry % kStopEvery == 0 && stop.load(std::memory_order_relaxed))
+            return false;
+        TPosition position = board;
+        position.ToMove = static_cast<std::uint8_t>(entry % 2 + 1);
+        if (rules::IsOver(position)) {
+            layer[entry] = static_cast<std::int8_t>(LeftMargin(position));
+        } else {
+            int best = kNone;
+            std::uint8_t quiet = 0;
+            for (const int pit : rules::LegalMoves(position)) {
+                TPosition child = position;
+                const int taken = rules::Play(child, pit).Captured;
+                if (taken == 0)
+                    ++quiet;
+                else
+                    best = std::max(
+                        best,
+                        taken - values[LayerOffset(seeds - taken) + InLayer(child, seeds - taken)]);
+            }
+            layer[entry] = static_cast<std::int8_t>(best);
+            state[entry] = quiet;
+        }
+        if (entry % 2 == 1)
+            NextBoard(board);
+    }
+
+    const auto settle = [&](std::size_t entry, int value) {
+        layer[entry] = static_cast<std::int8_t>(value);
+        state[entry] = kSettled;
+        queue.push_back(static_cast<std::uint32_t>(entry));
+    };
+    for (int t = seeds; t >= 1; --t) {
+        queue.clear();
+        for (std::size_t entry = 0; entry < size; ++entry) {
+            if (entry % (kStopEvery * 64) == 0 && stop.load(std::memory_order_relaxed))
+                return false;
+            if (state[entry] != kSettled) {
+                if (layer[entry] >= t)
+                    settle(entry, t);
+                else if (state[entry] == 0 && layer[entry] <= -t)
+                    settle(entry, -t);
+            }
+        }
+        for (std::size_t head = 0; head < queue.size(); ++head) {
+            if (head % kStopEvery == 0 && stop.load(std::memory_order_relaxed))
+                return false;
+            const std::size_t entry = queue[head];
+            const bool won = layer[entry] > 0;
+            ForEachQuietParent(entry, seeds, [&](std::size_t parent) {
+                if (state[parent] == kSettled)
+                    return;
+                if (!won)
+                    settle(parent, t);
+                else if (--state[parent] == 0 && layer[parent] <= -t)
+                    settle(parent, -t);
+            });
+        }
+        workingBytes =
+            std::max(workingBytes, state.capacity() + queue.capacity() * sizeof(std::uint32_t));
+    }
+    for (std::size_t entry = 0; entry < size; ++entry)
+        if (state[entry] != kSettled)
+            layer[entry] = 0;
+    return true;
+}
+
+// The large table's file: a header, then the values as they are in memory.
+struct THeader {
+    char Magic[8] = {'E', 'K', 'O', 'B', 'T', 'A', 'B', '\n'};
+    std::uint32_t Version = 1;
+    std::uint32_t Seeds = 0;
+    std::uint64_t Entries = 0;
+    std::uint64_t Checksum = 0;
+    std::uint8_t Reserved[32] = {};
+};
+static_assert(sizeof(THeader) == 64);
+
+std::uint64_t Checksum(const std::int8_t* values, std::size_t count,
+                       const std::atomic<bool>& stop) {
+    std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ count;
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        if (i % (1u << 20) == 0 && stop.load(std::memory_order_relaxed))
+            return 0;
+        std::uint64_t word;
+        std::memcpy(&word, values + i, 8);
+        hash = (hash ^ (word * 0xFF51AFD7ED558CCDull)) * 0xC4CEB9FE1A85EC53ull;
+        hash ^= hash >> 29;
+    }
+    for (; i < count; ++i)
+        hash = (hash ^ static_cast<std::uint8_t>(values[i])) * 0x100000001B3ull;
+    return hash;
+}
+
+std::string FileName(const TStoredTableSettings& settings) {
+    return settings.Directory + "/endgame-" + std::to_string(settings.Seeds) + ".table";
+}
+
+bool MakeDirectories(const std::string& path) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (!part.empty() && ::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+bool WriteAll(int fd, const void* data, std::size_t size, off_t at) {
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, bytes, size, at);
+        if (written <= 0) {
+            if (written < 0 && errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes += written;
+        size -= static_cast<std::size_t>(written);
+        at += written;
+    }
+    return true;
+}
+
+// The worker's share of the processor and of the disk: only what nothing else wants.
+void LowerPriority() {
+    sched_param param{};
+    if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) != 0)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 19);
+    constexpr int kIdleClass = 3, kClassShift = 13, kWhoProcess = 1;
+    ::syscall(SYS_ioprio_set, kWhoProcess, static_cast<int>(::syscall(SYS_gettid)),
+              kIdleClass << kClassShift);
+}
+
 } // namespace
 
-TEndgameTable::TEndgameTable(int maxSeeds) : maxSeeds_(std::clamp(maxSeeds, 0, 24)) {}
+std::size_t TableEntries(int maxSeeds) {
+    return LayerOffset(maxSeeds + 1);
+}
+
+bool BuildTable(int maxSeeds, std::int8_t* values, const std::atomic<bool>& stop,
+                TBuildFigures& figures) {
+    const auto start = std::chrono::steady_clock::now();
+    std::size_t working = 0;
+    for (int n = 0; n <= maxSeeds; ++n)
+        if (!BuildLayer(n, values, stop, working))
+            return false;
+    figures.PeakBytes = TableEntries(maxSeeds) + working;
+    figures.Seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return true;
+}
+
+// A table file mapped into memory, its header checked and its values summed.
+class TEndgameTable::TMapped {
+public:
+    static std::unique_ptr<TMapped> Open(const std::string& path, int seeds,
+                                         const std::atomic<bool>& stop) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        const std::size_t entries = TableEntries(seeds);
+        struct stat info {};
+        void* data = MAP_FAILED;
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            static_cast<std::size_t>(info.st_size) == sizeof(THeader) + entries)
+            data = ::mmap(nullptr, sizeof(THeader) + entries, PROT_READ, MAP_SHARED, fd, 0);
+        ::close(fd);
+        if (data == MAP_FAILED)
+            return nullptr;
+        auto mapped = std::unique_ptr<TMapped>(new TMapped(data, sizeof(THeader) + entries));
+        THeader header, expected;
+        std::memcpy(&header, data, sizeof header);
+        const std::int8_t* values = mapped->Values();
+        if (std::memcmp(header.Magic, expected.Magic, sizeof header.Magic) != 0 ||
+            header.Version != expected.Version || header.Seeds != std::uint32_t(seeds) ||
+            header.Entries != entries || header.Checksum != Checksum(values, entries, stop) || stop)
+            return nullptr;
+        return mapped;
+    }
+    ~TMapped() { ::munmap(data_, size_); }
+    TMapped(const TMapped&) = delete;
+    TMapped& operator=(const TMapped&) = delete;
+    const std::int8_t* Values() const {
+        return static_cast<const std::int8_t*>(data_) + sizeof(THeader);
+    }
+
+private:
+    TMapped(void* data, std::size_t size) : data_(data), size_(size) {}
+    void* data_;
+    std::size_t size_;
+};
+
+TEndgameTable::TEndgameTable(int maxSeeds, TStoredTableSettings stored)
+    : maxSeeds_(std::clamp(maxSeeds, 0, 24)), storedSettings_(std::move(stored)) {}
 
 TEndgameTable::~TEndgameTable() {
     stop_ = true;
@@ -74,12 +373,14 @@ TEndgameTable::~TEndgameTable() {
 }
 
 void TEndgameTable::StartBuilding() {
-    if (!builder_.joinable() && !Ready())
+    if (!builder_.joinable() && builds_ == 0)
         builder_ = std::thread([this] {
             // Nothing may leave the thread: a table that could not be built (out of memory) is
             // never ready, and the search goes on without it.
             try {
-                Build();
+                BuildSmall();
+                LowerPriority();
+                BuildStored();
             } catch (...) {
             }
         });
@@ -88,108 +389,164 @@ void TEndgameTable::StartBuilding() {
 void TEndgameTable::BuildNow() {
     if (builder_.joinable())
         builder_.join();
-    if (!Ready())
-        Build();
+    if (builds_ == 0) {
+        BuildSmall();
+        BuildStored();
+    }
 }
 
-std::size_t TEndgameTable::Index(const TPosition& position, int seeds) const {
-    return offset_[seeds] + 2 * Rank(position, seeds) + (position.ToMove - 1);
+int TEndgameTable::MaxSeeds() const {
+    const TView* view = current_.load(std::memory_order_acquire);
+    return view ? view->MaxSeeds : maxSeeds_;
 }
 
 bool TEndgameTable::Probe(const TPosition& position, int& margin) const {
-    if (!Ready())
+    const TView* view = current_.load(std::memory_order_acquire);
+    if (!view)
         return false;
     const int seeds = position.SeedsOnBoard();
-    if (seeds > maxSeeds_)
+    if (seeds > view->MaxSeeds)
         return false;
-    margin = values_[Index(position, seeds)];
+    margin = view->Values[LayerOffset(seeds) + InLayer(position, seeds)];
     return true;
 }
 
-void TEndgameTable::Build() {
-    ++builds_;
-    const auto start = std::chrono::steady_clock::now();
-    offset_.assign(maxSeeds_ + 2, 0);
-    for (int n = 0; n <= maxSeeds_; ++n)
-        offset_[n + 1] = offset_[n] + 2 * Ways(n, kPits);
-    values_.assign(offset_[maxSeeds_ + 1], 0);
-    peakBytes_ = values_.size();
-    for (int n = 0; n <= maxSeeds_ && !stop_; ++n)
-        BuildLayer(n);
-    if (stop_)
-        return;
-    buildSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    ready_.store(true, std::memory_order_release);
+std::string TEndgameTable::StoredPath() const {
+    return FileName(storedSettings_);
 }
 
-// The positions of one layer (n seeds on the board) depend on the layer itself, through the
-// moves that take nothing, and on the finished lower layers, through the harvests. Within the
-// layer the values are found by iterating from 0: after k rounds every value is that of the game
-// cut off after k moves with the rest valued 0; the rounds stop when nothing changes, which is the
-// value of the game where an endless line counts 0.
-void TEndgameTable::BuildLayer(int seeds) {
-    const std::size_t size = 2 * Ways(seeds, kPits);
-    const std::size_t base = offset_[seeds];
-    constexpr int kNone = -128;
-    std::vector<std::int8_t> exitBest(size, kNone); // best harvest line, or the final margin
-    std::vector<bool> final(size, false);
-    std::vector<std::uint32_t> first(size + 1, 0);
-    std::vector<std::uint32_t> children;
-    children.reserve(size * 3);
+void TEndgameTable::BuildSmall() {
+    ++builds_;
+    small_.assign(TableEntries(maxSeeds_), 0);
+    if (!BuildTable(maxSeeds_, small_.data(), stop_, figures_))
+        return;
+    bytes_ = small_.size();
+    smallView_ = {small_.data(), maxSeeds_};
+    current_.store(&smallView_, std::memory_order_release);
+}
 
-    std::size_t rank = 0;
-    ForEachBoard(seeds, [&](const TPosition& board) {
-        if (stop_.load(std::memory_order_relaxed))
-            return;
-        for (int side = 1; side <= 2; ++side, ++rank) {
-            TPosition position = board;
-            position.ToMove = static_cast<std::uint8_t>(side);
-            first[rank] = static_cast<std::uint32_t>(children.size());
-            if (rules::IsOver(position)) {
-                final[rank] = true;
-                exitBest[rank] = static_cast<std::int8_t>(LeftMargin(position));
-                continue;
-            }
-            int best = kNone;
-            for (const int pit : rules::LegalMoves(position)) {
-                TPosition child = position;
-                const int taken = rules::Play(child, pit).Captured;
-                if (taken == 0) {
-                    children.push_back(static_cast<std::uint32_t>(Index(child, seeds) - base));
-                } else {
-                    const int left = seeds - taken;
-                    best = std::max(best, taken - values_[Index(child, left)]);
-                }
-            }
-            exitBest[rank] = static_cast<std::int8_t>(best);
-        }
-    });
-    first[size] = static_cast<std::uint32_t>(children.size());
-    peakBytes_ = std::max(peakBytes_, values_.size() + size * 3 + children.capacity() * 4 +
-                                          first.size() * 4 + size / 8);
-
-    std::vector<std::int8_t> current(size), next(size);
-    for (std::size_t i = 0; i < size; ++i)
-        current[i] = final[i] ? exitBest[i] : 0;
-    int rounds = 0;
-    for (bool changed = true; changed && !stop_; ++rounds) {
-        changed = false;
-        for (std::size_t i = 0; i < size; ++i) {
-            int value = exitBest[i];
-            if (!final[i])
-                for (std::uint32_t c = first[i]; c < first[i + 1]; ++c)
-                    value = std::max(value, -current[children[c]]);
-            next[i] = static_cast<std::int8_t>(value);
-            changed = changed || next[i] != current[i];
-        }
-        current.swap(next);
+// The large table: mapped from its file when the file is sound; otherwise built and written
+// beside it, then renamed over it. The file being written is locked, so that two programs
+// never build it at once, and given its full size before the build, so that a full disk is
+// known before the work. Any failure leaves the small table in service.
+void TEndgameTable::BuildStored() {
+    const int seeds = storedSettings_.Seeds;
+    if (seeds <= maxSeeds_ || storedSettings_.Directory.empty() || stop_ || !Ready())
+        return;
+    const std::string path = FileName(storedSettings_);
+    const auto use = [&](std::unique_ptr<TMapped> mapped, TStoredTable how) {
+        mapped_ = std::move(mapped);
+        largeView_ = {mapped_->Values(), seeds};
+        current_.store(&largeView_, std::memory_order_release);
+        stored_ = how;
+    };
+    if (auto mapped = TMapped::Open(path, seeds, stop_)) {
+        use(std::move(mapped), TStoredTable::Mapped);
+        return;
     }
-    longestIteration_ = std::max(longestIteration_, rounds);
-    std::copy(current.begin(), current.end(), values_.begin() + static_cast<std::ptrdiff_t>(base));
+
+    // The file being written is locked. While another program holds it, this one waits with the
+    // small table and maps what the other wrote; a lock taken on a file the other has just
+    // renamed (the name no longer leads to it) is taken again.
+    const std::string part = path + ".part";
+    const std::size_t entries = TableEntries(seeds);
+    int fd = -1;
+    while (!stop_) {
+        fd = MakeDirectories(storedSettings_.Directory)
+                 ? ::open(part.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
+                 : -1;
+        if (fd < 0) {
+            stored_ = TStoredTable::Unwritable;
+            return;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            struct stat opened {
+            }, named{};
+            if (::fstat(fd, &opened) == 0 && ::stat(part.c_str(), &named) == 0 &&
+                opened.st_ino == named.st_ino && opened.st_dev == named.st_dev)
+                break;
+        } else if (errno != EWOULDBLOCK) {
+            ::close(fd);
+            stored_ = TStoredTable::Unwritable;
+            return;
+        } else {
+            stored_ = TStoredTable::Busy;
+            for (int i = 0; i < 20 && !stop_; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd < 0)
+        return;
+    struct TCloser {
+        int Fd;
+        ~TCloser() { ::close(Fd); }
+    } closer{fd};
+    if (auto mapped = TMapped::Open(path, seeds, stop_)) {
+        ::unlink(part.c_str());
+        use(std::move(mapped), TStoredTable::Mapped);
+        return;
+    }
+    const auto fail = [&] {
+        ::unlink(part.c_str());
+        stored_ = TStoredTable::Unwritable;
+    };
+    if (::ftruncate(fd, 0) != 0 ||
+        ::posix_fallocate(fd, 0, static_cast<off_t>(sizeof(THeader) + entries)) != 0)
+        return fail();
+
+    large_.assign(entries, 0);
+    TBuildFigures figures;
+    if (!BuildTable(seeds, large_.data(), stop_, figures)) {
+        ::unlink(part.c_str());
+        return;
+    }
+    figures_ = figures;
+    bytes_ = entries + sizeof(THeader);
+    THeader header;
+    header.Seeds = static_cast<std::uint32_t>(seeds);
+    header.Entries = entries;
+    header.Checksum = Checksum(large_.data(), entries, stop_);
+    if (stop_ || !WriteAll(fd, large_.data(), entries, sizeof header) ||
+        !WriteAll(fd, &header, sizeof header, 0) || ::fsync(fd) != 0 ||
+        ::rename(part.c_str(), path.c_str()) != 0) {
+        // Built all the same: it serves this run from memory.
+        fail();
+        largeView_ = {large_.data(), seeds};
+        current_.store(&largeView_, std::memory_order_release);
+        return;
+    }
+    // The values are read back from the file (the memory they were built in is given back first):
+    // what serves is what the next run will find.
+    std::vector<std::int8_t>().swap(large_);
+    if (auto mapped = TMapped::Open(path, seeds, stop_))
+        use(std::move(mapped), TStoredTable::Built);
+    else
+        stored_ = TStoredTable::Unwritable;
+}
+
+std::string CacheDirectory() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && cache[0] == '/')
+        return std::string(cache) + "/ekobarama";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return std::string(home) + "/.cache/ekobarama";
+    return {};
 }
 
 const TEndgameTable& SharedEndgameTable() {
-    static TEndgameTable table(kSharedTableSeeds);
+    static TEndgameTable table(kSharedTableSeeds, [] {
+        TStoredTableSettings stored{CacheDirectory(), kStoredTableSeeds};
+        if (const char* seeds = std::getenv("EKOBA_TABLE_SEEDS"); seeds && *seeds) {
+            char* end = nullptr;
+            const long n = std::strtol(seeds, &end, 10);
+            if (*end == '\0' && (n == 0 || (n > kSharedTableSeeds && n <= 20)))
+                stored.Seeds = static_cast<int>(n);
+        }
+        return stored;
+    }());
     static std::once_flag started;
     std::call_once(started, [] { table.StartBuilding(); });
     return table;

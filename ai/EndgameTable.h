@@ -7,66 +7,131 @@
 // Positions repeat in this game (there is no repetition rule). A line of play that never ends is
 // valued 0: the seeds still on the board are counted as shared evenly. The search values a
 // repetition the same way, so its values and the table's agree.
+//
+// Two tables work together. A small one (11 seeds, 2.7 MB) is built in memory when the engine is
+// first needed, in about a second. A large one (16 seeds, 61 MB) is kept in the user's cache
+// directory: mapped from its file when the file is there and sound, otherwise built once in the
+// background at the lowest priority (half a minute of one core, 133 MB at the peak) and written
+// there. Probe answers from the large table as soon as it is ready, from the small one before,
+// and from the small one for good when the file can be neither read nor written.
 
 #include "rules/Rules.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace ai {
 
+// The entries of a table of every position with at most maxSeeds seeds: two per board (either
+// player to move), layer after layer of n = 0, 1, ... seeds.
+std::size_t TableEntries(int maxSeeds);
+
+// What a build did.
+struct TBuildFigures {
+    double Seconds = 0;
+    std::size_t PeakBytes = 0; // the values and the working state of the largest layer
+};
+
+// Fills values (TableEntries(maxSeeds) of them) with the table, layer by layer; false when stop
+// was raised before the end (the values are then incomplete).
+bool BuildTable(int maxSeeds, std::int8_t* values, const std::atomic<bool>& stop,
+                TBuildFigures& figures);
+
+// Where the large table is kept, and its size. Seeds 0: no large table.
+struct TStoredTableSettings {
+    std::string Directory;
+    int Seeds = 0;
+};
+
+// What became of the large table.
+enum class TStoredTable {
+    None,       // none asked for, or not yet ready
+    Mapped,     // its file was there and sound
+    Built,      // built and written (a damaged or missing file is rebuilt)
+    Unwritable, // its file could not be made (a read-only or full disk): the small table serves
+                // (the large one, from memory, for this run when the disk failed only once it was
+                // built)
+    Busy,       // another program is building it: the small table serves until it is written
+};
+
 class TEndgameTable {
 public:
-    explicit TEndgameTable(int maxSeeds);
+    explicit TEndgameTable(int maxSeeds, TStoredTableSettings stored = {});
     // Stops a build in progress and waits for its thread.
     ~TEndgameTable();
     TEndgameTable(const TEndgameTable&) = delete;
     TEndgameTable& operator=(const TEndgameTable&) = delete;
 
-    // Builds on a worker thread; Probe answers false until the build is over.
+    // Builds on a worker thread: the small table, then the large one at the lowest priority.
+    // Probe answers false until the small table is built.
     void StartBuilding();
-    // Builds on the calling thread (tests and benchmarks); while the worker of StartBuilding
-    // builds, waits for its build instead. A table is built once at most, by one builder.
-    // StartBuilding and BuildNow are called from the thread that owns the table.
+    // Does the same on the calling thread, at its priority (tests and benchmarks); while the
+    // worker of StartBuilding builds, waits for it instead. A table is built once at most, by one
+    // builder. StartBuilding and BuildNow are called from the thread that owns the table.
     void BuildNow();
 
-    bool Ready() const { return ready_.load(std::memory_order_acquire); }
-    int MaxSeeds() const { return maxSeeds_; }
-    // The exact margin of the position for its player to move, when the table is ready and holds
-    // the position; false otherwise.
+    bool Ready() const { return current_.load(std::memory_order_acquire) != nullptr; }
+    // The seeds of the table Probe answers from (the small table's until one is ready).
+    int MaxSeeds() const;
+    // The exact margin of the position for its player to move, when a table is ready and holds
+    // the position; false otherwise. Safe from any thread.
     bool Probe(const rules::TPosition& position, int& margin) const;
 
-    // Figures of the last build.
-    std::size_t Bytes() const { return values_.size(); }
-    std::size_t PeakBytes() const { return peakBytes_; }
-    double BuildSeconds() const { return buildSeconds_; }
-    int LongestIteration() const { return longestIteration_; }
+    // Figures of the last table built (the large one when it was built).
+    std::size_t Bytes() const { return bytes_; }
+    std::size_t PeakBytes() const { return figures_.PeakBytes; }
+    double BuildSeconds() const { return figures_.Seconds; }
     // The builds begun on this table: 0 or 1.
     int Builds() const { return builds_.load(); }
+    // Once BuildNow returned, or the worker is done.
+    TStoredTable Stored() const { return stored_.load(); }
+    // The large table's file.
+    std::string StoredPath() const;
 
 private:
+    struct TView {
+        const std::int8_t* Values = nullptr;
+        int MaxSeeds = 0;
+    };
+    class TMapped;
+
     void Build();
-    void BuildLayer(int seeds);
-    std::size_t Index(const rules::TPosition& position, int seeds) const;
+    void BuildSmall();
+    void BuildStored();
 
     const int maxSeeds_;
-    std::vector<std::int8_t> values_;
-    std::vector<std::size_t> offset_; // first entry of each layer of n seeds on the board
+    const TStoredTableSettings storedSettings_;
+    std::vector<std::int8_t> small_;
+    std::unique_ptr<TMapped> mapped_;
+    std::vector<std::int8_t> large_; // a large table built but not mapped from its file
+    TView smallView_, largeView_;
+    std::atomic<const TView*> current_{nullptr};
     std::thread builder_;
-    std::atomic<bool> ready_{false};
     std::atomic<bool> stop_{false};
     std::atomic<int> builds_{0};
-    std::size_t peakBytes_ = 0;
-    double buildSeconds_ = 0;
-    int longestIteration_ = 0;
+    std::atomic<TStoredTable> stored_{TStoredTable::None};
+    std::size_t bytes_ = 0;
+    TBuildFigures figures_;
 };
 
-// The size of the table the engine uses: 11 seeds build in about 1.6 s (2.7 MB kept, 30 MB at the
-// peak of the build) on a 2-core machine; 12 seeds took 5.7 s and 57 MB (bench/ai_bench.cpp).
+// The size of the small table, built in memory: 11 seeds in about a second on one core.
 constexpr int kSharedTableSeeds = 11;
+// The size of the large table kept in the cache directory, unless EKOBA_TABLE_SEEDS names
+// another (0: none; 12 to 20 otherwise). A cold build on one core of a 2-core machine
+// (bench/table_bench.cpp), processor time, peak resident memory and file: 14 seeds 9 s, 54 MB,
+// 19 MB; 16 seeds 30 s, 133 MB, 61 MB; 17 seeds 57 s, 202 MB, 104 MB; 18 seeds 100 s, 330 MB,
+// 173 MB. 16 by default: half a minute and 133 MB beside the game once; one or two seeds more
+// cost twice or three times as much.
+constexpr int kStoredTableSeeds = 16;
+
+// The directory of the files kept for the user's cache: $XDG_CACHE_HOME/ekobarama, else
+// ~/.cache/ekobarama; empty when neither can be told.
+std::string CacheDirectory();
 
 // The table the engine uses: its build starts on a worker thread at the first call.
 const TEndgameTable& SharedEndgameTable();

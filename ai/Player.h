@@ -16,7 +16,8 @@
 // The timed levels (Fort and Expert) use the shared endgame table: MakePlayer starts its build
 // on a worker thread of its own when it makes the program's first Fort or Expert player (unless
 // UseSharedTable is false), and the players' searches use it once it is ready; until then they
-// search without it.
+// search without it. The same worker then maps or builds the large table kept in the cache
+// directory, and the searches go over to it when it is ready (see EndgameTable.h).
 
 #include "ai/Search.h"
 #include "rules/Rules.h"

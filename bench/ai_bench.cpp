@@ -69,7 +69,6 @@ void BM_AiEndgameTableBuild(benchmark::State& state) {
         state.counters["build_s"] = table.BuildSeconds();
         state.counters["table_MB"] = double(table.Bytes()) / 1e6;
         state.counters["peak_MB"] = double(table.PeakBytes()) / 1e6;
-        state.counters["rounds"] = table.LongestIteration();
     }
 }
 BENCHMARK(BM_AiEndgameTableBuild)
