@@ -19,6 +19,7 @@
 // search without it. The same worker then maps or builds the large table kept in the cache
 // directory, and the searches go over to it when it is ready (see EndgameTable.h).
 
+#include "ai/EndgameTable.h"
 #include "ai/Search.h"
 #include "rules/Rules.h"
 
@@ -58,16 +59,36 @@ using TMovesPlayed = std::array<std::uint16_t, rules::kPits + 1>;
 // wins more than that leaves the circle by itself. It also counts the moves played from each
 // position: from the third time at a position on, it plays one of the moves played least often
 // from there when one of them is worth as much as the best move (each searched with half the time
-// budget), so that two players go on to positions they have not yet seen and finish their games
-// while an opponent that brings a position back gains nothing by it; once the position has been
-// left kLeftWhateverTheValue times, it plays one of them whatever it is worth, since two sides
-// that both lose by leaving a circle would otherwise follow it for ever.
-constexpr int kLeftWhateverTheValue = 6;
-// The search of a player that breaks circles, played how often each move has been played from
-// the position in the game so far; its Move is the move to play.
+// budget), so that two players go on to positions they have not yet seen while an opponent that
+// brings a position back gains nothing by it. It never gives up value to leave a circle.
+//
+// Where the endgame table holds the position, the values are exact and the player plays exactly:
+// one of the moves worth the table's value, and a side that can force a harvest (or the end)
+// worth that value plays the first move of the shortest such line it finds (TForcedLine), so
+// that the line gets shorter at each of its turns and the game moves on. A side that cannot
+// force one (the others' values, and a value of 0 that only an endless line keeps) plays the one
+// of its best moves it has played least often from there.
+enum class TExactPlay {
+    Never,        // no table, or one the search uses by itself (Moyen has none)
+    WhenRepeated, // from the third time at a position on
+    Always,       // at every position the table holds
+};
+struct TGameKnowledge {
+    TMovesPlayed Played{}; // how often each pit has been played from the position in the game
+    const TEndgameTable* Table = nullptr;
+    TExactPlay Exact = TExactPlay::Never;
+};
+// The search of a player that knows the game; its Move is the move to play.
 TSearchResult SearchInGame(TSearcher& searcher, const rules::TPosition& position,
-                           TSearchLimits limits, const TMovesPlayed& played,
+                           TSearchLimits limits, const TGameKnowledge& game,
                            const std::atomic<bool>& cancel);
+
+// The shortest line the player to move can force, within a number of plies, to a harvest or to
+// the end of the game that leaves him at least the table's value of the position, or to a
+// position the table values higher for him: its first move, or 0 when none was found within the
+// plies and the nodes allowed. Exact values only (the table must hold the position).
+int ForcedLineMove(const TEndgameTable& table, const rules::TPosition& position, int maxPlies,
+                   std::uint64_t maxNodes);
 
 std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& options = {});
 // The reference player of the arena: alpha-beta to a fixed depth of 8 counting only the seeds

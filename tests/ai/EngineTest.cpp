@@ -3,6 +3,9 @@
 #include "ai/Search.h"
 #include "tests/rules/RandomPosition.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -78,6 +81,8 @@ TEST(Engine, NodeAndDepthLimits) {
 // could follow one: two Moyen players, from many openings of four random moves, finish every
 // game, long before a bound far above the longest game seen.
 TEST(Engine, TwoSearchPlayersFinishEveryGame) {
+    while (!ai::SharedEndgameTable().Ready())
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     std::mt19937 random(2024);
     const std::atomic<bool> cancel{false};
     for (int game = 0; game < 1000; ++game) {
@@ -97,9 +102,9 @@ TEST(Engine, TwoSearchPlayersFinishEveryGame) {
 }
 
 // An opponent that brings a position back on purpose gains nothing: a Moyen player met with the
-// same position again and again (up to five times, where the circle breaker used to play another
-// move from the third) answers each time with a move worth the best, valued by a search of its
-// own to the same depth, without transposition table.
+// same position again and again (eight times; the circle breaker plays other moves from the third)
+// answers each time with a move worth the best, valued by a search of its own to the same depth,
+// without transposition table.
 TEST(Engine, AnOpponentThatRepeatsAPositionGainsNothing) {
     ai::TSearchSettings settings;
     settings.TranspositionTable = false;
@@ -116,7 +121,7 @@ TEST(Engine, AnOpponentThatRepeatsAPositionGainsNothing) {
         const auto player = ai::MakePlayer(ai::TLevel::Moyen, options);
         const int best = checker.Value(position, 4, cancel);
         int first = 0;
-        for (int time = 1; time <= 5; ++time) {
+        for (int time = 1; time <= 8; ++time) {
             const int pit = player->ChooseMove(position, cancel);
             rules::TPosition child = position;
             const int taken = rules::Play(child, pit).Captured;
@@ -127,4 +132,76 @@ TEST(Engine, AnOpponentThatRepeatsAPositionGainsNothing) {
         }
     }
     EXPECT_GT(moved, 0); // the breaker still plays other moves of the same value
+}
+
+// Where the endgame table holds the positions the computer plays exactly, and an opponent that
+// brings positions back on purpose gains nothing and cannot keep the computer from ending a game it
+// wins. From random positions of up to 11 seeds, an Expert player against a scripted opponent that
+// keeps its exact value and, among the moves that do, takes one that leads back to a position of
+// the game when there is one (else the last in pit order, which turns in circles from one position
+// in six when both sides play so): a game that ends gives the computer the table's value of its
+// first position (its value, since the opponent never gives any away); one still turning after
+// 600 plies is at a position where the computer wins nothing by leaving (the opponent, ahead,
+// keeps it there: the computer's margin is then what it harvested, as much as its value).
+TEST(Engine, AnOpponentThatRepeatsPositionsNeitherGainsNorKeepsTheGameGoing) {
+    const ai::TEndgameTable& table = ai::SharedEndgameTable();
+    while (!table.Ready())
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto value = [&](const rules::TPosition& position) {
+        int margin = 0;
+        EXPECT_TRUE(table.Probe(position, margin));
+        return margin;
+    };
+    std::mt19937 random(31);
+    const std::atomic<bool> cancel{false};
+    int finished = 0, endless = 0, longest = 0;
+    for (int game = 0; game < 300; ++game) {
+        const rules::TPosition start = RandomPosition(random, 11);
+        if (rules::IsOver(start))
+            continue;
+        const int computer = start.ToMove, opponent = rules::Opponent(computer);
+        ai::TPlayerOptions options;
+        options.TimeMs = 5;
+        const auto player = ai::MakePlayer(ai::TLevel::Expert, options);
+        std::vector<std::uint64_t> met{ai::Key(start)};
+        rules::TPosition position = start;
+        int ply = 0;
+        for (; ply < 600 && !rules::IsOver(position); ++ply) {
+            if (position.ToMove == computer) {
+                rules::Play(position, player->ChooseMove(position, cancel));
+            } else {
+                int chosen = 0;
+                for (const int pit : rules::LegalMoves(position)) {
+                    rules::TPosition child = position;
+                    const int taken = rules::Play(child, pit).Captured;
+                    if (taken - value(child) != value(position))
+                        continue;
+                    const bool back =
+                        std::find(met.begin(), met.end(), ai::Key(child)) != met.end();
+                    chosen = pit;
+                    if (back)
+                        break;
+                }
+                ASSERT_NE(chosen, 0);
+                rules::Play(position, chosen);
+            }
+            met.push_back(ai::Key(position));
+        }
+        int margin = (position.Score[computer] - start.Score[computer]) -
+                     (position.Score[opponent] - start.Score[opponent]);
+        if (rules::IsOver(position)) {
+            margin += position.SeedsOnSide(computer) - position.SeedsOnSide(opponent);
+            ++finished;
+            longest = std::max(longest, ply);
+            ASSERT_EQ(margin, value(start)) << "game " << game << " after " << ply << " plies";
+        } else {
+            const int left = position.ToMove == computer ? value(position) : -value(position);
+            ASSERT_LE(left, 0) << "game " << game << ": the computer turns in circles";
+            ASSERT_EQ(margin + left, value(start)) << "game " << game;
+            ++endless;
+        }
+    }
+    EXPECT_GE(finished, 200);
+    std::printf("%d games finished (the longest in %d plies), %d kept turning by the opponent\n",
+                finished, longest, endless);
 }

@@ -104,7 +104,10 @@ private:
         ai::TSearchLimits limits;
         limits.MaxDepth = depth > 0 ? depth : protocol::kMaxDepth;
         limits.TimeMs = timeMs;
-        ai::TMovesPlayed played{};
+        ai::TGameKnowledge game;
+        game.Table = &ai::SharedEndgameTable();
+        game.Exact = ai::TExactPlay::Always;
+        ai::TMovesPlayed& played = game.Played;
         const std::uint64_t key = ai::Key(root);
         for (std::size_t i = 0; i < position_.Before.size(); ++i) {
             const rules::TPosition& before = position_.Before[i];
@@ -116,10 +119,10 @@ private:
         }
         cancel_ = false;
         done_ = false;
-        worker_ = std::thread([this, root, limits, played] {
+        worker_ = std::thread([this, root, limits, game] {
             const auto start = std::chrono::steady_clock::now();
             const ai::TSearchResult result =
-                ai::SearchInGame(*searcher_, root, limits, played, cancel_);
+                ai::SearchInGame(*searcher_, root, limits, game, cancel_);
             const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                                      std::chrono::steady_clock::now() - start)
                                      .count();
