@@ -10,11 +10,16 @@ bash scripts/deps.sh --test || exit 1
 jobs=$(nproc)
 failed=0
 passed=0
+failed_steps=""
 step() {
   local name=$1
   shift
   echo "=== $name"
-  if "$@"; then passed=$((passed + 1)); else echo "*** $name FAILED"; failed=$((failed + 1)); fi
+  if "$@"; then passed=$((passed + 1)); else
+    echo "*** $name FAILED"
+    failed=$((failed + 1))
+    failed_steps="$failed_steps $name"
+  fi
 }
 
 build_tree() { # dir, extra cmake args...
@@ -55,5 +60,5 @@ if [ -f fuzz/CMakeLists.txt ]; then
   done
 fi
 echo
-echo "steps: $passed passed, $failed failed"
+echo "steps: $passed passed, $failed failed${failed_steps:+ (failed:$failed_steps)}"
 [ "$failed" -eq 0 ]
