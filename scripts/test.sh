@@ -60,5 +60,10 @@ if [ -f fuzz/CMakeLists.txt ]; then
   done
 fi
 echo
+# The tail of the output is what a CI report keeps: name the failed tests there too.
+for dir in build build-asan; do
+  log=$dir/Testing/Temporary/LastTestsFailed.log
+  [ -s "$log" ] && echo "failed tests in $dir: $(cut -d: -f2 "$log" | tr '\n' ' ')"
+done
 echo "steps: $passed passed, $failed failed${failed_steps:+ (failed:$failed_steps)}"
 [ "$failed" -eq 0 ]
