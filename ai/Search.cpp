@@ -16,6 +16,8 @@ enum : std::uint8_t { kExact = 1, kLower = 2, kUpper = 3 };
 // moves by their history score, which stays below the harvests' band.
 constexpr int kTableMoveOrder = 1 << 30;
 constexpr int kHarvestOrder = 1 << 29;
+// Half the width of the root's first aspiration window: two seeds.
+constexpr int kAspiration = 2 * kSeed;
 
 struct TZobrist {
     std::array<std::array<std::uint64_t, kCountsKept>, rules::kPits + 1> Seeds{};
@@ -161,8 +163,19 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
     for (int c = 0; c < count; ++c) {
         const TChild& child = children[c];
         const int gain = kSeed * child.Taken;
-        const int value =
-            gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain, ply + 1);
+        // Principal-variation search: the first move is searched with the whole window, the
+        // others only to show that they are no better (a window of one unit above alpha), and
+        // searched again with the whole window when one is.
+        int value;
+        if (c == 0 || !settings_.PrincipalVariation) {
+            value = gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain, ply + 1);
+        } else {
+            value = gain -
+                    Negamax(child.Position, depth - 1, -alpha - 1 + gain, -alpha + gain, ply + 1);
+            if (value > alpha && value < beta && !stopped_)
+                value =
+                    gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain, ply + 1);
+        }
         if (stopped_)
             break;
         if (value > best) {
@@ -229,7 +242,8 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
     for (int depth = firstDepth; depth <= limits.MaxDepth; ++depth) {
         if (depth > firstDepth)
             AgeHistory();
-        const int value = Negamax(position, depth, -kInfinity, kInfinity, 0);
+        const int value = RootValue(position, depth, depth > firstDepth ? result.Value : 0,
+                                    depth > firstDepth && settings_.Aspiration);
         if (stopped_)
             break;
         result.Move = rootBest_;
@@ -243,6 +257,24 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
     }
     result.Nodes = nodes_;
     return result;
+}
+
+// With an aspiration window: first a window of kAspiration either side of the value of the depth
+// before, then, on the side where the value falls out of it, a window twice as wide, and so on
+// up to the whole window; the value found inside a window is the exact one.
+int TSearcher::RootValue(const TPosition& position, int depth, int guess, bool aspiration) {
+    if (!aspiration)
+        return Negamax(position, depth, -kInfinity, kInfinity, 0);
+    int below = kAspiration, above = kAspiration;
+    for (;;) {
+        const int alpha = below >= kInfinity ? -kInfinity : guess - below;
+        const int beta = above >= kInfinity ? kInfinity : guess + above;
+        const int value = Negamax(position, depth, alpha, beta, 0);
+        if (stopped_ || (value > alpha && value < beta))
+            return value;
+        int& widened = value <= alpha ? below : above;
+        widened = widened >= kInfinity / 4 ? kInfinity : widened * 2;
+    }
 }
 
 std::vector<int> TSearcher::PrincipalLine(const TPosition& root, int first, int length) const {

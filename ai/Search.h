@@ -40,6 +40,9 @@ struct TSearchSettings {
     bool Evaluation = true; // false: the horizon counts 0 (only what was harvested)
     bool TranspositionTable = true;
     bool Ordering = true; // table move, harvests first, history
+    // Ways to search fewer nodes for the same value.
+    bool PrincipalVariation = true; // null windows after the first move
+    bool Aspiration = true;         // the root's window around the value of the depth before
     const TEndgameTable* Table = nullptr;
     TWeights Weights;
     int TableBits = 20; // 2^bits entries of 16 bytes
@@ -90,6 +93,7 @@ private:
         std::uint8_t Move = 0;
     };
     int Negamax(const rules::TPosition& position, int depth, int alpha, int beta, int ply);
+    int RootValue(const rules::TPosition& position, int depth, int guess, bool aspiration);
     bool ShouldStop();
     void Begin(const TSearchLimits& limits, const std::atomic<bool>& cancel);
     void AgeHistory();

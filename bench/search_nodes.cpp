@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// ekobarama-search-nodes [--ms T]: what a change to the search buys, on a fixed set of 32
-// middle-game positions (random moves from the start, a fixed seed) searched without the endgame
-// table: the nodes to reach depths 8 to 14 (the fewer, the better the pruning and the order), and
-// the mean depth finished in T ms a position (100 by default; it depends on the machine's load).
+// ekobarama-search-nodes [--ms T] [--without pvs|aspiration]...: what a change to the search buys,
+// on a fixed set of 32 middle-game positions (random moves from the start, a fixed seed) searched
+// without the endgame table: the nodes to reach depths 8 to 14 (the fewer, the better the pruning
+// and the order), and the mean depth finished in T ms a position (100 by default; it depends on the
+// machine's load).
+// --without turns a part of the search off, to see what it buys.
 #include "ai/Search.h"
 #include "rules/Rules.h"
 
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -35,18 +38,32 @@ std::vector<rules::TPosition> Positions() {
 
 int main(int argc, char** argv) {
     int ms = 100;
-    if (argc == 3 && std::strcmp(argv[1], "--ms") == 0 && std::atoi(argv[2]) > 0)
-        ms = std::atoi(argv[2]);
-    else if (argc != 1) {
-        std::fprintf(stderr, "usage: ekobarama-search-nodes [--ms T]\n");
-        return 2;
+    ai::TSearchSettings settings;
+    for (int i = 1; i < argc; ++i) {
+        const bool last = i + 1 == argc;
+        if (!last && std::strcmp(argv[i], "--ms") == 0 && std::atoi(argv[i + 1]) > 0) {
+            ms = std::atoi(argv[++i]);
+        } else if (!last && std::strcmp(argv[i], "--without") == 0) {
+            const std::string part = argv[++i];
+            bool& on = part == "pvs"          ? settings.PrincipalVariation
+                       : part == "aspiration" ? settings.Aspiration
+                                              : settings.Ordering;
+            if (part != "pvs" && part != "aspiration" && part != "ordering") {
+                std::fprintf(stderr, "ekobarama-search-nodes: no part named %s\n", part.c_str());
+                return 2;
+            }
+            on = false;
+        } else {
+            std::fprintf(stderr, "usage: ekobarama-search-nodes [--ms T] [--without PART]...\n");
+            return 2;
+        }
     }
     const std::vector<rules::TPosition> positions = Positions();
     const std::atomic<bool> cancel{false};
     for (const int depth : {8, 10, 12, 14}) {
         std::uint64_t nodes = 0;
         for (const rules::TPosition& position : positions) {
-            ai::TSearcher searcher(ai::TSearchSettings{});
+            ai::TSearcher searcher(settings);
             ai::TSearchLimits limits;
             limits.MaxDepth = depth;
             nodes += searcher.Search(position, limits, cancel).Nodes;
@@ -56,7 +73,7 @@ int main(int argc, char** argv) {
     }
     int depths = 0;
     for (const rules::TPosition& position : positions) {
-        ai::TSearcher searcher(ai::TSearchSettings{});
+        ai::TSearcher searcher(settings);
         ai::TSearchLimits limits;
         limits.TimeMs = ms;
         depths += searcher.Search(position, limits, cancel).Depth;
