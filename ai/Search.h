@@ -43,6 +43,8 @@ struct TSearchSettings {
     // Ways to search fewer nodes for the same value.
     bool PrincipalVariation = true; // null windows after the first move
     bool Aspiration = true;         // the root's window around the value of the depth before
+    // Ways that change the values: a search with them is no longer plain minimax to its depth.
+    int QuiescencePlies = 6; // beyond the horizon, up to so many harvests in a row; 0: none
     const TEndgameTable* Table = nullptr;
     TWeights Weights;
     int TableBits = 20; // 2^bits entries of 16 bytes
@@ -93,6 +95,7 @@ private:
         std::uint8_t Move = 0;
     };
     int Negamax(const rules::TPosition& position, int depth, int alpha, int beta, int ply);
+    int Quiesce(const rules::TPosition& position, int alpha, int beta, int left);
     int RootValue(const rules::TPosition& position, int depth, int guess, bool aspiration);
     bool ShouldStop();
     void Begin(const TSearchLimits& limits, const std::atomic<bool>& cancel);

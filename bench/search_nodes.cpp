@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// ekobarama-search-nodes [--ms T] [--without pvs|aspiration]...: what a change to the search buys,
-// on a fixed set of 32 middle-game positions (random moves from the start, a fixed seed) searched
-// without the endgame table: the nodes to reach depths 8 to 14 (the fewer, the better the pruning
-// and the order), and the mean depth finished in T ms a position (100 by default; it depends on the
-// machine's load).
+// ekobarama-search-nodes [--ms T] [--without pvs|aspiration|quiescence|ordering]...: what a change
+// to the search buys, on a fixed set of 32 middle-game positions (random moves from the start, a
+// fixed seed) searched without the endgame table: the nodes to reach depths 8 to 14 (the fewer, the
+// better the pruning and the order), and the mean depth finished in T ms a position (100 by
+// default; it depends on the machine's load).
 // --without turns a part of the search off, to see what it buys.
 #include "ai/Search.h"
 #include "rules/Rules.h"
@@ -45,14 +45,18 @@ int main(int argc, char** argv) {
             ms = std::atoi(argv[++i]);
         } else if (!last && std::strcmp(argv[i], "--without") == 0) {
             const std::string part = argv[++i];
-            bool& on = part == "pvs"          ? settings.PrincipalVariation
-                       : part == "aspiration" ? settings.Aspiration
-                                              : settings.Ordering;
-            if (part != "pvs" && part != "aspiration" && part != "ordering") {
+            if (part == "pvs")
+                settings.PrincipalVariation = false;
+            else if (part == "aspiration")
+                settings.Aspiration = false;
+            else if (part == "quiescence")
+                settings.QuiescencePlies = 0;
+            else if (part == "ordering")
+                settings.Ordering = false;
+            else {
                 std::fprintf(stderr, "ekobarama-search-nodes: no part named %s\n", part.c_str());
                 return 2;
             }
-            on = false;
         } else {
             std::fprintf(stderr, "usage: ekobarama-search-nodes [--ms T] [--without PART]...\n");
             return 2;
