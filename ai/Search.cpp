@@ -16,6 +16,9 @@ enum : std::uint8_t { kExact = 1, kLower = 2, kUpper = 3 };
 // moves by their history score, which stays below the harvests' band.
 constexpr int kTableMoveOrder = 1 << 30;
 constexpr int kHarvestOrder = 1 << 29;
+// Late-move reductions: from this depth on, the moves after the first ones.
+constexpr int kReductionDepth = 3;
+constexpr int kMovesNotReduced = 2;
 // Half the width of the root's first aspiration window: two seeds.
 constexpr int kAspiration = 2 * kSeed;
 
@@ -166,18 +169,27 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
     for (int c = 0; c < count; ++c) {
         const TChild& child = children[c];
         const int gain = kSeed * child.Taken;
-        // Principal-variation search: the first move is searched with the whole window, the
-        // others only to show that they are no better (a window of one unit above alpha), and
-        // searched again with the whole window when one is.
-        int value;
-        if (c == 0 || !settings_.PrincipalVariation) {
-            value = gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain, ply + 1);
-        } else {
-            value = gain -
-                    Negamax(child.Position, depth - 1, -alpha - 1 + gain, -alpha + gain, ply + 1);
-            if (value > alpha && value < beta && !stopped_)
+        int value = 0;
+        // Late-move reductions: a late quiet move, well inside the tree, is first searched one
+        // move less deep with a null window, and again as usual only when it beats alpha.
+        const bool reduced = settings_.LateMoveReductions && ply > 0 && depth >= kReductionDepth &&
+                             c >= kMovesNotReduced && child.Taken == 0;
+        if (reduced)
+            value = -Negamax(child.Position, depth - 2, -alpha - 1, -alpha, ply + 1);
+        if (!reduced || (value > alpha && !stopped_)) {
+            // Principal-variation search: the first move is searched with the whole window, the
+            // others only to show that they are no better (a window of one unit above alpha),
+            // and searched again with the whole window when one is.
+            if (c == 0 || !settings_.PrincipalVariation) {
                 value =
                     gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain, ply + 1);
+            } else {
+                value = gain - Negamax(child.Position, depth - 1, -alpha - 1 + gain, -alpha + gain,
+                                       ply + 1);
+                if (value > alpha && value < beta && !stopped_)
+                    value = gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain,
+                                           ply + 1);
+            }
         }
         if (stopped_)
             break;

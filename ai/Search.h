@@ -44,7 +44,8 @@ struct TSearchSettings {
     bool PrincipalVariation = true; // null windows after the first move
     bool Aspiration = true;         // the root's window around the value of the depth before
     // Ways that change the values: a search with them is no longer plain minimax to its depth.
-    int QuiescencePlies = 6; // beyond the horizon, up to so many harvests in a row; 0: none
+    int QuiescencePlies = 6;        // beyond the horizon, up to so many harvests in a row; 0: none
+    bool LateMoveReductions = true; // late quiet moves searched less deep first
     const TEndgameTable* Table = nullptr;
     TWeights Weights;
     int TableBits = 20; // 2^bits entries of 16 bytes

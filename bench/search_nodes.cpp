@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// ekobarama-search-nodes [--ms T] [--without pvs|aspiration|quiescence|ordering]...: what a change
-// to the search buys, on a fixed set of 32 middle-game positions (random moves from the start, a
-// fixed seed) searched without the endgame table: the nodes to reach depths 8 to 14 (the fewer, the
-// better the pruning and the order), and the mean depth finished in T ms a position (100 by
-// default; it depends on the machine's load).
+// ekobarama-search-nodes [--ms T] [--without pvs|aspiration|quiescence|reductions|ordering]...:
+// what a change to the search buys, on a fixed set of 32 middle-game positions (random moves from
+// the start, a fixed seed) searched without the endgame table: the nodes to reach depths 8 to 14
+// (the fewer, the better the pruning and the order), and the mean depth finished in T ms a position
+// (100 by default; it depends on the machine's load).
 // --without turns a part of the search off, to see what it buys.
 #include "ai/Search.h"
 #include "rules/Rules.h"
@@ -51,6 +51,8 @@ int main(int argc, char** argv) {
                 settings.Aspiration = false;
             else if (part == "quiescence")
                 settings.QuiescencePlies = 0;
+            else if (part == "reductions")
+                settings.LateMoveReductions = false;
             else if (part == "ordering")
                 settings.Ordering = false;
             else {

@@ -65,6 +65,7 @@ struct TMinimax {
 ai::TSearchSettings PlainSettings() {
     ai::TSearchSettings settings;
     settings.QuiescencePlies = 0;
+    settings.LateMoveReductions = false;
     return settings;
 }
 
@@ -204,6 +205,7 @@ TEST(Search, WithHarvestsBeyondTheHorizonTheValueIsTheirMinimax) {
         settings.TranspositionTable = table;
         settings.TableBits = 14;
         settings.QuiescencePlies = 3;
+        settings.LateMoveReductions = false;
         ai::TSearcher searcher(settings);
         for (int trial = 0; trial < 200; ++trial) {
             const rules::TPosition position = RandomPosition(random, 8 + trial % 41);
