@@ -3,13 +3,27 @@
 // Negamax with alpha-beta over the rules library: iterative deepening under a time budget, a
 // transposition table keyed by a Zobrist hash, move ordering (table move, then harvests, the
 // larger first, then the quiet moves by a history of their cut-offs, halved at each new search
-// and at each new depth), an evaluation at the horizon and exact values from the endgame table.
+// and at each new depth), principal-variation search with aspiration windows at the root,
+// late-move reductions, an evaluation at the horizon and exact values from the endgame table.
+//
+// What each part buys was measured by ekobarama-search-nodes (nodes to depth 14 over its 32
+// positions) and by matches of the engine against the engine built without the part
+// (ekobarama-arena --games 100 --ms 50 --engine-a NEW --engine-b OLD, sides swapped; points of
+// the new one with twice their standard error):
+// - principal-variation search and aspiration windows: 6.68 M nodes to 6.17 M, the values
+//   unchanged; 51.0 % +- 9.9 %, no gain shown in play, kept for the nodes;
+// - late-move reductions: 6.17 M nodes to 1.74 M; 64.5 % +- 9.5 %;
+// - harvests beyond the horizon (quiescence), 6 in a row: 41.0 % +- 9.6 % (the depth lost costs
+//   more than the harvests seen), so QuiescencePlies is 0 by default;
+// - killer moves (the last two quiet moves that cut off at a ply, tried before the history):
+//   more nodes, not fewer (2.01 M against 1.93 M to depth 14), left out.
 //
 // Values are margins for the player to move, in 1/kSeed of a seed: the seeds he will still gain
 // minus those his opponent will gain (harvests, and the seeds left on each side at the end).
 // A position that repeats one on the current line, or one of the game before the root that the
 // limits name, is valued 0 (the seeds on the board counted as shared evenly), as in the endgame
-// table.
+// table. Late-move reductions and harvests beyond the horizon change values on purpose: without
+// them the value to a fixed depth is exactly minimax's.
 
 #include "ai/EndgameTable.h"
 #include "rules/Rules.h"
@@ -44,7 +58,7 @@ struct TSearchSettings {
     bool PrincipalVariation = true; // null windows after the first move
     bool Aspiration = true;         // the root's window around the value of the depth before
     // Ways that change the values: a search with them is no longer plain minimax to its depth.
-    int QuiescencePlies = 6;        // beyond the horizon, up to so many harvests in a row; 0: none
+    int QuiescencePlies = 0;        // beyond the horizon, up to so many harvests in a row; 0: none
     bool LateMoveReductions = true; // late quiet moves searched less deep first
     const TEndgameTable* Table = nullptr;
     TWeights Weights;
