@@ -259,12 +259,14 @@ std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& 
     case TLevel::Debutant:
         return std::make_unique<TBeginner>(options.Seed);
     case TLevel::Moyen:
+        settings.LateMoveReductions = false; // the fixed-depth levels look at every move as deep
         settings.TableBits = 16;
         limits.MaxDepth = 4;
         // Its search knows no table; the circles it meets are left by exact play.
         exact = TExactPlay::WhenRepeated;
         break;
     case TLevel::Fort:
+        settings.LateMoveReductions = false;
         settings.TableBits = 18;
         settings.Table = options.UseSharedTable ? &SharedEndgameTable() : nullptr;
         limits.MaxDepth = 8;

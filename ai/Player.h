@@ -34,7 +34,8 @@ enum class TLevel {
     Debutant, // two moves deep, often a random or a noisy choice: a beginner can win
     Moyen,    // four moves deep
     Fort,     // up to eight moves deep, a quarter of the time budget, endgame table
-    Expert,   // the full engine: iterative deepening for the time budget, endgame table
+    Expert,   // the full engine: iterative deepening for the time budget, late-move reductions,
+              // endgame table
 };
 
 struct TPlayerOptions {

@@ -16,6 +16,11 @@ enum : std::uint8_t { kExact = 1, kLower = 2, kUpper = 3 };
 // moves by their history score, which stays below the harvests' band.
 constexpr int kTableMoveOrder = 1 << 30;
 constexpr int kHarvestOrder = 1 << 29;
+// Late-move reductions: from this depth on, the moves after the first ones.
+constexpr int kReductionDepth = 3;
+constexpr int kMovesNotReduced = 2;
+// Half the width of the root's first aspiration window: two seeds.
+constexpr int kAspiration = 2 * kSeed;
 
 struct TZobrist {
     std::array<std::array<std::uint64_t, kCountsKept>, rules::kPits + 1> Seeds{};
@@ -116,7 +121,10 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
             if (earlier == key)
                 return 0;
     if (depth <= 0)
-        return settings_.Evaluation ? Evaluate(position) : 0;
+        return !settings_.Evaluation ? 0
+               : settings_.QuiescencePlies > 0
+                   ? Quiesce(position, alpha, beta, settings_.QuiescencePlies)
+                   : Evaluate(position);
 
     const int alphaBefore = alpha;
     int tableMove = 0;
@@ -161,8 +169,28 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
     for (int c = 0; c < count; ++c) {
         const TChild& child = children[c];
         const int gain = kSeed * child.Taken;
-        const int value =
-            gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain, ply + 1);
+        int value = 0;
+        // Late-move reductions: a late quiet move, well inside the tree, is first searched one
+        // move less deep with a null window, and again as usual only when it beats alpha.
+        const bool reduced = settings_.LateMoveReductions && ply > 0 && depth >= kReductionDepth &&
+                             c >= kMovesNotReduced && child.Taken == 0;
+        if (reduced)
+            value = -Negamax(child.Position, depth - 2, -alpha - 1, -alpha, ply + 1);
+        if (!reduced || (value > alpha && !stopped_)) {
+            // Principal-variation search: the first move is searched with the whole window, the
+            // others only to show that they are no better (a window of one unit above alpha),
+            // and searched again with the whole window when one is.
+            if (c == 0 || !settings_.PrincipalVariation) {
+                value =
+                    gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain, ply + 1);
+            } else {
+                value = gain - Negamax(child.Position, depth - 1, -alpha - 1 + gain, -alpha + gain,
+                                       ply + 1);
+                if (value > alpha && value < beta && !stopped_)
+                    value = gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain,
+                                           ply + 1);
+            }
+        }
         if (stopped_)
             break;
         if (value > best) {
@@ -229,7 +257,8 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
     for (int depth = firstDepth; depth <= limits.MaxDepth; ++depth) {
         if (depth > firstDepth)
             AgeHistory();
-        const int value = Negamax(position, depth, -kInfinity, kInfinity, 0);
+        const int value = RootValue(position, depth, depth > firstDepth ? result.Value : 0,
+                                    depth > firstDepth && settings_.Aspiration);
         if (stopped_)
             break;
         result.Move = rootBest_;
@@ -243,6 +272,68 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
     }
     result.Nodes = nodes_;
     return result;
+}
+
+// Beyond the horizon, only the harvests: the player to move may stand on the evaluation or
+// harvest, the larger harvests tried first, and so on for at most `left` more moves. A harvest
+// leaves fewer seeds on the board, so no line here comes back to a position.
+int TSearcher::Quiesce(const TPosition& position, int alpha, int beta, int left) {
+    int best = Evaluate(position);
+    if (best >= beta || left == 0)
+        return best;
+    alpha = std::max(alpha, best);
+    struct THarvest {
+        TPosition Position;
+        int Taken;
+    };
+    std::array<THarvest, 6> harvests;
+    int count = 0;
+    for (const int pit : rules::LegalMoves(position)) {
+        THarvest& harvest = harvests[count];
+        harvest.Position = position;
+        harvest.Taken = rules::Play(harvest.Position, pit).Captured;
+        count += harvest.Taken > 0;
+    }
+    std::stable_sort(harvests.begin(), harvests.begin() + count,
+                     [](const THarvest& a, const THarvest& b) { return a.Taken > b.Taken; });
+    for (int h = 0; h < count; ++h) {
+        const TPosition& child = harvests[h].Position;
+        const int gain = kSeed * harvests[h].Taken;
+        ++nodes_;
+        int value = 0;
+        if (rules::IsOver(child))
+            value = gain - kSeed * LeftMargin(child);
+        else if (int exact = 0; settings_.Table && settings_.Table->Probe(child, exact))
+            value = gain - kSeed * exact;
+        else
+            value = gain - Quiesce(child, -beta + gain, -alpha + gain, left - 1);
+        if (value > best) {
+            best = value;
+            if (value > alpha)
+                alpha = value;
+            if (alpha >= beta)
+                break;
+        }
+    }
+    return best;
+}
+
+// With an aspiration window: first a window of kAspiration either side of the value of the depth
+// before, then, on the side where the value falls out of it, a window twice as wide, and so on
+// up to the whole window; the value found inside a window is the exact one.
+int TSearcher::RootValue(const TPosition& position, int depth, int guess, bool aspiration) {
+    if (!aspiration)
+        return Negamax(position, depth, -kInfinity, kInfinity, 0);
+    int below = kAspiration, above = kAspiration;
+    for (;;) {
+        const int alpha = below >= kInfinity ? -kInfinity : guess - below;
+        const int beta = above >= kInfinity ? kInfinity : guess + above;
+        const int value = Negamax(position, depth, alpha, beta, 0);
+        if (stopped_ || (value > alpha && value < beta))
+            return value;
+        int& widened = value <= alpha ? below : above;
+        widened = widened >= kInfinity / 4 ? kInfinity : widened * 2;
+    }
 }
 
 std::vector<int> TSearcher::PrincipalLine(const TPosition& root, int first, int length) const {

@@ -108,6 +108,7 @@ TEST(Engine, TwoSearchPlayersFinishEveryGame) {
 TEST(Engine, AnOpponentThatRepeatsAPositionGainsNothing) {
     ai::TSearchSettings settings;
     settings.TranspositionTable = false;
+    settings.LateMoveReductions = false; // as Moyen
     ai::TSearcher checker(settings);
     std::mt19937 random(77);
     const std::atomic<bool> cancel{false};

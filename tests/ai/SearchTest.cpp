@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The search against plain minimax: a negamax written here without pruning, table or ordering,
 // with the search's own evaluation at the horizon and the same convention for a repetition (a
-// position met again on the line, with the same player to move, counts 0).
+// position met again on the line, with the same player to move, counts 0). The search's ways
+// that change values on purpose are off, but for a test of their own.
 #include "ai/Search.h"
 #include "ai/EndgameTable.h"
 #include "tests/rules/RandomPosition.h"
@@ -12,10 +13,11 @@
 namespace {
 
 struct TMinimax {
-    explicit TMinimax(const ai::TSearcher& evaluator, bool repetition = true)
-        : Evaluator(evaluator), Repetition(repetition) {}
+    explicit TMinimax(const ai::TSearcher& evaluator, bool repetition = true, int quiescence = 0)
+        : Evaluator(evaluator), Repetition(repetition), Quiescence(quiescence) {}
     const ai::TSearcher& Evaluator;
     const bool Repetition;
+    const int Quiescence; // harvests in a row followed beyond the horizon
     std::vector<std::uint64_t> Line;
     bool Repeated = false; // a repetition was met
 
@@ -30,7 +32,7 @@ struct TMinimax {
                 return 0;
             }
         if (depth == 0)
-            return Evaluator.Evaluate(position);
+            return Harvests(position, Quiescence);
         Line.push_back(key);
         int best = -1 << 20;
         for (const int pit : rules::LegalMoves(position)) {
@@ -41,7 +43,31 @@ struct TMinimax {
         Line.pop_back();
         return best;
     }
+
+    // The better of the evaluation and the harvests, for `left` harvests more.
+    int Harvests(const rules::TPosition& position, int left) const {
+        if (rules::IsOver(position))
+            return ai::kSeed * (position.SeedsOnSide(position.ToMove) -
+                                position.SeedsOnSide(rules::Opponent(position.ToMove)));
+        int best = Evaluator.Evaluate(position);
+        for (int pit = 1; left > 0 && pit <= rules::kPits; ++pit) {
+            rules::TPosition child = position;
+            if (!position.IsLegal(pit))
+                continue;
+            const int taken = rules::Play(child, pit).Captured;
+            if (taken > 0)
+                best = std::max(best, ai::kSeed * taken - Harvests(child, left - 1));
+        }
+        return best;
+    }
 };
+
+ai::TSearchSettings PlainSettings() {
+    ai::TSearchSettings settings;
+    settings.QuiescencePlies = 0;
+    settings.LateMoveReductions = false;
+    return settings;
+}
 
 const std::atomic<bool> kGo{false};
 
@@ -75,7 +101,7 @@ std::vector<rules::TPosition> EveryPosition(int seeds) {
 // depths 1 to 6, and over every position of 3 seeds to depths 12 to 14, where the shortest lines
 // that come back to a position (one lap of the seeds, 12 plies) decide some values.
 TEST(Search, WithoutTheTableTheValueIsMinimax) {
-    ai::TSearchSettings settings;
+    ai::TSearchSettings settings = PlainSettings();
     settings.TranspositionTable = false;
     ai::TSearcher searcher(settings);
     std::vector<std::pair<rules::TPosition, int>> cases;
@@ -105,7 +131,7 @@ TEST(Search, WithoutTheTableTheValueIsMinimax) {
 // one of them is valued 0. Over every position of 3 seeds, the game being the positions of a
 // random walk of 6 moves from it (as if they had been played before), to depth 12.
 TEST(Search, PositionsOfTheGameBeforeTheRootCountAsRepetitions) {
-    ai::TSearchSettings settings;
+    ai::TSearchSettings settings = PlainSettings();
     settings.TranspositionTable = false; // which keeps one value for a position whatever the game
     ai::TSearcher searcher(settings);
     std::mt19937 random(19);
@@ -135,7 +161,7 @@ TEST(Search, PositionsOfTheGameBeforeTheRootCountAsRepetitions) {
 // then each of its children to the depth below, then the root again. The later searches meet
 // entries of their own depth and cut off on the bounds stored.
 TEST(Search, WithTheTableSharedBySearchesTheValueIsMinimax) {
-    ai::TSearchSettings settings;
+    ai::TSearchSettings settings = PlainSettings();
     settings.TableBits = 14;
     ai::TSearcher searcher(settings);
     std::mt19937 random(23);
@@ -166,6 +192,33 @@ TEST(Search, WithTheTableSharedBySearchesTheValueIsMinimax) {
         }
         check(root, depth);
     }
+}
+
+// With the harvests beyond the horizon, the value is that of minimax whose horizon is the better
+// of the evaluation and the harvests, for as many harvests in a row: over random boards to depths
+// 1 to 4, with and without the transposition table.
+TEST(Search, WithHarvestsBeyondTheHorizonTheValueIsTheirMinimax) {
+    std::mt19937 random(29);
+    int changed = 0; // values that the harvests beyond the horizon change
+    for (const bool table : {false, true}) {
+        ai::TSearchSettings settings;
+        settings.TranspositionTable = table;
+        settings.TableBits = 14;
+        settings.QuiescencePlies = 3;
+        settings.LateMoveReductions = false;
+        ai::TSearcher searcher(settings);
+        for (int trial = 0; trial < 200; ++trial) {
+            const rules::TPosition position = RandomPosition(random, 8 + trial % 41);
+            const int depth = 1 + trial % 4;
+            TMinimax minimax(searcher, true, settings.QuiescencePlies);
+            const int expected = minimax(position, depth);
+            if (table && minimax.Repeated)
+                continue;
+            changed += expected != TMinimax(searcher)(position, depth);
+            ASSERT_EQ(searcher.Value(position, depth, kGo), expected) << "depth " << depth;
+        }
+    }
+    EXPECT_GE(changed, 50);
 }
 
 // The evaluation speaks for the player to move: over random positions of at most 10 seeds it has

@@ -8,6 +8,8 @@
 // to match it against this one at equal time.
 // --weights gives A other weights of the evaluation (seeds on side, exposed pits, moves, big
 // pit), for tuning them by matches against the usual ones.
+// The points are given with twice their standard error (from the spread of the games' results):
+// a difference within it is no difference shown.
 // A game still going after 400 plies is ended there and judged like a finished one: the seeds
 // on each side go to its owner.
 
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -171,6 +174,7 @@ int Match(const TArgs& args) {
     TSide sideB(args.B, args.EngineB, args, ai::TWeights{});
 
     int wins = 0, draws = 0, losses = 0, adjudicated = 0;
+    double sumOfSquares = 0;   // of A's points per game, 0, 0.5 or 1
     std::vector<double> times; // A's moves, in milliseconds
     for (int game = 0; game < args.Games; ++game) {
         const int sideOfA = game % 2 == 0 ? 1 : 2;
@@ -207,6 +211,7 @@ int Match(const TArgs& args) {
         wins += a > b;
         draws += a == b;
         losses += a < b;
+        sumOfSquares += a > b ? 1.0 : a == b ? 0.25 : 0.0;
         std::printf("game %d: %s as player %d, %d-%d after %d plies%s\n", game + 1,
                     sideA.Name().c_str(), sideOfA, a, b, ply,
                     ply == kMaxPlies ? " (stopped and judged by the seeds on each side)" : "");
@@ -216,10 +221,12 @@ int Match(const TArgs& args) {
     const double median = times.empty() ? 0 : times[times.size() / 2];
     const double longest = times.empty() ? 0 : times.back();
     std::printf("%d games, %d stopped at %d plies\n", args.Games, adjudicated, kMaxPlies);
-    std::printf("%s vs %s: points %s %.1f%% (wins %d, draws %d, losses %d), move time median %.0f "
-                "ms, max %.0f ms\n",
-                sideA.Name().c_str(), sideB.Name().c_str(), sideA.Name().c_str(),
-                100.0 * (wins + 0.5 * draws) / args.Games, wins, draws, losses, median, longest);
+    const double n = args.Games, mean = (wins + 0.5 * draws) / n;
+    const double variance = n > 1 ? std::max(0.0, (sumOfSquares - n * mean * mean) / (n - 1)) : 0;
+    std::printf("%s vs %s: points %s %.1f%% +- %.1f%% (wins %d, draws %d, losses %d), move time "
+                "median %.0f ms, max %.0f ms\n",
+                sideA.Name().c_str(), sideB.Name().c_str(), sideA.Name().c_str(), 100.0 * mean,
+                200.0 * std::sqrt(variance / n), wins, draws, losses, median, longest);
     return 0;
 }
 

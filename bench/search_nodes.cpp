@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// ekobarama-search-nodes [--ms T] [--without pvs|aspiration|quiescence|reductions|ordering]...:
+// what a change to the search buys, on a fixed set of 32 middle-game positions (random moves from
+// the start, a fixed seed) searched without the endgame table: the nodes to reach depths 8 to 14
+// (the fewer, the better the pruning and the order), and the mean depth finished in T ms a position
+// (100 by default; it depends on the machine's load).
+// --without turns a part of the search off, to see what it buys.
+#include "ai/Search.h"
+#include "rules/Rules.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<rules::TPosition> Positions() {
+    std::vector<rules::TPosition> positions;
+    std::mt19937 random(11);
+    while (positions.size() < 32) {
+        rules::TPosition position = rules::TPosition::Start();
+        const int plies = 6 + static_cast<int>(positions.size() % 12);
+        for (int ply = 0; ply < plies && !rules::IsOver(position); ++ply) {
+            const rules::TMoves moves = rules::LegalMoves(position);
+            rules::Play(position, moves.Pit[random() % moves.Count]);
+        }
+        if (!rules::IsOver(position) && rules::LegalMoves(position).Count > 1)
+            positions.push_back(position);
+    }
+    return positions;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int ms = 100;
+    ai::TSearchSettings settings;
+    for (int i = 1; i < argc; ++i) {
+        const bool last = i + 1 == argc;
+        if (!last && std::strcmp(argv[i], "--ms") == 0 && std::atoi(argv[i + 1]) > 0) {
+            ms = std::atoi(argv[++i]);
+        } else if (!last && std::strcmp(argv[i], "--without") == 0) {
+            const std::string part = argv[++i];
+            if (part == "pvs")
+                settings.PrincipalVariation = false;
+            else if (part == "aspiration")
+                settings.Aspiration = false;
+            else if (part == "quiescence")
+                settings.QuiescencePlies = 0;
+            else if (part == "reductions")
+                settings.LateMoveReductions = false;
+            else if (part == "ordering")
+                settings.Ordering = false;
+            else {
+                std::fprintf(stderr, "ekobarama-search-nodes: no part named %s\n", part.c_str());
+                return 2;
+            }
+        } else {
+            std::fprintf(stderr, "usage: ekobarama-search-nodes [--ms T] [--without PART]...\n");
+            return 2;
+        }
+    }
+    const std::vector<rules::TPosition> positions = Positions();
+    const std::atomic<bool> cancel{false};
+    for (const int depth : {8, 10, 12, 14}) {
+        std::uint64_t nodes = 0;
+        for (const rules::TPosition& position : positions) {
+            ai::TSearcher searcher(settings);
+            ai::TSearchLimits limits;
+            limits.MaxDepth = depth;
+            nodes += searcher.Search(position, limits, cancel).Nodes;
+        }
+        std::printf("depth %d: %llu nodes over %zu positions\n", depth,
+                    static_cast<unsigned long long>(nodes), positions.size());
+    }
+    int depths = 0;
+    for (const rules::TPosition& position : positions) {
+        ai::TSearcher searcher(settings);
+        ai::TSearchLimits limits;
+        limits.TimeMs = ms;
+        depths += searcher.Search(position, limits, cancel).Depth;
+    }
+    std::printf("%d ms: mean depth %.2f\n", ms, double(depths) / double(positions.size()));
+    return 0;
+}
