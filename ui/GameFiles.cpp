@@ -74,9 +74,6 @@ QString DescribeReadError(const record::TReadError& error) {
 void PlayMove(int pit) {
     if (!CurrentGame)
         return;
-    // A hint still being searched is for the position the move leaves.
-    if (Form1->ComputerTurn->Hinting())
-        Form1->ComputerTurn->Cancel();
     // Nothing may be taken back, opened, saved or hinted while the move is shown.
     for (QAction* action :
          {Form1->Annulerlecoup1, Form1->Rtablirlecoup1, Form1->Annulertouslescoups1,

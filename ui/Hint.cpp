@@ -26,7 +26,7 @@ void ShowLine(const QString& text) {
     line.X = mover == 1 ? 40 : TScore::TextX(2);
     line.Y = mover == 1 ? TScore::TextY(1) + 40 : TScore::TextY(2) + 37;
     line.Visible = true;
-    CurrentGame->HintPly = CurrentGame->Record.Cursor();
+    CurrentGame->HintFor = {CurrentGame->Record.Cursor(), CurrentGame->Record.Current()};
     RedrawScene();
 }
 
@@ -70,8 +70,8 @@ bool DismissHint() {
         Form1->ComputerTurn->Cancel();
         dismissed = true;
     }
-    if (CurrentGame && CurrentGame->HintPly >= 0) {
-        CurrentGame->HintPly = -1;
+    if (CurrentGame && CurrentGame->HintFor) {
+        CurrentGame->HintFor.reset();
         RedrawScene();
         dismissed = true;
     }
@@ -81,9 +81,11 @@ bool DismissHint() {
 void RefreshHintLine() {
     if (!CurrentGame || !CurrentGame->HintLine)
         return;
-    if (AppState != "jeu" || CurrentGame->HintPly != CurrentGame->Record.Cursor())
-        CurrentGame->HintPly = -1;
-    CurrentGame->HintLine->Visible = CurrentGame->HintPly >= 0;
+    const std::pair<int, rules::TPosition> now{CurrentGame->Record.Cursor(),
+                                               CurrentGame->Record.Current()};
+    if (AppState != "jeu" || CurrentGame->HintFor != now)
+        CurrentGame->HintFor.reset();
+    CurrentGame->HintLine->Visible = CurrentGame->HintFor.has_value();
 }
 
 QString HintText(std::optional<int> finalMargin) {
