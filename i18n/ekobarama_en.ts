@@ -629,8 +629,8 @@ draw.</translation>
         <translation>H</translation>
     </message>
     <message>
-        <source>Conseil : le meilleur coup marqué, ce que vaut la position</source>
-        <translation>Hint: the best move marked, what the position is worth</translation>
+        <source>Conseil : marquer le meilleur coup</source>
+        <translation>Hint: mark the best move</translation>
     </message>
     <message>
         <source>Échap</source>
