@@ -61,6 +61,14 @@ Tjeu::Tjeu(record::TGameRecord record) : Record(std::move(record)) {
     }
     Mark = std::make_unique<TPitMarkSprite>(SpriteEngine(), Form1->DXDraw1);
     Mark->SetZ(3);
+    HintLine = std::make_unique<TDXTextSprite>(SpriteEngine(), Form1->DXDraw1);
+    TFont& font = HintLine->TextLabel->Font;
+    font.Color = RGB(236, 200, 120); // the brass of the ring it goes with
+    font.Name = "Matisse ITC";
+    font.Style = TFontStyles{.Bold = true};
+    font.Size = 12;
+    HintLine->SetZ(3);
+    HintLine->Visible = false;
     Players[1] = std::make_unique<TJoueur>(1);
     Players[2] = std::make_unique<TJoueur>(2);
     Tour = std::make_unique<TTour>(Pits[1]->Sprite->Y);
@@ -81,6 +89,7 @@ Tjeu::~Tjeu() {
     if (Form1->ComputerTurn)
         Form1->ComputerTurn->End();
     Mark.reset();
+    HintLine.reset();
     for (int i = 1; i <= 12; ++i)
         Pits[i].reset();
     Tour.reset();

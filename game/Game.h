@@ -8,8 +8,12 @@
 #include <QString>
 #include <array>
 #include <memory>
+#include <optional>
+#include <utility>
 
 // The turn indicator: the player to move and the sun / moon that show it.
+class TDXTextSprite;
+
 class TTour {
 public:
     explicit TTour(double pit1Y);
@@ -43,6 +47,10 @@ public:
     std::unique_ptr<TTour> Tour;
     // The ring that marks the pit the keyboard would play, on a person's turn.
     std::unique_ptr<TPitMarkSprite> Mark;
+    // The line of a hint, in the mover's panel, and the record's cursor and position it was
+    // given at (none: no hint shown).
+    std::unique_ptr<TDXTextSprite> HintLine;
+    std::optional<std::pair<int, rules::TPosition>> HintFor;
     // The game as played so far; TJoueur::Play plays its moves there first.
     record::TGameRecord Record;
     // Set by Finish: the game is over once the move that led there has finished.

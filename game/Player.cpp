@@ -27,6 +27,9 @@ void TJoueur::Play(int i) {
     const rules::TMoveTrace move = CurrentGame->Record.Play(i);
     if (move.Pit == 0)
         return;
+    // A hint still being searched is for the position the move leaves.
+    if (Form1->ComputerTurn->Hinting())
+        Form1->ComputerTurn->Cancel();
     AppState = "distribution";
     try {
         // A frame or a sound that fails is shown once; the move goes on without it.

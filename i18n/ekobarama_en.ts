@@ -355,6 +355,37 @@
     </message>
 </context>
 <context>
+    <name>Hint</name>
+    <message>
+        <source>Conseil : l&apos;ordinateur réfléchit…</source>
+        <translation>Hint: the computer is thinking…</translation>
+    </message>
+    <message>
+        <source>Coup conseillé : la case marquée</source>
+        <translation>Suggested move: the marked pit</translation>
+    </message>
+    <message>
+        <source>Avec le meilleur jeu : partie nulle</source>
+        <translation>With best play: a draw</translation>
+    </message>
+    <message>
+        <source>Avec le meilleur jeu : gagné de %1 graine</source>
+        <translation>With best play: won by %1 seed</translation>
+    </message>
+    <message>
+        <source>Avec le meilleur jeu : gagné de %1 graines</source>
+        <translation>With best play: won by %1 seeds</translation>
+    </message>
+    <message>
+        <source>Avec le meilleur jeu : perdu de %1 graine</source>
+        <translation>With best play: lost by %1 seed</translation>
+    </message>
+    <message>
+        <source>Avec le meilleur jeu : perdu de %1 graines</source>
+        <translation>With best play: lost by %1 seeds</translation>
+    </message>
+</context>
+<context>
     <name>Menu</name>
     <message>
         <source>&amp;Jeu</source>
@@ -419,6 +450,10 @@
     <message>
         <source>Crédits</source>
         <translation>Credits</translation>
+    </message>
+    <message>
+        <source>&amp;Conseil</source>
+        <translation>&amp;Hint</translation>
     </message>
 </context>
 <context>
@@ -490,6 +525,10 @@
     <message>
         <source>Egalité !</source>
         <translation>It&apos;s a draw!</translation>
+    </message>
+    <message>
+        <source>Pas de conseil cette fois (%1).</source>
+        <translation>No hint this time (%1).</translation>
     </message>
 </context>
 <context>
@@ -831,6 +870,22 @@ draw.</translation>
     <message>
         <source>Les touches du plateau servent au tour d&apos;une personne, la partie en cours.</source>
         <translation>The board keys work on a person&apos;s turn, while a game is on.</translation>
+    </message>
+    <message>
+        <source>H</source>
+        <translation>H</translation>
+    </message>
+    <message>
+        <source>Conseil : marquer le meilleur coup</source>
+        <translation>Hint: mark the best move</translation>
+    </message>
+    <message>
+        <source>Échap</source>
+        <translation>Esc</translation>
+    </message>
+    <message>
+        <source>Arrêter ou effacer le conseil</source>
+        <translation>Stop or clear the hint</translation>
     </message>
 </context>
 </TS>

@@ -1,6 +1,8 @@
 #include "ui/ComputerTurn.h"
 
+#include "ai/EndgameTable.h"
 #include "ai/Player.h"
+#include "ai/Search.h"
 #include "game/Game.h"
 #include "platform/Pause.h"
 #include "ui/GameFiles.h"
@@ -31,6 +33,19 @@ QString FailureText(const QString& reason) {
                                        "L'ordinateur n'a pas pu choisir son coup (%1). Jouez ce "
                                        "coup à sa place ; il rejouera au tour suivant.")
         .arg(reason);
+}
+
+// What went wrong in a search, for the person.
+QString FailureReason(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        return QCoreApplication::translate("Messages", "mémoire insuffisante");
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    } catch (...) {
+        return QCoreApplication::translate("Messages", "erreur inconnue");
+    }
 }
 
 class TComputerFailure : public std::runtime_error {
@@ -67,6 +82,10 @@ TComputerTurn::~TComputerTurn() {
 
 void TComputerTurn::Begin() {
     End();
+    // A person may ask for hints: the endgame table that values them starts building now, on a
+    // thread of its own, to be ready by the time he asks.
+    if (Options && (!Options->PlayedBy(1) || !Options->PlayedBy(2)))
+        ai::SharedEndgameTable();
     Next();
 }
 
@@ -75,6 +94,7 @@ void TComputerTurn::End() {
     for (auto& player : players_)
         player.reset();
     levels_ = {};
+    hintSearcher_.reset();
 }
 
 void TComputerTurn::FollowOptions() {
@@ -104,6 +124,8 @@ void TComputerTurn::Cancel() {
     ++turn_; // a result already queued finds its turn gone
     pause_.stop();
     thinking_ = false;
+    hinting_ = false;
+    hintFound_ = nullptr;
     chosen_ = 0;
     // The search returns within microseconds of the flag.
     if (worker_.joinable())
@@ -125,19 +147,61 @@ void TComputerTurn::Next() {
     cancel_ = false;
     thinking_ = true;
     started_ = std::chrono::steady_clock::now();
-    const unsigned turn = turn_;
     const rules::TPosition position = CurrentGame->Position();
-    worker_ = std::thread([this, player, position, turn] {
+    StartWorker(
+        [player, position](const std::atomic<bool>& cancel) {
+            return TFound{player->ChooseMove(position, cancel), std::nullopt};
+        },
+        &TComputerTurn::MoveLanded);
+}
+
+void TComputerTurn::Hint(std::function<void(const TFound&)> found) {
+    if (!CurrentGame || thinking_)
+        return;
+    Cancel();
+    if (!hintSearcher_) {
+        // The Expert's search, endgame table included; the table starts building now if no
+        // computer player has started it, and the hint values the position once it is ready.
+        ai::TSearchSettings settings;
+        settings.Table = &ai::SharedEndgameTable();
+        hintSearcher_ = std::make_unique<ai::TSearcher>(settings);
+    }
+    cancel_ = false;
+    hinting_ = true;
+    hinted_ = CurrentGame->Position();
+    hintFound_ = std::move(found);
+    ai::TSearcher* const searcher = hintSearcher_.get();
+    StartWorker(
+        [searcher, position = hinted_](const std::atomic<bool>& cancel) {
+            // The position as it stands, without the game that led to it: the hint is what the
+            // position is worth, which is what the table says. Once the table is ready the search
+            // reads the exact value of every move from it, and its best move is one of the
+            // table's best.
+            const ai::TEndgameTable& table = ai::SharedEndgameTable();
+            const bool tableReady = table.Ready();
+            ai::TSearchLimits limits;
+            limits.TimeMs = HintMs;
+            TFound found{searcher->Search(position, limits, cancel).Move, std::nullopt};
+            if (int margin = 0; tableReady && table.Probe(position, margin))
+                found.Margin = margin;
+            return found;
+        },
+        &TComputerTurn::HintLanded);
+}
+
+void TComputerTurn::StartWorker(TSearch search, TLanding land) {
+    const unsigned turn = turn_;
+    worker_ = std::thread([this, search = std::move(search), land, turn] {
         // Nothing the search raises may leave the thread: the window thread hears of it. Keeping
         // the exception itself allocates nothing, which matters when memory has run out.
         std::exception_ptr failure;
-        int pit = 0;
+        TFound found;
         try {
             if (searchFailures > 0) {
                 --searchFailures;
                 throw std::bad_alloc();
             }
-            pit = player->ChooseMove(position, cancel_);
+            found = search(cancel_);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -146,16 +210,41 @@ void TComputerTurn::Next() {
         try {
             QMetaObject::invokeMethod(
                 &receiver_,
-                [this, turn, pit, failure] {
-                    if (failure)
-                        Guarded([&] { Failed(turn, failure); });
-                    else
-                        Deliver(turn, pit);
-                },
+                [this, land, turn, found, failure] { (this->*land)(turn, found, failure); },
                 Qt::QueuedConnection);
         } catch (...) {
             // Not even the news could be sent: the turn waits until the game is left.
         }
+    });
+}
+
+void TComputerTurn::MoveLanded(unsigned turn, const TFound& found,
+                               const std::exception_ptr& failure) {
+    if (failure)
+        Guarded([&] { Failed(turn, failure); });
+    else
+        Deliver(turn, found.Pit);
+}
+
+void TComputerTurn::HintLanded(unsigned turn, const TFound& found,
+                               const std::exception_ptr& failure) {
+    if (turn != turn_ || !hinting_)
+        return;
+    if (worker_.joinable())
+        worker_.join(); // it has nothing left to do
+    hinting_ = false;
+    const auto show = std::move(hintFound_);
+    hintFound_ = nullptr;
+    // Every change of the position cancels the hint; a hint for another position is never shown.
+    if (!CurrentGame || !(CurrentGame->Position() == hinted_) || !show)
+        return;
+    Guarded([&] {
+        if (failure)
+            throw TComputerFailure(
+                QCoreApplication::translate("Messages", "Pas de conseil cette fois (%1).")
+                    .arg(FailureReason(failure))
+                    .toStdString());
+        show(found);
     });
 }
 
@@ -168,17 +257,7 @@ void TComputerTurn::Failed(unsigned turn, const std::exception_ptr& failure) {
     // The side to move waits for a person for this one move; the options are read again at the
     // next turn.
     CurrentGame->PlayerToMove().Computer = false;
-    QString reason;
-    try {
-        std::rethrow_exception(failure);
-    } catch (const std::bad_alloc&) {
-        reason = QCoreApplication::translate("Messages", "mémoire insuffisante");
-    } catch (const std::exception& error) {
-        reason = QString::fromUtf8(error.what());
-    } catch (...) {
-        reason = QCoreApplication::translate("Messages", "erreur inconnue");
-    }
-    throw TComputerFailure(FailureText(reason).toStdString());
+    throw TComputerFailure(FailureText(FailureReason(failure)).toStdString());
 }
 
 void TComputerTurn::Deliver(unsigned turn, int pit) {

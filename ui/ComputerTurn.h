@@ -12,6 +12,11 @@
 // A search that fails (out of memory, or any other error) does not end the program: the failure
 // is shown once, on the user-interface thread, and the person plays that one move in the
 // computer's place; the computer tries again at the side's next turn.
+//
+// A person may ask for a hint on his turn: the same worker searches his best move with the
+// engine, and what it finds comes back to the user-interface thread as the computer's move does;
+// anything that cancels a computer's move (a move, a take-back, a new game, leaving) cancels it.
+#include "rules/Rules.h"
 #include "ui/Options.h"
 
 #include <QObject>
@@ -20,12 +25,15 @@
 #include <atomic>
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace ai {
 class TComputerPlayer;
-}
+class TSearcher;
+} // namespace ai
 
 class TComputerTurn {
 public:
@@ -57,6 +65,23 @@ public:
     // A search is running or its move waits to be played.
     bool Thinking() const { return thinking_; }
 
+    // What a search found: the move, and the position's exact margin for the player to move (the
+    // seeds he will still gain minus those his opponent will, under best play on both sides) when
+    // the endgame table holds the position and was ready before the search began, so that the
+    // move is one of the table's best.
+    struct TFound {
+        int Pit = 0;
+        std::optional<int> Margin;
+    };
+    // The longest a hint thinks.
+    static constexpr int HintMs = 1000;
+    // Searches the best move of the position on the board for the side to move, for at most
+    // HintMs, on the worker thread; found is called with it on the user-interface thread unless
+    // Cancel comes first. Nothing is done while the computer's turn is under way.
+    void Hint(std::function<void(const TFound&)> found);
+    // A hint is being searched.
+    bool Hinting() const { return hinting_; }
+
     // Test hook: the next count searches fail as if memory ran out.
     static void InjectSearchFailures(int count);
 
@@ -64,6 +89,14 @@ private:
     // Makes or drops each side's engine as the options now say, and tells the game whose pits
     // a person may pick. A side whose thinking is no longer wanted stops thinking.
     void FollowOptions();
+    using TSearch = std::function<TFound(const std::atomic<bool>& cancel)>;
+    using TLanding = void (TComputerTurn::*)(unsigned turn, const TFound& found,
+                                             const std::exception_ptr& failure);
+    // Runs search on the worker thread; what it finds, or what it raises, lands on the
+    // user-interface thread with the turn it was started for, unless it was cancelled.
+    void StartWorker(TSearch search, TLanding land);
+    void MoveLanded(unsigned turn, const TFound& found, const std::exception_ptr& failure);
+    void HintLanded(unsigned turn, const TFound& found, const std::exception_ptr& failure);
     void Deliver(unsigned turn, int pit);
     void Failed(unsigned turn, const std::exception_ptr& failure);
     void PlayChosenMove();
@@ -75,6 +108,11 @@ private:
     unsigned turn_ = 0; // the turn whose move may still be played; user-interface thread only
     bool thinking_ = false;
     int chosen_ = 0;
+    // The hint's engine, made at the game's first hint, and the hint under way.
+    std::unique_ptr<ai::TSearcher> hintSearcher_;
+    bool hinting_ = false;
+    rules::TPosition hinted_;
+    std::function<void(const TFound&)> hintFound_;
     std::chrono::steady_clock::time_point started_;
     QObject receiver_; // the worker's result is queued to it, on the user-interface thread
     QTimer pause_;

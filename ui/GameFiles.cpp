@@ -235,11 +235,11 @@ QString DescribeReadError(const record::TReadError& error) {
 void PlayMove(int pit) {
     if (!CurrentGame)
         return;
-    // Nothing may be taken back, opened or saved while the move is shown.
+    // Nothing may be taken back, opened, saved or hinted while the move is shown.
     for (QAction* action :
          {Form1->Annulerlecoup1, Form1->Rtablirlecoup1, Form1->Annulertouslescoups1,
-          Form1->Rtablirtouslescoups1, Form1->Reprendrelapartie1, Form1->Ouvrirunepartie1,
-          Form1->Enregistrerlapartie1})
+          Form1->Rtablirtouslescoups1, Form1->Conseil1, Form1->Reprendrelapartie1,
+          Form1->Ouvrirunepartie1, Form1->Enregistrerlapartie1})
         action->setEnabled(false);
     // The game before the move tells, once the move is over, whether it finished the game or an
     // error closed it half-way (the unfinished game then stays as it was before the move).

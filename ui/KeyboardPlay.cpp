@@ -52,6 +52,14 @@ int KeyboardMark() {
     return markedPit;
 }
 
+void SetKeyboardMark(int pit) {
+    const std::vector<int> pits = KeyboardPlayablePits();
+    if (std::find(pits.begin(), pits.end(), pit) == pits.end())
+        return;
+    KeyboardMark(); // the mark belongs to this game and ply from now on
+    markedPit = pit;
+}
+
 namespace {
 // The figure 1 to 6 a key gives, or 0: the figure keys, and the same keys unshifted on a French
 // keyboard (& é " ' ( -).

@@ -12,6 +12,9 @@
 std::vector<int> KeyboardPlayablePits();
 // The pit the mark is on, 0 when no mark is shown.
 int KeyboardMark();
+// Puts the mark on pit, one of the mover's playable pits (anything else is ignored); it stays
+// there until the keys move it or the position changes.
+void SetKeyboardMark(int pit);
 // The mover's k-th pit counted from his left (k from 1 to 6), for the player to move.
 int MoversPit(int player, int k);
 // Handles a key pressed on the board (Qt key code, no modifier but the keypad's): true when

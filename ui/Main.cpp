@@ -22,6 +22,7 @@
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/GameFiles.h"
+#include "ui/Hint.h"
 #include "ui/KeyboardPlay.h"
 #include "ui/Menus.h"
 #include "ui/PitPicking.h"
@@ -403,41 +404,47 @@ void TForm1::CreateMenu() {
     };
     // The stored items, with taking back and the game files between "&Quitter la partie " and
     // "&Quitter"; the new items take letters that leave the stored ones as they were.
-    const QList<QAction*> game =
-        addItems(Jeu1,
-                 {QT_TRANSLATE_NOOP("Menu", "&Nouvelle partie"),
-                  QT_TRANSLATE_NOOP("Menu", "&Quitter la partie "), "-",
-                  QT_TRANSLATE_NOOP("Menu", "&Annuler le coup"),
-                  QT_TRANSLATE_NOOP("Menu", "&Rétablir le coup"),
-                  QT_TRANSLATE_NOOP("Menu", "Annuler &tous les coups"),
-                  QT_TRANSLATE_NOOP("Menu", "Rétablir tou&s les coups"), "-",
-                  QT_TRANSLATE_NOOP("Menu", "Re&prendre la partie"),
-                  QT_TRANSLATE_NOOP("Menu", "&Ouvrir une partie…"),
-                  QT_TRANSLATE_NOOP("Menu", "&Enregistrer la partie…"), "-",
-                  QT_TRANSLATE_NOOP("Menu", "&Quitter")},
-                 {"NouvellePartie1", "Quitterlapartie1", "N4", "Annulerlecoup1", "Rtablirlecoup1",
-                  "Annulertouslescoups1", "Rtablirtouslescoups1", "N5", "Reprendrelapartie1",
-                  "Ouvrirunepartie1", "Enregistrerlapartie1", "N2", "Quitter1"});
+    const QList<QAction*> game = addItems(
+        Jeu1,
+        {QT_TRANSLATE_NOOP("Menu", "&Nouvelle partie"),
+         QT_TRANSLATE_NOOP("Menu", "&Quitter la partie "), "-",
+         QT_TRANSLATE_NOOP("Menu", "&Annuler le coup"),
+         QT_TRANSLATE_NOOP("Menu", "&Rétablir le coup"),
+         QT_TRANSLATE_NOOP("Menu", "Annuler &tous les coups"),
+         QT_TRANSLATE_NOOP("Menu", "Rétablir tou&s les coups"),
+         QT_TRANSLATE_NOOP("Menu", "&Conseil"), "-",
+         QT_TRANSLATE_NOOP("Menu", "Re&prendre la partie"),
+         QT_TRANSLATE_NOOP("Menu", "&Ouvrir une partie…"),
+         QT_TRANSLATE_NOOP("Menu", "&Enregistrer la partie…"), "-",
+         QT_TRANSLATE_NOOP("Menu", "&Quitter")},
+        {"NouvellePartie1", "Quitterlapartie1", "N4", "Annulerlecoup1", "Rtablirlecoup1",
+         "Annulertouslescoups1", "Rtablirtouslescoups1", "Conseil1", "N5", "Reprendrelapartie1",
+         "Ouvrirunepartie1", "Enregistrerlapartie1", "N2", "Quitter1"});
     NouvellePartie1 = game[0];
     Quitterlapartie1 = game[1];
     Annulerlecoup1 = game[3];
     Rtablirlecoup1 = game[4];
     Annulertouslescoups1 = game[5];
     Rtablirtouslescoups1 = game[6];
-    Reprendrelapartie1 = game[8];
-    Ouvrirunepartie1 = game[9];
-    Enregistrerlapartie1 = game[10];
-    Quitter1 = game[12];
+    Conseil1 = game[7];
+    Reprendrelapartie1 = game[9];
+    Ouvrirunepartie1 = game[10];
+    Enregistrerlapartie1 = game[11];
+    Quitter1 = game[13];
     Quitterlapartie1->setEnabled(false);
-    const std::pair<QAction*, const char*> shortcuts[] = {
-        {NouvellePartie1, "Ctrl+N"},      {Quitterlapartie1, "Ctrl+W"},
-        {Annulerlecoup1, "Ctrl+Z"},       {Rtablirlecoup1, "Ctrl+Shift+Z"},
-        {Reprendrelapartie1, "Ctrl+R"},   {Ouvrirunepartie1, "Ctrl+O"},
-        {Enregistrerlapartie1, "Ctrl+S"}, {Quitter1, "Ctrl+Q"}};
+    const std::pair<QAction*, const char*> shortcuts[] = {{NouvellePartie1, "Ctrl+N"},
+                                                          {Quitterlapartie1, "Ctrl+W"},
+                                                          {Annulerlecoup1, "Ctrl+Z"},
+                                                          {Rtablirlecoup1, "Ctrl+Shift+Z"},
+                                                          {Reprendrelapartie1, "Ctrl+R"},
+                                                          {Ouvrirunepartie1, "Ctrl+O"},
+                                                          {Enregistrerlapartie1, "Ctrl+S"},
+                                                          {Quitter1, "Ctrl+Q"},
+                                                          {Conseil1, "H"}};
     for (const auto& [action, keys] : shortcuts)
         action->setShortcut(QKeySequence(keys));
     for (QAction* action :
-         {Annulerlecoup1, Rtablirlecoup1, Annulertouslescoups1, Rtablirtouslescoups1,
+         {Annulerlecoup1, Rtablirlecoup1, Annulertouslescoups1, Rtablirtouslescoups1, Conseil1,
           Reprendrelapartie1, Ouvrirunepartie1, Enregistrerlapartie1})
         action->setEnabled(false);
     // The menu shows what can be done at the moment it opens.
@@ -481,6 +488,7 @@ void TForm1::CreateMenu() {
         connect(action, &QAction::triggered, this,
                 [this, handler = handler] { Guarded([this, handler] { (this->*handler)(); }); });
     connect(Quitter1, &QAction::triggered, this, [this] { Guarded([this] { Quitter1Click(); }); });
+    connect(Conseil1, &QAction::triggered, this, [] { Guarded([] { AskForHint(); }); });
     connect(Prferences1, &QAction::triggered, this,
             [this] { Guarded([this] { Prferences1Click(); }); });
     connect(Bruitages1, &QAction::triggered, this,
@@ -891,6 +899,7 @@ void RedrawScene() {
         if (AppState == "jeu")
             UpdateHover();
         RefreshKeyboardMark();
+        RefreshHintLine();
         Form1->DXSpriteEngine1->Draw();
         Form1->DXDraw1->Flip();
     });

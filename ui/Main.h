@@ -119,6 +119,8 @@ public:
     QAction* Rtablirlecoup1 = nullptr;
     QAction* Annulertouslescoups1 = nullptr;
     QAction* Rtablirtouslescoups1 = nullptr;
+    // A hint for the person to move (the key H).
+    QAction* Conseil1 = nullptr;
     // Games kept in files: the unfinished game of an earlier run, and saved games.
     QAction* Reprendrelapartie1 = nullptr;
     QAction* Ouvrirunepartie1 = nullptr;

@@ -6,6 +6,7 @@
 #include "graphics/GameSprites.h"
 #include "ui/BoardAccessibility.h"
 #include "ui/GameFiles.h"
+#include "ui/Hint.h"
 #include "ui/KeyboardPlay.h"
 #include "ui/Main.h"
 
@@ -74,7 +75,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const bool moves = key->key() == Qt::Key_Left || key->key() == Qt::Key_Right;
         if (others == Qt::NoModifier && (moves || !key->isAutoRepeat())) {
             bool handled = false;
-            Guarded([&] { handled = HandleBoardKey(key->key()); });
+            Guarded([&] {
+                handled = key->key() == Qt::Key_Escape ? DismissHint() : HandleBoardKey(key->key());
+            });
             if (handled)
                 return true;
         }

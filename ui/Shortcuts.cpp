@@ -22,6 +22,8 @@ QList<QPair<QString, QString>> KeyboardShortcuts() {
          Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Annuler le coup"))},
         {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Ctrl+Maj+Z")),
          Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Rétablir le coup"))},
+        {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "H")),
+         Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Conseil : marquer le meilleur coup"))},
         {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Ctrl+R")),
          Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Reprendre la partie"))},
         {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Ctrl+O")),
@@ -42,6 +44,8 @@ QList<QPair<QString, QString>> KeyboardShortcuts() {
          Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Jouer la case choisie"))},
         {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "1 à 6")),
          Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Jouer sa case n, comptée depuis sa gauche"))},
+        {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Échap")),
+         Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Arrêter ou effacer le conseil"))},
     };
 }
 

@@ -6,6 +6,7 @@
 // starts again only when the board then waits for the computer's move.
 #include "game/Game.h"
 #include "ui/GameFiles.h"
+#include "ui/Hint.h"
 #include "ui/Main.h"
 
 #include <QAction>
@@ -98,4 +99,5 @@ void TForm1::RefreshGameCommands() {
     const bool ready = BackgroundSprite && Options && !TerminationRequested();
     Ouvrirunepartie1->setEnabled(ready && AppState != "distribution");
     Reprendrelapartie1->setEnabled(ready && AppState == "presentation" && HasUnfinishedGame());
+    Conseil1->setEnabled(HintAllowed());
 }

@@ -3,7 +3,7 @@
 # A scripted session with ekobarama-engine: it identifies itself, answers a search to a depth
 # with a legal move and its line, answers "isready" while it thinks, stops a search without
 # limits at once, and answers every bad line with an error line and goes on (bad lines are read
-# while it thinks too).
+# while it thinks too). Its endgame table values positions worked out by hand, once built.
 set -u
 engine=$1
 out=$(
@@ -49,5 +49,30 @@ if [ "$(grep -c '^bestmove ' <<<"$out")" -ne 3 ]; then
 fi
 expect 'bestmove [1-6] depth [0-9]+ value -?[0-9]+ nodes [0-9]+ time [0-9]+ pv [1-6]( [0-9]+)*'
 expect 'bestmove 6 depth 0 value 0 nodes 0 time [0-9]+ pv 6'
+# The table, asked until built: the opening position has more seeds than it holds. Pit 6 sows
+# into pit 7, player 2 sows on and player 1 is left with nothing: one seed lost. Then pit 6
+# harvests pit 7's three seeds and the board is empty. Two single seeds: the game is over.
+coproc ENGINE { timeout 60 "$engine"; }
+ask() { printf '%s\n' "$@" >&"${ENGINE[1]}"; }
+answer() { IFS= read -r -t 20 line <&"${ENGINE[0]}" && out+=$'\n'$line; }
+line=""
+ask table
+answer
+ask 'position pits 0 0 0 0 0 1 0 0 0 0 0 0 tomove 1 score 20 27'
+for _ in $(seq 300); do
+  ask table
+  answer || break
+  [ "$line" = "table building" ] || break
+  sleep 0.1
+done
+ask 'position pits 0 0 0 0 0 1 2 0 0 0 0 0 tomove 1 score 20 25' table
+answer
+ask 'position pits 0 0 0 0 0 1 1 0 0 0 0 0 tomove 1 score 20 26' table quit
+answer
+wait "$ENGINE_PID"
+expect 'table none'
+expect 'table value -8 pit 6 -8'
+expect 'table value 24 pit 6 24'
+expect 'table value 0'
 [ "$status" -eq 0 ] || printf 'the session said:\n%s\n' "$out"
 exit "$status"

@@ -29,17 +29,6 @@ read_screen
 moon_reference
 moon_up && fail "the computer's moon is up before any move"
 
-# Whether the ring lights pit i on the screen read last: the board's rim left of and above the
-# pit is brass-bright only under the ring.
-ring_lit() { # i
-  local x y g1 g2
-  read -r x y < <(pit_point "$1")
-  g1=$(convert "$ARTIFACTS/screen.png" -format "%[fx:int(255*p{$((x + 1)),$((y - 33))}.g)]" info:)
-  g2=$(convert "$ARTIFACTS/screen.png" -format "%[fx:int(255*p{$((x - 33)),$((y + 1))}.g)]" info:)
-  [ "$g1" -gt 190 ] && [ "$g2" -gt 190 ]
-}
-lit_pits() { local i; for i in 1 2 3 4 5 6 7 8 9 10 11 12; do ring_lit "$i" && echo "$i"; done; return 0; }
-
 # The ring opens on the first playable pit; Right moves it to the next one.
 [ "$(lit_pits)" = 1 ] || fail "the ring is not on pit 1 at the start: $(lit_pits | xargs)"
 xdotool key Right

@@ -66,6 +66,7 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
                                   "&Rétablir le coup",
                                   "Annuler &tous les coups",
                                   "Rétablir tou&s les coups",
+                                  "&Conseil",
                                   "-",
                                   "Re&prendre la partie",
                                   "&Ouvrir une partie…",
@@ -92,7 +93,7 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
         }
     EXPECT_EQ(keys,
               QStringList({"NouvellePartie1 Ctrl+N", "Quitterlapartie1 Ctrl+W",
-                           "Annulerlecoup1 Ctrl+Z", "Rtablirlecoup1 Ctrl+Shift+Z",
+                           "Annulerlecoup1 Ctrl+Z", "Rtablirlecoup1 Ctrl+Shift+Z", "Conseil1 H",
                            "Reprendrelapartie1 Ctrl+R", "Ouvrirunepartie1 Ctrl+O",
                            "Enregistrerlapartie1 Ctrl+S", "Quitter1 Ctrl+Q", "Rgledujeu1 F1"}));
     EXPECT_EQ(enabled,

@@ -47,6 +47,9 @@ public:
         case protocol::TVerb::Show:
             Say("position " + protocol::Describe(position_.Position));
             break;
+        case protocol::TVerb::Table:
+            Say(TableLine(position_.Position));
+            break;
         case protocol::TVerb::Stop:
             StopThinking();
             break;
@@ -76,6 +79,32 @@ private:
         ai::TSearchSettings settings;
         settings.Table = &ai::SharedEndgameTable();
         return settings;
+    }
+
+    // What the endgame table says of the position and of each of its moves, for the player to
+    // move, in eighths of a seed: the value of a move is the seeds it harvests plus what the
+    // position it leaves is worth to him. The table is only read: this may run while a search
+    // uses it.
+    static std::string TableLine(const rules::TPosition& position) {
+        const ai::TEndgameTable& table = ai::SharedEndgameTable();
+        if (position.SeedsOnBoard() > table.MaxSeeds())
+            return "table none";
+        int margin = 0;
+        if (!table.Probe(position, margin))
+            return "table building";
+        std::string line = "table value " + std::to_string(ai::kSeed * margin);
+        if (rules::IsOver(position))
+            return line;
+        for (const int pit : rules::LegalMoves(position)) {
+            rules::TPosition child = position;
+            const int taken = rules::Play(child, pit).Captured;
+            int after = 0;
+            if (!table.Probe(child, after))
+                return "table building";
+            line +=
+                " pit " + std::to_string(pit) + " " + std::to_string(ai::kSeed * (taken - after));
+        }
+        return line;
     }
 
     void Say(const std::string& line) {

@@ -155,6 +155,8 @@ bool Read(std::string_view line, TCommand& command, std::string& error) {
         return alone(TVerb::Stop);
     if (verb == "show")
         return alone(TVerb::Show);
+    if (verb == "table")
+        return alone(TVerb::Table);
     if (verb == "quit")
         return alone(TVerb::Quit);
     if (verb == "position") {

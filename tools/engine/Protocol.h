@@ -21,6 +21,7 @@ enum class TVerb {
     Go,
     Stop,
     Show,
+    Table,
     Quit,
 };
 
