@@ -11,9 +11,9 @@
 #include <optional>
 #include <utility>
 
-// The turn indicator: the player to move and the sun / moon that show it.
 class TDXTextSprite;
 
+// The turn indicator: the player to move and the sun / moon that show it.
 class TTour {
 public:
     explicit TTour(double pit1Y);
