@@ -12,10 +12,12 @@
 #include <QGroupBox>
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <new>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -52,6 +54,19 @@ class TComputerFailure : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A whole number from the environment within [least, most]; none when unset or malformed.
+std::optional<long long> EnvironmentNumber(const char* name, long long least, long long most) {
+    const char* const text = std::getenv(name);
+    if (!text)
+        return std::nullopt;
+    const char* const end = text + std::strlen(text);
+    long long value = 0;
+    const auto [rest, error] = std::from_chars(text, end, value);
+    if (error != std::errc() || rest != end || value < least || value > most)
+        return std::nullopt;
+    return value;
+}
 } // namespace
 
 void TComputerTurn::InjectSearchFailures(int count) {
@@ -59,15 +74,8 @@ void TComputerTurn::InjectSearchFailures(int count) {
 }
 
 int TComputerTurn::ExpertBudgetMs() {
-    const char* const text = std::getenv("EKOBARAMA_EXPERT_MS");
-    if (!text)
-        return ExpertTimeMs;
-    const char* const end = text + std::strlen(text);
-    int ms = 0;
-    const auto [rest, error] = std::from_chars(text, end, ms);
-    if (error != std::errc() || rest != end || ms < 1 || ms > 600000)
-        return ExpertTimeMs;
-    return ms;
+    return static_cast<int>(
+        EnvironmentNumber("EKOBARAMA_EXPERT_MS", 1, 600000).value_or(ExpertTimeMs));
 }
 
 TComputerTurn::TComputerTurn() {
@@ -110,7 +118,10 @@ void TComputerTurn::FollowOptions() {
             if (level) {
                 ai::TPlayerOptions options;
                 options.TimeMs = ExpertBudgetMs();
-                options.Seed = std::random_device()(); // a beginner does not play every game alike
+                // A beginner does not play every game alike, unless a test fixes his choices.
+                options.Seed = static_cast<std::uint32_t>(
+                    EnvironmentNumber("EKOBARAMA_BEGINNER_SEED", 0, UINT32_MAX)
+                        .value_or(std::random_device()()));
                 players_[n] = ai::MakePlayer(*level, options);
             }
             levels_[n] = level;

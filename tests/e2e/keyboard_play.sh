@@ -10,6 +10,8 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/model.sh"
 trap cleanup EXIT
 RANDOM=23
+# The beginner's choices fixed too: the same game, of the same length, at every run.
+export EKOBARAMA_BEGINNER_SEED=7
 
 start_game
 # The panel by keyboard: the focus opens on the sound switch; six Tabs reach player 2's
