@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -82,10 +83,10 @@ public:
     // the position; false otherwise. Safe from any thread.
     bool Probe(const rules::TPosition& position, int& margin) const;
 
-    // Figures of the last table built (the large one when it was built).
-    std::size_t Bytes() const { return bytes_; }
-    std::size_t PeakBytes() const { return figures_.PeakBytes; }
-    double BuildSeconds() const { return figures_.Seconds; }
+    // Figures of the last table built (the large one when it was built). Safe from any thread.
+    std::size_t Bytes() const;
+    std::size_t PeakBytes() const;
+    double BuildSeconds() const;
     // The builds begun on this table: 0 or 1.
     int Builds() const { return builds_.load(); }
     // Once BuildNow returned, or the worker is done.
@@ -98,23 +99,25 @@ private:
         const std::int8_t* Values = nullptr;
         int MaxSeeds = 0;
     };
-    class TMapped;
+    class TLoaded;
 
     void Build();
     void BuildSmall();
     void BuildStored();
+    void SetFigures(const TBuildFigures& figures, std::size_t bytes);
 
     const int maxSeeds_;
     const TStoredTableSettings storedSettings_;
     std::vector<std::int8_t> small_;
-    std::unique_ptr<TMapped> mapped_;
-    std::vector<std::int8_t> large_; // a large table built but not mapped from its file
+    std::unique_ptr<TLoaded> loaded_;
+    std::vector<std::int8_t> large_; // a large table built but not read from its file
     TView smallView_, largeView_;
     std::atomic<const TView*> current_{nullptr};
     std::thread builder_;
     std::atomic<bool> stop_{false};
     std::atomic<int> builds_{0};
     std::atomic<TStoredTable> stored_{TStoredTable::None};
+    mutable std::mutex figuresLock_; // the builder writes the figures, any thread reads them
     std::size_t bytes_ = 0;
     TBuildFigures figures_;
 };

@@ -10,7 +10,7 @@
 // Reading is strict: every tag and every move is checked (moves against the rules), and any
 // input whatever gives either a record or an error naming the line; it never throws.
 
-#include "record/Files.h"
+#include "files/Files.h"
 #include "record/Record.h"
 
 #include <cstddef>
@@ -102,6 +102,6 @@ std::variant<TGameRecord, TReadError> ReadGame(std::string_view text);
 std::variant<TGameRecord, TReadError> ReadGameFile(const std::filesystem::path& file);
 // Writes the game's text atomically (see WriteFileAtomically).
 bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game,
-                   TFileWriteProblem& problem);
+                   files::TFileWriteProblem& problem);
 
 } // namespace record
