@@ -22,8 +22,9 @@
 
 namespace record {
 
-// The file name extension of game files.
-constexpr const char* kGameFileExtension = ".ekoba";
+// The suffix of game files' names, after the dot: the dialogs' default, the unfinished game's
+// file.
+constexpr std::string_view kGameFileSuffix = "ekoba";
 
 // Bounds of what is read: the whole file, one line, the moves of a game, a name.
 constexpr std::size_t kMaxGameFileBytes = 1 << 20;

@@ -266,7 +266,7 @@ void PlayMove(int pit) {
 
 std::filesystem::path UnfinishedGameFile() {
     const std::filesystem::path folder = files::ProgramDirectory(files::TBaseDirectory::State);
-    return folder.empty() ? folder : folder / "current.ekoba";
+    return folder.empty() ? folder : folder / ("current." + std::string(record::kGameFileSuffix));
 }
 
 void KeepUnfinishedGame() {
