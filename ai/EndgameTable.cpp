@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ai/EndgameTable.h"
 
+#include "files/Files.h"
+
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -13,9 +15,9 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -268,32 +270,6 @@ std::string FileName(const TStoredTableSettings& settings) {
     return settings.Directory + "/endgame-" + std::to_string(settings.Seeds) + ".table";
 }
 
-bool MakeDirectories(const std::string& path) {
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (!part.empty() && ::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
-            return false;
-        if (slash == std::string::npos)
-            return true;
-    }
-}
-
-bool WriteAll(int fd, const void* data, std::size_t size, off_t at) {
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t written = ::pwrite(fd, bytes, size, at);
-        if (written <= 0) {
-            if (written < 0 && errno == EINTR)
-                continue;
-            return false;
-        }
-        bytes += written;
-        size -= static_cast<std::size_t>(written);
-        at += written;
-    }
-    return true;
-}
-
 // The worker's share of the processor and of the disk: only what nothing else wants.
 void LowerPriority() {
     sched_param param{};
@@ -323,44 +299,37 @@ bool BuildTable(int maxSeeds, std::int8_t* values, const std::atomic<bool>& stop
     return true;
 }
 
-// A table file mapped into memory, its header checked and its values summed.
-class TEndgameTable::TMapped {
+// A table file read into the program's own memory, its header checked and its values summed
+// before use: what happens to the file afterwards (cut short, written over) changes nothing of
+// what the table answers. Whatever stands at the name is opened without waiting and refused
+// unless it is a regular file of the table's size.
+class TEndgameTable::TLoaded {
 public:
-    static std::unique_ptr<TMapped> Open(const std::string& path, int seeds,
+    static std::unique_ptr<TLoaded> Read(const std::string& path, int seeds,
                                          const std::atomic<bool>& stop) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return nullptr;
         const std::size_t entries = TableEntries(seeds);
-        struct stat info {};
-        void* data = MAP_FAILED;
-        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            static_cast<std::size_t>(info.st_size) == sizeof(THeader) + entries)
-            data = ::mmap(nullptr, sizeof(THeader) + entries, PROT_READ, MAP_SHARED, fd, 0);
-        ::close(fd);
-        if (data == MAP_FAILED)
+        files::TFileReadProblem problem;
+        std::optional<std::string> bytes =
+            files::ReadFileBounded(path, sizeof(THeader) + entries, problem);
+        if (!bytes || bytes->size() != sizeof(THeader) + entries)
             return nullptr;
-        auto mapped = std::unique_ptr<TMapped>(new TMapped(data, sizeof(THeader) + entries));
         THeader header, expected;
-        std::memcpy(&header, data, sizeof header);
-        const std::int8_t* values = mapped->Values();
+        bytes->copy(reinterpret_cast<char*>(&header), sizeof header);
+        auto loaded = std::unique_ptr<TLoaded>(new TLoaded(std::move(*bytes)));
         if (std::memcmp(header.Magic, expected.Magic, sizeof header.Magic) != 0 ||
             header.Version != expected.Version || header.Seeds != std::uint32_t(seeds) ||
-            header.Entries != entries || header.Checksum != Checksum(values, entries, stop) || stop)
+            header.Entries != entries ||
+            header.Checksum != Checksum(loaded->Values(), entries, stop) || stop)
             return nullptr;
-        return mapped;
+        return loaded;
     }
-    ~TMapped() { ::munmap(data_, size_); }
-    TMapped(const TMapped&) = delete;
-    TMapped& operator=(const TMapped&) = delete;
     const std::int8_t* Values() const {
-        return static_cast<const std::int8_t*>(data_) + sizeof(THeader);
+        return reinterpret_cast<const std::int8_t*>(bytes_.data()) + sizeof(THeader);
     }
 
 private:
-    TMapped(void* data, std::size_t size) : data_(data), size_(size) {}
-    void* data_;
-    std::size_t size_;
+    explicit TLoaded(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::string bytes_;
 };
 
 TEndgameTable::TEndgameTable(int maxSeeds, TStoredTableSettings stored)
@@ -418,43 +387,51 @@ std::string TEndgameTable::StoredPath() const {
 void TEndgameTable::BuildSmall() {
     ++builds_;
     small_.assign(TableEntries(maxSeeds_), 0);
-    if (!BuildTable(maxSeeds_, small_.data(), stop_, figures_))
+    TBuildFigures figures;
+    if (!BuildTable(maxSeeds_, small_.data(), stop_, figures))
         return;
-    bytes_ = small_.size();
+    SetFigures(figures, small_.size());
     smallView_ = {small_.data(), maxSeeds_};
     current_.store(&smallView_, std::memory_order_release);
 }
 
-// The large table: mapped from its file when the file is sound; otherwise built and written
-// beside it, then renamed over it. The file being written is locked, so that two programs
-// never build it at once, and given its full size before the build, so that a full disk is
-// known before the work. Any failure leaves the small table in service.
+// The large table: read from its file when the file is sound; otherwise built and written whole
+// over it (files::TAtomicFile: the file is never seen half-written, and nothing is left beside
+// it when the build is stopped or fails). While one program builds it, it holds a lock, so that
+// two programs never build it at once. Any failure leaves the small table in service.
 void TEndgameTable::BuildStored() {
     const int seeds = storedSettings_.Seeds;
     if (seeds <= maxSeeds_ || storedSettings_.Directory.empty() || stop_ || !Ready())
         return;
     const std::string path = FileName(storedSettings_);
-    const auto use = [&](std::unique_ptr<TMapped> mapped, TStoredTable how) {
-        mapped_ = std::move(mapped);
-        largeView_ = {mapped_->Values(), seeds};
+    const auto use = [&](std::unique_ptr<TLoaded> loaded, TStoredTable how) {
+        loaded_ = std::move(loaded);
+        largeView_ = {loaded_->Values(), seeds};
         current_.store(&largeView_, std::memory_order_release);
         stored_ = how;
     };
-    if (auto mapped = TMapped::Open(path, seeds, stop_)) {
-        use(std::move(mapped), TStoredTable::Mapped);
+    if (auto loaded = TLoaded::Read(path, seeds, stop_)) {
+        use(std::move(loaded), TStoredTable::Mapped);
+        return;
+    }
+    std::string reason;
+    if (stop_ ||
+        !files::MakeDirectories(storedSettings_.Directory, files::kPrivateDirectoryMode, reason)) {
+        stored_ = stop_ ? TStoredTable::None : TStoredTable::Unwritable;
         return;
     }
 
-    // The file being written is locked. While another program holds it, this one waits with the
-    // small table and maps what the other wrote; a lock taken on a file the other has just
-    // renamed (the name no longer leads to it) is taken again.
-    const std::string part = path + ".part";
-    const std::size_t entries = TableEntries(seeds);
+    // The lock is a file beside the table, locked with flock (released by the system when its
+    // holder ends, even killed) and removed by its holder before it lets go. It has the name
+    // earlier versions wrote the table under before renaming it, and which they locked the same
+    // way: a program of such a version building beside this one is waited for too. While another
+    // program holds the lock, this one waits with the small table and reads what the other
+    // wrote; a lock taken on a file its holder has just removed (the name no longer leads to it)
+    // is taken again.
+    const std::string lockPath = path + ".part";
     int fd = -1;
     while (!stop_) {
-        fd = MakeDirectories(storedSettings_.Directory)
-                 ? ::open(part.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)
-                 : -1;
+        fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
         if (fd < 0) {
             stored_ = TStoredTable::Unwritable;
             return;
@@ -462,7 +439,7 @@ void TEndgameTable::BuildStored() {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
             struct stat opened {
             }, named{};
-            if (::fstat(fd, &opened) == 0 && ::stat(part.c_str(), &named) == 0 &&
+            if (::fstat(fd, &opened) == 0 && ::lstat(lockPath.c_str(), &named) == 0 &&
                 opened.st_ino == named.st_ino && opened.st_dev == named.st_dev)
                 break;
         } else if (errno != EWOULDBLOCK) {
@@ -479,40 +456,47 @@ void TEndgameTable::BuildStored() {
     }
     if (fd < 0)
         return;
-    struct TCloser {
+    struct TLock {
+        const std::string& Path;
         int Fd;
-        ~TCloser() { ::close(Fd); }
-    } closer{fd};
-    if (auto mapped = TMapped::Open(path, seeds, stop_)) {
-        ::unlink(part.c_str());
-        use(std::move(mapped), TStoredTable::Mapped);
+        ~TLock() {
+            ::unlink(Path.c_str());
+            ::close(Fd);
+        }
+    } lock{lockPath, fd};
+    if (auto loaded = TLoaded::Read(path, seeds, stop_)) {
+        use(std::move(loaded), TStoredTable::Mapped);
         return;
     }
-    const auto fail = [&] {
-        ::unlink(part.c_str());
+    // Something else than a file at the table's name (a directory, a named pipe) is left alone;
+    // and a disk without room for the file is known before the work.
+    const std::size_t entries = TableEntries(seeds);
+    struct stat named {};
+    struct statvfs disk {};
+    if ((::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) ||
+        ::statvfs(storedSettings_.Directory.c_str(), &disk) != 0 ||
+        static_cast<unsigned long long>(disk.f_bavail) * disk.f_frsize <
+            sizeof(THeader) + entries) {
         stored_ = TStoredTable::Unwritable;
-    };
-    if (::ftruncate(fd, 0) != 0 ||
-        ::posix_fallocate(fd, 0, static_cast<off_t>(sizeof(THeader) + entries)) != 0)
-        return fail();
+        return;
+    }
 
     large_.assign(entries, 0);
     TBuildFigures figures;
-    if (!BuildTable(seeds, large_.data(), stop_, figures)) {
-        ::unlink(part.c_str());
+    if (!BuildTable(seeds, large_.data(), stop_, figures))
         return;
-    }
-    figures_ = figures;
-    bytes_ = entries + sizeof(THeader);
+    SetFigures(figures, sizeof(THeader) + entries);
     THeader header;
     header.Seeds = static_cast<std::uint32_t>(seeds);
     header.Entries = entries;
     header.Checksum = Checksum(large_.data(), entries, stop_);
-    if (stop_ || !WriteAll(fd, large_.data(), entries, sizeof header) ||
-        !WriteAll(fd, &header, sizeof header, 0) || ::fsync(fd) != 0 ||
-        ::rename(part.c_str(), path.c_str()) != 0) {
+    files::TAtomicFile out;
+    files::TFileWriteProblem problem;
+    if (stop_ || !out.Open(path, problem, files::kPrivateDirectoryMode) ||
+        !out.Write(&header, sizeof header, problem) ||
+        !out.Write(large_.data(), entries, problem) || !out.Commit(problem)) {
         // Built all the same: it serves this run from memory.
-        fail();
+        stored_ = TStoredTable::Unwritable;
         largeView_ = {large_.data(), seeds};
         current_.store(&largeView_, std::memory_order_release);
         return;
@@ -520,30 +504,44 @@ void TEndgameTable::BuildStored() {
     // The values are read back from the file (the memory they were built in is given back first):
     // what serves is what the next run will find.
     std::vector<std::int8_t>().swap(large_);
-    if (auto mapped = TMapped::Open(path, seeds, stop_))
-        use(std::move(mapped), TStoredTable::Built);
+    if (auto loaded = TLoaded::Read(path, seeds, stop_))
+        use(std::move(loaded), TStoredTable::Built);
     else
         stored_ = TStoredTable::Unwritable;
 }
 
+void TEndgameTable::SetFigures(const TBuildFigures& figures, std::size_t bytes) {
+    const std::lock_guard<std::mutex> hold(figuresLock_);
+    figures_ = figures;
+    bytes_ = bytes;
+}
+
+std::size_t TEndgameTable::Bytes() const {
+    const std::lock_guard<std::mutex> hold(figuresLock_);
+    return bytes_;
+}
+
+std::size_t TEndgameTable::PeakBytes() const {
+    const std::lock_guard<std::mutex> hold(figuresLock_);
+    return figures_.PeakBytes;
+}
+
+double TEndgameTable::BuildSeconds() const {
+    const std::lock_guard<std::mutex> hold(figuresLock_);
+    return figures_.Seconds;
+}
+
 std::string CacheDirectory() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    if (cache && cache[0] == '/')
-        return std::string(cache) + "/ekobarama";
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return std::string(home) + "/.cache/ekobarama";
-    return {};
+    return files::ProgramDirectory(files::TBaseDirectory::Cache).string();
 }
 
 const TEndgameTable& SharedEndgameTable() {
     static TEndgameTable table(kSharedTableSeeds, [] {
         TStoredTableSettings stored{CacheDirectory(), kStoredTableSeeds};
-        if (const char* seeds = std::getenv("EKOBA_TABLE_SEEDS"); seeds && *seeds) {
-            char* end = nullptr;
-            const long n = std::strtol(seeds, &end, 10);
-            if (*end == '\0' && (n == 0 || (n > kSharedTableSeeds && n <= 20)))
-                stored.Seeds = static_cast<int>(n);
+        if (const char* seeds = std::getenv("EKOBA_TABLE_SEEDS")) {
+            const std::optional<long long> n = files::ParseInteger(seeds, 0, 20);
+            if (n && (*n == 0 || *n > kSharedTableSeeds))
+                stored.Seeds = static_cast<int>(*n);
         }
         return stored;
     }());

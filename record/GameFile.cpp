@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/GameFile.h"
 
-#include "record/Files.h"
+#include "files/Files.h"
 
 #include <algorithm>
 #include <array>
@@ -595,17 +595,18 @@ std::variant<TGameRecord, TReadError> ReadGame(std::string_view text) {
 }
 
 std::variant<TGameRecord, TReadError> ReadGameFile(const std::filesystem::path& file) {
-    TFileReadProblem problem;
-    const std::optional<std::string> text = ReadFileBounded(file, kMaxGameFileBytes, problem);
+    files::TFileReadProblem problem;
+    const std::optional<std::string> text =
+        files::ReadFileBounded(file, kMaxGameFileBytes, problem);
     if (!text) {
         switch (problem.Fault) {
-        case TFileReadFault::CannotOpen:
+        case files::TFileReadFault::CannotOpen:
             return TReadError{0, TReadFault::CannotOpen, {file.string(), problem.Reason}};
-        case TFileReadFault::CannotRead:
+        case files::TFileReadFault::CannotRead:
             return TReadError{0, TReadFault::CannotRead, {file.string(), problem.Reason}};
-        case TFileReadFault::NotARegularFile:
+        case files::TFileReadFault::NotARegularFile:
             return TReadError{0, TReadFault::NotARegularFile, {file.string()}};
-        case TFileReadFault::TooLarge:
+        case files::TFileReadFault::TooLarge:
             break;
         }
         return TReadError{0, TReadFault::FileTooLarge, {file.string(), Str(kMaxGameFileBytes)}};
@@ -614,8 +615,8 @@ std::variant<TGameRecord, TReadError> ReadGameFile(const std::filesystem::path& 
 }
 
 bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game,
-                   TFileWriteProblem& problem) {
-    return WriteFileAtomically(file, WriteGame(game), problem);
+                   files::TFileWriteProblem& problem) {
+    return files::WriteFileAtomically(file, WriteGame(game), problem);
 }
 
 } // namespace record

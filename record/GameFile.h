@@ -10,7 +10,7 @@
 // Reading is strict: every tag and every move is checked (moves against the rules), and any
 // input whatever gives either a record or an error naming the line; it never throws.
 
-#include "record/Files.h"
+#include "files/Files.h"
 #include "record/Record.h"
 
 #include <cstddef>
@@ -22,8 +22,9 @@
 
 namespace record {
 
-// The file name extension of game files.
-constexpr const char* kGameFileExtension = ".ekoba";
+// The suffix of game files' names, after the dot: the dialogs' default, the unfinished game's
+// file.
+constexpr std::string_view kGameFileSuffix = "ekoba";
 
 // Bounds of what is read: the whole file, one line, the moves of a game, a name.
 constexpr std::size_t kMaxGameFileBytes = 1 << 20;
@@ -102,6 +103,6 @@ std::variant<TGameRecord, TReadError> ReadGame(std::string_view text);
 std::variant<TGameRecord, TReadError> ReadGameFile(const std::filesystem::path& file);
 // Writes the game's text atomically (see WriteFileAtomically).
 bool WriteGameFile(const std::filesystem::path& file, const TGameRecord& game,
-                   TFileWriteProblem& problem);
+                   files::TFileWriteProblem& problem);
 
 } // namespace record

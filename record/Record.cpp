@@ -39,16 +39,6 @@ rules::TMoveTrace TGameRecord::TraceAt(int ply) const {
     return rules::PlayTraced(position, MoveAt(ply));
 }
 
-void TGameRecord::Undo() {
-    if (CanUndo())
-        --Ply;
-}
-
-void TGameRecord::Redo() {
-    if (CanRedo())
-        ++Ply;
-}
-
 void TGameRecord::SeekTo(int ply) {
     Ply = std::clamp(ply, 0, Length());
 }

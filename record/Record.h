@@ -5,7 +5,7 @@
 //
 //   record::TGameRecord game;          // the opening position, no move
 //   game.Play(3);                      // player 1 sows from pit 3: the trace to animate
-//   game.Undo();                       // the cursor goes back one move, the move is kept
+//   game.SeekTo(game.Cursor() - 1);    // the cursor goes back one move, the move is kept
 //   game.Play(4);                      // a move at the cursor drops the moves after it
 //   const rules::TPosition& now = game.Current();
 //
@@ -60,10 +60,8 @@ public:
     // What the move number ply did, replayed from the position before it (0 to Length() - 1).
     rules::TMoveTrace TraceAt(int ply) const;
 
-    bool CanUndo() const { return Ply > 0; }
+    // Moves were taken back: some follow the cursor.
     bool CanRedo() const { return Ply < Length(); }
-    void Undo(); // one move back; nothing when CanUndo is false
-    void Redo(); // one move forward; nothing when CanRedo is false
     // Moves the cursor to ply, clamped to 0 to Length().
     void SeekTo(int ply);
 

@@ -3,6 +3,7 @@
 #include "ai/EndgameTable.h"
 #include "ai/Player.h"
 #include "ai/Search.h"
+#include "files/Files.h"
 #include "game/Game.h"
 #include "platform/Pause.h"
 #include "ui/GameFiles.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -60,12 +60,7 @@ std::optional<long long> EnvironmentNumber(const char* name, long long least, lo
     const char* const text = std::getenv(name);
     if (!text)
         return std::nullopt;
-    const char* const end = text + std::strlen(text);
-    long long value = 0;
-    const auto [rest, error] = std::from_chars(text, end, value);
-    if (error != std::errc() || rest != end || value < least || value > most)
-        return std::nullopt;
-    return value;
+    return files::ParseInteger(text, least, most);
 }
 } // namespace
 

@@ -3,6 +3,8 @@
 // Every message box of the program goes through here: modal, owned by the main window, with
 // the exact captions and texts, and buttons "OK", "Oui", "Non". Only "Oui" is consent; Escape
 // or closing the box counts as "Non". Tests replace the boxes with a hook that answers them.
+#include "record/GameFile.h"
+
 #include <QMessageBox>
 #include <QString>
 #include <functional>
@@ -42,7 +44,8 @@ struct TFileDialogRequest {
 using FileDialogHook = std::function<QString(const TFileDialogRequest&)>;
 // The dialogs' filter, in the program's language.
 QString GameFileFilter();
-inline const QString GameFileSuffix = "ekoba";
+inline const QString GameFileSuffix = QString::fromLatin1(
+    record::kGameFileSuffix.data(), static_cast<qsizetype>(record::kGameFileSuffix.size()));
 // The chosen file's path, or an empty text when the dialog was cancelled. A name typed without
 // the suffix gets it; saving over a file asks first.
 QString AskForGameFile(const TFileDialogRequest& request);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/GameFiles.h"
 
+#include "files/Files.h"
 #include "game/Game.h"
-#include "record/Files.h"
 #include "record/GameFile.h"
 #include "ui/BoardAccessibility.h"
 #include "ui/Dialogs.h"
@@ -189,8 +189,8 @@ QString ReadErrorText(const record::TReadError& error) {
     return text;
 }
 
-QString WriteProblemText(const record::TFileWriteProblem& problem) {
-    using F = record::TFileWriteFault;
+QString WriteProblemText(const files::TFileWriteProblem& problem) {
+    using F = files::TFileWriteFault;
     const char* sentence = "";
     switch (problem.Fault) {
     case F::NoName:
@@ -265,8 +265,8 @@ void PlayMove(int pit) {
 }
 
 std::filesystem::path UnfinishedGameFile() {
-    const std::filesystem::path folder = record::StateDirectory();
-    return folder.empty() ? folder : folder / "current.ekoba";
+    const std::filesystem::path folder = files::ProgramDirectory(files::TBaseDirectory::State);
+    return folder.empty() ? folder : folder / ("current." + std::string(record::kGameFileSuffix));
 }
 
 void KeepUnfinishedGame() {
@@ -276,7 +276,7 @@ void KeepUnfinishedGame() {
     QString error = "no state directory (neither XDG_STATE_HOME nor HOME is set)";
     if (!file.empty()) {
         TakeSidesFromOptions(CurrentGame->Record);
-        record::TFileWriteProblem problem;
+        files::TFileWriteProblem problem;
         if (record::WriteGameFile(file, CurrentGame->Record, problem)) {
             keepFailureTold = false;
             unfinished.reset(); // the game on the board is the unfinished game now
@@ -394,7 +394,7 @@ void TForm1::Enregistrerlapartie1Click() {
     if (path.isEmpty() || AppState != "jeu" || !CurrentGame)
         return;
     TakeSidesFromOptions(CurrentGame->Record);
-    record::TFileWriteProblem problem;
+    files::TFileWriteProblem problem;
     if (!record::WriteGameFile(FilePath(path), CurrentGame->Record, problem)) {
         ShowFileProblem(QCoreApplication::translate(
                             "Files", "La partie n'a pas pu être enregistrée dans « %1 » :\n%2")

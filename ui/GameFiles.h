@@ -11,8 +11,10 @@
 namespace record {
 class TGameRecord;
 struct TReadError;
-struct TFileWriteProblem;
 } // namespace record
+namespace files {
+struct TFileWriteProblem;
+} // namespace files
 
 // Plays pit on the board's game, as a person's double-click or the computer's choice does; the
 // game is then kept (or, finished, forgotten) and the commands follow the new state.
@@ -38,7 +40,7 @@ bool OpenGameFile(const QString& path);
 // What is wrong with a game file, in the person's language (without the line).
 QString ReadErrorText(const record::TReadError& error);
 // What went wrong writing a game file, in the person's language.
-QString WriteProblemText(const record::TFileWriteProblem& problem);
+QString WriteProblemText(const files::TFileWriteProblem& problem);
 // Puts a game read from a file on the board, its sides played by whom the record says; the
 // computer resumes its side.
 void ShowRecordedGame(record::TGameRecord game);

@@ -158,6 +158,30 @@ TEST(GameFile, AFaultIsToldWithItsLine) {
     }
 }
 
+// A written game without one of the tags every file must have is refused, naming the tag (a
+// file without its first tag, the game's name, is told as such).
+class RequiredTag : public testing::TestWithParam<std::string> {};
+TEST_P(RequiredTag, AFileWithoutItIsRefused) {
+    std::mt19937 random(11);
+    const std::string text = record::WriteGame(RandomGame(random, true, 20));
+    const std::string tag = "[" + GetParam() + " ";
+    const std::size_t at = text.find(tag);
+    ASSERT_NE(at, std::string::npos) << text;
+    std::string without = text;
+    without.erase(at, text.find('\n', at) + 1 - at);
+    const auto read = record::ReadGame(without);
+    ASSERT_TRUE(std::holds_alternative<TReadError>(read)) << without;
+    const TReadError& error = std::get<TReadError>(read);
+    if (GetParam() == "Game") {
+        EXPECT_EQ(error.Fault, record::TReadFault::GameTagFirst);
+    } else {
+        EXPECT_EQ(error.Fault, record::TReadFault::MissingTag);
+        EXPECT_EQ(error.Values, std::vector<std::string>{GetParam()});
+    }
+}
+INSTANTIATE_TEST_SUITE_P(GameFile, RequiredTag,
+                         testing::Values("Game", "Player1", "Player2", "Result"));
+
 // Damaged copies of real games: cut at every byte, moves and numbers changed, bytes flipped,
 // junk. Each gives a message naming a line of the text, or a game that reads back the same.
 TEST(GameFile, DamagedFilesGiveAMessageNeverACrash) {

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/Record.h"
-#include "record/Files.h"
 #include "tests/rules/RandomPosition.h"
 
 #include <cstdlib>
@@ -29,17 +28,16 @@ TEST(Record, KeepsEveryPositionAndItsCursorAsTheRulesPlayThem) {
             ASSERT_EQ(record.Cursor(), cursor);
             ASSERT_EQ(record.Current(), line[static_cast<std::size_t>(cursor)]);
             ASSERT_EQ(record.Over(), rules::IsOver(record.Current()));
-            ASSERT_EQ(record.CanUndo(), cursor > 0);
             ASSERT_EQ(record.CanRedo(), cursor < record.Length());
             for (int pit = -1; pit <= 13; ++pit)
                 ASSERT_EQ(record.IsLegal(pit), !record.Over() && record.Current().IsLegal(pit));
             const int action = static_cast<int>(random() % 10);
             if (action == 0) {
-                record.Undo();
+                record.SeekTo(record.Cursor() - 1); // a take-back
                 cursor = std::max(cursor - 1, 0);
                 ++undone;
             } else if (action == 1) {
-                record.Redo();
+                record.SeekTo(record.Cursor() + 1);
                 cursor = std::min(cursor + 1, record.Length());
             } else if (action == 2) {
                 const int ply = static_cast<int>(random() % (moves.size() + 3)) - 1;
@@ -74,88 +72,4 @@ TEST(Record, KeepsEveryPositionAndItsCursorAsTheRulesPlayThem) {
     }
     EXPECT_GT(undone, 500);
     EXPECT_GT(dropped, 100); // moves played after a take-back drop those that followed
-}
-
-namespace {
-// Sets (or, with nothing, unsets) an environment variable for the life of the object.
-class TEnvironment {
-public:
-    TEnvironment(const char* name, std::optional<std::string> value) : Name(name) {
-        if (const char* old = std::getenv(name))
-            Old = old;
-        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-    }
-    ~TEnvironment() { Old ? setenv(Name, Old->c_str(), 1) : unsetenv(Name); }
-
-private:
-    const char* Name;
-    std::optional<std::string> Old;
-};
-
-std::filesystem::path TemporaryDirectory() {
-    std::string name = (std::filesystem::temp_directory_path() / "ekoba-record-XXXXXX").string();
-    if (!mkdtemp(name.data()))
-        throw std::runtime_error("mkdtemp");
-    return name;
-}
-} // namespace
-
-TEST(Files, TheStateDirectoryFollowsTheXdgRules) {
-    const TEnvironment home("HOME", "/home/amina");
-    {
-        const TEnvironment state("XDG_STATE_HOME", "/var/state");
-        EXPECT_EQ(record::StateDirectory(), "/var/state/ekobarama");
-    }
-    for (const std::optional<std::string>& ignored :
-         {std::optional<std::string>(), std::optional<std::string>(""),
-          std::optional<std::string>("relative/state")}) {
-        const TEnvironment state("XDG_STATE_HOME", ignored);
-        EXPECT_EQ(record::StateDirectory(), "/home/amina/.local/state/ekobarama");
-    }
-    const TEnvironment noState("XDG_STATE_HOME", std::nullopt);
-    const TEnvironment noHome("HOME", std::nullopt);
-    EXPECT_EQ(record::StateDirectory(), "");
-}
-
-TEST(Files, WritingReplacesTheFileWholeAndReadingIsBounded) {
-    const std::filesystem::path directory = TemporaryDirectory();
-    const std::filesystem::path file = directory / "new" / "game.ekoba";
-    record::TFileWriteProblem error;
-    ASSERT_TRUE(record::WriteFileAtomically(file, "first", error)) << error.Reason;
-    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error.Reason;
-    record::TFileReadProblem problem;
-    EXPECT_EQ(record::ReadFileBounded(file, 11, problem), "second text");
-    // Nothing is left beside the file; a new file has the permissions the process gives new
-    // files, a file replaced keeps its own.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(directory / "new"), {}), 1);
-    const mode_t mask = umask(0);
-    umask(mask);
-    EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(file).permissions()), 0666 & ~mask);
-    std::filesystem::permissions(file, std::filesystem::perms::owner_read |
-                                           std::filesystem::perms::owner_write);
-    ASSERT_TRUE(record::WriteFileAtomically(file, "second text", error)) << error.Reason;
-    EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(file).permissions()), 0600u);
-
-    // Larger than the bound, not a file, no file, a pipe with no writer (which must not hang):
-    // nothing, and what went wrong (with the system's reason for a file that cannot be opened).
-    const std::filesystem::path pipe = directory / "pipe";
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    using record::TFileReadFault;
-    for (const auto& [path, bound, fault] :
-         {std::tuple{file, std::size_t{10}, TFileReadFault::TooLarge},
-          {directory, 100, TFileReadFault::NotARegularFile},
-          {directory / "missing", 100, TFileReadFault::CannotOpen},
-          {pipe, 100, TFileReadFault::NotARegularFile}}) {
-        record::TFileReadProblem problem;
-        EXPECT_FALSE(record::ReadFileBounded(path, bound, problem)) << path;
-        EXPECT_EQ(problem.Fault, fault) << path;
-        EXPECT_EQ(problem.Reason.empty(), fault != TFileReadFault::CannotOpen) << path;
-    }
-    // A file that cannot be written leaves the old one as it was and says why.
-    EXPECT_FALSE(record::WriteFileAtomically(file / "below", "x", error));
-    EXPECT_EQ(error.Fault, record::TFileWriteFault::CannotMakeFolder);
-    EXPECT_EQ(error.Path, file.string());
-    EXPECT_FALSE(error.Reason.empty());
-    EXPECT_EQ(record::ReadFileBounded(file, 100, problem), "second text");
-    std::filesystem::remove_all(directory);
 }

@@ -116,8 +116,8 @@ TEST_F(English, MenusPanelMessagesRulesAndCreditsSpeakEnglish) {
         Check(text, "game file fault");
         EXPECT_FALSE(text.contains('%') || text.isEmpty()) << text.toStdString();
     }
-    for (int fault = 0; fault <= static_cast<int>(record::TFileWriteFault::CannotReplace); ++fault)
-        Check(WriteProblemText({static_cast<record::TFileWriteFault>(fault), "x", "y"}),
+    for (int fault = 0; fault <= static_cast<int>(files::TFileWriteFault::CannotReplace); ++fault)
+        Check(WriteProblemText({static_cast<files::TFileWriteFault>(fault), "x", "y"}),
               "game file not written");
     form->Quitterlapartie1Click(); // answered No
     CurrentGame->Finish();

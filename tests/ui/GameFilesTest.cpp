@@ -262,7 +262,7 @@ TEST_F(GameFiles, TheUnfinishedGameIsOfferedAtTheNextStart) {
     nearEnd.Seeds[7] = 1;
     nearEnd.Score = {0, 20, 25};
     record::TGameRecord last(nearEnd);
-    record::TFileWriteProblem error;
+    files::TFileWriteProblem error;
     ASSERT_TRUE(record::WriteGameFile(Temp("last.ekoba"), last, error)) << error.Reason;
     ASSERT_TRUE(OpenGameFile(QString::fromStdString(Temp("last.ekoba").string())));
     KeepUnfinishedGame();

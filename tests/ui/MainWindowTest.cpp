@@ -217,7 +217,7 @@ TEST(FailedStartUp, EveryMenuCommandIsSafeAfterAFailureAtAnyStep) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString saved = folder.filePath("partie.ekoba");
-    record::TFileWriteProblem error;
+    files::TFileWriteProblem error;
     record::TGameRecord game;
     game.Sides[1].Name = "Awa";
     game.Sides[2].Name = "Kofi";

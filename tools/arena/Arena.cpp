@@ -14,12 +14,15 @@
 // on each side go to its owner.
 
 #include "ai/Player.h"
+#include "files/Files.h"
 #include "rules/Rules.h"
 #include "tools/arena/EngineProcess.h"
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -130,15 +133,16 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--games" || arg == "--seed" || arg == "--ms") && i + 1 < argc) {
-            const long value = std::strtol(argv[++i], nullptr, 10);
-            if (value < (arg == "--seed" ? 0 : 1))
+            const std::optional<long long> value = files::ParseInteger(
+                argv[++i], arg == "--seed" ? 0 : 1, arg == "--seed" ? UINT32_MAX : INT_MAX);
+            if (!value)
                 return Usage();
             if (arg == "--games")
-                args.Games = static_cast<int>(value);
+                args.Games = static_cast<int>(*value);
             else if (arg == "--seed")
-                args.Seed = static_cast<std::uint32_t>(value);
+                args.Seed = static_cast<std::uint32_t>(*value);
             else
-                args.Ms = static_cast<int>(value);
+                args.Ms = static_cast<int>(*value);
         } else if (arg == "--weights" && i + 1 < argc) {
             ai::TWeights& w = args.WeightsOfA;
             if (std::sscanf(argv[++i], "%d,%d,%d,%d", &w.SeedsOnSide, &w.Exposed, &w.Moves,

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/arena/EngineProcess.h"
 
+#include "files/Files.h"
+#include "rules/Rules.h"
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -111,11 +114,12 @@ int TEngineProcess::Move(const std::vector<int>& moves, int timeMs) {
         if (line.rfind("error", 0) == 0)
             throw EEngineError(name_ + ": " + line);
         if (line.rfind("bestmove ", 0) == 0) {
-            char* end = nullptr;
-            const long pit = std::strtol(line.c_str() + 9, &end, 10);
-            if (end == line.c_str() + 9)
+            // "bestmove PIT" and, after a space, what the engine tells of its search.
+            const std::string_view word = std::string_view(line).substr(9, line.find(' ', 9) - 9);
+            const std::optional<long long> pit = files::ParseInteger(word, 1, rules::kPits);
+            if (!pit)
                 throw EEngineError(name_ + " answered no pit: " + line);
-            return static_cast<int>(pit);
+            return static_cast<int>(*pit);
         }
     }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/engine/Protocol.h"
 
-#include <charconv>
+#include "files/Files.h"
 
 namespace protocol {
 namespace {
@@ -23,9 +23,10 @@ std::vector<std::string_view> Words(std::string_view line) {
 
 // A whole number from low to high, the word and nothing else.
 bool Number(std::string_view word, int low, int high, int& value) {
-    const char* end = word.data() + word.size();
-    const auto [at, failure] = std::from_chars(word.data(), end, value);
-    return failure == std::errc() && at == end && value >= low && value <= high;
+    const std::optional<long long> number = files::ParseInteger(word, low, high);
+    if (number)
+        value = static_cast<int>(*number);
+    return number.has_value();
 }
 
 std::string Quoted(std::string_view word) {
