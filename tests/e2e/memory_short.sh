@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Memory too short for the computer's thinking (ulimit -v, where the window still opens but no
-# thread can be started): the program goes on. The computer's turn that cannot be thought tells
+# thread can be started: what a first run takes, measured, and 4 MiB more; EKOBA_MEMORY_LIMIT in
+# KiB overrides it): the program goes on. The computer's turn that cannot be thought tells
 # the person, who plays that move in its place; H on the person's turn says in the hint's line
 # that there is no hint this time, for want of memory.
 source "$(dirname "$0")/lib.sh"
 export EKOBARAMA_HINT_LOG=1
-# Virtual memory in KiB: enough for the window, not for a thread's stack as well.
-LIMIT=${EKOBA_MEMORY_LIMIT:-150000}
 
 settle() { # what
   sleep 0.5
@@ -15,15 +14,34 @@ settle() { # what
   park_pointer
 }
 
-start_short() {
+start_limited() { # KiB of virtual memory, none for no limit
   (
-    ulimit -v "$LIMIT"
+    [ "$1" = none ] || ulimit -v "$1"
     exec "${GAME_LOCALE[@]}" "$EKOBARAMA"
   ) >>"$ARTIFACTS/ekobarama.log" 2>&1 &
   GAME_PID=$!
-  MAIN=$(wait_window Ekobarama 30) || fail "the window did not open under ulimit -v $LIMIT"
+  MAIN=$(wait_window Ekobarama 30) || fail "the window did not open under ulimit -v $1"
   sleep 0.3
 }
+
+# Silent (the sound library itself does not stand short memory), player 2 the computer's, a new
+# game: all that the window needs before the computer's first turn.
+prepare() {
+  menu o b
+  set_players 0 2
+  menu j n
+  settle "the new board"
+}
+
+# The limit: what the program takes once prepared, and a little more, but less than a thread's
+# stack (8 MiB) or the search's tables.
+start_limited none
+prepare
+size=$(awk '/^VmSize:/ {print $2}' "/proc/$GAME_PID/status")
+kill "$GAME_PID"
+wait "$GAME_PID" 2>/dev/null || true
+LIMIT=${EKOBA_MEMORY_LIMIT:-$((size + 4096))}
+echo "the window takes $size KiB: limit $LIMIT KiB"
 
 # Waits for the hint's line to be logged: prints it.
 wait_hint_line() {
@@ -37,14 +55,8 @@ wait_hint_line() {
   return 1
 }
 
-start_short
-# Silent: the sound library itself does not stand short memory.
-menu o b
-# Player 2 is the computer's; the computer's turn that cannot be thought is told, in a message
-# box or, when even the box cannot be made, on the standard error.
-set_players 0 2
-menu j n
-settle "the new board"
+start_limited "$LIMIT"
+prepare
 double_click_pit 3
 told=""
 for ((i = 0; i < 100; i++)); do

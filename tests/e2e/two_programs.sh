@@ -34,7 +34,8 @@ start_another() { # first|second
   [ -n "$id" ] || fail "the window of program $GAME_PID did not open"
   MAIN=$id
   WINDOW_OF[$GAME_PID]=$id
-  if [ "$1" = first ]; then xdotool windowmove --sync "$id" 0 0; else xdotool windowmove --sync "$id" 637 487; fi
+  if [ "$1" = first ]; then set -- 0 0; else set -- 637 487; fi
+  timeout 5 xdotool windowmove --sync "$id" "$1" "$2" || true
   sleep 0.3
 }
 use() { GAME_PID=$1; MAIN=${WINDOW_OF[$1]}; } # pid
