@@ -9,9 +9,10 @@
 // accepted: a side handed to the computer in the middle of a game is played by it from then on,
 // a side taken back from it is a person's at once (its thinking stops).
 //
-// A search that fails (out of memory, or any other error) does not end the program: the failure
-// is shown once, on the user-interface thread, and the person plays that one move in the
-// computer's place; the computer tries again at the side's next turn.
+// A search that fails (out of memory, or any other error), or whose thread or engine cannot even
+// be made, does not end the program: the failure is shown once, on the user-interface thread,
+// and the person plays that one move in the computer's place; the computer tries again at the
+// side's next turn.
 //
 // A person may ask for a hint on his turn: the same worker searches his best move with the
 // engine, and what it finds comes back to the user-interface thread as the computer's move does;
