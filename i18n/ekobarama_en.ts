@@ -353,6 +353,16 @@
         <source>Impossible de remplacer « %1 » : %2</source>
         <translation>Cannot replace “%1”: %2</translation>
     </message>
+    <message>
+        <source>La partie inachevée est ouverte dans une autre fenêtre d&apos;Ekobarama. Les parties de cette fenêtre-ci sont gardées à part, dans « %1 ».</source>
+        <translation>The unfinished game is open in another Ekobarama window. This window keeps its games apart, in “%1”.</translation>
+    </message>
+    <message>
+        <source>La partie ne pourra pas être reprise si le jeu est fermé : elle ne peut pas être gardée dans « %1 ».
+%2</source>
+        <translation>The game cannot be resumed once the program is closed: it cannot be kept in “%1”.
+%2</translation>
+    </message>
 </context>
 <context>
     <name>Hint</name>
@@ -383,6 +393,10 @@
     <message>
         <source>Avec le meilleur jeu : perdu de %1 graines</source>
         <translation>With best play: lost by %1 seeds</translation>
+    </message>
+    <message>
+        <source>Pas de conseil cette fois (%1).</source>
+        <translation>No hint this time (%1).</translation>
     </message>
 </context>
 <context>
@@ -525,10 +539,6 @@
     <message>
         <source>Egalité !</source>
         <translation>It&apos;s a draw!</translation>
-    </message>
-    <message>
-        <source>Pas de conseil cette fois (%1).</source>
-        <translation>No hint this time (%1).</translation>
     </message>
 </context>
 <context>

@@ -109,6 +109,8 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
         ReportException(error);
+    } catch (...) {
+        ReportError(nullptr);
     }
     return false;
 }

@@ -28,6 +28,7 @@ namespace {
 constexpr int RetryMs = 100;
 
 std::atomic<int> searchFailures{0};
+int threadStartFailures = 0;
 
 // What the person is told when the computer could not choose its move.
 QString FailureText(const QString& reason) {
@@ -39,10 +40,18 @@ QString FailureText(const QString& reason) {
 
 // What went wrong in a search, for the person.
 QString FailureReason(const std::exception_ptr& failure) {
+    const QString memory = QCoreApplication::translate("Messages", "mémoire insuffisante");
     try {
         std::rethrow_exception(failure);
     } catch (const std::bad_alloc&) {
-        return QCoreApplication::translate("Messages", "mémoire insuffisante");
+        return memory;
+    } catch (const std::system_error& error) {
+        // A thread that cannot start for want of memory (its stack) says "resource temporarily
+        // unavailable": what the person needs to hear is that memory is short.
+        if (error.code() == std::errc::resource_unavailable_try_again ||
+            error.code() == std::errc::not_enough_memory)
+            return memory;
+        return QString::fromUtf8(error.what());
     } catch (const std::exception& error) {
         return QString::fromUtf8(error.what());
     } catch (...) {
@@ -68,6 +77,10 @@ void TComputerTurn::InjectSearchFailures(int count) {
     searchFailures = count;
 }
 
+void TComputerTurn::InjectThreadStartFailures(int count) {
+    threadStartFailures = count;
+}
+
 int TComputerTurn::ExpertBudgetMs() {
     return static_cast<int>(
         EnvironmentNumber("EKOBARAMA_EXPERT_MS", 1, 600000).value_or(ExpertTimeMs));
@@ -87,8 +100,13 @@ void TComputerTurn::Begin() {
     End();
     // A person may ask for hints: the endgame table that values them starts building now, on a
     // thread of its own, to be ready by the time he asks.
-    if (Options && (!Options->PlayedBy(1) || !Options->PlayedBy(2)))
-        ai::SharedEndgameTable();
+    // When it cannot start (memory has run out), the hint and the levels go without it; it is
+    // tried again when they ask for it.
+    try {
+        if (Options && (!Options->PlayedBy(1) || !Options->PlayedBy(2)))
+            ai::SharedEndgameTable();
+    } catch (...) {
+    }
     Next();
 }
 
@@ -97,15 +115,18 @@ void TComputerTurn::End() {
     for (auto& player : players_)
         player.reset();
     levels_ = {};
+    sidesFollowed_ = false;
     hintSearcher_.reset();
 }
 
 void TComputerTurn::FollowOptions() {
     if (!CurrentGame || !Options)
         return;
+    bool handedOver = false;
     for (int n = 1; n <= 2; ++n) {
         const TPlayedBy& level = Options->PlayedBy(n);
         if (level != levels_[n]) {
+            handedOver = sidesFollowed_;
             // The engine thinking for this side is no longer the one wanted.
             if (thinking_ && CurrentGame->Tour->Player == n)
                 Cancel();
@@ -123,6 +144,10 @@ void TComputerTurn::FollowOptions() {
         }
         CurrentGame->Player(n).Computer = level.has_value();
     }
+    // A side handed over in the middle of a game is kept at once, not at the next move.
+    if (handedOver)
+        KeepUnfinishedGame();
+    sidesFollowed_ = true;
 }
 
 void TComputerTurn::Cancel() {
@@ -142,7 +167,18 @@ void TComputerTurn::Next() {
     if (!CurrentGame || AppState != "jeu" || CurrentGame->Over || CurrentGame->Record.Over() ||
         TerminationRequested())
         return;
-    FollowOptions();
+    try {
+        FollowOptions();
+    } catch (...) {
+        // An engine that cannot be made (memory has run out) fails the side's move as a search
+        // that fails does.
+        if (!Options->PlayedBy(CurrentGame->Tour->Player))
+            throw;
+        Cancel();
+        thinking_ = true;
+        Land(&TComputerTurn::MoveLanded, turn_, std::current_exception());
+        return;
+    }
     // A search still running is for this turn and for the engine the options still want.
     if (thinking_)
         return;
@@ -156,7 +192,9 @@ void TComputerTurn::Next() {
     const rules::TPosition position = CurrentGame->Position();
     StartWorker(
         [player, position](const std::atomic<bool>& cancel) {
-            return TFound{player->ChooseMove(position, cancel), std::nullopt};
+            TFound found;
+            found.Pit = player->ChooseMove(position, cancel);
+            return found;
         },
         &TComputerTurn::MoveLanded);
 }
@@ -165,63 +203,122 @@ void TComputerTurn::Hint(std::function<void(const TFound&)> found) {
     if (!CurrentGame || thinking_)
         return;
     Cancel();
-    if (!hintSearcher_) {
-        // The Expert's search, endgame table included; the table starts building now if no
-        // computer player has started it, and the hint values the position once it is ready.
-        ai::TSearchSettings settings;
-        settings.Table = &ai::SharedEndgameTable();
-        hintSearcher_ = std::make_unique<ai::TSearcher>(settings);
-    }
     cancel_ = false;
     hinting_ = true;
     hinted_ = CurrentGame->Position();
     hintFound_ = std::move(found);
+    try {
+        if (!hintSearcher_) {
+            // The Expert's search, endgame table included; the table starts building now if no
+            // computer player has started it, and the hint values the position once it is ready.
+            ai::TSearchSettings settings;
+            settings.Table = &ai::SharedEndgameTable();
+            hintSearcher_ = std::make_unique<ai::TSearcher>(settings);
+        }
+    } catch (...) {
+        Land(&TComputerTurn::HintLanded, turn_, std::current_exception());
+        return;
+    }
     ai::TSearcher* const searcher = hintSearcher_.get();
     StartWorker(
         [searcher, position = hinted_](const std::atomic<bool>& cancel) {
             // The position as it stands, without the game that led to it: the hint is what the
-            // position is worth, which is what the table says. Once the table is ready the search
-            // reads the exact value of every move from it, and its best move is one of the
-            // table's best.
-            const ai::TEndgameTable& table = ai::SharedEndgameTable();
-            const bool tableReady = table.Ready();
+            // position is worth, which is what the table says.
             ai::TSearchLimits limits;
             limits.TimeMs = HintMs;
-            TFound found{searcher->Search(position, limits, cancel).Move, std::nullopt};
-            if (int margin = 0; tableReady && table.Probe(position, margin))
-                found.Margin = margin;
-            return found;
+            return TableHint(ai::SharedEndgameTable(), position,
+                             searcher->Search(position, limits, cancel).Move);
         },
         &TComputerTurn::HintLanded);
 }
 
+TComputerTurn::TFound TComputerTurn::TableHint(const ai::TEndgameTable& table,
+                                               const rules::TPosition& position, int searched) {
+    // The large table may become ready during the search, after the search read the small one:
+    // the value and the move are both read from the table now, so that the move is worth the
+    // value given. Every table that holds a position gives its exact value.
+    TFound unvalued;
+    unvalued.Pit = searched;
+    int value = 0;
+    if (!table.Probe(position, value))
+        return unvalued;
+    int best = 0;
+    for (const int pit : rules::LegalMoves(position)) {
+        rules::TPosition child = position;
+        const int taken = rules::Play(child, pit).Captured;
+        int after = 0;
+        if (!table.Probe(child, after))
+            return unvalued;
+        // The search's move when it is one of the best (it prefers the shortest win).
+        if (taken - after == value && (best == 0 || pit == searched))
+            best = pit;
+    }
+    if (best == 0)
+        return unvalued;
+    TFound found;
+    found.Pit = best;
+    found.Margin = value;
+    return found;
+}
+
 void TComputerTurn::StartWorker(TSearch search, TLanding land) {
     const unsigned turn = turn_;
-    worker_ = std::thread([this, search = std::move(search), land, turn] {
-        // Nothing the search raises may leave the thread: the window thread hears of it. Keeping
-        // the exception itself allocates nothing, which matters when memory has run out.
-        std::exception_ptr failure;
-        TFound found;
-        try {
-            if (searchFailures > 0) {
-                --searchFailures;
-                throw std::bad_alloc();
+    try {
+        if (threadStartFailures > 0) {
+            --threadStartFailures;
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again),
+                                    "thread");
+        }
+        worker_ = std::thread([this, search = std::move(search), land, turn] {
+            // Nothing the search raises may leave the thread: the window thread hears of it.
+            // Keeping the exception itself allocates nothing, which matters when memory has run
+            // out.
+            std::exception_ptr failure;
+            TFound found;
+            try {
+                if (searchFailures > 0) {
+                    --searchFailures;
+                    throw std::bad_alloc();
+                }
+                found = search(cancel_);
+            } catch (...) {
+                failure = std::current_exception();
             }
-            found = search(cancel_);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        if (cancel_)
-            return;
-        try {
-            QMetaObject::invokeMethod(
-                &receiver_,
-                [this, land, turn, found, failure] { (this->*land)(turn, found, failure); },
-                Qt::QueuedConnection);
-        } catch (...) {
-            // Not even the news could be sent: the turn waits until the game is left.
-        }
-    });
+            if (cancel_)
+                return;
+            try {
+                QMetaObject::invokeMethod(
+                    &receiver_,
+                    [this, land, turn, found, failure] { (this->*land)(turn, found, failure); },
+                    Qt::QueuedConnection);
+            } catch (...) {
+                // Not even the news could be sent: the turn waits until the game is left.
+            }
+        });
+    } catch (...) {
+        // No thread (memory or threads ran out): the failure lands as a search's would.
+        Land(land, turn, std::current_exception());
+    }
+}
+
+void TComputerTurn::Land(TLanding land, unsigned turn, const std::exception_ptr& failure) {
+    // After the handler that asked for the search, as a worker's result lands, or now when even
+    // that cannot be arranged.
+    try {
+        QMetaObject::invokeMethod(
+            &receiver_, [this, land, turn, failure] { (this->*land)(turn, TFound{}, failure); },
+            Qt::QueuedConnection);
+    } catch (...) {
+        (this->*land)(turn, TFound{}, failure);
+    }
+}
+
+bool TComputerTurn::Landed(unsigned turn) {
+    if (turn != turn_)
+        return false;
+    if (worker_.joinable())
+        worker_.join(); // it has nothing left to do
+    return true;
 }
 
 void TComputerTurn::MoveLanded(unsigned turn, const TFound& found,
@@ -234,10 +331,8 @@ void TComputerTurn::MoveLanded(unsigned turn, const TFound& found,
 
 void TComputerTurn::HintLanded(unsigned turn, const TFound& found,
                                const std::exception_ptr& failure) {
-    if (turn != turn_ || !hinting_)
+    if (!hinting_ || !Landed(turn))
         return;
-    if (worker_.joinable())
-        worker_.join(); // it has nothing left to do
     hinting_ = false;
     const auto show = std::move(hintFound_);
     hintFound_ = nullptr;
@@ -245,20 +340,19 @@ void TComputerTurn::HintLanded(unsigned turn, const TFound& found,
     if (!CurrentGame || !(CurrentGame->Position() == hinted_) || !show)
         return;
     Guarded([&] {
-        if (failure)
-            throw TComputerFailure(
-                QCoreApplication::translate("Messages", "Pas de conseil cette fois (%1).")
-                    .arg(FailureReason(failure))
-                    .toStdString());
-        show(found);
+        if (!failure) {
+            show(found);
+            return;
+        }
+        TFound none;
+        none.Failure = FailureReason(failure);
+        show(none);
     });
 }
 
 void TComputerTurn::Failed(unsigned turn, const std::exception_ptr& failure) {
-    if (turn != turn_ || !CurrentGame)
+    if (!CurrentGame || !Landed(turn))
         return;
-    if (worker_.joinable())
-        worker_.join(); // it has nothing left to do
     thinking_ = false;
     // The side to move waits for a person for this one move; the options are read again at the
     // next turn.
@@ -267,10 +361,8 @@ void TComputerTurn::Failed(unsigned turn, const std::exception_ptr& failure) {
 }
 
 void TComputerTurn::Deliver(unsigned turn, int pit) {
-    if (turn != turn_)
+    if (!Landed(turn))
         return;
-    if (worker_.joinable())
-        worker_.join(); // it has nothing left to do
     chosen_ = pit;
     int wait = 0;
     if (platform::PausesEnabled()) {

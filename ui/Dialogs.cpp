@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QPushButton>
+#include <cstdio>
 
 namespace {
 MessageBoxHook hook;
@@ -54,6 +55,20 @@ void ShowNotice(const QString& text) {
 
 void ShowError(const QString& text) {
     ShowMessageBox(ApplicationTitle, text, TMsgButtons::Ok, QMessageBox::Critical);
+}
+
+void ReportError(const char* text) noexcept {
+    try {
+        ShowError(text ? QString::fromUtf8(text)
+                       : QCoreApplication::translate("Messages", "erreur inconnue"));
+        return;
+    } catch (...) {
+        // The last resort allocates nothing.
+    }
+    std::fputs("ekobarama: ", stderr);
+    std::fputs(text ? text : "unknown error", stderr);
+    std::fputs("\n", stderr);
+    std::fflush(stderr);
 }
 
 QString AskForGameFile(const TFileDialogRequest& request) {

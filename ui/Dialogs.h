@@ -31,6 +31,10 @@ bool AskToQuit(const QString& text);
 void ShowNotice(const QString& text);
 // An error reaching the event loop: error icon, its text, the caption "Ekoba".
 void ShowError(const QString& text);
+// ShowError, or when even its box cannot be shown (memory has run out), the text in a plain line
+// on standard error. Never throws: the error's own report failing does not end the program. A
+// null text is an error of unknown kind.
+void ReportError(const char* text) noexcept;
 
 // The file dialogs for saved games: Qt's standard dialogs, modal, owned by the main window,
 // listing the games (*.ekoba). Tests replace them with a hook that answers them.

@@ -18,9 +18,15 @@
 #include <QGroupBox>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTimer>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <optional>
+#include <string>
+#include <sys/file.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -28,6 +34,7 @@ namespace {
 std::optional<record::TGameRecord> unfinished;
 // A failure to keep the unfinished game is told once, until a write succeeds again.
 bool keepFailureTold = false;
+
 // Where the file dialogs open: the folder of the last game opened or saved.
 QString lastFolder;
 
@@ -62,6 +69,67 @@ void TellOnStandardError(const QString& text) {
 
 void ShowFileProblem(const QString& text) {
     ShowMessageBox(ApplicationTitle, text, TMsgButtons::Ok, QMessageBox::Warning);
+}
+
+// The unfinished game this program keeps. One running program owns current.ekoba, by a lock on
+// current.ekoba.lock beside it that the system lets go when the program ends in any way; a
+// program started while it is taken keeps its games in the first of current-2.ekoba,
+// current-3.ekoba, ... that is free, locked likewise.
+struct TKeptSlot {
+    std::filesystem::path Folder; // the state directory the slot was taken in
+    std::filesystem::path File;
+    int Lock = -1; // the locked file's descriptor
+    bool Taken = false;
+};
+TKeptSlot slot;
+
+const std::filesystem::path& OwnSlot() {
+    const std::filesystem::path folder = files::ProgramDirectory(files::TBaseDirectory::State);
+    if (slot.Taken && slot.Folder == folder)
+        return slot.File;
+    if (slot.Lock >= 0)
+        ::close(slot.Lock);
+    slot = {folder, {}, -1, true};
+    if (folder.empty())
+        return slot.File;
+    std::string ignored; // a folder that cannot be made is told when the game is kept
+    files::MakeDirectories(folder, files::kPrivateDirectoryMode, ignored);
+    const std::string suffix = "." + std::string(record::kGameFileSuffix);
+    for (int n = 1; n <= 99; ++n) {
+        const std::filesystem::path file =
+            folder / (n == 1 ? "current" + suffix : "current-" + std::to_string(n) + suffix);
+        std::filesystem::path lockName = file;
+        lockName += ".lock";
+        const int lock = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (lock < 0)
+            break; // the folder cannot be written: nor can the game be kept there
+        if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+            const int error = errno;
+            ::close(lock);
+            if (error == EWOULDBLOCK)
+                continue; // another program's
+            break;
+        }
+        slot.File = file;
+        slot.Lock = lock;
+        if (n > 1) {
+            // Told once the window is up.
+            const QString name = FromPath(file.filename());
+            QTimer::singleShot(0, qApp, [name] {
+                Guarded([&] {
+                    ShowNotice(QCoreApplication::translate(
+                                   "Files", "La partie inachevée est ouverte dans une autre "
+                                            "fenêtre d'Ekobarama. Les parties de cette fenêtre-ci "
+                                            "sont gardées à part, dans « %1 ».")
+                                   .arg(name));
+                });
+            });
+        }
+        return slot.File;
+    }
+    // No lock to be had: the game goes where it always went, unguarded.
+    slot.File = folder / ("current" + suffix);
+    return slot.File;
 }
 
 // The sentence of a fault in a game file, its values written %1, %2 and %3.
@@ -265,8 +333,7 @@ void PlayMove(int pit) {
 }
 
 std::filesystem::path UnfinishedGameFile() {
-    const std::filesystem::path folder = files::ProgramDirectory(files::TBaseDirectory::State);
-    return folder.empty() ? folder : folder / ("current." + std::string(record::kGameFileSuffix));
+    return OwnSlot();
 }
 
 void KeepUnfinishedGame() {
@@ -284,10 +351,16 @@ void KeepUnfinishedGame() {
         }
         error = WriteProblemText(problem);
     }
-    if (!keepFailureTold)
+    if (!keepFailureTold) {
         TellOnStandardError(
             QString("the unfinished game cannot be kept in %1: %2").arg(FromPath(file), error));
-    keepFailureTold = true;
+        // Told once in the window too: the person must not count on finding the game again.
+        keepFailureTold = true;
+        ShowFileProblem(QCoreApplication::translate(
+                            "Files", "La partie ne pourra pas être reprise si le jeu est fermé : "
+                                     "elle ne peut pas être gardée dans « %1 ».\n%2")
+                            .arg(FromPath(file), error));
+    }
 }
 
 void ForgetUnfinishedGame() {
@@ -346,6 +419,15 @@ void ShowRecordedGame(record::TGameRecord game) {
     CurrentGame->Relayout();
     AppState = "jeu";
     RedrawScene();
+    if (CurrentGame->Record.Over()) {
+        // A finished game ends as a game ends on the board: the notices, the final scores with
+        // the seeds left on each side, the verdict, then the board goes.
+        Form1->RefreshGameCommands();
+        CurrentGame->Finish();
+        EndGame();
+        Form1->RefreshGameCommands();
+        return;
+    }
     Form1->ComputerTurn->Begin();
     Form1->RefreshGameCommands();
 }

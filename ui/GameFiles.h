@@ -20,10 +20,14 @@ struct TFileWriteProblem;
 // game is then kept (or, finished, forgotten) and the commands follow the new state.
 void PlayMove(int pit);
 
-// The file of the unfinished game: current.ekoba in the state directory (empty when there is
-// no state directory).
+// The file of this program's unfinished game in the state directory (empty when there is no
+// state directory): current.ekoba, owned by one running program at a time through a lock beside
+// it (current.ekoba.lock) that ends with the program. A program started while another owns it is
+// told so once, and keeps its own games apart, in the first free current-N.ekoba (N from 2),
+// locked likewise: neither program overwrites or removes the other's game.
 std::filesystem::path UnfinishedGameFile();
-// Writes the game on the board as the unfinished game; a failure is told on standard error.
+// Writes the game on the board as the unfinished game. A failure is told on standard error and,
+// once until a write succeeds again, in a message box: the game cannot be resumed.
 void KeepUnfinishedGame();
 // The game on the board was finished or left: there is no unfinished game any more.
 void ForgetUnfinishedGame();
@@ -42,5 +46,6 @@ QString ReadErrorText(const record::TReadError& error);
 // What went wrong writing a game file, in the person's language.
 QString WriteProblemText(const files::TFileWriteProblem& problem);
 // Puts a game read from a file on the board, its sides played by whom the record says; the
-// computer resumes its side.
+// computer resumes its side. A finished game is shown ending as a game ends: the end's notices
+// over its final scores, then the presentation picture.
 void ShowRecordedGame(record::TGameRecord game);

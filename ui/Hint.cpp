@@ -30,9 +30,22 @@ void ShowLine(const QString& text) {
     RedrawScene();
 }
 
+// Tests read what the window shows from here: the pit marked and the line.
+void LogHint() {
+    if (std::getenv("EKOBARAMA_HINT_LOG"))
+        std::fprintf(stderr, "hint: pit %d: %s\n", KeyboardMark(),
+                     CurrentGame->HintLine->TextLabel->Caption.toUtf8().constData());
+}
+
 void ShowHint(const TComputerTurn::TFound& found) {
     if (!HintAllowed())
         return;
+    if (found.Pit == 0) {
+        ShowLine(
+            Tr(QT_TRANSLATE_NOOP("Hint", "Pas de conseil cette fois (%1).")).arg(found.Failure));
+        LogHint();
+        return;
+    }
     SetKeyboardMark(found.Pit);
     const rules::TPosition position = CurrentGame->Position();
     std::optional<int> finalMargin;
@@ -43,10 +56,7 @@ void ShowHint(const TComputerTurn::TFound& found) {
         finalMargin = position.Score[position.ToMove] -
                       position.Score[rules::Opponent(position.ToMove)] + *found.Margin;
     ShowLine(HintText(finalMargin));
-    // Tests read what the window shows from here: the pit marked and the line.
-    if (std::getenv("EKOBARAMA_HINT_LOG"))
-        std::fprintf(stderr, "hint: pit %d: %s\n", KeyboardMark(),
-                     CurrentGame->HintLine->TextLabel->Caption.toUtf8().constData());
+    LogHint();
 }
 
 } // namespace

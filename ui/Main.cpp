@@ -921,8 +921,8 @@ void PlaySoundItem(int index) {
     }
 }
 
-void ReportException(const std::exception& error) {
-    ShowError(QString::fromUtf8(error.what()));
+void ReportException(const std::exception& error) noexcept {
+    ReportError(error.what());
 }
 
 bool TerminationRequested() {

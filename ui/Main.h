@@ -215,15 +215,18 @@ void SetFrameObserver(std::function<void()> observer);
 void PlaySoundItem(int index);
 
 // Runs a handler; an exception it raises is shown as the event loop shows it (error icon,
-// its text, caption "Ekoba") and the program goes on.
+// its text, caption "Ekoba") and the program goes on. Showing it never throws.
 template <typename Handler> void Guarded(Handler&& handler);
-void ReportException(const std::exception& error);
+void ReportException(const std::exception& error) noexcept;
+void ReportError(const char* text) noexcept; // ui/Dialogs.h
 
 template <typename Handler> void Guarded(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
         ReportException(error);
+    } catch (...) {
+        ReportError(nullptr);
     }
 }
 

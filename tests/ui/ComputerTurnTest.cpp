@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QTest>
+#include <new>
+#include <stdexcept>
 
 namespace {
 class ComputerTurn : public GameTest {
@@ -115,30 +117,50 @@ TEST_F(ComputerTurn, ASideHandedToTheComputerOrTakenBackInTheGameChangesFromItsT
     EXPECT_GT(playable, 0);
 }
 
+// A search that fails, or a thread that cannot start, for want of memory.
 TEST_F(ComputerTurn, AFailedSearchIsShownOnceAndThePersonPlaysThatMove) {
-    PlayedBy(std::nullopt, ai::TLevel::Moyen);
-    TComputerTurn::InjectSearchFailures(1);
-    NewGame();
-    Play(3);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.empty(); }, 10000));
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(boxes[0].startsWith("L'ordinateur n'a pas pu choisir son coup (mémoire "
-                                    "insuffisante)"))
-        << boxes[0].toStdString();
-    EXPECT_FALSE(form->ComputerTurn->Thinking());
-    EXPECT_EQ(Game().Tour->Player, 2);
-    // The person plays player 2's move; the computer plays its next turn again.
-    int pit = 7;
-    while (!Game().Pit(pit).CanPlay())
-        ++pit;
-    ASSERT_LE(pit, 12);
-    Play(pit);
-    EXPECT_EQ(Game().Tour->Player, 1);
-    for (int i = 1; i <= 6 && Game().Tour->Player == 1; ++i)
-        if (Game().Pit(i).CanPlay())
-            Play(i);
-    ASSERT_TRUE(form->ComputerTurn->Thinking());
-    EXPECT_FALSE(Game().Pit(7).CanPlay() || Game().Pit(12).CanPlay());
-    ASSERT_TRUE(QTest::qWaitFor([this] { return Game().Tour->Player == 1; }, 10000));
-    EXPECT_EQ(boxes.size(), 1u);
+    for (const bool threadFails : {false, true}) {
+        SCOPED_TRACE(threadFails ? "thread" : "search");
+        PlayedBy(std::nullopt, ai::TLevel::Moyen);
+        NewGame(); // the game before is left
+        boxes.clear();
+        if (threadFails)
+            TComputerTurn::InjectThreadStartFailures(1);
+        else
+            TComputerTurn::InjectSearchFailures(1);
+        Play(3);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.empty(); }, 10000));
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_TRUE(boxes[0].startsWith("L'ordinateur n'a pas pu choisir son coup (mémoire "
+                                        "insuffisante)"))
+            << boxes[0].toStdString();
+        EXPECT_FALSE(form->ComputerTurn->Thinking());
+        EXPECT_EQ(Game().Tour->Player, 2);
+        // The person plays player 2's move; the computer plays its next turn again.
+        int pit = 7;
+        while (!Game().Pit(pit).CanPlay())
+            ++pit;
+        ASSERT_LE(pit, 12);
+        Play(pit);
+        EXPECT_EQ(Game().Tour->Player, 1);
+        for (int i = 1; i <= 6 && Game().Tour->Player == 1; ++i)
+            if (Game().Pit(i).CanPlay())
+                Play(i);
+        ASSERT_TRUE(form->ComputerTurn->Thinking());
+        EXPECT_FALSE(Game().Pit(7).CanPlay() || Game().Pit(12).CanPlay());
+        ASSERT_TRUE(QTest::qWaitFor([this] { return Game().Tour->Player == 1; }, 10000));
+        EXPECT_EQ(boxes.size(), 1u);
+    }
+}
+
+// An error whose box cannot be shown either (memory has run out) is written on standard error and
+// the program goes on.
+TEST_F(ComputerTurn, AnErrorWhoseReportFailsIsWrittenOnStandardError) {
+    SetMessageBoxHook([](const TMessageBoxRequest&) -> TModalResult { throw std::bad_alloc(); });
+    testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(Guarded([] { throw std::runtime_error("plus de place"); }));
+    EXPECT_NO_THROW(Guarded([] { throw 7; }));
+    const std::string written = testing::internal::GetCapturedStderr();
+    EXPECT_NE(written.find("ekobarama: plus de place\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("ekobarama: unknown error\n"), std::string::npos) << written;
 }

@@ -6,9 +6,13 @@
 #include "tests/game/GameFixture.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QTest>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 class GameFiles : public GameTest {
@@ -270,4 +274,98 @@ TEST_F(GameFiles, TheUnfinishedGameIsOfferedAtTheNextStart) {
     PlayMove(6); // takes player 2's last seeds
     EXPECT_EQ(AppState, "presentation");
     EXPECT_FALSE(std::filesystem::exists(UnfinishedGameFile()));
+}
+
+// A finished game opened from its file ends as a game ends: the three notices, the verdict over
+// the final scores (the seeds left on each side counted), then the presentation picture.
+TEST_F(GameFiles, AFinishedGameOpenedFromItsFileShowsItsEnd) {
+    rules::TPosition nearEnd{};
+    nearEnd.Seeds[1] = 1;
+    nearEnd.Seeds[6] = 1;
+    nearEnd.Seeds[7] = 1;
+    nearEnd.Score = {0, 20, 25};
+    record::TGameRecord game(nearEnd);
+    game.Play(6); // harvests player 2's last pit: player 1 keeps his last seed
+    ASSERT_TRUE(game.Over());
+    files::TFileWriteProblem error;
+    ASSERT_TRUE(record::WriteGameFile(Temp("fini.ekoba"), game, error)) << error.Reason;
+    std::pair<int, int> shown;
+    SetMessageBoxHook([&](const TMessageBoxRequest& request) {
+        boxes.push_back(request.Text);
+        if (request.Text.startsWith("Vainqueur"))
+            shown = {Value(1), Value(2)};
+        return TModalResult::mrOk;
+    });
+    ASSERT_TRUE(OpenGameFile(QString::fromStdString(Temp("fini.ekoba").string())));
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0], "Le jeu est bloqué ! Fin de la partie");
+    EXPECT_EQ(boxes[2], "Vainqueur : joueur 2");
+    EXPECT_EQ(shown, std::make_pair(23, 25)); // banked: 22 to 25
+    EXPECT_EQ(AppState, "presentation");
+    EXPECT_FALSE(CurrentGame);
+}
+
+// A second program on the same state directory keeps its games apart: neither writes nor
+// removes the other's; the window tells it once.
+TEST_F(GameFiles, AnotherProgramsUnfinishedGameIsLeftAlone) {
+    QTemporaryDir other;
+    qputenv("XDG_STATE_HOME", other.path().toLocal8Bit());
+    const std::filesystem::path folder =
+        std::filesystem::path(other.path().toStdString()) / "ekobarama";
+    std::filesystem::create_directories(folder);
+    Write(folder / "current.ekoba", "theirs");
+    // The other program: its lock on the kept game.
+    const int lock = ::open((folder / "current.ekoba.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(lock, 0);
+    ASSERT_EQ(::flock(lock, LOCK_EX | LOCK_NB), 0);
+    LookForUnfinishedGame(); // as at start
+    EXPECT_EQ(UnfinishedGameFile(), folder / "current-2.ekoba");
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.empty(); }, 5000));
+    EXPECT_TRUE(boxes[0].startsWith("La partie inachevée est ouverte dans une autre fenêtre"))
+        << boxes[0].toStdString();
+    NewGame();
+    PlayMove(3);
+    ASSERT_TRUE(std::holds_alternative<record::TGameRecord>(Kept()));
+    form->Quitterlapartie1Click(); // answered "Oui"
+    EXPECT_FALSE(std::filesystem::exists(UnfinishedGameFile()));
+    std::ifstream theirs(folder / "current.ekoba");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(theirs), {}), "theirs");
+    ::close(lock);
+    EXPECT_EQ(boxes.size(), 2u); // the notice and the question, once each
+}
+
+// A state directory that cannot be written is told once in the window; a side handed over in
+// the preferences is kept at once, before the next move.
+TEST_F(GameFiles, TheGameKeptFollowsTheSidesAndAFailureToKeepItIsTold) {
+    NewGame();
+    PlayMove(3);
+    form->Prferences1Click();
+    form->ComboBox2->setCurrentIndex(2); // "Ordinateur : Moyen"
+    form->BitBtn1Click();
+    auto kept = Kept();
+    ASSERT_TRUE(std::holds_alternative<record::TGameRecord>(kept));
+    EXPECT_EQ(std::get<record::TGameRecord>(kept).Sides[2].Level,
+              ItemOfPlayedBy(ai::TLevel::Moyen));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Game().Tour->Player == 1; }, 10000));
+    form->Prferences1Click();
+    form->ComboBox2->setCurrentIndex(0); // handed back to a person
+    form->BitBtn1Click();
+    kept = Kept();
+    ASSERT_TRUE(std::holds_alternative<record::TGameRecord>(kept));
+    EXPECT_EQ(std::get<record::TGameRecord>(kept).Sides[2].Level, ItemOfPlayedBy(std::nullopt));
+
+    // The state directory becomes a file: no game can be kept there.
+    const std::filesystem::path folder = UnfinishedGameFile().parent_path();
+    std::filesystem::remove_all(folder);
+    Write(folder, "");
+    boxes.clear();
+    for (int move = 0; move < 3; ++move) {
+        int pit = Game().Tour->Player == 1 ? 1 : 7;
+        while (!Game().Pit(pit).CanPlay())
+            ++pit;
+        PlayMove(pit);
+    }
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].startsWith("La partie ne pourra pas être reprise"))
+        << boxes[0].toStdString();
 }

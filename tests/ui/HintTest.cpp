@@ -105,3 +105,58 @@ TEST_F(Hint, AMoveATakeBackEscapeOrHAgainStopItAndNothingLandsLate) {
     EXPECT_FALSE(HintAllowed());
     EXPECT_FALSE(form->Conseil1->isEnabled());
 }
+
+// A hint whose thread cannot start (memory has run out) says so in its line; the next one works.
+TEST_F(Hint, AHintThatCannotBeSearchedSaysWhyInItsLine) {
+    NewGame();
+    Play(3);
+    TComputerTurn::InjectThreadStartFailures(1);
+    form->Conseil1->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !form->ComputerTurn->Hinting(); }, 5000));
+    EXPECT_EQ(Line(), "Pas de conseil cette fois (mémoire insuffisante).");
+    EXPECT_TRUE(HintShown());
+    EXPECT_TRUE(boxes.empty());
+    form->Conseil1->trigger(); // takes the line away
+    form->Conseil1->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !form->ComputerTurn->Hinting(); }, 5000));
+    EXPECT_EQ(Line(), "Coup conseillé : la case marquée");
+}
+
+// Whatever move the search found, the hint's move is worth the value it gives: one of the best
+// of the table that gives it, the searched move when it is one of them.
+TEST_F(Hint, TheHintsMoveIsWorthTheValueItGives) {
+    ai::TEndgameTable table(8);
+    table.BuildNow();
+    std::mt19937 random(5);
+    int kept = 0, replaced = 0;
+    for (int round = 0; round < 200; ++round) {
+        rules::TPosition position;
+        for (int s = 0; s < 8; ++s)
+            ++position.Seeds[std::uniform_int_distribution(1, 12)(random)];
+        position.ToMove = static_cast<std::uint8_t>(1 + round % 2);
+        position.Score[1] = 20;
+        position.Score[2] = 20;
+        if (rules::IsOver(position))
+            continue;
+        for (const int searched : rules::LegalMoves(position)) {
+            const TComputerTurn::TFound found = TComputerTurn::TableHint(table, position, searched);
+            int value = 0;
+            ASSERT_TRUE(table.Probe(position, value));
+            ASSERT_EQ(found.Margin, value);
+            rules::TPosition child = position;
+            ASSERT_TRUE(position.IsLegal(found.Pit));
+            const int taken = rules::Play(child, found.Pit).Captured;
+            int after = 0;
+            ASSERT_TRUE(table.Probe(child, after));
+            EXPECT_EQ(taken - after, value) << "round " << round << " pit " << found.Pit;
+            ++(found.Pit == searched ? kept : replaced);
+        }
+    }
+    EXPECT_GT(kept, 0);
+    EXPECT_GT(replaced, 0);
+    // A position the table does not hold keeps the searched move, without a value.
+    const rules::TPosition opening = rules::TPosition::Start();
+    const TComputerTurn::TFound found = TComputerTurn::TableHint(table, opening, 4);
+    EXPECT_EQ(found.Pit, 4);
+    EXPECT_FALSE(found.Margin);
+}
