@@ -373,7 +373,8 @@ TEndgameTable::~TEndgameTable() {
 }
 
 void TEndgameTable::StartBuilding() {
-    if (!builder_.joinable() && builds_ == 0)
+    if (!builder_.joinable() && builds_ == 0) {
+        building_ = true;
         builder_ = std::thread([this] {
             // Nothing may leave the thread: a table that could not be built (out of memory) is
             // never ready, and the search goes on without it.
@@ -383,7 +384,9 @@ void TEndgameTable::StartBuilding() {
                 BuildStored();
             } catch (...) {
             }
+            building_ = false;
         });
+    }
 }
 
 void TEndgameTable::BuildNow() {
