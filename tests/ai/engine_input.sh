@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # ekobarama-engine on input it must survive, and its endgame table while it is built:
 # - an endless line (/dev/zero: no end of line ever) is answered with one error line and costs no
-#   memory: the engine is still running when the time is up, within a limit of 600 MB of address
-#   space (it would need gigabytes to keep the line);
+#   memory: once the engine has read 256 MB of it, it is still running and its peak resident
+#   memory is under 200 MB (keeping the line would take more than the 256 MB read);
 # - a table asked for while the large one is built (12 seeds here, in an empty cache directory)
 #   is "building" until it answers with values: never "none" for a position it will hold.
 set -u
@@ -14,14 +14,32 @@ fail() {
   status=1
 }
 
-out=$( (ulimit -v 600000 && timeout 5 "$engine" </dev/zero))
-code=$?
-[ "$code" -eq 124 ] || fail "on endless input the engine ended with status $code before the time was up"
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+"$engine" </dev/zero >"$dir/zero.out" &
+pid=$!
+field() { awk -v name="$1" '$1 == name {print $2}' "$2" 2>/dev/null; }
+read=0 peak=0
+# Until it has read 256 MB, or holds 200 MB, or has ended (60 s at most).
+for _ in $(seq 600); do
+  read=$(field rchar: "/proc/$pid/io")
+  peak=$(field VmHWM: "/proc/$pid/status")
+  [ -n "$read" ] && [ -n "$peak" ] || break
+  [ "$read" -lt 268435456 ] && [ "$peak" -lt 204800 ] || break
+  sleep 0.1
+done
+if kill "$pid" 2>/dev/null; then
+  [ "${read:-0}" -ge 268435456 ] || fail "the engine read only ${read:-0} bytes of endless input"
+  [ "${peak:-0}" -lt 204800 ] || fail "the engine holds ${peak:-?} kB on endless input"
+else
+  fail "on endless input the engine ended after ${read:-?} bytes read, with ${peak:-?} kB"
+fi
+wait "$pid" 2>/dev/null
+out=$(cat "$dir/zero.out")
 [ "$out" = "error line longer than 65536 characters" ] ||
   fail "on endless input the engine said: $(head -c 300 <<<"$out")"
 
-cache=$(mktemp -d)
-trap 'rm -rf "$cache"' EXIT
+cache=$dir/cache
 coproc ENGINE { XDG_CACHE_HOME=$cache EKOBA_TABLE_SEEDS=12 timeout 60 "$engine"; }
 ask() { printf '%s\n' "$@" >&"${ENGINE[1]}"; }
 # Twelve seeds, one pit of them: player 1 sows them round the board and harvests nothing.
