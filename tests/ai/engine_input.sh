@@ -6,6 +6,10 @@
 #   memory is under 200 MB (keeping the line would take more than the 256 MB read);
 # - a table asked for while the large one is built (12 seeds here, in an empty cache directory)
 #   is "building" until it answers with values: never "none" for a position it will hold.
+# - short of memory (its address space limited to a little more than it holds), it answers the
+#   commands that need more with error lines, and once it has memory again it plays (not in a
+#   sanitizer build, whose address space is reserved in terabytes). One malloc arena: a second
+#   one keeps address space in reserve, which an allocation would take without the limit seeing.
 set -u
 engine=$1
 status=0
@@ -57,4 +61,32 @@ ask quit
 wait "$ENGINE_PID"
 [ "${answers[0]:-}" = "table building" ] || fail "first answer: '${answers[0]:-}', not building"
 [[ "${answers[-1]:-}" == "table value "* ]] || fail "last answer: '${answers[-1]:-}', not the values"
+
+coproc SHORT { XDG_CACHE_HOME=$cache EKOBA_TABLE_SEEDS=0 MALLOC_ARENA_MAX=1 exec timeout 60 "$engine"; }
+pid=$(pgrep -P "$SHORT_PID" -x ekobarama-engin || true)
+say() { printf '%s\n' "$@" >&"${SHORT[1]}"; }
+hear() { line=""; IFS= read -r -t 20 line <&"${SHORT[0]}"; }
+# The small table is built: the engine's memory grows no more by itself.
+say 'position pits 0 0 0 0 0 1 2 0 0 0 0 0 tomove 1 score 20 25'
+for _ in $(seq 300); do
+  say table
+  hear
+  [ "$line" = "table building" ] || break
+  sleep 0.1
+done
+size=$(field VmSize: "/proc/$pid/status")
+if [ -n "$pid" ] && [ -n "$size" ] && [ "$size" -lt 67108864 ]; then
+  prlimit --pid "$pid" --as=$((size * 1024)):
+  say newgame 'go depth 4'
+  hear
+  [[ "$line" == "error the command failed: "* ]] || fail "newgame short of memory: '$line'"
+  hear
+  [[ "$line" == "error the command failed: "* ]] || fail "go short of memory: '$line'"
+  prlimit --pid "$pid" --as=unlimited:
+  say newgame 'go depth 4'
+  hear
+  [[ "$line" == "bestmove 6 "* ]] || fail "go with memory again: '$line'"
+fi
+say quit
+wait "$SHORT_PID"
 exit "$status"
