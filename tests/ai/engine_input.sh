@@ -5,8 +5,8 @@
 #   memory: once the engine has read 256 MB of it, it is still running and its peak resident
 #   memory is under 200 MB (keeping the line would take more than the 256 MB read);
 # - a table asked for while the large one is built (12 seeds here, in an empty cache directory)
-#   is "building" until it answers with values: never "none" for a position it will hold.
-# - short of memory (its address space limited to a little more than it holds), it answers the
+#   is "building" until it answers with values: never "none" for a position it will hold;
+# - short of memory (its address space limited to what it holds), it answers the
 #   commands that need more with error lines, and once it has memory again it plays (not in a
 #   sanitizer build, whose address space is reserved in terabytes). One malloc arena: a second
 #   one keeps address space in reserve, which an allocation would take without the limit seeing.

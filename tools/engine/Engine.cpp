@@ -98,9 +98,8 @@ private:
     // What the endgame table says of the position and of each of its moves, for the player to
     // move, in eighths of a seed: the value of a move is the seeds it harvests plus what the
     // position it leaves is worth to him. The table is only read: this may run while a search
-    // uses it.
-    // "building" while a table still to come will hold the position: the small table first, then
-    // the large one, mapped or built; "none" only once no table will.
+    // uses it. "building" while a table still to come will hold the position (the small table
+    // first, then the large one, mapped or built); "none" only once no table will.
     static std::string TableLine(const rules::TPosition& position) {
         const ai::TEndgameTable& table = ai::SharedEndgameTable();
         // Read before the probe: once the builds are over, the probe's answer is final.
