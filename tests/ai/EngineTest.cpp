@@ -262,7 +262,8 @@ struct TForcedLines {
 
 // The forced-line search answers the first move of a shortest line, or 0 when there is none
 // within its plies: over random positions of up to 8 seeds, against the lines worked out from
-// their definition. A cancel already raised makes it answer 0 before it searches.
+// their definition. A cancel already raised makes it answer 0 before it searches, and a player's
+// exact play then goes without it.
 TEST(Engine, TheForcedLineSearchFindsAShortestLine) {
     ai::TEndgameTable table(8);
     table.BuildNow();
@@ -270,6 +271,8 @@ TEST(Engine, TheForcedLineSearchFindsAShortestLine) {
     std::mt19937 random(41);
     const std::atomic<bool> go{false}, cancelled{true};
     std::map<int, int> lengths; // how many positions have their shortest line of so many plies
+    ai::TSearcher searcher(ai::TSearchSettings{});
+    int cut = 0;
     for (int trial = 0; trial < 600; ++trial) {
         const rules::TPosition position = RandomPosition(random, 8);
         int value = 0;
@@ -289,11 +292,24 @@ TEST(Engine, TheForcedLineSearchFindsAShortestLine) {
         ASSERT_TRUE(lines.Starts(position, pit, shortest))
             << "trial " << trial << ": pit " << pit << " starts no line of " << shortest
             << " plies";
-        if (shortest > 1) {
-            EXPECT_EQ(ai::ForcedLineMove(table, position, kPlies, 1u << 30, &cancelled), 0)
-                << "trial " << trial;
+        EXPECT_EQ(ai::ForcedLineMove(table, position, kPlies, 1u << 30, &cancelled), 0)
+            << "trial " << trial;
+        // A player's exact play, cancelled, plays the first of the best moves without the line.
+        int first = 0;
+        for (const int move : rules::LegalMoves(position)) {
+            rules::TPosition child;
+            int taken = 0;
+            if (!first && lines.ValueOf(position, move, child, taken) == value)
+                first = move;
         }
+        const ai::TGameKnowledge game{{}, &table, ai::TExactPlay::Always};
+        const auto play = [&](const std::atomic<bool>& cancel) {
+            return ai::SearchInGame(searcher, position, {}, game, cancel).Move;
+        };
+        EXPECT_EQ(play(cancelled), first) << "trial " << trial;
+        cut += play(go) != first;
     }
+    EXPECT_GE(cut, 10);            // positions where the line's move is not the first of the best
     EXPECT_GE(lengths.size(), 4u); // lines of 1, 3, 5, 7 plies at least
     EXPECT_GE(lengths.rbegin()->first, 7);
 }
