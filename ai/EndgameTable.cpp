@@ -342,17 +342,26 @@ TEndgameTable::~TEndgameTable() {
 }
 
 void TEndgameTable::StartBuilding() {
-    if (!builder_.joinable() && builds_ == 0)
-        builder_ = std::thread([this] {
-            // Nothing may leave the thread: a table that could not be built (out of memory) is
-            // never ready, and the search goes on without it.
-            try {
-                BuildSmall();
-                LowerPriority();
-                BuildStored();
-            } catch (...) {
-            }
-        });
+    if (!builder_.joinable() && builds_ == 0) {
+        building_ = true;
+        try {
+            builder_ = std::thread([this] {
+                // Nothing may leave the thread: a table that could not be built (out of memory) is
+                // never ready, and the search goes on without it.
+                try {
+                    BuildSmall();
+                    LowerPriority();
+                    BuildStored();
+                } catch (...) {
+                }
+                building_ = false;
+            });
+        } catch (...) {
+            // No thread to build it (out of memory or threads): no table, and nothing builds one.
+            building_ = false;
+            throw;
+        }
+    }
 }
 
 void TEndgameTable::BuildNow() {

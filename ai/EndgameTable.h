@@ -100,6 +100,11 @@ public:
     int Builds() const { return builds_.load(); }
     // Once BuildNow returned, or the worker is done.
     TStoredTable Stored() const { return stored_.load(); }
+    // The worker of StartBuilding is still at work: Probe may answer for more positions later.
+    // Once false, what Probe answers is final.
+    bool Building() const { return building_.load(); }
+    // The seeds of the large table asked for (0: none).
+    int StoredSeeds() const { return storedSettings_.Seeds; }
     // The large table's file.
     std::string StoredPath() const;
 
@@ -126,6 +131,7 @@ private:
     std::atomic<bool> stop_{false};
     std::atomic<int> builds_{0};
     std::atomic<TStoredTable> stored_{TStoredTable::None};
+    std::atomic<bool> building_{false};
     mutable std::mutex figuresLock_; // the builder writes the figures, any thread reads them
     std::size_t bytes_ = 0;
     TBuildFigures figures_;

@@ -107,13 +107,20 @@ bool ExactValue(const TEndgameTable& table, const rules::TPosition& position, in
 // of earlier depths kept by position.
 class TForcer {
 public:
-    TForcer(const TEndgameTable& table, int target, std::uint64_t maxNodes)
-        : table_(table), target_(target), maxNodes_(maxNodes) {}
+    TForcer(const TEndgameTable& table, int target, std::uint64_t maxNodes,
+            const std::atomic<bool>* cancel)
+        : table_(table), target_(target), maxNodes_(maxNodes), cancel_(cancel) {}
+
+    // Out of nodes, or cancelled: every search from then on finds nothing.
+    bool Stopped() const { return stopped_; }
 
     // The first move of a line of at most plies plies, or 0.
     int Mover(const rules::TPosition& position, int plies) {
-        if (++nodes_ > maxNodes_)
+        if (stopped_ || ++nodes_ > maxNodes_ ||
+            (cancel_ && cancel_->load(std::memory_order_relaxed))) {
+            stopped_ = true;
             return 0;
+        }
         const std::uint64_t key = Key(position);
         TKnown& known = known_[key];
         if (known.ForcedIn && known.ForcedIn <= plies)
@@ -128,7 +135,7 @@ public:
             // A harvest, the end, or more than the value: the line is there.
             const bool forced = taken > 0 || rules::IsOver(child) || value > target_ ||
                                 (plies >= 3 && Holds(child, plies - 1));
-            if (nodes_ > maxNodes_)
+            if (stopped_)
                 return 0;
             if (forced) {
                 TKnown& found = known_[key]; // the reference above may have moved
@@ -168,7 +175,9 @@ private:
     const TEndgameTable& table_;
     const int target_;
     const std::uint64_t maxNodes_;
+    const std::atomic<bool>* const cancel_;
     std::uint64_t nodes_ = 0;
+    bool stopped_ = false;
     std::unordered_map<std::uint64_t, TKnown> known_;
 };
 
@@ -180,7 +189,8 @@ constexpr std::uint64_t kForcedLineNodes = 200000;
 // Exact play at a position the table holds (see TExactPlay): false when the table does not hold
 // it.
 bool PlayExactly(const TEndgameTable& table, const rules::TPosition& position,
-                 const TMovesPlayed& played, TSearchResult& result) {
+                 const TMovesPlayed& played, const std::atomic<bool>& cancel,
+                 TSearchResult& result) {
     int value = 0;
     if (!table.Probe(position, value))
         return false;
@@ -196,7 +206,8 @@ bool PlayExactly(const TEndgameTable& table, const rules::TPosition& position,
         }
     }
     if (value >= 0)
-        if (const int pit = ForcedLineMove(table, position, kForcedLinePlies, kForcedLineNodes))
+        if (const int pit =
+                ForcedLineMove(table, position, kForcedLinePlies, kForcedLineNodes, &cancel))
             result.Move = pit;
     result.Value = kSeed * value;
     result.Depth = 1;
@@ -207,12 +218,12 @@ bool PlayExactly(const TEndgameTable& table, const rules::TPosition& position,
 } // namespace
 
 int ForcedLineMove(const TEndgameTable& table, const rules::TPosition& position, int maxPlies,
-                   std::uint64_t maxNodes) {
+                   std::uint64_t maxNodes, const std::atomic<bool>* cancel) {
     int value = 0;
     if (rules::IsOver(position) || !table.Probe(position, value))
         return 0;
-    TForcer forcer(table, value, maxNodes);
-    for (int plies = 1; plies <= maxPlies; plies += 2)
+    TForcer forcer(table, value, maxNodes, cancel);
+    for (int plies = 1; plies <= maxPlies && !forcer.Stopped(); plies += 2)
         if (const int pit = forcer.Mover(position, plies))
             return pit;
     return 0;
@@ -231,7 +242,7 @@ TSearchResult SearchInGame(TSearcher& searcher, const rules::TPosition& position
     if (TSearchResult exact; game.Table && moves.Count > 1 &&
                              (game.Exact == TExactPlay::Always ||
                               (game.Exact == TExactPlay::WhenRepeated && times >= 2)) &&
-                             PlayExactly(*game.Table, position, played, exact))
+                             PlayExactly(*game.Table, position, played, cancel, exact))
         return exact;
     if (times < 2)
         return searcher.Search(position, limits, cancel);

@@ -87,9 +87,10 @@ TSearchResult SearchInGame(TSearcher& searcher, const rules::TPosition& position
 // The shortest line the player to move can force, within a number of plies, to a harvest or to
 // the end of the game that leaves him at least the table's value of the position, or to a
 // position the table values higher for him: its first move, or 0 when none was found within the
-// plies and the nodes allowed. Exact values only (the table must hold the position).
+// plies and the nodes allowed, or once cancel (when given) is set: it is read at every position
+// searched. Exact values only (the table must hold the position).
 int ForcedLineMove(const TEndgameTable& table, const rules::TPosition& position, int maxPlies,
-                   std::uint64_t maxNodes);
+                   std::uint64_t maxNodes, const std::atomic<bool>* cancel = nullptr);
 
 std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& options = {});
 // The reference player of the arena: alpha-beta to a fixed depth of 8 counting only the seeds

@@ -121,10 +121,7 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
             if (earlier == key)
                 return 0;
     if (depth <= 0)
-        return !settings_.Evaluation ? 0
-               : settings_.QuiescencePlies > 0
-                   ? Quiesce(position, alpha, beta, settings_.QuiescencePlies)
-                   : Evaluate(position);
+        return settings_.Evaluation ? Evaluate(position) : 0;
 
     const int alphaBefore = alpha;
     int tableMove = 0;
@@ -272,50 +269,6 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
     }
     result.Nodes = nodes_;
     return result;
-}
-
-// Beyond the horizon, only the harvests: the player to move may stand on the evaluation or
-// harvest, the larger harvests tried first, and so on for at most `left` more moves. A harvest
-// leaves fewer seeds on the board, so no line here comes back to a position.
-int TSearcher::Quiesce(const TPosition& position, int alpha, int beta, int left) {
-    int best = Evaluate(position);
-    if (best >= beta || left == 0)
-        return best;
-    alpha = std::max(alpha, best);
-    struct THarvest {
-        TPosition Position;
-        int Taken;
-    };
-    std::array<THarvest, 6> harvests;
-    int count = 0;
-    for (const int pit : rules::LegalMoves(position)) {
-        THarvest& harvest = harvests[count];
-        harvest.Position = position;
-        harvest.Taken = rules::Play(harvest.Position, pit).Captured;
-        count += harvest.Taken > 0;
-    }
-    std::stable_sort(harvests.begin(), harvests.begin() + count,
-                     [](const THarvest& a, const THarvest& b) { return a.Taken > b.Taken; });
-    for (int h = 0; h < count; ++h) {
-        const TPosition& child = harvests[h].Position;
-        const int gain = kSeed * harvests[h].Taken;
-        ++nodes_;
-        int value = 0;
-        if (rules::IsOver(child))
-            value = gain - kSeed * LeftMargin(child);
-        else if (int exact = 0; settings_.Table && settings_.Table->Probe(child, exact))
-            value = gain - kSeed * exact;
-        else
-            value = gain - Quiesce(child, -beta + gain, -alpha + gain, left - 1);
-        if (value > best) {
-            best = value;
-            if (value > alpha)
-                alpha = value;
-            if (alpha >= beta)
-                break;
-        }
-    }
-    return best;
 }
 
 // With an aspiration window: first a window of kAspiration either side of the value of the depth

@@ -13,20 +13,18 @@
 // - principal-variation search and aspiration windows: 6.68 M nodes to 6.17 M, the values
 //   unchanged; 51.0 % +- 9.9 %, no gain shown in play, kept for the nodes;
 // - late-move reductions: 6.17 M nodes to 1.74 M; 64.5 % +- 9.5 %;
-// - harvests beyond the horizon (quiescence), 6 in a row: 41.0 % +- 9.6 % (the depth lost costs
-//   more than the harvests seen, it seems); 2 in a row, with the reductions on both sides: 54.0 %
-//   +- 9.7 %, no gain shown; so QuiescencePlies is 0 by default;
+// - harvests beyond the horizon (quiescence): 6 in a row 41.0 % +- 9.6 %, 2 in a row 54.0 % +-
+//   9.7 %, no gain shown, taken out;
 // - killer moves (the last two quiet moves that cut off at a ply, tried before the history):
-//   more nodes, not fewer (2.01 M against 1.93 M to depth 14, measured with the reductions and
-//   6 harvests beyond the horizon), left out.
+//   more nodes, not fewer (2.01 M against 1.93 M to depth 14), left out.
 // All that is kept, against the engine before: 70.5 % +- 8.9 % (100 games, 50 ms a move).
 //
 // Values are margins for the player to move, in 1/kSeed of a seed: the seeds he will still gain
 // minus those his opponent will gain (harvests, and the seeds left on each side at the end).
 // A position that repeats one on the current line, or one of the game before the root that the
 // limits name, is valued 0 (the seeds on the board counted as shared evenly), as in the endgame
-// table. Late-move reductions and harvests beyond the horizon change values on purpose: without
-// them the value to a fixed depth is exactly minimax's.
+// table. Late-move reductions change values on purpose: without them the value to a fixed depth
+// is exactly minimax's.
 
 #include "ai/EndgameTable.h"
 #include "rules/Rules.h"
@@ -63,8 +61,7 @@ struct TSearchSettings {
     // Ways to search fewer nodes for the same value.
     bool PrincipalVariation = true; // null windows after the first move
     bool Aspiration = true;         // the root's window around the value of the depth before
-    // Ways that change the values: a search with them is no longer plain minimax to its depth.
-    int QuiescencePlies = 0;        // beyond the horizon, up to so many harvests in a row; 0: none
+    // A way that changes the values: a search with it is no longer plain minimax to its depth.
     bool LateMoveReductions = true; // late quiet moves searched less deep first
     const TEndgameTable* Table = nullptr;
     TWeights Weights;
@@ -116,7 +113,6 @@ private:
         std::uint8_t Move = 0;
     };
     int Negamax(const rules::TPosition& position, int depth, int alpha, int beta, int ply);
-    int Quiesce(const rules::TPosition& position, int alpha, int beta, int left);
     int RootValue(const rules::TPosition& position, int depth, int guess, bool aspiration);
     bool ShouldStop();
     void Begin(const TSearchLimits& limits, const std::atomic<bool>& cancel);

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// ekobarama-search-nodes [--ms T] [--without pvs|aspiration|quiescence|reductions|ordering]...:
+// ekobarama-search-nodes [--ms T] [--without pvs|aspiration|reductions|ordering]...:
 // what a change to the search buys, on a fixed set of 32 middle-game positions (random moves from
 // the start, a fixed seed) searched without the endgame table: the nodes to reach depths 8 to 14
 // (the fewer, the better the pruning and the order), and the mean depth finished in T ms a position
@@ -49,8 +49,6 @@ int main(int argc, char** argv) {
                 settings.PrincipalVariation = false;
             else if (part == "aspiration")
                 settings.Aspiration = false;
-            else if (part == "quiescence")
-                settings.QuiescencePlies = 0;
             else if (part == "reductions")
                 settings.LateMoveReductions = false;
             else if (part == "ordering")

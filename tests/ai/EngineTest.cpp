@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <map>
 #include <thread>
 
 // Every level and the baseline, on random positions that are not over: a legal pit every time.
@@ -205,4 +206,110 @@ TEST(Engine, AnOpponentThatRepeatsPositionsNeitherGainsNorKeepsTheGameGoing) {
     EXPECT_GE(finished, 200);
     std::printf("%d games finished (the longest in %d plies), %d kept turning by the opponent\n",
                 finished, longest, endless);
+}
+
+namespace {
+
+// Forced lines worked out from their definition, without the iterative deepening or the memory
+// of ForcedLineMove: the player to move keeps the table's value of the root (target) at every
+// move of his; a line ends at a harvest, at the end, or where he gets more than the target; the
+// opponent may answer anything.
+struct TForcedLines {
+    const ai::TEndgameTable& Table;
+    int Target = 0;
+    std::map<std::pair<std::uint64_t, int>, bool> Known;
+
+    int ValueOf(const rules::TPosition& position, int pit, rules::TPosition& child, int& taken) {
+        child = position;
+        taken = rules::Play(child, pit).Captured;
+        int margin = 0;
+        EXPECT_TRUE(Table.Probe(child, margin));
+        return taken - margin;
+    }
+    // Whether pit starts a line of at most plies plies.
+    bool Starts(const rules::TPosition& position, int pit, int plies) {
+        rules::TPosition child;
+        int taken = 0;
+        const int value = ValueOf(position, pit, child, taken);
+        if (value < Target)
+            return false;
+        if (taken > 0 || rules::IsOver(child) || value > Target)
+            return true;
+        if (plies < 3)
+            return false;
+        for (const int reply : rules::LegalMoves(child)) {
+            rules::TPosition next;
+            int harvest = 0;
+            const int answer = ValueOf(child, reply, next, harvest);
+            if (harvest == 0 && !rules::IsOver(next) && -answer <= Target &&
+                !Exists(next, plies - 2))
+                return false;
+        }
+        return true;
+    }
+    bool Exists(const rules::TPosition& position, int plies) {
+        const auto key = std::make_pair(ai::Key(position), plies);
+        if (const auto known = Known.find(key); known != Known.end())
+            return known->second;
+        bool found = false;
+        for (const int pit : rules::LegalMoves(position))
+            found = found || Starts(position, pit, plies);
+        return Known[key] = found;
+    }
+};
+
+} // namespace
+
+// The forced-line search answers the first move of a shortest line, or 0 when there is none
+// within its plies: over random positions of up to 8 seeds, against the lines worked out from
+// their definition. A cancel already raised makes it answer 0 before it searches, and a player's
+// exact play then goes without it.
+TEST(Engine, TheForcedLineSearchFindsAShortestLine) {
+    ai::TEndgameTable table(8);
+    table.BuildNow();
+    constexpr int kPlies = 15;
+    std::mt19937 random(41);
+    const std::atomic<bool> go{false}, cancelled{true};
+    std::map<int, int> lengths; // how many positions have their shortest line of so many plies
+    ai::TSearcher searcher(ai::TSearchSettings{});
+    int cut = 0;
+    for (int trial = 0; trial < 600; ++trial) {
+        const rules::TPosition position = RandomPosition(random, 8);
+        int value = 0;
+        if (rules::IsOver(position) || !table.Probe(position, value))
+            continue;
+        const int pit = ai::ForcedLineMove(table, position, kPlies, 1u << 30, &go);
+        TForcedLines lines{table, value, {}};
+        int shortest = 1;
+        while (shortest <= kPlies && !lines.Exists(position, shortest))
+            shortest += 2;
+        if (shortest > kPlies) {
+            ASSERT_EQ(pit, 0) << "trial " << trial;
+            continue;
+        }
+        ++lengths[shortest];
+        ASSERT_TRUE(position.IsLegal(pit)) << "trial " << trial;
+        ASSERT_TRUE(lines.Starts(position, pit, shortest))
+            << "trial " << trial << ": pit " << pit << " starts no line of " << shortest
+            << " plies";
+        EXPECT_EQ(ai::ForcedLineMove(table, position, kPlies, 1u << 30, &cancelled), 0)
+            << "trial " << trial;
+        // A player's exact play, cancelled, plays the first of the best moves without the line.
+        int first = 0;
+        for (const int move : rules::LegalMoves(position)) {
+            rules::TPosition child;
+            int taken = 0;
+            if (!first && lines.ValueOf(position, move, child, taken) == value)
+                first = move;
+        }
+        const ai::TGameKnowledge game{{}, &table, ai::TExactPlay::Always};
+        const auto play = [&](const std::atomic<bool>& cancel) {
+            return ai::SearchInGame(searcher, position, {}, game, cancel).Move;
+        };
+        EXPECT_EQ(play(cancelled), first) << "trial " << trial;
+        cut += play(go) != first;
+    }
+    EXPECT_GE(cut, 10);            // positions where the line's move is not the first of the best
+    EXPECT_GE(lengths.size(), 4u); // lines of 1, 3, 5, 7 plies at least
+    EXPECT_GE(lengths.rbegin()->first, 7);
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The search against plain minimax: a negamax written here without pruning, table or ordering,
 // with the search's own evaluation at the horizon and the same convention for a repetition (a
-// position met again on the line, with the same player to move, counts 0). The search's ways
-// that change values on purpose are off, but for a test of their own.
+// position met again on the line, with the same player to move, counts 0). The late-move
+// reductions, which change values on purpose, are off but for a test of their own.
 #include "ai/Search.h"
 #include "ai/EndgameTable.h"
 #include "tests/rules/RandomPosition.h"
@@ -13,11 +13,10 @@
 namespace {
 
 struct TMinimax {
-    explicit TMinimax(const ai::TSearcher& evaluator, bool repetition = true, int quiescence = 0)
-        : Evaluator(evaluator), Repetition(repetition), Quiescence(quiescence) {}
+    explicit TMinimax(const ai::TSearcher& evaluator, bool repetition = true)
+        : Evaluator(evaluator), Repetition(repetition) {}
     const ai::TSearcher& Evaluator;
     const bool Repetition;
-    const int Quiescence; // harvests in a row followed beyond the horizon
     std::vector<std::uint64_t> Line;
     bool Repeated = false; // a repetition was met
 
@@ -32,7 +31,7 @@ struct TMinimax {
                 return 0;
             }
         if (depth == 0)
-            return Harvests(position, Quiescence);
+            return Evaluator.Evaluate(position);
         Line.push_back(key);
         int best = -1 << 20;
         for (const int pit : rules::LegalMoves(position)) {
@@ -43,28 +42,10 @@ struct TMinimax {
         Line.pop_back();
         return best;
     }
-
-    // The better of the evaluation and the harvests, for `left` harvests more.
-    int Harvests(const rules::TPosition& position, int left) const {
-        if (rules::IsOver(position))
-            return ai::kSeed * (position.SeedsOnSide(position.ToMove) -
-                                position.SeedsOnSide(rules::Opponent(position.ToMove)));
-        int best = Evaluator.Evaluate(position);
-        for (int pit = 1; left > 0 && pit <= rules::kPits; ++pit) {
-            rules::TPosition child = position;
-            if (!position.IsLegal(pit))
-                continue;
-            const int taken = rules::Play(child, pit).Captured;
-            if (taken > 0)
-                best = std::max(best, ai::kSeed * taken - Harvests(child, left - 1));
-        }
-        return best;
-    }
 };
 
 ai::TSearchSettings PlainSettings() {
     ai::TSearchSettings settings;
-    settings.QuiescencePlies = 0;
     settings.LateMoveReductions = false;
     return settings;
 }
@@ -194,31 +175,61 @@ TEST(Search, WithTheTableSharedBySearchesTheValueIsMinimax) {
     }
 }
 
-// With the harvests beyond the horizon, the value is that of minimax whose horizon is the better
-// of the evaluation and the harvests, for as many harvests in a row: over random boards to depths
-// 1 to 4, with and without the transposition table.
-TEST(Search, WithHarvestsBeyondTheHorizonTheValueIsTheirMinimax) {
-    std::mt19937 random(29);
-    int changed = 0; // values that the harvests beyond the horizon change
-    for (const bool table : {false, true}) {
-        ai::TSearchSettings settings;
-        settings.TranspositionTable = table;
-        settings.TableBits = 14;
-        settings.QuiescencePlies = 3;
-        settings.LateMoveReductions = false;
-        ai::TSearcher searcher(settings);
-        for (int trial = 0; trial < 200; ++trial) {
-            const rules::TPosition position = RandomPosition(random, 8 + trial % 41);
-            const int depth = 1 + trial % 4;
-            TMinimax minimax(searcher, true, settings.QuiescencePlies);
-            const int expected = minimax(position, depth);
-            if (table && minimax.Repeated)
-                continue;
-            changed += expected != TMinimax(searcher)(position, depth);
-            ASSERT_EQ(searcher.Value(position, depth, kGo), expected) << "depth " << depth;
-        }
+// Late-move reductions search a late quiet move two plies less deep with a null window first, and
+// again at full depth when it beats alpha; a move that does not stays out. So a value that comes
+// out strictly inside the window is always that of a line searched at full depth: with the
+// reductions at the node itself (a value to depth 3, searched as a node inside the tree), it is
+// the exact value of one of its moves (minimax to the depth below), and no more than minimax's; at
+// the root of a search to depth 4 (the reductions at the replies), it is the exact value of one
+// reply to the move chosen, and no less than that move's minimax value. Over random boards,
+// without the transposition table (which keeps values of other windows).
+TEST(Search, LateMoveReductionsKeepOnlyValuesSearchedAtFullDepth) {
+    ai::TSearchSettings settings = PlainSettings();
+    settings.TranspositionTable = false;
+    settings.LateMoveReductions = true;
+    ai::TSearcher searcher(settings);
+    const auto exact = [&](const std::vector<std::uint64_t>& line, const rules::TPosition& position,
+                           int pit, int depth) {
+        TMinimax minimax(searcher);
+        minimax.Line = line;
+        rules::TPosition child = position;
+        const int taken = rules::Play(child, pit).Captured;
+        return ai::kSeed * taken - minimax(child, depth);
+    };
+    std::mt19937 random(37);
+    int changed = 0; // values the reductions change
+    for (int trial = 0; trial < 400; ++trial) {
+        const rules::TPosition position = RandomPosition(random);
+        if (rules::IsOver(position) || rules::LegalMoves(position).Count < 2)
+            continue;
+        const std::vector<std::uint64_t> root{ai::Key(position)};
+        const int value = searcher.Value(position, 3, kGo);
+        bool found = false;
+        for (const int pit : rules::LegalMoves(position))
+            found = found || exact(root, position, pit, 2) == value;
+        ASSERT_TRUE(found) << "trial " << trial << ": value " << value << " of no move";
+        const int plain = TMinimax(searcher)(position, 3);
+        ASSERT_LE(value, plain) << "trial " << trial;
+        changed += value != plain;
+
+        ai::TSearchLimits limits;
+        limits.MaxDepth = 4;
+        const ai::TSearchResult result = searcher.Search(position, limits, kGo);
+        ASSERT_EQ(result.Depth, 4);
+        rules::TPosition child = position;
+        const int gain = ai::kSeed * rules::Play(child, result.Move).Captured;
+        found = false;
+        if (rules::IsOver(child))
+            found = exact({}, position, result.Move, 0) == result.Value;
+        for (const int reply : rules::LegalMoves(child))
+            found =
+                found || gain - exact({root[0], ai::Key(child)}, child, reply, 2) == result.Value;
+        ASSERT_TRUE(found) << "trial " << trial << ": value " << result.Value << " of no reply";
+        const int chosen = exact(root, position, result.Move, 3);
+        ASSERT_GE(result.Value, chosen) << "trial " << trial;
+        changed += result.Value != chosen;
     }
-    EXPECT_GE(changed, 50);
+    EXPECT_GE(changed, 20);
 }
 
 // The evaluation speaks for the player to move: over random positions of at most 10 seeds it has

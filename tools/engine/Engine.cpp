@@ -8,8 +8,10 @@
 #include "ai/Search.h"
 #include "tools/engine/Protocol.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <memory>
 #include <mutex>
@@ -23,8 +25,21 @@ public:
     TEngine() : searcher_(std::make_unique<ai::TSearcher>(Settings())) {}
     ~TEngine() { StopThinking(); }
 
-    // Carries out one line; false once the engine is to quit.
+    // Carries out one line; false once the engine is to quit. A command that fails (out of
+    // memory) is answered with an error line, and the engine goes on.
     bool Handle(const std::string& line) {
+        try {
+            return Carry(line);
+        } catch (const std::exception& failure) {
+            Say(std::string("error the command failed: ") + failure.what());
+        } catch (...) {
+            Say("error the command failed");
+        }
+        return true;
+    }
+
+private:
+    bool Carry(const std::string& line) {
         protocol::TCommand command;
         std::string error;
         if (!protocol::Read(line, command, error)) {
@@ -74,7 +89,6 @@ public:
         return true;
     }
 
-private:
     static ai::TSearchSettings Settings() {
         ai::TSearchSettings settings;
         settings.Table = &ai::SharedEndgameTable();
@@ -84,14 +98,18 @@ private:
     // What the endgame table says of the position and of each of its moves, for the player to
     // move, in eighths of a seed: the value of a move is the seeds it harvests plus what the
     // position it leaves is worth to him. The table is only read: this may run while a search
-    // uses it.
+    // uses it. "building" while a table still to come will hold the position (the small table
+    // first, then the large one, mapped or built); "none" only once no table will.
     static std::string TableLine(const rules::TPosition& position) {
         const ai::TEndgameTable& table = ai::SharedEndgameTable();
-        if (position.SeedsOnBoard() > table.MaxSeeds())
-            return "table none";
+        // Read before the probe: once the builds are over, the probe's answer is final.
+        const bool building = table.Building();
         int margin = 0;
         if (!table.Probe(position, margin))
-            return "table building";
+            return building && position.SeedsOnBoard() <=
+                                   std::max(table.MaxSeeds(), table.StoredSeeds())
+                       ? "table building"
+                       : "table none";
         std::string line = "table value " + std::to_string(ai::kSeed * margin);
         if (rules::IsOver(position))
             return line;
@@ -149,22 +167,36 @@ private:
         cancel_ = false;
         done_ = false;
         worker_ = std::thread([this, root, limits, game] {
-            const auto start = std::chrono::steady_clock::now();
-            const ai::TSearchResult result =
-                ai::SearchInGame(*searcher_, root, limits, game, cancel_);
-            const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now() - start)
-                                     .count();
-            std::string line = "bestmove " + std::to_string(result.Move) + " depth " +
-                               std::to_string(result.Depth) + " value " +
-                               std::to_string(result.Value) + " nodes " +
-                               std::to_string(result.Nodes) + " time " + std::to_string(ms) + " pv";
-            for (const int pit : result.Line)
-                line += " " + std::to_string(pit);
-            // Done before the line goes out: the command that follows it finds the worker over.
-            done_ = true;
-            Say(line);
+            // Nothing leaves the thread: a search that fails (out of memory) answers an error
+            // line instead of its move, and the engine waits for the next command.
+            try {
+                Think(root, limits, game);
+            } catch (const std::exception& failure) {
+                done_ = true;
+                Say(std::string("error the search failed: ") + failure.what());
+            } catch (...) {
+                done_ = true;
+                Say("error the search failed");
+            }
         });
+    }
+
+    void Think(const rules::TPosition& root, const ai::TSearchLimits& limits,
+               const ai::TGameKnowledge& game) {
+        const auto start = std::chrono::steady_clock::now();
+        const ai::TSearchResult result = ai::SearchInGame(*searcher_, root, limits, game, cancel_);
+        const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - start)
+                                 .count();
+        std::string line = "bestmove " + std::to_string(result.Move) + " depth " +
+                           std::to_string(result.Depth) + " value " + std::to_string(result.Value) +
+                           " nodes " + std::to_string(result.Nodes) + " time " +
+                           std::to_string(ms) + " pv";
+        for (const int pit : result.Line)
+            line += " " + std::to_string(pit);
+        // Done before the line goes out: the command that follows it finds the worker over.
+        done_ = true;
+        Say(line);
     }
 
     std::unique_ptr<ai::TSearcher> searcher_;
@@ -176,14 +208,46 @@ private:
     std::mutex output_;
 };
 
+// Reads one line into line, without its end, keeping one character more than the protocol's
+// longest line at most: a longer one is cut there, its rest read and dropped by SkipLine once it
+// is answered. Returns the characters read, 0 at the end of the input.
+std::size_t ReadLine(std::streambuf& input, std::string& line, bool& cut) {
+    line.clear();
+    cut = false;
+    std::size_t read = 0;
+    for (int c = input.sbumpc(); c != std::char_traits<char>::eof(); c = input.sbumpc()) {
+        ++read;
+        if (c == '\n')
+            return read;
+        line.push_back(static_cast<char>(c));
+        if (line.size() > protocol::kMaxLine) {
+            cut = true;
+            return read;
+        }
+    }
+    return read;
+}
+
+void SkipLine(std::streambuf& input) {
+    for (int c = input.sbumpc(); c != std::char_traits<char>::eof() && c != '\n';
+         c = input.sbumpc()) {
+    }
+}
+
 } // namespace
 
 int main() {
     std::ios::sync_with_stdio(false);
     TEngine engine;
+    std::streambuf& input = *std::cin.rdbuf();
     std::string line;
-    while (std::getline(std::cin, line))
+    bool cut = false;
+    while (ReadLine(input, line, cut) > 0) {
+        // A line too long is answered at once (with an error) and the rest of it dropped.
         if (!engine.Handle(line))
             return 0;
+        if (cut)
+            SkipLine(input);
+    }
     return 0; // the end of the input quits, once a search under way is stopped
 }
