@@ -180,6 +180,16 @@ TEST_F(GameFiles, SavedGamesComeBackAndDamagedOnesChangeNothing) {
     EXPECT_EQ(std::get<record::TGameRecord>(read).Current(), saved.Current());
     EXPECT_EQ(std::get<record::TGameRecord>(read).Sides[2].Level, 2);
 
+    // Saved over a symbolic link: the file it names holds the game, the link stays a link.
+    Write(Temp("named.ekoba"), "old");
+    std::filesystem::create_symlink(Temp("named.ekoba"), Temp("link.ekoba"));
+    fileAnswer = QString::fromStdString(Temp("link.ekoba").string());
+    form->Enregistrerlapartie1Click();
+    EXPECT_TRUE(std::filesystem::is_symlink(Temp("link.ekoba")));
+    read = record::ReadGameFile(Temp("named.ekoba"));
+    ASSERT_TRUE(std::holds_alternative<record::TGameRecord>(read));
+    EXPECT_EQ(std::get<record::TGameRecord>(read).Current(), saved.Current());
+
     // A folder that cannot be made: a message, and no file.
     Write(Temp("plain-file"), "x");
     fileAnswer = QString::fromStdString((Temp("plain-file") / "partie.ekoba").string());
