@@ -79,7 +79,7 @@ Tjeu::Tjeu(record::TGameRecord record) : Record(std::move(record)) {
         else
             Players[n]->Name = QString::fromStdString(side.Name);
     }
-    AppState = "jeu";
+    AppState = TAppState::Jeu;
     Form1->Timer1.start();
     Form1->Quitterlapartie1->setEnabled(true);
 }
@@ -151,9 +151,9 @@ void Tjeu::Finish() {
 }
 
 void EndGame() {
-    if (AppState != "jeu")
+    if (AppState != TAppState::Jeu)
         return;
-    AppState = "presentation";
+    AppState = TAppState::Presentation;
     CurrentGame.reset();
     BackgroundSprite->SetImage(assets::Image("presentation"));
 }

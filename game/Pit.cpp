@@ -54,6 +54,6 @@ void Tcaze::ShowCount() {
 
 bool Tcaze::CanPlay() const {
     // The record says which pits the rules allow: the mover's, holding seeds, in a game not over.
-    return AppState == "jeu" && CurrentGame && CurrentGame->Record.IsLegal(Index) &&
+    return AppState == TAppState::Jeu && CurrentGame && CurrentGame->Record.IsLegal(Index) &&
            !CurrentGame->Player(Owner()).Computer;
 }

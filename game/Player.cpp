@@ -30,7 +30,7 @@ void TJoueur::Play(int i) {
     // A hint still being searched is for the position the move leaves.
     if (Form1->ComputerTurn->Hinting())
         Form1->ComputerTurn->Cancel();
-    AppState = "distribution";
+    AppState = TAppState::Distribution;
     try {
         // A frame or a sound that fails is shown once; the move goes on without it.
         const TMoveInProgress moveInProgress;
@@ -44,12 +44,12 @@ void TJoueur::Play(int i) {
     } catch (const std::exception& error) {
         // Anything else that stops the move half-way leaves a board the game cannot go on from:
         // the error is shown and the game is closed, so that the menus work as between games.
-        AppState = "jeu";
+        AppState = TAppState::Jeu;
         ReportException(error);
         EndGame(); // destroys this player: nothing may follow
         return;
     }
-    AppState = "jeu";
+    AppState = TAppState::Jeu;
     if (CurrentGame->Over)
         EndGame(); // destroys this player: nothing may follow
     else

@@ -2,6 +2,7 @@
 #pragma once
 // The main window, the application state word and the process-wide references through which
 // the game's objects find one another.
+#include "game/AppState.h"
 #include "ui/ComputerTurn.h"
 #include "ui/Options.h"
 
@@ -201,7 +202,6 @@ private:
 
 // Process-wide references.
 extern TForm1* Form1;
-extern QString AppState;
 extern std::unique_ptr<TOptions> Options;
 extern std::unique_ptr<TMonSprite> BackgroundSprite;
 
