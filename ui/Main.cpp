@@ -27,6 +27,7 @@
 #include "ui/Menus.h"
 #include "ui/PitPicking.h"
 #include "ui/Shortcuts.h"
+#include "ui/WindowHost.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,7 +50,6 @@
 
 TForm1* Form1 = nullptr;
 std::unique_ptr<TOptions> Options;
-std::unique_ptr<TMonSprite> BackgroundSprite;
 
 namespace {
 
@@ -206,6 +206,7 @@ void TDXForm::SetBounds(int left, int top) {
 
 TForm1::TForm1() {
     Form1 = this;
+    InstallWindowHost();
     setWindowTitle("Ekobarama");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -891,7 +892,7 @@ TMoveInProgress::~TMoveInProgress() {
         moveShown = false;
 }
 
-void RedrawScene() {
+void DrawFrame() {
     if (!Form1 || !Form1->DXSpriteEngine1)
         return;
     MoveStep([] {
