@@ -9,7 +9,7 @@
 # leaves the project is refused. Fails too when it finds no file to read (outside a git
 # checkout).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 table=scripts/layers.txt
 declare -A allowed
 while IFS= read -r line; do
