@@ -36,10 +36,13 @@ public:
     TDXDraw* DrawingSurface() const override { return Form1 ? Form1->DXDraw1 : nullptr; }
     void Draw() override { DrawFrame(); }
 
-    // The game's host.
-    int WindowWidth() const override { return Form1->Width(); }
-    int WindowHeight() const override { return Form1->Height(); }
-    void Repaint() override { Form1->repaint(); }
+    // The game's host. A game outlived by its window (the program ending) only lets go of it.
+    int WindowWidth() const override { return Form1 ? Form1->Width() : 0; }
+    int WindowHeight() const override { return Form1 ? Form1->Height() : 0; }
+    void Repaint() override {
+        if (Form1)
+            Form1->repaint();
+    }
     void ShowNotice(const QString& text) override { ::ShowNotice(text); }
     void ReportError(const std::exception& error) override { ReportException(error); }
     void PlaySound(int index) override { PlaySoundItem(index); }
@@ -56,20 +59,26 @@ public:
     }
     bool ShowCounts() const override { return Options && Options->ShowCounts; }
     void SetHoverTimer(bool on) override {
+        if (!Form1)
+            return;
         if (on)
             Form1->Timer1.start();
         else
             Form1->Timer1.stop();
     }
     void GameMade() override {
+        if (!Form1)
+            return;
         Form1->Timer1.start();
         Form1->Quitterlapartie1->setEnabled(true);
     }
     void GameEnding() override {
-        if (Form1->ComputerTurn)
+        if (Form1 && Form1->ComputerTurn)
             Form1->ComputerTurn->End();
     }
     void GameGone() override {
+        if (!Form1)
+            return;
         Form1->Timer1.stop();
         Form1->Quitterlapartie1->setEnabled(false);
         // With the game gone there is no pit under the mouse any more.
@@ -80,10 +89,13 @@ public:
         steps();
     }
     void MoveStarting() override {
-        if (Form1->ComputerTurn->Hinting())
+        if (Form1 && Form1->ComputerTurn && Form1->ComputerTurn->Hinting())
             Form1->ComputerTurn->Cancel();
     }
-    void MovePlayed() override { Form1->ComputerTurn->Next(); }
+    void MovePlayed() override {
+        if (Form1 && Form1->ComputerTurn)
+            Form1->ComputerTurn->Next();
+    }
 };
 
 TWindowHost host;
