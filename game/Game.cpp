@@ -1,18 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/Game.h"
 
+#include "game/AppState.h"
+#include "game/GameHost.h"
 #include "game/Hand.h"
 #include "game/Score.h"
 #include "graphics/Assets.h"
 #include "graphics/GameSprites.h"
-#include "ui/Dialogs.h"
-#include "ui/Main.h"
-#include "ui/Options.h"
-#include "ui/PitPicking.h"
+#include "graphics/Scene.h"
 
 #include <QCoreApplication>
 
-#include <QAction>
 #include <QDate>
 
 std::unique_ptr<Tjeu> CurrentGame;
@@ -44,7 +42,7 @@ void TTour::NextTurn(const rules::TMoveTrace& move) {
     ShowTurn();
     if (move.Over)
         CurrentGame->Finish();
-    Form1->repaint();
+    game::Host().Repaint();
 }
 
 Tjeu::Tjeu() : Tjeu(record::TGameRecord()) {
@@ -53,15 +51,16 @@ Tjeu::Tjeu() : Tjeu(record::TGameRecord()) {
 
 Tjeu::Tjeu(record::TGameRecord record) : Record(std::move(record)) {
     BackgroundSprite->SetImage(assets::Image("plateau"));
-    BackgroundSprite->X = (Form1->Width() - BackgroundSprite->Width) / 2.0;
-    BackgroundSprite->Y = (Form1->Height() - BackgroundSprite->Height - 40) / 2.0;
+    game::TGameHost& host = game::Host();
+    BackgroundSprite->X = (host.WindowWidth() - BackgroundSprite->Width) / 2.0;
+    BackgroundSprite->Y = (host.WindowHeight() - BackgroundSprite->Height - 40) / 2.0;
     for (int i = 1; i <= 12; ++i) {
         Pits[i] = std::make_unique<Tcaze>(i);
         Pits[i]->PlaceSprite(i);
     }
-    Mark = std::make_unique<TPitMarkSprite>(SpriteEngine(), Form1->DXDraw1);
+    Mark = std::make_unique<TPitMarkSprite>(SpriteEngine(), DrawingSurface());
     Mark->SetZ(3);
-    HintLine = std::make_unique<TDXTextSprite>(SpriteEngine(), Form1->DXDraw1);
+    HintLine = std::make_unique<TDXTextSprite>(SpriteEngine(), DrawingSurface());
     TFont& font = HintLine->TextLabel->Font;
     font.Color = RGB(236, 200, 120); // the brass of the ring it goes with
     font.Name = "Matisse ITC";
@@ -75,19 +74,17 @@ Tjeu::Tjeu(record::TGameRecord record) : Record(std::move(record)) {
     for (int n = 1; n <= 2; ++n) {
         record::TSide& side = Record.Sides[n];
         if (side.Name.empty())
-            side = {Players[n]->Name.toStdString(), ItemOfPlayedBy(Options->PlayedBy(n))};
+            side = {Players[n]->Name.toStdString(), host.PlayedBy(n)};
         else
             Players[n]->Name = QString::fromStdString(side.Name);
     }
-    AppState = "jeu";
-    Form1->Timer1.start();
-    Form1->Quitterlapartie1->setEnabled(true);
+    AppState = TAppState::Jeu;
+    host.GameMade();
 }
 
 Tjeu::~Tjeu() {
     // The computer's thinking about this game stops before the board goes.
-    if (Form1->ComputerTurn)
-        Form1->ComputerTurn->End();
+    game::Host().GameEnding();
     Mark.reset();
     HintLine.reset();
     for (int i = 1; i <= 12; ++i)
@@ -95,10 +92,7 @@ Tjeu::~Tjeu() {
     Tour.reset();
     Players[1].reset();
     Players[2].reset();
-    Form1->Timer1.stop();
-    Form1->Quitterlapartie1->setEnabled(false);
-    // With the game gone there is no pit under the mouse any more.
-    ClearHover();
+    game::Host().GameGone();
 }
 
 void Tjeu::Relayout() {
@@ -133,27 +127,29 @@ rules::TPosition Tjeu::Position() const {
 }
 
 void Tjeu::Finish() {
-    ShowNotice(QCoreApplication::translate("Messages", "Le jeu est bloqué ! Fin de la partie"));
+    game::TGameHost& host = game::Host();
+    host.ShowNotice(
+        QCoreApplication::translate("Messages", "Le jeu est bloqué ! Fin de la partie"));
     const rules::TOutcome outcome = rules::Outcome(Record.Current());
-    ShowNotice(QCoreApplication::translate(
+    host.ShowNotice(QCoreApplication::translate(
         "Messages", "Les joueurs gagnent les billes qui restent dans leurs camps"));
     Players[1]->Score->Value = outcome.Final[1];
     Players[2]->Score->Value = outcome.Final[2];
     Players[1]->Score->ShowScore(1);
     Players[2]->Score->ShowScore(2);
     RedrawScene();
-    ShowNotice(outcome.Verdict == rules::TVerdict::Player1
-                   ? QCoreApplication::translate("Messages", "Vainqueur : joueur 1")
-               : outcome.Verdict == rules::TVerdict::Player2
-                   ? QCoreApplication::translate("Messages", "Vainqueur : joueur 2")
-                   : QCoreApplication::translate("Messages", "Egalité !"));
+    host.ShowNotice(outcome.Verdict == rules::TVerdict::Player1
+                        ? QCoreApplication::translate("Messages", "Vainqueur : joueur 1")
+                    : outcome.Verdict == rules::TVerdict::Player2
+                        ? QCoreApplication::translate("Messages", "Vainqueur : joueur 2")
+                        : QCoreApplication::translate("Messages", "Egalité !"));
     Over = true;
 }
 
 void EndGame() {
-    if (AppState != "jeu")
+    if (AppState != TAppState::Jeu)
         return;
-    AppState = "presentation";
+    AppState = TAppState::Presentation;
     CurrentGame.reset();
     BackgroundSprite->SetImage(assets::Image("presentation"));
 }

@@ -3,11 +3,12 @@
 
 #include "engine/DXDraw.h"
 #include "game/Game.h"
+#include "game/GameHost.h"
 #include "graphics/Assets.h"
 #include "graphics/GameSprites.h"
+#include "graphics/Scene.h"
 #include "platform/Pause.h"
 #include "platform/Rounding.h"
-#include "ui/Main.h"
 
 #include <QApplication>
 #include <cmath>
@@ -25,8 +26,8 @@ int Mover() {
 TMain::TMain(int player) {
     Sprite = std::make_unique<TMonSprite>(SpriteEngine());
     Sprite->SetImage(HandList, OpenPicture(player));
-    RestX = (Form1->Width() - Sprite->Width) / 2.0;
-    RestY = player == 1 ? Form1->DXDraw1->height() + 1 : -(Sprite->Height + 1.0);
+    RestX = (game::Host().WindowWidth() - Sprite->Width) / 2.0;
+    RestY = player == 1 ? DrawingSurface()->height() + 1 : -(Sprite->Height + 1.0);
     Sprite->X = RestX;
     Sprite->Y = RestY;
     Sprite->SetZ(4);
@@ -35,8 +36,8 @@ TMain::TMain(int player) {
 TMain::~TMain() = default;
 
 void TMain::ResetPosition(int n) {
-    RestX = (Form1->Width() - Sprite->Width) / 2.0;
-    RestY = n == 1 ? Form1->Height() + 1.0 : -(Sprite->Height + 1.0);
+    RestX = (game::Host().WindowWidth() - Sprite->Width) / 2.0;
+    RestY = n == 1 ? game::Host().WindowHeight() + 1.0 : -(Sprite->Height + 1.0);
     Sprite->X = RestX;
     Sprite->Y = RestY;
 }
@@ -51,7 +52,7 @@ void TMain::Show(int item) {
 
 void TMain::GlideTo(int i, bool dropping) {
     const int p = Mover();
-    Form1->Timer1.stop();
+    game::Host().SetHoverTimer(false);
     double tx = RestX;
     double ty = RestY;
     if (i != 0) {
@@ -80,13 +81,13 @@ void TMain::GlideTo(int i, bool dropping) {
     Sprite->X = tx;
     Sprite->Y = ty;
     RedrawScene();
-    Form1->Timer1.start();
+    game::Host().SetHoverTimer(true);
 }
 
 void TMain::PickUp(int i) {
     GlideTo(i, false);
-    if (Options->SoundsOn)
-        PlaySoundItem(assets::Sound("billeprend"));
+    if (game::Host().SoundsOn())
+        game::Host().PlaySound(assets::Sound("billeprend"));
     CloseHand();
     Tcaze& pit = CurrentGame->Pit(i);
     InHand = pit.Seeds;
@@ -120,12 +121,13 @@ void TMain::OpenHand() {
 }
 
 void PlaySeedSound(int n) {
-    if (!Options->SoundsOn)
+    game::TGameHost& host = game::Host();
+    if (!host.SoundsOn())
         return;
     if (n == 1)
-        PlaySoundItem(assets::Sound("bille1"));
+        host.PlaySound(assets::Sound("bille1"));
     else if (n >= 2 && n <= 5)
-        PlaySoundItem(assets::Sound("billeplus"));
+        host.PlaySound(assets::Sound("billeplus"));
     else if (n >= 6)
-        PlaySoundItem(assets::Sound("billebcp"));
+        host.PlaySound(assets::Sound("billebcp"));
 }

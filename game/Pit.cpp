@@ -2,11 +2,13 @@
 #include "game/Pit.h"
 
 #include "engine/ImageList.h"
+#include "game/AppState.h"
 #include "game/Game.h"
+#include "game/GameHost.h"
 #include "graphics/Assets.h"
 #include "graphics/BoardMarks.h"
 #include "graphics/GameSprites.h"
-#include "ui/Main.h"
+#include "graphics/Scene.h"
 
 namespace {
 // The image list of the pits' pictures.
@@ -16,7 +18,7 @@ constexpr int PitList = assets::Image("case0").List;
 Tcaze::Tcaze(int index) : Index(index) {
     Sprite = std::make_unique<TMonSprite>(SpriteEngine());
     Sprite->SetZ(2);
-    Count = std::make_unique<TPitCountSprite>(SpriteEngine(), Form1->DXDraw1);
+    Count = std::make_unique<TPitCountSprite>(SpriteEngine(), DrawingSurface());
     Count->SetZ(3);
     // The first picture is set directly, without a redraw.
     ShowSeeds(Seeds);
@@ -49,11 +51,11 @@ void Tcaze::PlaceSprite(int i) {
 
 void Tcaze::ShowCount() {
     Count->Count = Seeds;
-    Count->Visible = Options && Options->ShowCounts;
+    Count->Visible = game::Host().ShowCounts();
 }
 
 bool Tcaze::CanPlay() const {
     // The record says which pits the rules allow: the mover's, holding seeds, in a game not over.
-    return AppState == "jeu" && CurrentGame && CurrentGame->Record.IsLegal(Index) &&
+    return AppState == TAppState::Jeu && CurrentGame && CurrentGame->Record.IsLegal(Index) &&
            !CurrentGame->Player(Owner()).Computer;
 }

@@ -1,19 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/Player.h"
 
+#include "game/AppState.h"
 #include "game/Game.h"
+#include "game/GameHost.h"
 #include "game/Hand.h"
 #include "game/Score.h"
 #include "graphics/Assets.h"
 #include "graphics/GameSprites.h"
-#include "ui/Main.h"
 
 TJoueur::TJoueur(int n) {
     Hand = std::make_unique<TMain>(n);
     Score = std::make_unique<TScore>(n);
     Number = n;
-    Name = n == 1 ? Options->Player1Name : Options->Player2Name;
-    Computer = Options->PlayedBy(n).has_value();
+    Name = game::Host().PlayerName(n);
+    Computer = game::Host().PlayedBy(n) != record::kPersonLevel;
     Score->Text->TextLabel->Caption = ScoreLine(Name, 0);
 }
 
@@ -27,33 +28,34 @@ void TJoueur::Play(int i) {
     const rules::TMoveTrace move = CurrentGame->Record.Play(i);
     if (move.Pit == 0)
         return;
+    game::TGameHost& host = game::Host();
     // A hint still being searched is for the position the move leaves.
-    if (Form1->ComputerTurn->Hinting())
-        Form1->ComputerTurn->Cancel();
-    AppState = "distribution";
+    host.MoveStarting();
+    AppState = TAppState::Distribution;
     try {
         // A frame or a sound that fails is shown once; the move goes on without it.
-        const TMoveInProgress moveInProgress;
-        Hand->PickUp(move.Pit);
-        for (const int pit : move.Sown)
-            Hand->DropSeed(pit);
-        Hand->OpenHand();
-        Hand->GlideTo(0, false);
-        Harvest(move);
-        CurrentGame->Tour->NextTurn(move);
+        host.ShowMove([&] {
+            Hand->PickUp(move.Pit);
+            for (const int pit : move.Sown)
+                Hand->DropSeed(pit);
+            Hand->OpenHand();
+            Hand->GlideTo(0, false);
+            Harvest(move);
+            CurrentGame->Tour->NextTurn(move);
+        });
     } catch (const std::exception& error) {
         // Anything else that stops the move half-way leaves a board the game cannot go on from:
         // the error is shown and the game is closed, so that the menus work as between games.
-        AppState = "jeu";
-        ReportException(error);
+        AppState = TAppState::Jeu;
+        host.ReportError(error);
         EndGame(); // destroys this player: nothing may follow
         return;
     }
-    AppState = "jeu";
+    AppState = TAppState::Jeu;
     if (CurrentGame->Over)
         EndGame(); // destroys this player: nothing may follow
     else
-        Form1->ComputerTurn->Next();
+        host.MovePlayed();
 }
 
 void TJoueur::Harvest(const rules::TMoveTrace& move) {
@@ -71,8 +73,8 @@ void TJoueur::TakePit(int a) {
     Score->ShowScore(Number);
     Hand->GlideTo(0, false);
     Hand->OpenHand();
-    PlaySoundItem(assets::Sound("billegagn")); // whatever the sound switch says
+    game::Host().PlaySound(assets::Sound("billegagn")); // whatever the sound switch says
     Hand->InHand = 0;
     Score->ShowScore(Number);
-    Form1->repaint();
+    game::Host().Repaint();
 }

@@ -3,7 +3,7 @@
 
 #include "game/Game.h"
 #include "graphics/GameSprites.h"
-#include "ui/Main.h"
+#include "graphics/Scene.h"
 
 #include <QCoreApplication>
 
@@ -12,7 +12,7 @@ QString ScoreLine(const QString& name, int value) {
 }
 
 TScore::TScore(int player) {
-    Text = std::make_unique<TDXTextSprite>(SpriteEngine(), Form1->DXDraw1);
+    Text = std::make_unique<TDXTextSprite>(SpriteEngine(), DrawingSurface());
     TFont& font = Text->TextLabel->Font;
     font.Color = RGB(192, 220, 192);
     font.Name = "Matisse ITC";

@@ -4,19 +4,23 @@
 #include "engine/DXDraw.h"
 #include "engine/DirectX.h"
 #include "engine/ImageList.h"
+#include "graphics/Scene.h"
 #include "platform/Rounding.h"
-#include "ui/Main.h"
+
+std::unique_ptr<TMonSprite> BackgroundSprite;
 
 TPictureCollectionItem* ImageItem(int list, int index) {
-    TDXImageList* lists[] = {Form1->DXImageList1.get(), Form1->DXImageList2.get(),
-                             Form1->DXImageList3.get()};
-    if (list < 1 || list > 3)
+    const graphics::TScene* scene = graphics::InstalledScene();
+    TDXImageList* images = scene && list >= 1 && list <= 3 ? scene->ImageList(list) : nullptr;
+    if (!images)
         return nullptr;
-    return &lists[list - 1]->Items().Items(index);
+    return &images->Items().Items(index);
 }
 
 TSpriteEngine* SpriteEngine() {
-    return &Form1->DXSpriteEngine1->Engine();
+    const graphics::TScene* scene = graphics::InstalledScene();
+    TDXSpriteEngine* engine = scene ? scene->SpriteEngine() : nullptr;
+    return engine ? &engine->Engine() : nullptr;
 }
 
 TMonSprite::TMonSprite(TSprite* parent) : TImageSprite(parent) {

@@ -28,6 +28,10 @@ public:
     void SetImage(assets::ImageRef item);
 };
 
+// The picture under everything, the presentation picture or the board; made by the window at
+// start-up.
+extern std::unique_ptr<TMonSprite> BackgroundSprite;
+
 // The label a text sprite keeps its text and font in; it is never placed in a window.
 struct TLabel {
     QString Caption;

@@ -3,9 +3,13 @@
 # Fails when a file includes a header from a folder that its own folder may not use: the
 # allowed folder-to-folder includes are the table of scripts/layers.txt. Reads every C and C++
 # file git tracks, and both forms of include: "folder/file.h", and <folder/file.h> when it names
-# a file of the project. Fails too when it finds no file to read (outside a git checkout).
+# a file of the project. A path is read as the compiler finds it, with its "." and ".." taken
+# out: "..." first beside the including file ("../game/Game.h" from rules/ names game/Game.h),
+# then from the project's root ("rules/../game/Game.h" names game/Game.h too); a path that
+# leaves the project is refused. Fails too when it finds no file to read (outside a git
+# checkout).
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 table=scripts/layers.txt
 declare -A allowed
 while IFS= read -r line; do
@@ -30,6 +34,27 @@ fi
 declare -A tracked
 for file in "${files[@]}"; do tracked[$file]=1; done
 
+# The path with its "." and ".." segments taken out, in $normal; fails when it leaves the root.
+normalise() {
+  local -a parts=()
+  local segment
+  IFS=/ read -r -a segments <<<"$1"
+  for segment in "${segments[@]}"; do
+    case $segment in
+    '' | .) ;;
+    ..)
+      [ "${#parts[@]}" -eq 0 ] && return 1
+      unset 'parts[-1]'
+      ;;
+    *) parts+=("$segment") ;;
+    esac
+  done
+  normal=$(
+    IFS=/
+    echo "${parts[*]}"
+  )
+}
+
 status=0
 includes=0
 for file in "${files[@]}"; do
@@ -43,16 +68,30 @@ for file in "${files[@]}"; do
     status=1
     continue
   fi
+  dir=${file%/*}
+  [[ $file == */* ]] || dir=.
   while IFS=: read -r number form target; do
-    # <...> names a header of the project only when the project has that file.
-    [ "$form" = '<' ] && [[ ! -v tracked[$target] ]] && continue
+    [ "$form" = '<' ] && shown="<$target>" || shown="\"$target\""
+    # "..." is looked for beside the including file first.
+    if [ "$form" = '"' ] && normalise "$dir/$target" && [[ -v tracked[$normal] ]]; then
+      path=$normal
+    elif [[ $target != */* ]]; then
+      continue # a header made beside the including file by the build
+    elif normalise "$target"; then
+      path=$normal
+      # <...> names a header of the project only when the project has that file.
+      [ "$form" = '<' ] && [[ ! -v tracked[$path] ]] && continue
+    else
+      echo "$file:$number: includes $shown, which leaves the project"
+      status=1
+      continue
+    fi
     includes=$((includes + 1))
-    [[ $target == */* ]] || continue # beside the including file
-    to=${target%%/*}
+    to=${path%%/*}
     [ "$to" = "$folder" ] && continue
-    [ "${target%/*}" = "$folder" ] && continue
+    [ "${path%/*}" = "$folder" ] && continue
     if [[ ${allowed[$folder]} != *" $to "* ]]; then
-      [ "$form" = '<' ] && shown="<$target>" || shown="\"$target\""
+      [ "$path" = "$target" ] || shown="$shown (that is $path)"
       echo "$file:$number: includes $shown, but $folder may not include from $to ($table)"
       status=1
     fi

@@ -22,7 +22,7 @@ namespace {
 enum TPart { Score1 = 12, Score2, Turn, LastMove, PartCount };
 
 bool GameOnBoard() {
-    return CurrentGame && AppState != "presentation";
+    return CurrentGame && AppState != TAppState::Presentation;
 }
 
 int OwnersNumber(int pit) {
@@ -123,7 +123,7 @@ public:
     int FocusedPit() const { return widget()->hasFocus() ? KeyboardMark() : 0; }
     // The last move's line changes when a move has ended, not when it starts.
     const QString& LastMoveText() const {
-        if (AppState != "distribution")
+        if (AppState != TAppState::Distribution)
             lastMove_ = LastMoveAccessibleName();
         return lastMove_;
     }

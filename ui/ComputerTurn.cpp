@@ -164,8 +164,8 @@ void TComputerTurn::Cancel() {
 }
 
 void TComputerTurn::Next() {
-    if (!CurrentGame || AppState != "jeu" || CurrentGame->Over || CurrentGame->Record.Over() ||
-        TerminationRequested())
+    if (!CurrentGame || AppState != TAppState::Jeu || CurrentGame->Over ||
+        CurrentGame->Record.Over() || TerminationRequested())
         return;
     try {
         FollowOptions();
@@ -380,7 +380,7 @@ void TComputerTurn::PlayChosenMove() {
     // still, as it stays still for a person's own move then: the command chosen there acts on
     // the game as it is.
     const bool panelOpen = Form1->GroupBox1 && Form1->GroupBox1->isVisible();
-    if (AppState != "jeu" || QApplication::activePopupWidget() ||
+    if (AppState != TAppState::Jeu || QApplication::activePopupWidget() ||
         QApplication::activeModalWidget() || panelOpen) {
         pause_.start(RetryMs);
         return;

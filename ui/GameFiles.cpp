@@ -313,7 +313,7 @@ void PlayMove(int pit) {
     // error closed it half-way (the unfinished game then stays as it was before the move).
     const record::TGameRecord before = CurrentGame->Record;
     CurrentGame->PlayerToMove().Play(pit);
-    if (CurrentGame && AppState != "presentation") {
+    if (CurrentGame && AppState != TAppState::Presentation) {
         if (!(CurrentGame->Record == before)) // a pit the record refuses changes nothing
             KeepUnfinishedGame();
     } else {
@@ -413,11 +413,11 @@ void ShowRecordedGame(record::TGameRecord game) {
     }
     if (Form1->GroupBox1 && Form1->GroupBox1->isVisible())
         Options->ShowInPanel(); // the panel open under the dialog shows them too
-    AppState = "presentation";
+    AppState = TAppState::Presentation;
     CurrentGame.reset();
     CurrentGame = std::make_unique<Tjeu>(std::move(game));
     CurrentGame->Relayout();
-    AppState = "jeu";
+    AppState = TAppState::Jeu;
     RedrawScene();
     if (CurrentGame->Record.Over()) {
         // A finished game ends as a game ends on the board: the notices, the final scores with
@@ -433,7 +433,8 @@ void ShowRecordedGame(record::TGameRecord game) {
 }
 
 bool OpenGameFile(const QString& path) {
-    if (AppState == "distribution" || Form1->RefuseGameAfterFailedStartUp() || !BackgroundSprite)
+    if (AppState == TAppState::Distribution || Form1->RefuseGameAfterFailedStartUp() ||
+        !BackgroundSprite)
         return false;
     auto read = record::ReadGameFile(FilePath(path));
     if (const auto* error = std::get_if<record::TReadError>(&read)) {
@@ -442,10 +443,10 @@ bool OpenGameFile(const QString& path) {
                 .arg(QFileInfo(path).fileName(), DescribeReadError(*error)));
         return false;
     }
-    if (AppState == "jeu") {
+    if (AppState == TAppState::Jeu) {
         if (!AskToQuit(QCoreApplication::translate(
                 "Messages", "Etes vous sur(e) de vouloir quitter cette partie ?")) ||
-            AppState != "jeu")
+            AppState != TAppState::Jeu)
             return false;
         ForgetUnfinishedGame(); // the game on the board is left
     }
@@ -455,7 +456,7 @@ bool OpenGameFile(const QString& path) {
 }
 
 void TForm1::Ouvrirunepartie1Click() {
-    if (AppState == "distribution" || RefuseGameAfterFailedStartUp() || !BackgroundSprite)
+    if (AppState == TAppState::Distribution || RefuseGameAfterFailedStartUp() || !BackgroundSprite)
         return;
     const QString path = AskForGameFile({TFileDialogKind::Open,
                                          QCoreApplication::translate("Files", "Ouvrir une partie"),
@@ -465,7 +466,7 @@ void TForm1::Ouvrirunepartie1Click() {
 }
 
 void TForm1::Enregistrerlapartie1Click() {
-    if (AppState != "jeu" || !CurrentGame)
+    if (AppState != TAppState::Jeu || !CurrentGame)
         return;
     const QString proposed = QCoreApplication::translate("Files", "partie-%1.%2")
                                  .arg(QDate::currentDate().toString(Qt::ISODate), GameFileSuffix);
@@ -473,7 +474,7 @@ void TForm1::Enregistrerlapartie1Click() {
         {TFileDialogKind::Save, QCoreApplication::translate("Files", "Enregistrer la partie"),
          DialogFolder(), proposed});
     // The game may have been left while the dialog was open.
-    if (path.isEmpty() || AppState != "jeu" || !CurrentGame)
+    if (path.isEmpty() || AppState != TAppState::Jeu || !CurrentGame)
         return;
     TakeSidesFromOptions(CurrentGame->Record);
     files::TFileWriteProblem problem;
@@ -487,7 +488,7 @@ void TForm1::Enregistrerlapartie1Click() {
 }
 
 void TForm1::Reprendrelapartie1Click() {
-    if (AppState != "presentation" || !BackgroundSprite || !unfinished)
+    if (AppState != TAppState::Presentation || !BackgroundSprite || !unfinished)
         return;
     record::TGameRecord game = std::move(*unfinished);
     unfinished.reset();

@@ -62,7 +62,7 @@ void ShowHint(const TComputerTurn::TFound& found) {
 } // namespace
 
 bool HintAllowed() {
-    return Form1 && CurrentGame && AppState == "jeu" && !CurrentGame->Over &&
+    return Form1 && CurrentGame && AppState == TAppState::Jeu && !CurrentGame->Over &&
            !TerminationRequested() && !(Form1->GroupBox1 && Form1->GroupBox1->isVisible()) &&
            !Form1->ComputerTurn->Thinking() && !KeyboardPlayablePits().empty();
 }
@@ -93,7 +93,7 @@ void RefreshHintLine() {
         return;
     const std::pair<int, rules::TPosition> now{CurrentGame->Record.Cursor(),
                                                CurrentGame->Record.Current()};
-    if (AppState != "jeu" || CurrentGame->HintFor != now)
+    if (AppState != TAppState::Jeu || CurrentGame->HintFor != now)
         CurrentGame->HintFor.reset();
     CurrentGame->HintLine->Visible = CurrentGame->HintFor.has_value();
 }

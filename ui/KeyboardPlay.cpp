@@ -27,7 +27,7 @@ int MoversPit(int player, int k) {
 
 std::vector<int> KeyboardPlayablePits() {
     std::vector<int> pits;
-    if (!CurrentGame || AppState != "jeu")
+    if (!CurrentGame || AppState != TAppState::Jeu)
         return pits;
     const int mover = CurrentGame->Tour->Player;
     for (int k = 1; k <= 6; ++k)
@@ -77,7 +77,7 @@ bool HandleBoardKey(int key) {
     const std::vector<int> pits = KeyboardPlayablePits();
     auto play = [](int pit) { PlayMove(pit); };
     if (const int figure = Figure(key)) {
-        if (CurrentGame && AppState == "jeu") {
+        if (CurrentGame && AppState == TAppState::Jeu) {
             const int pit = MoversPit(CurrentGame->Tour->Player, figure);
             if (std::find(pits.begin(), pits.end(), pit) != pits.end())
                 play(pit);

@@ -27,6 +27,7 @@
 #include "ui/Menus.h"
 #include "ui/PitPicking.h"
 #include "ui/Shortcuts.h"
+#include "ui/WindowHost.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -48,9 +49,7 @@
 #include <vector>
 
 TForm1* Form1 = nullptr;
-QString AppState;
 std::unique_ptr<TOptions> Options;
-std::unique_ptr<TMonSprite> BackgroundSprite;
 
 namespace {
 
@@ -207,6 +206,7 @@ void TDXForm::SetBounds(int left, int top) {
 
 TForm1::TForm1() {
     Form1 = this;
+    InstallWindowHost();
     setWindowTitle("Ekobarama");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -687,7 +687,7 @@ void TForm1::FormCreate() {
     BackgroundSprite->X = 0;
     BackgroundSprite->Y = -2;
     // 5. The application state word.
-    AppState = "presentation";
+    AppState = TAppState::Presentation;
     // 6. The options are made above. 7. The first frame.
     StartUpStep(TStartUpStep::FirstFrame);
     RedrawScene();
@@ -711,18 +711,18 @@ void TForm1::NouvellePartie1Click() {
     if (RefuseGameAfterFailedStartUp())
         return;
     bool made = false;
-    if (AppState == "jeu" &&
+    if (AppState == TAppState::Jeu &&
         AskToQuit(QCoreApplication::translate(
             "Messages", "Etes vous sur(e) de vouloir quitter cette partie ?"))) {
         ForgetUnfinishedGame(); // the game on the board is left
-        AppState = "presentation";
+        AppState = TAppState::Presentation;
         CurrentGame.reset();
         CurrentGame = std::make_unique<Tjeu>();
         CurrentGame->Relayout();
-        AppState = "jeu";
+        AppState = TAppState::Jeu;
         made = true;
     }
-    if (AppState == "presentation") {
+    if (AppState == TAppState::Presentation) {
         CurrentGame = std::make_unique<Tjeu>();
         CurrentGame->Relayout();
         made = true;
@@ -742,7 +742,7 @@ void TForm1::Quitterlapartie1Click() {
     if (!AskToQuit(QCoreApplication::translate(
             "Messages", "Etes vous sur(e) de vouloir quitter cette partie ?")))
         return;
-    if (AppState == "jeu")
+    if (AppState == TAppState::Jeu)
         ForgetUnfinishedGame(); // the game is left
     EndGame();
     RefreshGameCommands();
@@ -758,7 +758,7 @@ void TForm1::Quitter1Click() {
 void TForm1::Terminate() {
     EndGame();
     terminating_ = true;
-    if (AppState == "distribution") {
+    if (AppState == TAppState::Distribution) {
         // A move is being shown: its handler is still running below us and keeps using the
         // game, the background and the options. Hide the window and let the move run to its
         // end without pauses, pacing or questions.
@@ -822,7 +822,7 @@ void TForm1::LockNamesDuringGame() {
         return;
     // The names are read when a game is made: they cannot be changed while one is on. Who
     // plays each side can.
-    const bool gameOn = AppState == "jeu" || AppState == "distribution";
+    const bool gameOn = AppState == TAppState::Jeu || AppState == TAppState::Distribution;
     for (QWidget* name : std::initializer_list<QWidget*>{Label6, Edit4, Label7, Edit3})
         name->setEnabled(!gameOn);
 }
@@ -892,11 +892,11 @@ TMoveInProgress::~TMoveInProgress() {
         moveShown = false;
 }
 
-void RedrawScene() {
+void DrawFrame() {
     if (!Form1 || !Form1->DXSpriteEngine1)
         return;
     MoveStep([] {
-        if (AppState == "jeu")
+        if (AppState == TAppState::Jeu)
             UpdateHover();
         RefreshKeyboardMark();
         RefreshHintLine();

@@ -2,6 +2,9 @@
 #pragma once
 // The main window, the application state word and the process-wide references through which
 // the game's objects find one another.
+#include "game/AppState.h"
+#include "graphics/GameSprites.h"
+#include "graphics/Scene.h"
 #include "ui/ComputerTurn.h"
 #include "ui/Options.h"
 
@@ -201,13 +204,11 @@ private:
 
 // Process-wide references.
 extern TForm1* Form1;
-extern QString AppState;
 extern std::unique_ptr<TOptions> Options;
-extern std::unique_ptr<TMonSprite> BackgroundSprite;
 
-// Draws one frame: the hover hint while a game waits for a move, the sprites onto the back
-// surface, then the back surface into the window.
-void RedrawScene();
+// Draws one frame (RedrawScene): the hover hint while a game waits for a move, the sprites onto
+// the back surface, then the back surface into the window.
+void DrawFrame();
 // Tests watch every frame drawn (nullptr stops watching).
 void SetFrameObserver(std::function<void()> observer);
 

@@ -17,7 +17,7 @@
 #include <QToolTip>
 
 int PitAt(QPoint screen) {
-    if (AppState == "presentation" || !CurrentGame)
+    if (AppState == TAppState::Presentation || !CurrentGame)
         return 0;
     const double cx = screen.x();
     const double cy = screen.y();

@@ -21,7 +21,7 @@ bool PersonToMove(const rules::TPosition& position) {
 
 // A game on the board waits for a move: the record may be moved through.
 const record::TGameRecord* GameToTakeBack() {
-    if (AppState != "jeu" || !CurrentGame || !Options || TerminationRequested())
+    if (AppState != TAppState::Jeu || !CurrentGame || !Options || TerminationRequested())
         return nullptr;
     return &CurrentGame->Record;
 }
@@ -97,7 +97,8 @@ void TForm1::RefreshGameCommands() {
     Rtablirtouslescoups1->setEnabled(forward);
     Enregistrerlapartie1->setEnabled(game != nullptr);
     const bool ready = BackgroundSprite && Options && !TerminationRequested();
-    Ouvrirunepartie1->setEnabled(ready && AppState != "distribution");
-    Reprendrelapartie1->setEnabled(ready && AppState == "presentation" && HasUnfinishedGame());
+    Ouvrirunepartie1->setEnabled(ready && AppState != TAppState::Distribution);
+    Reprendrelapartie1->setEnabled(ready && AppState == TAppState::Presentation &&
+                                   HasUnfinishedGame());
     Conseil1->setEnabled(HintAllowed());
 }

@@ -50,7 +50,7 @@ protected:
         form.reset();
         SetMessageBoxHook(nullptr);
         SetFileDialogHook(nullptr);
-        AppState.clear();
+        AppState = TAppState::None;
         Options.reset();
     }
     void NewGame() { form->NouvellePartie1Click(); }

@@ -9,7 +9,7 @@ using Move = GameTest;
 
 TEST_F(Move, NewBoardAndTheOpeningMoveFromPitThree) {
     NewGame();
-    EXPECT_EQ(AppState, "jeu");
+    EXPECT_EQ(AppState, TAppState::Jeu);
     EXPECT_EQ(Game().Tour->Player, 1);
     EXPECT_TRUE(Game().Tour->Indicator1->Visible);
     EXPECT_FALSE(Game().Tour->Indicator2->Visible);
@@ -24,7 +24,7 @@ TEST_F(Move, NewBoardAndTheOpeningMoveFromPitThree) {
     EXPECT_EQ(Game().Pit(3).Sprite->Image, ImageItem(2, 0));
     EXPECT_EQ(Value(1), 0);
     EXPECT_EQ(Game().Tour->Player, 2);
-    EXPECT_EQ(AppState, "jeu");
+    EXPECT_EQ(AppState, TAppState::Jeu);
     // "billeprend", then one seed sound per pit by its new count.
     EXPECT_EQ(sounds, (std::vector<int>{3, 1, 1, 1, 1}));
 }
@@ -105,7 +105,7 @@ TEST_F(Move, HarvestingEverySeedOfTheOpponentEndsTheGame) {
               (std::vector<QString>{"Le jeu est bloqué ! Fin de la partie",
                                     "Les joueurs gagnent les billes qui restent dans leurs camps",
                                     "Vainqueur : joueur 1"}));
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
     EXPECT_FALSE(CurrentGame);
     EXPECT_FALSE(form->Quitterlapartie1->isEnabled());
     EXPECT_FALSE(form->Timer1.isActive());
@@ -120,7 +120,7 @@ TEST_F(Move, OneSeedEachEndsTheGameAndEqualTotalsAreADraw) {
     Play(6); // pit 7 gets the seed: each side holds exactly one
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[2], "Egalité !");
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
 }
 
 TEST_F(Move, TheVerdictNamesThePlayerByNumber) {
@@ -130,11 +130,11 @@ TEST_F(Move, TheVerdictNamesThePlayerByNumber) {
     Position({0, 0, 0, 0, 0, 1, 3, 4, 4, 4, 4, 4}, 1);
     Play(6); // pit 7 now holds 4: nothing taken; player 2 has seeds, the game goes on
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(AppState, "jeu");
+    EXPECT_EQ(AppState, TAppState::Jeu);
     Play(7); // player 2 sows into his own pits; player 1, to move, has no seed
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[2], "Vainqueur : joueur 2");
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
 }
 
 TEST_F(Move, RandomGamesConserveTheFortyEightSeeds) {
@@ -142,7 +142,7 @@ TEST_F(Move, RandomGamesConserveTheFortyEightSeeds) {
     for (int game = 0; game < 25; ++game) {
         NewGame();
         int moves = 0;
-        while (AppState == "jeu" && CurrentGame && moves < 400) {
+        while (AppState == TAppState::Jeu && CurrentGame && moves < 400) {
             std::vector<int> playable;
             for (int i = 1; i <= 12; ++i)
                 if (Game().Pit(i).CanPlay())
@@ -192,13 +192,13 @@ TEST_F(Move, ASoundOrDisplayFailingMidMoveLeavesAGameThatGoesOn) {
         boxes.clear();
         int frames = 0;
         SetFrameObserver([&] {
-            if (AppState == "distribution" && ++frames == 3)
+            if (AppState == TAppState::Distribution && ++frames == 3)
                 faults[f].inject();
         });
         Play(3);
         SetFrameObserver(nullptr);
         EXPECT_EQ(boxes.size(), faults[f].boxes) << "fault " << f;
-        EXPECT_EQ(AppState, "jeu") << f;
+        EXPECT_EQ(AppState, TAppState::Jeu) << f;
         EXPECT_EQ(Seeds(), (std::array<int, 12>{4, 4, 0, 5, 5, 5, 5, 4, 4, 4, 4, 4})) << f;
         EXPECT_EQ(Game().Tour->Player, 2) << f;
 

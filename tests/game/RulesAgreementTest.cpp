@@ -29,7 +29,7 @@ TEST_F(RulesAgreement, TheBoardShowsTheRecordAsTheRulesPlayIt) {
     });
     // The board against a position: pits, scores, the turn indicator and the score texts.
     auto expectBoard = [this](const rules::TPosition& expected, const std::string& where) {
-        EXPECT_EQ(AppState, "jeu") << where;
+        EXPECT_EQ(AppState, TAppState::Jeu) << where;
         ASSERT_EQ(Game().Position(), expected) << where;
         EXPECT_EQ(Game().Tour->Indicator1->Visible, expected.ToMove == 1) << where;
         EXPECT_EQ(Game().Tour->Indicator2->Visible, expected.ToMove == 2) << where;

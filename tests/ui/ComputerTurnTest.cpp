@@ -33,7 +33,7 @@ TEST_F(ComputerTurn, TwoComputersFinishAGameAloneWithEverySeedCounted) {
     });
     NewGame();
     EXPECT_FALSE(Game().Pit(1).CanPlay()); // nothing for a person to pick
-    ASSERT_TRUE(QTest::qWaitFor([] { return AppState == "presentation"; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([] { return AppState == TAppState::Presentation; }, 60000));
     EXPECT_EQ(total, 48);
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[0], "Le jeu est bloqué ! Fin de la partie");
@@ -78,7 +78,7 @@ TEST_F(ComputerTurn, ThePersonPlaysAgainstTheComputerWhichAnswersEachMove) {
     ASSERT_TRUE(form->ComputerTurn->Thinking());
     form->Quitterlapartie1Click();
     EXPECT_FALSE(form->ComputerTurn->Thinking());
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
 }
 
 TEST_F(ComputerTurn, ASideHandedToTheComputerOrTakenBackInTheGameChangesFromItsTurn) {

@@ -33,7 +33,7 @@ protected:
     void TearDown() override {
         form.reset();
         Options.reset();
-        AppState.clear();
+        AppState = TAppState::None;
         SetMessageBoxHook(nullptr);
         SetFileDialogHook(nullptr);
     }

@@ -51,7 +51,7 @@ TEST_F(GameFiles, TakingBackShowsTheRulesPositionAtOnce) {
     std::mt19937 random(2112);
     bool enabledDuringMove = false;
     SetFrameObserver([&] {
-        if (AppState != "distribution")
+        if (AppState != TAppState::Distribution)
             return;
         enabledDuringMove = enabledDuringMove || form->Annulerlecoup1->isEnabled() ||
                             form->Enregistrerlapartie1->isEnabled();
@@ -90,7 +90,7 @@ TEST_F(GameFiles, TakingBackShowsTheRulesPositionAtOnce) {
                 cursor = static_cast<int>(line.size()) - 1;
             }
             const auto at = static_cast<std::size_t>(cursor);
-            ASSERT_EQ(AppState, "jeu");
+            ASSERT_EQ(AppState, TAppState::Jeu);
             ASSERT_EQ(Game().Record.Cursor(), cursor) << "game " << game << " step " << step;
             ASSERT_EQ(Game().Record.Length(), static_cast<int>(line.size()) - 1);
             ASSERT_EQ(Game().Position(), line[at]) << "game " << game << " step " << step;
@@ -240,12 +240,12 @@ TEST_F(GameFiles, TheUnfinishedGameIsOfferedAtTheNextStart) {
     form->Quitter1Click(); // answered "Oui": the program ends, the game is kept
     auto restart = [this] {
         form.reset();
-        AppState.clear();
+        AppState = TAppState::None;
         Options.reset();
         form = std::make_unique<TForm1>();
     };
     restart();
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
     EXPECT_TRUE(form->Reprendrelapartie1->isEnabled());
     form->Reprendrelapartie1Click();
     EXPECT_EQ(Game().Record.Current(), played.Current());
@@ -282,7 +282,7 @@ TEST_F(GameFiles, TheUnfinishedGameIsOfferedAtTheNextStart) {
     KeepUnfinishedGame();
     ASSERT_TRUE(std::filesystem::exists(UnfinishedGameFile()));
     PlayMove(6); // takes player 2's last seeds
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
     EXPECT_FALSE(std::filesystem::exists(UnfinishedGameFile()));
 }
 
@@ -311,7 +311,7 @@ TEST_F(GameFiles, AFinishedGameOpenedFromItsFileShowsItsEnd) {
     EXPECT_EQ(boxes[0], "Le jeu est bloqué ! Fin de la partie");
     EXPECT_EQ(boxes[2], "Vainqueur : joueur 2");
     EXPECT_EQ(shown, std::make_pair(23, 25)); // banked: 22 to 25
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
     EXPECT_FALSE(CurrentGame);
 }
 

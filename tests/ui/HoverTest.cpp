@@ -84,7 +84,7 @@ TEST_F(Hover, MenuCommandsDuringAMoveLeaveTheGameAlone) {
     Tjeu* game = CurrentGame.get();
     bool checked = false;
     SetFrameObserver([&] {
-        if (checked || AppState != "distribution")
+        if (checked || AppState != TAppState::Distribution)
             return;
         checked = true;
         QCursor::setPos(OnPit(5));
@@ -119,7 +119,7 @@ TEST_F(Hover, TheCountShowsWhenThePointerComesToRestAndGoesWithTheGame) {
     // Player 2 is left without seeds: the game ends, and neither the count nor the pointing
     // hand stays over the presentation picture.
     Play(1);
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
     EXPECT_EQ(form->DXDraw1->cursor().shape(), Qt::ArrowCursor);
     EXPECT_FALSE(form->ShowHint());
     EXPECT_FALSE(QToolTip::isVisible());

@@ -103,7 +103,7 @@ TEST_F(Keyboard, EnterPlaysTheRingsPitAndNoRingShowsDuringTheMoveOrBetweenGames)
     bool ringDuringMove = false;
     bool ringInLastFrame = false;
     SetFrameObserver([&] {
-        if (AppState == "distribution" && Game().Mark->Visible)
+        if (AppState == TAppState::Distribution && Game().Mark->Visible)
             ringDuringMove = true;
         ringInLastFrame = Game().Mark->Visible;
     });

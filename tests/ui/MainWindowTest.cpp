@@ -39,7 +39,7 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
     EXPECT_EQ(form->Left(), static_cast<int>(std::lrint((screen.width() - 643) / 2.0)));
     EXPECT_EQ(form->Top(), static_cast<int>(std::lrint((screen.height() - 513) / 2.0)));
 
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
     ASSERT_TRUE(Options);
     EXPECT_EQ(Options->Player1Name, "Joueur 1");
     EXPECT_EQ(Options->Player2Name, "Joueur 2");
@@ -118,7 +118,7 @@ TEST_F(MainWindow, QuitQuestionsAnsweredNoChangeNothing) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].Text, "Etes vous sur(e) de vouloir quitter le jeu ?");
     EXPECT_TRUE(Options);
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
 
     form->Quitterlapartie1Click();
     ASSERT_EQ(boxes.size(), 3u);
@@ -142,7 +142,7 @@ TEST_F(MainWindow, AConfirmedQuitAsksOnceAndEndsTheEventLoop) {
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(TerminationRequested());
-    EXPECT_EQ(AppState, "presentation");
+    EXPECT_EQ(AppState, TAppState::Presentation);
     // Whatever the windows are then asked, there is no second question, and what the game
     // needs stays until the program's end releases it.
     QCloseEvent close;
@@ -257,7 +257,7 @@ TEST(FailedStartUp, EveryMenuCommandIsSafeAfterAFailureAtAnyStep) {
                         boxes[0].Text.startsWith("Une partie ne peut pas commencer"));
         } else {
             ASSERT_TRUE(CurrentGame);
-            EXPECT_EQ(AppState, "jeu");
+            EXPECT_EQ(AppState, TAppState::Jeu);
         }
         if (form->DrawingArea())
             QCursor::setPos(form->DrawingArea()->mapToGlobal(QPoint(200, 290))); // pit 2
@@ -302,7 +302,7 @@ TEST(FailedStartUp, EveryMenuCommandIsSafeAfterAFailureAtAnyStep) {
         form.reset();
         CurrentGame.reset();
         Options.reset();
-        AppState.clear();
+        AppState = TAppState::None;
     }
     SetMessageBoxHook(nullptr);
     SetFileDialogHook(previousDialogs);

@@ -122,12 +122,12 @@ TEST_F(Preferences, SoundSwitchFollowsTheMenuAndTheMenuFollowsThePanel) {
 }
 
 TEST_F(Preferences, NamesAreLockedWhileAGameIsOn) {
-    AppState = "distribution"; // opened while a move is shown
+    AppState = TAppState::Distribution; // opened while a move is shown
     form->Prferences1Click();
     EXPECT_FALSE(form->Edit3->isEnabled());
     EXPECT_FALSE(form->Edit4->isEnabled());
     form->BitBtn2Click();
-    AppState = "jeu";
+    AppState = TAppState::Jeu;
     form->Prferences1Click();
     EXPECT_FALSE(form->Edit3->isEnabled());
     EXPECT_FALSE(form->Edit4->isEnabled());
@@ -137,13 +137,13 @@ TEST_F(Preferences, NamesAreLockedWhileAGameIsOn) {
     EXPECT_TRUE(boxes.empty());
     EXPECT_FALSE(Options->SoundsOn);
     EXPECT_FALSE(form->Bruitages1->isChecked());
-    AppState = "presentation";
+    AppState = TAppState::Presentation;
     form->Prferences1Click();
     EXPECT_TRUE(form->Edit3->isEnabled());
     EXPECT_TRUE(form->Edit4->isEnabled());
     // A panel left open as a game starts locks them too.
     form->NouvellePartie1Click();
-    EXPECT_EQ(AppState, "jeu");
+    EXPECT_EQ(AppState, TAppState::Jeu);
     EXPECT_FALSE(form->Edit4->isEnabled());
 }
 
@@ -210,7 +210,7 @@ TEST_F(Preferences, EachSideIsAPersonOrTheComputerAtALevelAlsoDuringAGame) {
     EXPECT_EQ(Options->Player2By, ai::TLevel::Expert);
     EXPECT_EQ(Options->Player2Name, "Ordinateur");
 
-    AppState = "jeu";
+    AppState = TAppState::Jeu;
     form->Prferences1Click();
     EXPECT_EQ(form->ComboBox2->currentText(), "Ordinateur : Expert");
     EXPECT_TRUE(form->ComboBox1->isEnabled());
@@ -221,5 +221,5 @@ TEST_F(Preferences, EachSideIsAPersonOrTheComputerAtALevelAlsoDuringAGame) {
     form->BitBtn1Click();
     EXPECT_EQ(Options->Player2By, std::nullopt);
     EXPECT_EQ(Options->Player2Name, "Ordinateur");
-    AppState = "presentation";
+    AppState = TAppState::Presentation;
 }

@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/WindowHost.h"
+
+#include "engine/ImageList.h"
+#include "engine/Sprites.h"
+#include "game/GameHost.h"
+#include "graphics/Scene.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
+#include "ui/PitPicking.h"
+
+#include <QAction>
+
+namespace {
+
+class TWindowHost final : public graphics::TScene, public game::TGameHost {
+public:
+    // The scene.
+    TDXImageList* ImageList(int n) const override {
+        if (!Form1)
+            return nullptr;
+        switch (n) {
+        case 1:
+            return Form1->DXImageList1.get();
+        case 2:
+            return Form1->DXImageList2.get();
+        case 3:
+            return Form1->DXImageList3.get();
+        default:
+            return nullptr;
+        }
+    }
+    TDXSpriteEngine* SpriteEngine() const override {
+        return Form1 ? Form1->DXSpriteEngine1.get() : nullptr;
+    }
+    TDXDraw* DrawingSurface() const override { return Form1 ? Form1->DXDraw1 : nullptr; }
+    void Draw() override { DrawFrame(); }
+
+    // The game's host. A game outlived by its window (the program ending) only lets go of it.
+    int WindowWidth() const override { return Form1 ? Form1->Width() : 0; }
+    int WindowHeight() const override { return Form1 ? Form1->Height() : 0; }
+    void Repaint() override {
+        if (Form1)
+            Form1->repaint();
+    }
+    void ShowNotice(const QString& text) override { ::ShowNotice(text); }
+    void ReportError(const std::exception& error) override { ReportException(error); }
+    void PlaySound(int index) override { PlaySoundItem(index); }
+    QString PlayerName(int n) const override {
+        if (!Options)
+            return n == 1 ? TStoredPreferences::Player1Name() : TStoredPreferences::Player2Name();
+        return n == 1 ? Options->Player1Name : Options->Player2Name;
+    }
+    int PlayedBy(int n) const override {
+        return Options ? ItemOfPlayedBy(Options->PlayedBy(n)) : 0;
+    }
+    bool SoundsOn() const override {
+        return Options ? Options->SoundsOn : TStoredPreferences::SoundsOn;
+    }
+    bool ShowCounts() const override { return Options && Options->ShowCounts; }
+    void SetHoverTimer(bool on) override {
+        if (!Form1)
+            return;
+        if (on)
+            Form1->Timer1.start();
+        else
+            Form1->Timer1.stop();
+    }
+    void GameMade() override {
+        if (!Form1)
+            return;
+        Form1->Timer1.start();
+        Form1->Quitterlapartie1->setEnabled(true);
+    }
+    void GameEnding() override {
+        if (Form1 && Form1->ComputerTurn)
+            Form1->ComputerTurn->End();
+    }
+    void GameGone() override {
+        if (!Form1)
+            return;
+        Form1->Timer1.stop();
+        Form1->Quitterlapartie1->setEnabled(false);
+        // With the game gone there is no pit under the mouse any more.
+        ClearHover();
+    }
+    void ShowMove(const std::function<void()>& steps) override {
+        const TMoveInProgress moveInProgress;
+        steps();
+    }
+    void MoveStarting() override {
+        if (Form1 && Form1->ComputerTurn && Form1->ComputerTurn->Hinting())
+            Form1->ComputerTurn->Cancel();
+    }
+    void MovePlayed() override {
+        if (Form1 && Form1->ComputerTurn)
+            Form1->ComputerTurn->Next();
+    }
+};
+
+TWindowHost host;
+
+} // namespace
+
+void InstallWindowHost() {
+    graphics::InstallScene(&host);
+    game::InstallHost(&host);
+}
