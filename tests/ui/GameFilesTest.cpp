@@ -41,6 +41,16 @@ protected:
         return 0;
     }
 };
+
+// One move from the end: pit 6 harvests player 2's last seeds and player 1 keeps one.
+rules::TPosition NearEnd() {
+    rules::TPosition position{};
+    position.Seeds[1] = 1;
+    position.Seeds[6] = 1;
+    position.Seeds[7] = 1;
+    position.Score = {0, 20, 25};
+    return position;
+}
 } // namespace
 
 // Random games between two people, moved through at random with the four commands and new
@@ -270,12 +280,7 @@ TEST_F(GameFiles, TheUnfinishedGameIsOfferedAtTheNextStart) {
     EXPECT_TRUE(std::filesystem::exists(aside));
 
     // Finished: the move that ends the game forgets it.
-    rules::TPosition nearEnd{};
-    nearEnd.Seeds[1] = 1;
-    nearEnd.Seeds[6] = 1;
-    nearEnd.Seeds[7] = 1;
-    nearEnd.Score = {0, 20, 25};
-    record::TGameRecord last(nearEnd);
+    record::TGameRecord last(NearEnd());
     files::TFileWriteProblem error;
     ASSERT_TRUE(record::WriteGameFile(Temp("last.ekoba"), last, error)) << error.Reason;
     ASSERT_TRUE(OpenGameFile(QString::fromStdString(Temp("last.ekoba").string())));
@@ -289,12 +294,7 @@ TEST_F(GameFiles, TheUnfinishedGameIsOfferedAtTheNextStart) {
 // A finished game opened from its file ends as a game ends: the three notices, the verdict over
 // the final scores (the seeds left on each side counted), then the presentation picture.
 TEST_F(GameFiles, AFinishedGameOpenedFromItsFileShowsItsEnd) {
-    rules::TPosition nearEnd{};
-    nearEnd.Seeds[1] = 1;
-    nearEnd.Seeds[6] = 1;
-    nearEnd.Seeds[7] = 1;
-    nearEnd.Score = {0, 20, 25};
-    record::TGameRecord game(nearEnd);
+    record::TGameRecord game(NearEnd());
     game.Play(6); // harvests player 2's last pit: player 1 keeps his last seed
     ASSERT_TRUE(game.Over());
     files::TFileWriteProblem error;
