@@ -27,7 +27,7 @@ moves=0
 while ! blocked; do
   [ $moves -lt 250 ] || fail "no end after $moves moves"
   play_random_pit
-  xdotool mousemove --sync 5 5
+  pointer_away || true
   [ $moves -eq 1 ] && screenshot first-move
   if blocked; then break; fi
   wait_moon "$(moon_for "$player")" 60 || fail "move $moves did not end"

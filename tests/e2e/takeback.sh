@@ -79,7 +79,7 @@ park_pointer
 seeds=(0 4 4 4 4 4 4 4 4 4 4 4 4) player=1 score=(0 0 0)
 person_then_computer() { # pit
   double_click_pit "$1"
-  xdotool mousemove --sync 5 5
+  pointer_away || true
   wait_moon up 60 || fail "the computer's turn did not come"
   wait_moon down 60 || fail "the computer's move did not end"
   park_pointer
