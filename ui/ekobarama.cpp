@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Ekobarama: the sowing game ekoba for two players sharing one computer.
+#include "platform/DDraw.h"
+#include "platform/Pause.h"
 #include "platform/WindowSystem.h"
 #include "ui/Application.h"
 #include "ui/GameFiles.h"
@@ -73,6 +75,16 @@ int main(int argc, char** argv) {
     if (arguments.size() > 1) {
         std::fprintf(stderr, "usage: ekobarama [FILE]\n");
         return 2;
+    }
+    // EKOBARAMA_FAST_MOVES (for the end-to-end tests that play whole games): at 1 the frames of a
+    // move are not paced to the screen's refresh, at 2 the pauses are left out too (the hand's
+    // holds and the computer's least time before its move). Every frame is still drawn.
+    if (const char* fast = std::getenv("EKOBARAMA_FAST_MOVES")) {
+        const std::string level = fast;
+        if (level == "1" || level == "2")
+            platform::SetPresentationPacing(false);
+        if (level == "2")
+            platform::SetPausesEnabled(false);
     }
     int status = 0;
     {

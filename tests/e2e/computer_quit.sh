@@ -18,7 +18,7 @@ now_ms() { date +%s%3N; }
 start_game
 set_players 0 4
 menu j n
-wait_still 20 || fail "the new board did not settle"
+wait_still 60 || fail "the new board did not settle"
 client_shot fresh-board
 fresh=$(xwd -id "$MAIN" -silent | md5sum | cut -d' ' -f1)
 read_screen
@@ -26,7 +26,7 @@ moon_reference
 # The person's move, then the computer's turn: a second into its search, the "Jeu" menu.
 computer_thinking() {
   double_click_pit 3
-  wait_moon up 30 || fail "the computer's turn did not come"
+  wait_moon up 60 || fail "the computer's turn did not come"
   sleep 1
   focus_main
   xdotool key alt+j

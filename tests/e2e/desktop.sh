@@ -34,6 +34,10 @@ if [ -z "$number" ]; then
   exit 1
 fi
 export DISPLAY=":$number"
+# The sockets and the like of what runs on this desktop (the accessibility bus among them) go to
+# a runtime directory of its own.
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
 
 # The window manager announces itself on the root window once it manages the screen.
 openbox --sm-disable >"$work/openbox.log" 2>&1 &

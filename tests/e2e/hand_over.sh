@@ -40,7 +40,7 @@ click_ok() {
 
 start_game
 menu j n
-wait_still 20 || fail "the new board did not settle"
+wait_still 60 || fail "the new board did not settle"
 read_screen
 moon_reference
 
@@ -55,9 +55,9 @@ panel_shown || fail "choosing in the list closed the panel"
 screenshot panel-during-move
 click_ok
 # The person's move ends, then the computer plays player 2's turn without any input.
-wait_moon up 30 || fail "player 2's turn did not come"
+wait_moon up 60 || fail "player 2's turn did not come"
 see_computer_move || fail "the computer did not play player 2's turn"
-wait_moon down 30 || fail "the computer's move did not end"
+wait_moon down 60 || fail "the computer's move did not end"
 sleep 0.3
 
 # Player 2 taken back by a person, on player 1's turn.
@@ -66,10 +66,10 @@ choose_player2 0
 panel_shown || fail "choosing in the list closed the panel"
 screenshot panel-taken-back
 click_ok
-wait_still 10 || fail "the board did not settle"
+wait_still 60 || fail "the board did not settle"
 play_random_pit
-wait_moon up 30 || fail "player 2's turn did not come"
-wait_still 30 || fail "player 1's move did not end"
+wait_moon up 60 || fail "player 2's turn did not come"
+wait_still 60 || fail "player 1's move did not end"
 before=$(screen_hash)
 sleep 3
 [ "$(screen_hash)" = "$before" ] || fail "something played player 2's turn by itself"
@@ -77,7 +77,7 @@ read_screen
 moon_up || fail "player 2's turn went by without a person"
 # A person's double-click on one of player 2's pits plays it.
 play_random_pit
-wait_moon down 30 || fail "the person's double-click on player 2's pit did not play it"
-wait_still 30 || fail "player 2's move did not end"
+wait_moon down 60 || fail "the person's double-click on player 2's pit did not play it"
+wait_still 60 || fail "player 2's move did not end"
 quit_with_oui
 echo "PASS"

@@ -14,10 +14,12 @@ RANDOM=23
 export EKOBARAMA_BEGINNER_SEED=7
 
 start_game
+# Whether the ring lights exactly pit i (or no pit, given nothing) on a new reading of the screen.
+ring_on() { read_screen && [ "$(lit_pits | xargs)" = "${1:-}" ]; }
 # The panel by keyboard: the focus opens on the sound switch; six Tabs reach player 2's
 # "Joué par" (OK, Annuler, the two names, player 1's "Joué par" on the way).
 xdotool key alt+o
-sleep 0.4
+wait_for 30 menu_popup >/dev/null || fail "the Options menu did not open"
 xdotool key p
 sleep 0.6
 xdotool key --delay 120 Tab Tab Tab Tab Tab Tab Down Tab space
@@ -26,7 +28,7 @@ client_shot panel-keyboard
 xdotool key Return
 sleep 0.4
 xdotool key ctrl+n
-wait_still 20 || fail "the new board did not settle"
+wait_still 60 || fail "the new board did not settle"
 read_screen
 moon_reference
 moon_up && fail "the computer's moon is up before any move"
@@ -34,9 +36,7 @@ moon_up && fail "the computer's moon is up before any move"
 # The ring opens on the first playable pit; Right moves it to the next one.
 [ "$(lit_pits)" = 1 ] || fail "the ring is not on pit 1 at the start: $(lit_pits | xargs)"
 xdotool key Right
-sleep 0.4
-read_screen
-[ "$(lit_pits)" = 2 ] || fail "Right did not move the ring to pit 2: $(lit_pits | xargs)"
+wait_for 10 ring_on 2 || fail "Right did not move the ring to pit 2: $(lit_pits | xargs)"
 client_shot keyboard-mark
 
 moves=0
@@ -50,9 +50,7 @@ while :; do
   else
     xdotool key Home
     [ "$j" -eq 0 ] || xdotool key --delay 60 --repeat "$j" Right
-    sleep 0.3
-    read_screen
-    [ "$(lit_pits)" = "$pit" ] || fail "move $moves: the ring is on $(lit_pits | xargs), not on $pit"
+    wait_for 10 ring_on "$pit" || fail "move $moves: the ring is on $(lit_pits | xargs), not on $pit"
     [ $((moves % 4)) -eq 1 ] && xdotool key Return || xdotool key space
   fi
   model_play "$pit"
@@ -65,7 +63,7 @@ while :; do
   moves=$((moves + 1))
   blocked && break
   wait_moon down || fail "move $moves: the computer's move did not end"
-  wait_still 20 || fail "move $moves: the board did not settle"
+  wait_still 60 || fail "move $moves: the board did not settle"
   read_screen
   [ -n "$(lit_pits)" ] || fail "move $moves: no ring on the person's turn"
 done
@@ -74,7 +72,7 @@ echo "game over after $moves moves in the script's account: ${score[1]} / ${scor
 for _ in 1 2 3; do
   answer Ekoba Return
 done
-wait_no_window Ekoba 5 || fail "an end-of-game message stayed open"
+wait_no_window Ekoba 30 || fail "an end-of-game message stayed open"
 game_running || fail "the program ended"
 # Ctrl+Q and Return ("Oui") end the program.
 xdotool key ctrl+q

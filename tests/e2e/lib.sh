@@ -35,7 +35,7 @@ name_pattern() { printf '^%s$' "$(printf '%s' "$1" | sed 's/[][\.*^$?+(){}|]/\\&
 
 # Waits until a visible window with this exact name exists; prints its id.
 wait_window() { # name [seconds]
-  local name limit=${2:-20} i
+  local name limit=${2:-30} i
   name=$(name_pattern "$1")
   for ((i = 0; i < limit * 10; i++)); do
     local id
@@ -50,7 +50,7 @@ wait_window() { # name [seconds]
 }
 
 wait_no_window() { # name [seconds]
-  local name limit=${2:-10} i
+  local name limit=${2:-30} i
   name=$(name_pattern "$1")
   for ((i = 0; i < limit * 10; i++)); do
     xdotool search --onlyvisible --name "$name" >/dev/null 2>&1 || return 0
@@ -62,8 +62,32 @@ wait_no_window() { # name [seconds]
 start_game() { # [FILE]
   "${GAME_LOCALE[@]}" "$EKOBARAMA" "$@" >>"$ARTIFACTS/ekobarama.log" 2>&1 &
   GAME_PID=$!
-  MAIN=$(wait_window Ekobarama) || fail "the main window did not open"
-  sleep 0.3
+  MAIN=$(wait_window Ekobarama 60) || fail "the main window did not open"
+  wait_drawn "$MAIN" || fail "the main window did not settle"
+}
+
+# Waits until a window's picture stays the same for 0.3 s: drawn, and done changing.
+wait_drawn() { # window-id [seconds]
+  local limit=${2:-30} start=$SECONDS a b
+  a=$(xwd -id "$1" -silent 2>/dev/null | md5sum)
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    sleep 0.3
+    b=$(xwd -id "$1" -silent 2>/dev/null | md5sum)
+    [ "$a" = "$b" ] && return 0
+    a=$b
+  done
+  return 1
+}
+
+# Waits until a condition (a command) holds, checking it every tenth of a second.
+wait_for() { # seconds command...
+  local limit=$1 start=$SECONDS
+  shift
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    "$@" && return 0
+    sleep 0.1
+  done
+  "$@"
 }
 
 game_running() { kill -0 "$GAME_PID" 2>/dev/null; }
@@ -72,7 +96,7 @@ game_running() { kill -0 "$GAME_PID" 2>/dev/null; }
 # subshell: only the shell that started the program can collect its status.
 STATUS=""
 wait_exit() { # [seconds]
-  local limit=${1:-20} i
+  local limit=${1:-60} i
   for ((i = 0; i < limit * 10; i++)); do
     if ! game_running; then
       STATUS=0
@@ -88,11 +112,25 @@ focus_main() {
   xdotool windowactivate --sync "$MAIN" 2>/dev/null || xdotool windowfocus --sync "$MAIN"
 }
 
+# The open menu: a visible window of the program's that the window manager does not frame
+# (override-redirect) and that is not a tool-tip; prints its id. (Its name, "Ekoba", is only in
+# _NET_WM_NAME, which xdotool's search does not read, and Qt does not always mark it a menu.)
+menu_popup() {
+  local id
+  for id in $(xdotool search --onlyvisible --class '^Ekoba$' 2>/dev/null); do
+    [[ $(xwininfo -id "$id" 2>/dev/null) == *"Override Redirect State: yes"* ]] || continue
+    [[ $(xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null) != *TOOLTIP* ]] || continue
+    echo "$id"
+    return 0
+  done
+  return 1
+}
+
 # Opens a menu by its accelerator and chooses an item by its accelerator.
 menu() { # menu-letter item-letter
   focus_main
   xdotool key "alt+$1"
-  sleep 0.3
+  wait_for 30 menu_popup >/dev/null || fail "the menu alt+$1 did not open"
   xdotool key "$2"
   sleep 0.3
 }
@@ -101,7 +139,7 @@ menu() { # menu-letter item-letter
 help_item() { # item-letter
   focus_main
   xdotool key alt+o
-  sleep 0.3
+  wait_for 30 menu_popup >/dev/null || fail "the Options menu did not open"
   xdotool key Right
   sleep 0.3
   xdotool key "$1"
@@ -114,11 +152,9 @@ click_last_menu_item() { # x
   local x y w h id popup=""
   read -r x y w h < <(geometry "$MAIN")
   xdotool mousemove --sync $((x + $1)) $((y + (h - 470) / 2)) click 1
-  sleep 0.5
-  for id in $(xdotool search --onlyvisible --name "" 2>/dev/null); do
-    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = Ekoba ] && popup=$id
-  done
-  [ -n "$popup" ] || fail "the menu did not open"
+  wait_for 30 menu_popup >/dev/null || fail "the menu did not open"
+  popup=$(menu_popup)
+  wait_drawn "$popup" || fail "the menu did not settle"
   read -r x y w h < <(geometry "$popup")
   xdotool mousemove --sync $((x + w / 2)) $((y + h - 12)) click 1
   sleep 0.3
@@ -159,8 +195,14 @@ pictures_differ() { # picture picture
   esac
 }
 
+# The pointer to (5, 5), away from the board, unless it is there already (xdotool's --sync
+# would then wait a long time for a motion that does not come); status 1 when it was there.
+pointer_away() {
+  [[ $(xdotool getmouselocation 2>/dev/null) != "x:5 y:5 "* ]] || return 1
+  xdotool mousemove --sync 5 5
+}
 # The pointer away from the board, so that no hint shows over a pit.
-park_pointer() { xdotool mousemove --sync 5 5; sleep 0.4; }
+park_pointer() { ! pointer_away || sleep 0.4; }
 
 # The test fails when two screenshots taken under these names differ.
 same_shots() { # name name
@@ -183,8 +225,21 @@ client_shot() { # name
   import -window root -crop "637x470+$ox+$oy" +repage "$ARTIFACTS/$1.png"
 }
 
+# Waits until the client area shows what the screenshot NAME shows, taking it as NEW each time;
+# the test fails when it does not within the time given (DIFFERING pixels still differ).
+wait_shot_like() { # name new [seconds]
+  local limit=${3:-30} start=$SECONDS
+  while :; do
+    client_shot "$2"
+    pictures_differ "$ARTIFACTS/$1.png" "$ARTIFACTS/$2.png" || return 0
+    [ $((SECONDS - start)) -lt "$limit" ] || fail "$2 differs from $1 in $DIFFERING pixels"
+    sleep 0.2
+  done
+}
+
 # The whole screen into $ARTIFACTS/screen.png, for the reading helpers below.
-read_screen() { import -window root "$ARTIFACTS/screen.png"; }
+# (Compressed lightly: the screen is read again and again while a test waits on it.)
+read_screen() { import -window root -quality 10 "$ARTIFACTS/screen.png"; }
 
 # Player 2's turn indicator, the moon at (153, 18) of the drawing surface, lights up on its
 # turn. moon_reference keeps it unlit from the screen read while player 1 is to move.
@@ -193,10 +248,20 @@ moon_crop() { # out-file
   read -r ox oy < <(client_origin)
   convert "$ARTIFACTS/screen.png" -crop "70x70+$((ox + 155))+$((oy + 20))" +repage "$1"
 }
-moon_reference() { moon_crop "$ARTIFACTS/no-moon.png"; }
-moon_up() { # on the screen read last
-  moon_crop "$ARTIFACTS/moon.png"
-  pictures_differ "$ARTIFACTS/no-moon.png" "$ARTIFACTS/moon.png"
+# The fingerprint of the moon's pixels on the screen read last.
+moon_pixels() {
+  local ox oy
+  read -r ox oy < <(client_origin)
+  convert "$ARTIFACTS/screen.png" -crop "70x70+$((ox + 155))+$((oy + 20))" +repage rgb:- | md5sum
+}
+MOON_UNLIT=""
+moon_reference() {
+  moon_crop "$ARTIFACTS/no-moon.png"
+  MOON_UNLIT=$(moon_pixels)
+}
+moon_up() { # on the screen read last: any pixel differs from the unlit moon's
+  [ -n "$MOON_UNLIT" ] || fail "no reference of the unlit moon"
+  [ "$(moon_pixels)" != "$MOON_UNLIT" ]
 }
 wait_moon() { # up|down [seconds]: player 2's turn has come, or is over
   local limit=${2:-60} start=$SECONDS
@@ -214,7 +279,7 @@ answer_end_of_game() {
   for _ in 1 2 3; do
     answer Ekoba Return
   done
-  wait_no_window Ekoba 5 || fail "an end-of-game message stayed open"
+  wait_no_window Ekoba 30 || fail "an end-of-game message stayed open"
   game_running || fail "the program ended"
 }
 
@@ -240,9 +305,9 @@ client_origin() {
 }
 
 # Screen point at the middle of pit i's picture: the board lies at (1.5, -3.5) on the surface.
-pit_point() { # i
-  local i=$1 ox oy px py
-  read -r ox oy < <(client_origin)
+pit_point() { # i [client-origin-x client-origin-y]
+  local i=$1 ox=${2:-} oy=${3:-} px py
+  [ -n "$ox" ] || read -r ox oy < <(client_origin)
   if [ "$i" -le 6 ]; then px=$((128 + 69 * (i - 1))); py=263; else px=$((128 + 69 * (12 - i))); py=158; fi
   echo "$((ox + 1 + px + 32)) $((oy - 4 + py + 32))"
 }
@@ -267,7 +332,20 @@ ring_lit() { # i
   g2=$(convert "$ARTIFACTS/screen.png" -format "%[fx:int(255*p{$((x - 33)),$((y + 1))}.g)]" info:)
   [ "$g1" -gt 190 ] && [ "$g2" -gt 190 ]
 }
-lit_pits() { local i; for i in 1 2 3 4 5 6 7 8 9 10 11 12; do ring_lit "$i" && echo "$i"; done; return 0; }
+# The pits the ring lights on the screen read last, one a line (one reading of the 24 points).
+lit_pits() {
+  local i x y ox oy format="" values
+  read -r ox oy < <(client_origin)
+  for i in 1 2 3 4 5 6 7 8 9 10 11 12; do
+    read -r x y < <(pit_point "$i" "$ox" "$oy")
+    format+="%[fx:int(255*p{$((x + 1)),$((y - 33))}.g)] %[fx:int(255*p{$((x - 33)),$((y + 1))}.g)] "
+  done
+  read -r -a values < <(convert "$ARTIFACTS/screen.png" -format "$format" info:)
+  for i in 1 2 3 4 5 6 7 8 9 10 11 12; do
+    [ "${values[2 * i - 2]}" -gt 190 ] && [ "${values[2 * i - 1]}" -gt 190 ] && echo "$i"
+  done
+  return 0
+}
 
 double_click_pit() { # i
   local x y
@@ -276,6 +354,18 @@ double_click_pit() { # i
   sleep 0.1
   xdotool click --repeat 2 --delay 80 1
 }
+
+# Plays pit i with a double-click in a game between two persons and waits for the move's end:
+# the turn indicator shows the other player to move (wait_moon; moon_reference taken before), the
+# last thing a move draws. The pointer leaves the board once the click is sent, so that no
+# pit's hint shows.
+play_pit() { # i up|down
+  double_click_pit "$1"
+  pointer_away || true
+  wait_moon "$2" 60 || fail "the move from pit $1 did not end"
+}
+# The state of player 2's moon once player p is to move.
+moon_for() { [ "$1" -eq 2 ] && echo up || echo down; }
 
 # Waits until the screen stops changing (a move is over); a fingerprint of the whole screen.
 screen_hash() { xwd -root -silent | md5sum | cut -d' ' -f1; }

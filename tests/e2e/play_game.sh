@@ -4,6 +4,8 @@
 # keeps its own account of the board to choose among the playable pits, answers the
 # end-of-game messages, and checks that the presentation picture comes back.
 source "$(dirname "$0")/lib.sh"
+# The moves are shown at full speed: no pacing, no pauses (every frame still drawn).
+export EKOBARAMA_FAST_MOVES=2
 start_game
 screen_crop() { # name: the client area only
   local ox oy
@@ -12,24 +14,27 @@ screen_crop() { # name: the client area only
 }
 screen_crop presentation-before
 menu j n
-wait_still 20 || fail "the new board did not settle"
+wait_still 60 || fail "the new board did not settle"
 screenshot new-board
+read_screen
+moon_reference
 
 source "$(dirname "$0")/model.sh"
 RANDOM=7
 
+# Each move ends when the turn indicator shows the other player to move.
 moves=0
 while ! blocked; do
   [ $moves -lt 250 ] || fail "no end after $moves moves"
   play_random_pit
-  sleep 0.3
-  [ $moves -eq 1 ] && { sleep 0.3; screenshot first-move; }
+  pointer_away || true
+  [ $moves -eq 1 ] && screenshot first-move
   if blocked; then break; fi
-  wait_still 60 || fail "move $moves did not settle"
+  wait_moon "$(moon_for "$player")" 60 || fail "move $moves did not end"
 done
 echo "game over after $moves moves in the script's account: ${score[1]} / ${score[2]}"
 answer_end_of_game
-wait_still 20 || true
+wait_still 60 || true
 screen_crop presentation-after
 # The presentation comes back where the board lay, (1.5, -3.5) instead of (0, -2): one pixel
 # to the right and one up.

@@ -25,9 +25,10 @@ answer "Quitter ?" n
 wait_no_window "Quitter ?" || fail "N did not answer the question"
 game_running || fail "the program ended after Non"
 menu j n
-wait_still 20 || fail "the new board did not settle"
-double_click_pit 3
-wait_still 60 || fail "the move did not settle"
+wait_still 60 || fail "the new board did not settle"
+read_screen
+moon_reference
+play_pit 3 up
 menu j q
 answer "Quitter ?" o
 wait_no_window "Quitter ?" || fail "O did not answer the question"
@@ -62,7 +63,7 @@ wait_exit || fail "the program did not end after Oui (a second question?)"
 # "Oui" with the mouse, from a game: the menu opened and the question answered by clicks.
 start_game
 menu j n
-wait_still 20 || fail "the new board did not settle"
+wait_still 60 || fail "the new board did not settle"
 focus_main
 click_last_menu_item 15
 box=$(wait_window "Quitter ?") || fail "no question"

@@ -19,7 +19,7 @@ quit_during_move() { # name command...
   shift
   start_game
   menu j n
-  sleep 0.5
+  wait_still 60 || fail "$name: the new board did not settle"
   double_click_pit 3
   sleep 0.4
   screenshot "during-move-$name"

@@ -14,7 +14,7 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 ENGINE
 start_game
 focus_main
 xdotool key ctrl+n
-wait_still 20 || fail "the new board did not settle"
+wait_still 60 || fail "the new board did not settle"
 # The system's own Python, where the Debian package puts pyatspi.
 /usr/bin/python3 "$(dirname "$0")/read_board.py" || fail "the board as a screen reader reads it"
 client_shot screen-reader

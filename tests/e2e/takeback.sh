@@ -26,14 +26,12 @@ board_as_account() { # label
 keys() { # xdotool key names
   focus_main
   xdotool key "$@"
-  sleep 0.5
-  wait_still 10 || fail "the board did not settle after $*"
   park_pointer
 }
 
 start_game
 menu j n
-wait_still 20 || fail "the new board did not settle"
+wait_still 60 || fail "the new board did not settle"
 park_pointer
 read_screen
 moon_reference
@@ -43,9 +41,7 @@ client_shot ply0
 ply=0
 for pit in 3 9 2; do
   model_play "$pit"
-  double_click_pit "$pit"
-  sleep 0.5
-  wait_still 60 || fail "move from pit $pit did not settle"
+  play_pit "$pit" "$(moon_for "$player")"
   park_pointer
   ply=$((ply + 1))
   client_shot "ply$ply"
@@ -54,25 +50,22 @@ for pit in 3 9 2; do
 done
 
 keys ctrl+z
-client_shot undo1
-same_shots ply2 undo1
+wait_shot_like ply2 undo1
 keys ctrl+z
-client_shot undo2
-same_shots ply1 undo2
+wait_shot_like ply1 undo2
 seeds=("${after1[@]:0:13}") player=${after1[13]}
 board_as_account "after two take-backs"
 keys ctrl+shift+z
-client_shot redo1
-same_shots ply2 redo1
+wait_shot_like ply2 redo1
 echo "three moves, two take-backs and one move played again: the board as the rules say"
 
 # A move after a take-back drops the move that followed: nothing is left to play again.
-double_click_pit 5
-sleep 0.5
-wait_still 60 || fail "the move after the take-back did not settle"
+play_pit 5 up
 park_pointer
 client_shot new-branch
+# Nothing may change: a second is given to a change that should not come.
 keys ctrl+shift+z
+sleep 1
 client_shot new-branch-redo
 same_shots new-branch new-branch-redo
 
@@ -81,15 +74,14 @@ menu j q
 answer "Quitter ?" Return
 set_players 0 2
 menu j n
-wait_still 20 || fail "the new board did not settle"
+wait_still 60 || fail "the new board did not settle"
 park_pointer
 seeds=(0 4 4 4 4 4 4 4 4 4 4 4 4) player=1 score=(0 0 0)
 person_then_computer() { # pit
   double_click_pit "$1"
+  pointer_away || true
   wait_moon up 60 || fail "the computer's turn did not come"
   wait_moon down 60 || fail "the computer's move did not end"
-  sleep 0.5
-  wait_still 30 || fail "the board did not settle"
   park_pointer
 }
 person_then_computer 4
@@ -97,8 +89,7 @@ client_shot person-turn-1
 person_then_computer 2
 client_shot person-turn-2
 keys ctrl+z
-client_shot computer-undo
-same_shots person-turn-1 computer-undo
+wait_shot_like person-turn-1 computer-undo
 # The person is to move: the computer stays still.
 sleep 2
 client_shot computer-undo-still

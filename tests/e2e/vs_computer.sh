@@ -12,7 +12,7 @@ RANDOM=11
 start_game
 set_players 0 2
 menu j n
-wait_still 20 || fail "the new board did not settle"
+wait_still 60 || fail "the new board did not settle"
 
 read_screen
 moon_reference

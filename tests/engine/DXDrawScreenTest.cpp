@@ -29,7 +29,7 @@ TEST(DrawingSurfaceOnScreen, TheWindowShowsTheBackSurfaceWhenFlipReturns) {
     dxdraw->SetOptions({doAllowReboot});
     dxdraw->Initialize();
     form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form, 60000));
     ASSERT_TRUE(dxdraw->Initialized());
 
     TDirectDrawSurface& back = *dxdraw->Surface();
