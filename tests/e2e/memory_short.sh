@@ -20,8 +20,8 @@ start_limited() { # KiB of virtual memory, none for no limit
     exec "${GAME_LOCALE[@]}" "$EKOBARAMA"
   ) >>"$ARTIFACTS/ekobarama.log" 2>&1 &
   GAME_PID=$!
-  MAIN=$(wait_window Ekobarama 30) || fail "the window did not open under ulimit -v $1"
-  sleep 0.3
+  MAIN=$(wait_window Ekobarama 90) || fail "the window did not open under ulimit -v $1"
+  wait_drawn "$MAIN" 60 || fail "the window did not settle under ulimit -v $1"
 }
 
 # Silent (the sound library itself does not stand short memory), player 2 the computer's, a new
@@ -46,7 +46,7 @@ echo "the window takes $size KiB: limit $LIMIT KiB"
 # Waits for the hint's line to be logged: prints it.
 wait_hint_line() {
   local i line
-  for ((i = 0; i < 100; i++)); do
+  for ((i = 0; i < 600; i++)); do
     line=$(grep '^hint: ' "$ARTIFACTS/ekobarama.log" | tail -1 || true)
     [ -n "$line" ] && { echo "$line"; return 0; }
     game_running || fail "the program ended: $(tail -5 "$ARTIFACTS/ekobarama.log")"
@@ -59,7 +59,7 @@ start_limited "$LIMIT"
 prepare
 double_click_pit 3
 told=""
-for ((i = 0; i < 100; i++)); do
+for ((i = 0; i < 600; i++)); do
   if xdotool search --onlyvisible --name '^Ekoba$' >/dev/null 2>&1; then told=box; break; fi
   if grep -q "L'ordinateur n'a pas pu choisir son coup (mémoire insuffisante)" \
     "$ARTIFACTS/ekobarama.log"; then told=line; break; fi

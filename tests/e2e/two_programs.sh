@@ -25,7 +25,7 @@ start_another() { # first|second
   "${GAME_LOCALE[@]}" "$EKOBARAMA" >>"$ARTIFACTS/ekobarama.log" 2>&1 &
   GAME_PID=$!
   PIDS+=("$GAME_PID")
-  for ((i = 0; i < 200; i++)); do
+  for ((i = 0; i < 900; i++)); do
     id=$(xdotool search --all --onlyvisible --pid "$GAME_PID" --name '^Ekobarama$' 2>/dev/null |
       head -1 || true)
     [ -n "$id" ] && break
@@ -36,7 +36,7 @@ start_another() { # first|second
   WINDOW_OF[$GAME_PID]=$id
   if [ "$1" = first ]; then set -- 0 0; else set -- 637 487; fi
   timeout 5 xdotool windowmove --sync "$id" "$1" "$2" || true
-  sleep 0.3
+  wait_drawn "$id" 60 || fail "the window of program $GAME_PID did not settle"
 }
 use() { GAME_PID=$1; MAIN=${WINDOW_OF[$1]}; } # pid
 
