@@ -440,28 +440,24 @@ void TEndgameTable::BuildStored() {
     const std::string lockPath = path + ".part";
     int fd = -1;
     while (!stop_) {
-        fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0) {
+        const files::TLock taken = files::TryLockFile(lockPath, fd);
+        if (taken == files::TLock::Failed) {
             stored_ = TStoredTable::Unwritable;
             return;
         }
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        if (taken == files::TLock::Taken) {
             struct stat opened {
             }, named{};
             if (::fstat(fd, &opened) == 0 && ::lstat(lockPath.c_str(), &named) == 0 &&
                 opened.st_ino == named.st_ino && opened.st_dev == named.st_dev)
                 break;
-        } else if (errno != EWOULDBLOCK) {
             ::close(fd);
-            stored_ = TStoredTable::Unwritable;
-            return;
+            fd = -1;
         } else {
             stored_ = TStoredTable::Busy;
             for (int i = 0; i < 20 && !stop_; ++i)
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
-        ::close(fd);
-        fd = -1;
     }
     if (fd < 0)
         return;

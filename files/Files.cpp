@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -132,6 +133,18 @@ std::optional<long long> ParseInteger(std::string_view text, long long least, lo
     if (value < least || value > most)
         return std::nullopt;
     return value;
+}
+
+TLock TryLockFile(const fs::path& path, int& fd) {
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0)
+        return TLock::Failed;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return TLock::Taken;
+    const bool busy = errno == EWOULDBLOCK;
+    ::close(fd);
+    fd = -1;
+    return busy ? TLock::Busy : TLock::Failed;
 }
 
 bool MakeDirectories(const fs::path& directory, mode_t mode, std::string& reason) {

@@ -41,6 +41,12 @@ std::optional<long long> ParseInteger(std::string_view text, long long least, lo
 // otherwise (a file in the way, a directory that cannot be written).
 bool MakeDirectories(const std::filesystem::path& directory, mode_t mode, std::string& reason);
 
+// A lock between programs: the file at path (made, mode 0600, if missing; never through a
+// symbolic link) locked with flock without waiting. The system lets it go when its holder ends,
+// even killed. Taken: fd is the locked file, the caller's to close; otherwise fd is -1.
+enum class TLock { Taken, Busy, Failed };
+TLock TryLockFile(const std::filesystem::path& path, int& fd);
+
 // Why a file could not be written: the step that failed, the file (the folder for
 // CannotMakeFolder, and for CannotSync when the folder's flush failed) and the system's reason.
 enum class TFileWriteFault {

@@ -100,16 +100,12 @@ const std::filesystem::path& OwnSlot() {
             folder / (n == 1 ? "current" + suffix : "current-" + std::to_string(n) + suffix);
         std::filesystem::path lockName = file;
         lockName += ".lock";
-        const int lock = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (lock < 0)
+        int lock = -1;
+        const files::TLock taken = files::TryLockFile(lockName, lock);
+        if (taken == files::TLock::Busy)
+            continue; // another program's
+        if (taken == files::TLock::Failed)
             break; // the folder cannot be written: nor can the game be kept there
-        if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
-            const int error = errno;
-            ::close(lock);
-            if (error == EWOULDBLOCK)
-                continue; // another program's
-            break;
-        }
         slot.File = file;
         slot.Lock = lock;
         if (n > 1) {
