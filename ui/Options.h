@@ -9,6 +9,10 @@
 // Who plays a side: a person (no level) or the computer at a level.
 using TPlayedBy = std::optional<ai::TLevel>;
 
+// How the hand's moves are shown: at the stored pace, quicker, or not at all (the move's
+// result appears at once).
+enum class TAnimationSpeed { Normal, Fast, None };
+
 // What the preferences panel holds when it is made: the players' names and the sound switch;
 // both sides are played by persons. The names are texts of the panel, in the program's language.
 struct TStoredPreferences {
@@ -32,6 +36,9 @@ public:
     bool SoundsOn = true;
     // Each pit's count written beside it on the board.
     bool ShowCounts = false;
+    // The board's size in percent of the stored layout: 100, 150 or 200.
+    int BoardPercent = 100;
+    TAnimationSpeed AnimationSpeed = TAnimationSpeed::Normal;
 
     const TPlayedBy& PlayedBy(int n) const { return n == 1 ? Player1By : Player2By; }
 
