@@ -161,18 +161,22 @@ TEST_F(MainWindow, QuestionsAnswerToTheirButtonsLetters) {
                                                               {Qt::Key_N, Qt::NoModifier},
                                                               {Qt::Key_N, Qt::AltModifier}};
     for (const auto& [key, modifiers] : keys) {
-        // The key goes to the box once it is shown; a box the key did not answer is closed
-        // a second later (a "Non").
+        // The key goes to the box once it is shown and active, as a person's key would (a
+        // letter with Alt reaches the buttons only through the active window); a box the key
+        // did not answer is closed three seconds after it was shown (a "Non").
         QTimer typist;
         int ticks = 0;
+        bool typed = false;
         QObject::connect(&typist, &QTimer::timeout, [&, key = key, modifiers = modifiers] {
             QWidget* box = QApplication::activeModalWidget();
             if (!box || !box->isVisible())
                 return;
-            if (ticks++ == 0)
+            if (!typed && QApplication::activeWindow() == box) {
+                typed = true;
                 QTest::keyClick(box, key, modifiers);
-            else if (ticks > 100)
+            } else if (++ticks > 300) {
                 box->close();
+            }
         });
         typist.start(10);
         EXPECT_EQ(AskToQuit("Etes vous sur(e) de vouloir quitter le jeu ?"), key == Qt::Key_O)
