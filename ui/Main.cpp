@@ -600,7 +600,10 @@ void TForm1::CreatePreferencesPanel() {
                 enter->setEnabled(!open);
         });
         combo->setObjectName(name);
+        // Where a list's name is its chosen item (on Linux), it is named by its label: the
+        // label tells the player too, its text on the screen unchanged.
         combo->setAccessibleName(accessibleName);
+        label->setAccessibleName(accessibleName);
         label->setBuddy(combo);
         combo->setGeometry(348, y, 221, 24);
         combo->setFont(platform::MakeFont("Arial", 10)); // as the sound switch

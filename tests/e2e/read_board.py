@@ -9,8 +9,8 @@
 # changing its name when the move has ended.
 #
 # With an argument it reads one more thing: "hint", the hint's line after H, present in the tree
-# and telling its new name; "panel", the preferences' fields (the panel open) named by their
-# player and what they hold; "final", a game that ends on the person's move (player 1's pit 6,
+# and telling its new name; "panel", the preferences' fields (the panel open) named, or labelled,
+# by their player and what they hold; "final", a game that ends on the person's move (player 1's pit 6,
 # after the computer's move): the final move's line told before the end's notices.
 import os
 import re
@@ -233,6 +233,16 @@ def hint():
     print("PASS: the hint's line is in the tree and tells its name")
 
 
+def labels(node):
+    """The names a field is known by: its own, and those of the labels that label it (where a
+    list's own name is its chosen item)."""
+    names = {node.name}
+    for relation in node.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+            names.update(relation.getTarget(i).name for i in range(relation.getNTargets()))
+    return names
+
+
 def panel():
     """The preferences' fields, named by their player and what they hold."""
     field = (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY)
@@ -245,15 +255,20 @@ def panel():
         for app in pyatspi.Registry.getDesktop(0):
             for name, role in wanted.items():
                 node = app and pyatspi.findDescendant(
-                    app, lambda n, name=name, role=role: n is not None and n.name == name
-                    and n.getRole() in role and n.getState().contains(pyatspi.STATE_SHOWING))
+                    app, lambda n, name=name, role=role: n is not None and n.getRole() in role
+                    and n.getState().contains(pyatspi.STATE_SHOWING) and name in labels(n))
                 if node:
                     found[name] = node
         if len(found) < len(wanted):
             time.sleep(0.5)
     missing = sorted(set(wanted) - set(found))
     if missing:
-        fail("no shown field named %s" % missing)
+        shown = []
+        for app in pyatspi.Registry.getDesktop(0):
+            if app:
+                pyatspi.findAllDescendants(app, lambda n: n is not None and n.getState().contains(
+                    pyatspi.STATE_SHOWING) and shown.append((n.getRoleName(), n.name)) and False)
+        fail("no shown field named %s; shown: %s" % (missing, shown))
     for name in ("Nom du joueur 1", "Nom du joueur 2"):
         text = found[name].queryText().getText(0, -1)
         print("== %s: %r" % (name, text))
