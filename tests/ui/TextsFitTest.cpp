@@ -121,8 +121,8 @@ protected:
                 // either end; its text, and the longest name it takes in a wide letter.
                 QStyleOptionFrame option;
                 option.initFrom(edit);
-                option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth,
-                                                              &option, edit);
+                option.lineWidth =
+                    edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
                 option.midLineWidth = 0;
                 option.state |= QStyle::State_Sunken;
                 const int room = edit->style()
