@@ -127,6 +127,8 @@ rules::TPosition Tjeu::Position() const {
 }
 
 void Tjeu::Finish() {
+    // Over from the first notice on: what the board tells while the notices are up is the end.
+    Over = true;
     game::TGameHost& host = game::Host();
     host.ShowNotice(
         QCoreApplication::translate("Messages", "Le jeu est bloqué ! Fin de la partie"));
@@ -143,7 +145,6 @@ void Tjeu::Finish() {
                     : outcome.Verdict == rules::TVerdict::Player2
                         ? QCoreApplication::translate("Messages", "Vainqueur : joueur 2")
                         : QCoreApplication::translate("Messages", "Egalité !"));
-    Over = true;
 }
 
 void EndGame() {

@@ -53,7 +53,7 @@ public:
     std::optional<std::pair<int, rules::TPosition>> HintFor;
     // The game as played so far; TJoueur::Play plays its moves there first.
     record::TGameRecord Record;
-    // Set by Finish: the game is over once the move that led there has finished.
+    // Set as Finish starts: the game is over once the move that led there has finished.
     bool Over = false;
 
     Tcaze& Pit(int i) const { return *Pits[i]; }

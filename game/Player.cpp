@@ -15,7 +15,7 @@ TJoueur::TJoueur(int n) {
     Number = n;
     Name = game::Host().PlayerName(n);
     Computer = game::Host().PlayedBy(n) != record::kPersonLevel;
-    Score->Text->TextLabel->Caption = ScoreLine(Name, 0);
+    Score->ShowScoreOf(n, Name);
 }
 
 TJoueur::~TJoueur() {

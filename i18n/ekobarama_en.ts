@@ -469,6 +469,10 @@
         <source>&amp;Conseil</source>
         <translation>&amp;Hint</translation>
     </message>
+    <message>
+        <source>&amp;?</source>
+        <translation>&amp;Help</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -614,6 +618,22 @@
     <message>
         <source>Ordinateur</source>
         <translation>Computer</translation>
+    </message>
+    <message>
+        <source>Nom du joueur 1</source>
+        <translation>Player 1 name</translation>
+    </message>
+    <message>
+        <source>Nom du joueur 2</source>
+        <translation>Player 2 name</translation>
+    </message>
+    <message>
+        <source>Joueur 1 joué par</source>
+        <translation>Player 1 played by</translation>
+    </message>
+    <message>
+        <source>Joueur 2 joué par</source>
+        <translation>Player 2 played by</translation>
     </message>
 </context>
 <context>

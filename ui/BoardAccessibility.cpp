@@ -6,6 +6,7 @@
 #include "game/Score.h"
 #include "graphics/GameSprites.h"
 #include "ui/GameFiles.h"
+#include "ui/Hint.h"
 #include "ui/KeyboardPlay.h"
 #include "ui/Main.h"
 
@@ -19,7 +20,7 @@
 namespace {
 
 // The parts of the board after its twelve pits.
-enum TPart { Score1 = 12, Score2, Turn, LastMove, PartCount };
+enum TPart { Score1 = 12, Score2, Turn, LastMove, HintPart, PartCount };
 
 bool GameOnBoard() {
     return CurrentGame && AppState != TAppState::Presentation;
@@ -121,9 +122,10 @@ public:
 
     // The pit that has the focus: the ring's, while the board has the keyboard.
     int FocusedPit() const { return widget()->hasFocus() ? KeyboardMark() : 0; }
-    // The last move's line changes when a move has ended, not when it starts.
+    // The last move's line changes when a move has ended, not when it starts; the move that
+    // ends the game has ended once the game is over, while the end's notices are still up.
     const QString& LastMoveText() const {
-        if (AppState != TAppState::Distribution)
+        if (AppState != TAppState::Distribution || (CurrentGame && CurrentGame->Over))
             lastMove_ = LastMoveAccessibleName();
         return lastMove_;
     }
@@ -135,8 +137,10 @@ public:
             const QString name = part->text(QAccessible::Name);
             if (name != names_[k]) {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
-                // Where the library can ask for it, a move that ends is also read out at once.
-                if (i == LastMove && !names_[k].isEmpty() && !name.isEmpty()) {
+                // Where the library can ask for it, a move that ends and a hint that comes are
+                // also read out at once.
+                if ((i == LastMove && !names_[k].isEmpty() && !name.isEmpty()) ||
+                    (i == HintPart && !name.isEmpty())) {
                     QAccessibleAnnouncementEvent announcement(part, name);
                     QAccessible::updateAccessibility(&announcement);
                 }
@@ -197,6 +201,8 @@ QString TBoardPart::text(QAccessible::Text t) const {
         return ScoreAccessibleName(index_ - Score1 + 1);
     case Turn:
         return TurnAccessibleName();
+    case HintPart:
+        return HintAccessibleName();
     default:
         return board_->LastMoveText();
     }
@@ -219,6 +225,10 @@ QRect TBoardPart::rect() const {
         const int n = index_ - Score1 + 1;
         return onScreen(TScore::TextX(n), TScore::TextY(n), 240, 30);
     }
+    if (index_ == HintPart) {
+        const TDXTextSprite& line = *CurrentGame->HintLine;
+        return onScreen(line.X, line.Y, 330, 24);
+    }
     return QRect(surface->mapToGlobal(QPoint(0, 0)), surface->size());
 }
 
@@ -234,6 +244,8 @@ QAccessible::State TBoardPart::state() const {
         state.focused = board_->FocusedPit() == Pit();
     } else {
         state.readOnly = true;
+        // The hint's line is there while a hint is shown.
+        state.invisible = index_ == HintPart && HintAccessibleName().isEmpty();
     }
     return state;
 }

@@ -5,8 +5,9 @@
 // owner counts it from his left (the keys 1 to 6 of keyboard play), its owner and its seeds,
 // "Case 3 de Joueur 1 : 4 graines"; the pits the mover may play are enabled and pressing one
 // plays it as a double-click would; the pit under the keyboard's ring has the focus. After the
-// pits come four lines of text: the two scores, whose turn it is, and the last move played
-// (the seeds it took and the scores after it), which changes its name when a move ends.
+// pits come five lines of text: the two scores, whose turn it is, the last move played (the
+// seeds it took and the scores after it), which changes its name when a move ends (the move
+// that ends the game before the end's notices), and the hint's line while a hint is shown.
 #include <QString>
 
 // Gives the drawing surface its accessible tree; once, before the window is shown.

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Dialogs.h"
 
+#include "ui/BoardAccessibility.h"
 #include "ui/Main.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -14,34 +19,68 @@ FileDialogHook fileHook;
 bool suppressed = false;
 } // namespace
 
+std::unique_ptr<QMessageBox> MakeMessageBox(const TMessageBoxRequest& request) {
+    auto box = std::make_unique<QMessageBox>(request.Icon, request.Caption, request.Text,
+                                             QMessageBox::NoButton, Form1);
+    box->setWindowModality(Qt::ApplicationModal);
+    if (request.Buttons == TMsgButtons::Ok) {
+        QPushButton* ok =
+            box->addButton(QCoreApplication::translate("Messages", "OK"), QMessageBox::AcceptRole);
+        box->setDefaultButton(ok);
+        box->setEscapeButton(ok);
+    } else {
+        // The buttons read "Oui" and "Non" and answer to their first letters, with or without
+        // Alt, as a French desktop's question boxes do (in English, "Yes" and "No").
+        QPushButton* yes =
+            box->addButton(QCoreApplication::translate("Messages", "&Oui"), QMessageBox::YesRole);
+        QPushButton* no =
+            box->addButton(QCoreApplication::translate("Messages", "&Non"), QMessageBox::NoRole);
+        box->setDefaultButton(yes);
+        box->setEscapeButton(no);
+    }
+    // The box sizes itself to its text and buttons; a short text would leave the title bar too
+    // narrow for the caption ("Ek…a"). An empty item as wide as the caption needs, across the
+    // box's grid, holds it open.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        const QMargins margins = grid->contentsMargins();
+        const int width =
+            std::max(0, TitleBarWidth(request.Caption) - margins.left() - margins.right());
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    return box;
+}
+
+int TitleBarWidth(const QString& title) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * 1.25);
+    else
+        font.setPixelSize(font.pixelSize() * 5 / 4);
+    const QFontMetrics metrics(font);
+    const int button = metrics.height() + 8;
+    return metrics.horizontalAdvance(title) + 4 * button + 2 * metrics.averageCharWidth();
+}
+
 TModalResult ShowMessageBox(const QString& caption, const QString& text, TMsgButtons buttons,
                             QMessageBox::Icon icon) {
     const TModalResult refusal =
         buttons == TMsgButtons::YesNo ? TModalResult::mrNo : TModalResult::mrOk;
     if (suppressed)
         return refusal;
+    // What the box is about is on the board for assistive technologies before the box speaks:
+    // the move that ended a game is told before the end's notices.
+    UpdateBoardAccessibility();
     if (hook)
         return hook({caption, text, buttons, icon});
-    QMessageBox box(icon, caption, text, QMessageBox::NoButton, Form1);
-    box.setWindowModality(Qt::ApplicationModal);
-    if (buttons == TMsgButtons::Ok) {
-        QPushButton* ok =
-            box.addButton(QCoreApplication::translate("Messages", "OK"), QMessageBox::AcceptRole);
-        box.setDefaultButton(ok);
-        box.setEscapeButton(ok);
-        box.exec();
+    const std::unique_ptr<QMessageBox> box = MakeMessageBox({caption, text, buttons, icon});
+    box->exec();
+    if (buttons == TMsgButtons::Ok)
         return TModalResult::mrOk;
-    }
-    // The buttons read "Oui" and "Non" and answer to their first letters, with or without Alt,
-    // as a French desktop's question boxes do (in English, "Yes" and "No").
-    QPushButton* yes =
-        box.addButton(QCoreApplication::translate("Messages", "&Oui"), QMessageBox::YesRole);
-    QPushButton* no =
-        box.addButton(QCoreApplication::translate("Messages", "&Non"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes ? TModalResult::mrYes : TModalResult::mrNo;
+    QAbstractButton* clicked = box->clickedButton();
+    return clicked && box->buttonRole(clicked) == QMessageBox::YesRole ? TModalResult::mrYes
+                                                                       : TModalResult::mrNo;
 }
 
 bool AskToQuit(const QString& text) {

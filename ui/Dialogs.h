@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <memory>
 
 enum class TMsgButtons { Ok, YesNo };
 enum class TModalResult { mrOk, mrYes, mrNo };
@@ -25,6 +26,13 @@ inline const QString ApplicationTitle = "Ekoba";
 
 TModalResult ShowMessageBox(const QString& caption, const QString& text, TMsgButtons buttons,
                             QMessageBox::Icon icon);
+// The box ShowMessageBox shows, made and not shown: owned by the main window, its buttons
+// labelled, and wide enough for the window manager to show its caption whole.
+std::unique_ptr<QMessageBox> MakeMessageBox(const TMessageBoxRequest& request);
+// The outer width a window needs for its title to show whole in the window manager's title bar,
+// beside the bar's icon and buttons: the title in a bold face a quarter larger than the
+// application's (title bars use a bold face, often larger), and room for four square buttons.
+int TitleBarWidth(const QString& title);
 // "Quitter ?" with Oui / Non; true only for Oui.
 bool AskToQuit(const QString& text);
 // A notice with the caption "Ekoba" and one OK button.

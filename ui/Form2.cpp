@@ -7,6 +7,7 @@
 #include "ui/RulesText.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -54,6 +55,15 @@ void TPlainForm::CentreOn(const FrameGeometry& owner) {
     const FrameGeometry own = Frame();
     const QPoint corner = CentredOn(owner, own.Width, own.Height);
     SetBounds(corner.x(), corner.y());
+}
+
+void TPlainForm::keyPressEvent(QKeyEvent* event) {
+    // The keys a control of the window leaves come here; Escape alone, without a modifier.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -49,6 +49,10 @@ public:
     // Centres the window on its owner's outer geometry.
     void CentreOn(const FrameGeometry& owner);
 
+protected:
+    // Escape closes the window, as it closes a dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     const ClassicFrame frame_;
 };

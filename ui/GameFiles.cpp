@@ -32,6 +32,8 @@ namespace {
 
 // The unfinished game of an earlier run, read at start, until it is resumed or replaced.
 std::optional<record::TGameRecord> unfinished;
+// The game last finished on the board, until another game is put there.
+std::optional<record::TGameRecord> finished;
 // A failure to keep the unfinished game is told once, until a write succeeds again.
 bool keepFailureTold = false;
 
@@ -315,9 +317,11 @@ void PlayMove(int pit) {
     } else {
         record::TGameRecord played = before;
         played.Play(pit);
-        if (played.Over())
+        if (played.Over()) {
             ForgetUnfinishedGame();
-        else
+            TakeSidesFromOptions(played); // who played each side to the end
+            finished = std::move(played);
+        } else
             LookForUnfinishedGame(); // what was kept before the failed move is offered back
     }
     Form1->RefreshGameCommands();
@@ -398,7 +402,10 @@ bool HasUnfinishedGame() {
     return unfinished.has_value();
 }
 
-void ShowRecordedGame(record::TGameRecord game) {
+namespace {
+
+// Puts a game on the board at its record's cursor, its sides played by whom the record says.
+void PutOnBoard(record::TGameRecord game) {
     // Who plays each side, and their names, as the game was played.
     for (int n = 1; n <= 2; ++n) {
         const record::TSide& side = game.Sides[n];
@@ -415,17 +422,62 @@ void ShowRecordedGame(record::TGameRecord game) {
     CurrentGame->Relayout();
     AppState = TAppState::Jeu;
     RedrawScene();
+}
+
+} // namespace
+
+void ShowRecordedGame(record::TGameRecord game) {
+    PutOnBoard(std::move(game));
     if (CurrentGame->Record.Over()) {
-        // A finished game ends as a game ends on the board: the notices, the final scores with
-        // the seeds left on each side, the verdict, then the board goes.
-        Form1->RefreshGameCommands();
-        CurrentGame->Finish();
-        EndGame();
-        Form1->RefreshGameCommands();
+        CloseFinishedGame();
         return;
     }
     Form1->ComputerTurn->Begin();
     Form1->RefreshGameCommands();
+}
+
+const record::TGameRecord* FinishedGame() {
+    return finished ? &*finished : nullptr;
+}
+
+void ForgetFinishedGame() {
+    finished.reset();
+}
+
+void CloseFinishedGame() {
+    if (!CurrentGame || AppState != TAppState::Jeu)
+        return;
+    // A finished game ends as a game ends on the board: the notices, the final scores with the
+    // seeds left on each side, the verdict, then the board goes.
+    Form1->RefreshGameCommands();
+    record::TGameRecord game = CurrentGame->Record;
+    TakeSidesFromOptions(game);
+    CurrentGame->Finish();
+    EndGame();
+    finished = std::move(game);
+    Form1->RefreshGameCommands();
+}
+
+void ResumeFinishedGame(int ply) {
+    if (!finished || AppState != TAppState::Presentation || !BackgroundSprite)
+        return;
+    record::TGameRecord game = std::move(*finished);
+    finished.reset();
+    game.SeekTo(ply);
+    PutOnBoard(std::move(game));
+    KeepUnfinishedGame();
+    Form1->ComputerTurn->Begin();
+    Form1->RefreshGameCommands();
+}
+
+const record::TGameRecord* GameToSave() {
+    if (TerminationRequested())
+        return nullptr;
+    if (AppState == TAppState::Jeu && CurrentGame)
+        return &CurrentGame->Record;
+    if (AppState == TAppState::Presentation)
+        return FinishedGame();
+    return nullptr;
 }
 
 bool OpenGameFile(const QString& path) {
@@ -462,7 +514,7 @@ void TForm1::Ouvrirunepartie1Click() {
 }
 
 void TForm1::Enregistrerlapartie1Click() {
-    if (AppState != TAppState::Jeu || !CurrentGame)
+    if (!GameToSave())
         return;
     const QString proposed = QCoreApplication::translate("Files", "partie-%1.%2")
                                  .arg(QDate::currentDate().toString(Qt::ISODate), GameFileSuffix);
@@ -470,11 +522,12 @@ void TForm1::Enregistrerlapartie1Click() {
         {TFileDialogKind::Save, QCoreApplication::translate("Files", "Enregistrer la partie"),
          DialogFolder(), proposed});
     // The game may have been left while the dialog was open.
-    if (path.isEmpty() || AppState != TAppState::Jeu || !CurrentGame)
+    if (path.isEmpty() || !GameToSave())
         return;
-    TakeSidesFromOptions(CurrentGame->Record);
+    if (AppState == TAppState::Jeu)
+        TakeSidesFromOptions(CurrentGame->Record);
     files::TFileWriteProblem problem;
-    if (!record::WriteGameFile(FilePath(path), CurrentGame->Record, problem)) {
+    if (!record::WriteGameFile(FilePath(path), *GameToSave(), problem)) {
         ShowFileProblem(QCoreApplication::translate(
                             "Files", "La partie n'a pas pu être enregistrée dans « %1 » :\n%2")
                             .arg(path, WriteProblemText(problem)));

@@ -49,3 +49,18 @@ QString WriteProblemText(const files::TFileWriteProblem& problem);
 // computer resumes its side. A finished game is shown ending as a game ends: the end's notices
 // over its final scores, then the presentation picture.
 void ShowRecordedGame(record::TGameRecord game);
+
+// The game last finished on the board stays the record between games, until another game is
+// put on the board: it can still be saved, and a move taken back from its end.
+const record::TGameRecord* FinishedGame();
+void ForgetFinishedGame();
+// The game on the board has reached its end (opened finished, or played forward to it again):
+// the end's notices over its final scores, then the presentation picture; it is the game last
+// finished.
+void CloseFinishedGame();
+// The game last finished back on the board at ply of its record, played by whom the record
+// says: a game in progress again, kept as the unfinished game.
+void ResumeFinishedGame(int ply);
+// What "Enregistrer la partie…" saves: the game on the board waiting for a move or, between
+// games, the game last finished; none otherwise.
+const record::TGameRecord* GameToSave();

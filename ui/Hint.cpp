@@ -115,3 +115,10 @@ QString HintText(std::optional<int> finalMargin) {
                 : Tr(QT_TRANSLATE_NOOP("Hint", "Avec le meilleur jeu : perdu de %1 graines")))
         .arg(seeds);
 }
+
+QString HintAccessibleName() {
+    if (!CurrentGame || !CurrentGame->HintLine || !CurrentGame->HintFor ||
+        AppState != TAppState::Jeu)
+        return {};
+    return CurrentGame->HintLine->TextLabel->Caption;
+}

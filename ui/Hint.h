@@ -20,3 +20,5 @@ void RefreshHintLine();
 // The line for the final margin of the person to move under best play (his final score minus
 // his opponent's), or the line that only points at the marked pit when it is not known.
 QString HintText(std::optional<int> finalMargin);
+// The hint's line as assistive technologies read it: its text while it is shown, else empty.
+QString HintAccessibleName();

@@ -376,9 +376,12 @@ void TForm1::RefreshToolTip() {
 
 void TForm1::CreateMenu() {
     QMenuBar* bar = menuBar();
+    // The help menu is "?" with its sign for key in French, as French programs mark it, and
+    // "Help" in English, where users look for that word.
     const QStringList barCaptions =
         UniqueAccelerators({QCoreApplication::translate("Menu", "&Jeu"),
-                            QCoreApplication::translate("Menu", "&Options"), "?"});
+                            QCoreApplication::translate("Menu", "&Options"),
+                            QCoreApplication::translate("Menu", "&?")});
     Jeu1 = bar->addMenu(barCaptions[0]);
     Jeu1->setObjectName("Jeu1");
     Options1 = bar->addMenu(barCaptions[1]);
@@ -555,39 +558,54 @@ void TForm1::CreatePreferencesPanel() {
         return button;
     };
 
+    // The players' group starts at the panel's left edge, so that its caption shows whole; its
+    // right edge and its controls stay where they were on the screen. The names' edits and the
+    // lists under them are wide enough for the longest of the lists' items in either language.
     GroupBox7 = makeGroup(GroupBox1, "GroupBox7", QCoreApplication::translate("Panel", "Joueurs"),
-                          QRect(-12, 48, 641, 241));
+                          QRect(0, 48, 629, 241));
     Label6 = makeLabel(GroupBox7, "Label6", QCoreApplication::translate("Panel", "Nom Joueur 1 : "),
-                       QRect(216, 48, 100, 16));
+                       QRect(204, 48, 100, 16));
     Edit4 =
-        makeEdit(GroupBox7, "Edit4", TStoredPreferences::Player1Name(), QRect(360, 40, 161, 26));
+        makeEdit(GroupBox7, "Edit4", TStoredPreferences::Player1Name(), QRect(348, 40, 221, 26));
     Label7 = makeLabel(GroupBox7, "Label7", QCoreApplication::translate("Panel", "Nom Joueur 2 : "),
-                       QRect(216, 128, 100, 16));
+                       QRect(204, 128, 100, 16));
     Edit3 =
-        makeEdit(GroupBox7, "Edit3", TStoredPreferences::Player2Name(), QRect(360, 120, 161, 26));
+        makeEdit(GroupBox7, "Edit3", TStoredPreferences::Player2Name(), QRect(348, 120, 221, 26));
     // The labels' texts are wider than their stored boxes in the substitute face; let them
     // show whole, right-aligned against the edits as the layout intends.
     for (QLabel* label : {Label6, Label7}) {
         label->adjustSize();
-        label->move(352 - label->width(), label->y());
+        label->move(340 - label->width(), label->y());
     }
+    // A screen reader names each field by its player and what it holds; the group's caption
+    // alone would name them all "Joueurs".
+    Edit4->setAccessibleName(QCoreApplication::translate("Panel", "Nom du joueur 1"));
+    Edit3->setAccessibleName(QCoreApplication::translate("Panel", "Nom du joueur 2"));
+    Label6->setBuddy(Edit4);
+    Label7->setBuddy(Edit3);
 
     // Enter presses OK (made below), except in an open drop-down list.
     const auto enterKeys = std::make_shared<std::vector<QShortcut*>>();
 
     // Who plays each side, under its name; a side given to the computer is offered its name.
     auto makeChoice = [&](const char* labelName, QLabel*& label, const char* name,
-                          QComboBox*& combo, QLineEdit* edit, int y, const QString& personName) {
+                          QComboBox*& combo, QLineEdit* edit, int y, const QString& personName,
+                          const QString& accessibleName) {
         label = makeLabel(GroupBox7, labelName, QCoreApplication::translate("Panel", "Joué par : "),
-                          QRect(216, y + 6, 100, 16));
+                          QRect(204, y + 6, 100, 16));
         label->adjustSize();
-        label->move(352 - label->width(), label->y());
+        label->move(340 - label->width(), label->y());
         combo = new TComboBox(GroupBox7, [enterKeys](bool open) {
             for (QShortcut* enter : *enterKeys)
                 enter->setEnabled(!open);
         });
         combo->setObjectName(name);
-        combo->setGeometry(360, y, 161, 24);
+        // Where a list's name is its chosen item (on Linux), it is named by its label: the
+        // label tells the player too, its text on the screen unchanged.
+        combo->setAccessibleName(accessibleName);
+        label->setAccessibleName(accessibleName);
+        label->setBuddy(combo);
+        combo->setGeometry(348, y, 221, 24);
         combo->setFont(platform::MakeFont("Arial", 10)); // as the sound switch
         SetTextColour(combo, clBlack);
         combo->addItems(PlayedByItems());
@@ -604,18 +622,21 @@ void TForm1::CreatePreferencesPanel() {
         });
     };
     makeChoice("Label8", Label8, "ComboBox1", ComboBox1, Edit4, 72,
-               TStoredPreferences::Player1Name());
+               TStoredPreferences::Player1Name(),
+               QCoreApplication::translate("Panel", "Joueur 1 joué par"));
     makeChoice("Label9", Label9, "ComboBox2", ComboBox2, Edit3, 152,
-               TStoredPreferences::Player2Name());
+               TStoredPreferences::Player2Name(),
+               QCoreApplication::translate("Panel", "Joueur 2 joué par"));
 
     GroupBox3 = makeGroup(GroupBox1, "GroupBox3", QCoreApplication::translate("Panel", "Bruitages"),
                           QRect(124, 344, 377, 49));
     RadioButton3 =
         makeRadio(GroupBox3, "RadioButton3", QCoreApplication::translate("Panel", "Activés"),
                   QRect(32, 24, 113, 17));
+    // Wide enough for "Désactivés" whole beside its button.
     RadioButton4 =
         makeRadio(GroupBox3, "RadioButton4", QCoreApplication::translate("Panel", "Désactivés"),
-                  QRect(232, 24, 89, 17));
+                  QRect(232, 24, 97, 17));
     (TStoredPreferences::SoundsOn ? RadioButton3 : RadioButton4)->setChecked(true);
 
     // Counts in sight, in the free band between the players and the sound switch.
@@ -691,7 +712,9 @@ void TForm1::FormCreate() {
     // 6. The options are made above. 7. The first frame.
     StartUpStep(TStartUpStep::FirstFrame);
     RedrawScene();
-    // The game left unfinished by an earlier run, offered by "Reprendre la partie".
+    // The game left unfinished by an earlier run, offered by "Reprendre la partie"; no game
+    // has finished in this window yet.
+    ForgetFinishedGame();
     LookForUnfinishedGame();
     RefreshGameCommands();
 }

@@ -33,8 +33,9 @@ QStringList UniqueAccelerators(const QStringList& captions) {
             result << caption;
             continue;
         }
+        // A sign is kept as a key only where the caption marks it: "&?" for a help menu.
         const int marked = MarkedLetter(caption);
-        if (marked >= 0 && caption[marked].isLetterOrNumber() &&
+        if (marked >= 0 && !caption[marked].isSpace() &&
             !taken.contains(caption[marked].toLower())) {
             taken.insert(caption[marked].toLower());
             result << caption;

@@ -3,20 +3,29 @@
 // take-back moves its cursor and the board shows the position there at once. Against the
 // computer a take-back goes back to the person's previous turn, over the computer's answer, and
 // playing again goes forward to the person's next turn; the computer's thinking stops first and
-// starts again only when the board then waits for the computer's move.
+// starts again only when the board then waits for the computer's move. Between games the game
+// last finished can still be taken back from its end: it comes back on the board as a game in
+// progress; played forward to its end again, it ends again.
 #include "game/Game.h"
 #include "ui/GameFiles.h"
 #include "ui/Hint.h"
 #include "ui/Main.h"
 
 #include <QAction>
+#include <array>
 #include <optional>
 
 namespace {
 
-// The side to move at this position is played by a person.
-bool PersonToMove(const rules::TPosition& position) {
-    return !Options->PlayedBy(position.ToMove).has_value();
+// Which sides persons play: as the options say for the game on the board, as its record says
+// for the game last finished.
+using TPersons = std::array<bool, 3>;
+TPersons PersonsNow() {
+    return {false, !Options->PlayedBy(1).has_value(), !Options->PlayedBy(2).has_value()};
+}
+TPersons PersonsOf(const record::TGameRecord& game) {
+    return {false, game.Sides[1].Level == record::kPersonLevel,
+            game.Sides[2].Level == record::kPersonLevel};
 }
 
 // A game on the board waits for a move: the record may be moved through.
@@ -26,11 +35,20 @@ const record::TGameRecord* GameToTakeBack() {
     return &CurrentGame->Record;
 }
 
+// The game last finished, between games: it may be taken back from its end.
+const record::TGameRecord* FinishedGameToTakeBack() {
+    if (AppState != TAppState::Presentation || !Options || !BackgroundSprite ||
+        TerminationRequested())
+        return nullptr;
+    return FinishedGame();
+}
+
 // The cursor of the person's previous turn (the latest one, or the first of the game).
-std::optional<int> PersonsTurnBefore(const record::TGameRecord& game, bool first) {
+std::optional<int> PersonsTurnBefore(const record::TGameRecord& game, bool first,
+                                     const TPersons& persons) {
     std::optional<int> found;
     for (int ply = game.Cursor() - 1; ply >= 0; --ply) {
-        if (PersonToMove(game.PositionAt(ply))) {
+        if (persons[game.PositionAt(ply).ToMove]) {
             found = ply;
             if (!first)
                 break;
@@ -45,8 +63,9 @@ std::optional<int> PersonsTurnAfter(const record::TGameRecord& game, bool last) 
         return std::nullopt;
     if (last)
         return game.Length();
+    const TPersons persons = PersonsNow();
     for (int ply = game.Cursor() + 1; ply < game.Length(); ++ply)
-        if (PersonToMove(game.PositionAt(ply)))
+        if (persons[game.PositionAt(ply).ToMove])
             return ply;
     return game.Length();
 }
@@ -58,6 +77,12 @@ void TakeBackTo(std::optional<int> ply) {
     Form1->ComputerTurn->Cancel();
     CurrentGame->Record.SeekTo(*ply);
     CurrentGame->ShowRecord();
+    if (CurrentGame->Record.Over()) {
+        // Played forward to its end again: nothing is left to resume.
+        ForgetUnfinishedGame();
+        CloseFinishedGame();
+        return;
+    }
     KeepUnfinishedGame();
     Form1->RefreshGameCommands();
     // The computer's players start afresh: the positions they remember from the moves taken back
@@ -65,16 +90,26 @@ void TakeBackTo(std::optional<int> ply) {
     Form1->ComputerTurn->Begin();
 }
 
+// Takes back to the person's previous turn (or his first) in the game on the board, or in the
+// game last finished, which comes back on the board there.
+void TakeBack(bool first) {
+    if (const record::TGameRecord* game = GameToTakeBack()) {
+        TakeBackTo(PersonsTurnBefore(*game, first, PersonsNow()));
+        return;
+    }
+    if (const record::TGameRecord* last = FinishedGameToTakeBack())
+        if (const std::optional<int> ply = PersonsTurnBefore(*last, first, PersonsOf(*last)))
+            ResumeFinishedGame(*ply);
+}
+
 } // namespace
 
 void TForm1::Annulerlecoup1Click() {
-    if (const record::TGameRecord* game = GameToTakeBack())
-        TakeBackTo(PersonsTurnBefore(*game, false));
+    TakeBack(false);
 }
 
 void TForm1::Annulertouslescoups1Click() {
-    if (const record::TGameRecord* game = GameToTakeBack())
-        TakeBackTo(PersonsTurnBefore(*game, true));
+    TakeBack(true);
 }
 
 void TForm1::Rtablirlecoup1Click() {
@@ -89,13 +124,15 @@ void TForm1::Rtablirtouslescoups1Click() {
 
 void TForm1::RefreshGameCommands() {
     const record::TGameRecord* game = GameToTakeBack();
-    const bool back = game && PersonsTurnBefore(*game, false).has_value();
+    const record::TGameRecord* last = FinishedGameToTakeBack();
+    const bool back = game ? PersonsTurnBefore(*game, false, PersonsNow()).has_value()
+                           : last && PersonsTurnBefore(*last, false, PersonsOf(*last)).has_value();
     const bool forward = game && PersonsTurnAfter(*game, false).has_value();
     Annulerlecoup1->setEnabled(back);
     Annulertouslescoups1->setEnabled(back);
     Rtablirlecoup1->setEnabled(forward);
     Rtablirtouslescoups1->setEnabled(forward);
-    Enregistrerlapartie1->setEnabled(game != nullptr);
+    Enregistrerlapartie1->setEnabled(GameToSave() != nullptr);
     const bool ready = BackgroundSprite && Options && !TerminationRequested();
     Ouvrirunepartie1->setEnabled(ready && AppState != TAppState::Distribution);
     Reprendrelapartie1->setEnabled(ready && AppState == TAppState::Presentation &&

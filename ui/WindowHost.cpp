@@ -6,6 +6,7 @@
 #include "game/GameHost.h"
 #include "graphics/Scene.h"
 #include "ui/Dialogs.h"
+#include "ui/GameFiles.h"
 #include "ui/Main.h"
 #include "ui/PitPicking.h"
 
@@ -67,6 +68,7 @@ public:
             Form1->Timer1.stop();
     }
     void GameMade() override {
+        ForgetFinishedGame(); // the game on the board is the record now
         if (!Form1)
             return;
         Form1->Timer1.start();

@@ -9,8 +9,8 @@ source "$(dirname "$0")/model.sh"
 RANDOM=7
 moves=0
 
-# In the open panel: player 2's "Joué par" list, at (360, 152) in the "Joueurs" group at
-# (-12, 48), opened with a click; the item is chosen with the keys from the first one.
+# In the open panel: player 2's "Joué par" list, at (348, 152) in the "Joueurs" group at
+# (0, 48), opened with a click; the item is chosen with the keys from the first one.
 choose_player2() { # item (0 a person, 2 the computer at "Moyen")
   local ox oy
   read -r ox oy < <(client_origin)

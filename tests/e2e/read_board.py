@@ -7,6 +7,11 @@
 # program's own rules, plays the same move from the position read before it. The events a screen
 # reader waits for are heard too: the focus moving with the ring, and the last move's line
 # changing its name when the move has ended.
+#
+# With an argument it reads one more thing: "hint", the hint's line after H, present in the tree
+# and telling its new name; "panel", the preferences' fields (the panel open) named, or labelled,
+# by their player and what they hold; "final", a game that ends on the person's move (player 1's pit 6,
+# after the computer's move): the final move's line told before the end's notices.
 import os
 import re
 import subprocess
@@ -194,4 +199,111 @@ def main():
     print("PASS: twelve pits, scores and turn read; two moves agree with the rules")
 
 
-main()
+HINT = re.compile(r"^(Coup conseillé : la case marquée|Avec le meilleur jeu : .+|"
+                  r"Pas de conseil cette fois .+)$")
+
+
+def hint():
+    """H: the line after the board's last move names the hint and tells its name; Escape
+    takes it away."""
+    pyatspi.Registry.registerEventListener(hear, "object:property-change:accessible-name")
+    board = find_board()
+    if board.childCount < 17:
+        fail("the board has no line after the last move: %d parts" % board.childCount)
+    line = board.getChildAtIndex(16)
+    if line.name:
+        fail("a hint's line before H: %r" % line.name)
+    EVENTS.clear()
+    subprocess.run(["xdotool", "key", "h"], check=True)
+    end = time.time() + 30
+    while not HINT.match(line.name or ""):
+        if time.time() > end:
+            fail("no hint's line within 30 s of H: %r" % line.name)
+        listen(0.2)
+    print("== hint: " + line.name)
+    listen(0.5)
+    if not heard("object:property-change:accessible-name", line.name):
+        fail("the hint's line did not tell its name: %s" % EVENTS)
+    subprocess.run(["xdotool", "key", "Escape"], check=True)
+    end = time.time() + 10
+    while line.name:
+        if time.time() > end:
+            fail("the hint's line stays after Escape: %r" % line.name)
+        listen(0.2)
+    print("PASS: the hint's line is in the tree and tells its name")
+
+
+def labels(node):
+    """The names a field is known by: its own, and those of the labels that label it (where a
+    list's own name is its chosen item)."""
+    names = {node.name}
+    for relation in node.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+            names.update(relation.getTarget(i).name for i in range(relation.getNTargets()))
+    return names
+
+
+def panel():
+    """The preferences' fields, named by their player and what they hold."""
+    field = (pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY)
+    wanted = {"Nom du joueur 1": field, "Nom du joueur 2": field,
+              "Joueur 1 joué par": (pyatspi.ROLE_COMBO_BOX,),
+              "Joueur 2 joué par": (pyatspi.ROLE_COMBO_BOX,)}
+    found = {}
+    end = time.time() + 30
+    while len(found) < len(wanted) and time.time() < end:
+        for app in pyatspi.Registry.getDesktop(0):
+            for name, role in wanted.items():
+                node = app and pyatspi.findDescendant(
+                    app, lambda n, name=name, role=role: n is not None and n.getRole() in role
+                    and n.getState().contains(pyatspi.STATE_SHOWING) and name in labels(n))
+                if node:
+                    found[name] = node
+        if len(found) < len(wanted):
+            time.sleep(0.5)
+    missing = sorted(set(wanted) - set(found))
+    if missing:
+        shown = []
+        for app in pyatspi.Registry.getDesktop(0):
+            if app:
+                pyatspi.findAllDescendants(app, lambda n: n is not None and n.getState().contains(
+                    pyatspi.STATE_SHOWING) and shown.append((n.getRoleName(), n.name)) and False)
+        fail("no shown field named %s; shown: %s" % (missing, shown))
+    for name in ("Nom du joueur 1", "Nom du joueur 2"):
+        text = found[name].queryText().getText(0, -1)
+        print("== %s: %r" % (name, text))
+        if not text:
+            fail("the field %r holds no name" % name)
+    print("PASS: the preferences' four fields are named")
+
+
+def final():
+    """A game that ends on the person's move: its line is told before the end's notices."""
+    pyatspi.Registry.registerEventListener(hear, "object:property-change:accessible-name")
+    board = find_board()
+    state = wait_for(board, "the person's turn after the computer's move",
+                     lambda s: s["tomove"] == 1 and s["last"] != "Aucun coup joué", 60)
+    show("before the final move", state)
+    person = state["players"][0]
+    pit = board.getChildAtIndex(5)
+    if not pit.name.startswith("Case 6 de %s : " % person):
+        fail("child 6 is %r" % pit.name)
+    EVENTS.clear()
+    pit.queryAction().doAction(0)
+    told = "%s a joué sa case 6 et pris " % person
+    end = time.time() + 30
+    while not heard("object:property-change:accessible-name", told):
+        if time.time() > end:
+            fail("the final move's line was not told: %s" % EVENTS)
+        listen(0.2)
+    names = [n for k, n in EVENTS if k.startswith("object:property-change:accessible-name")]
+    print("== told: " + " | ".join(names))
+    last = board.getChildAtIndex(15).name
+    turn = board.getChildAtIndex(14).name
+    if not last.startswith(told) or turn != "Partie terminée":
+        fail("during the end's notices the tree reads %r and %r" % (last, turn))
+    print("PASS: the final move's line is told as the game ends")
+
+
+{"hint": hint, "panel": panel, "final": final}.get(sys.argv[1] if len(sys.argv) > 1 else "",
+                                                   main)()

@@ -7,8 +7,10 @@
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/RulesText.h"
+#include "ui/Shortcuts.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
@@ -55,6 +57,26 @@ TEST(Centring, RoundsHalvesToTheEvenNeighbourThenAddsTheOwnerCorner) {
     EXPECT_EQ(CentredOn({0, 0, 103, 105}, 0, 0), QPoint(52, 52));
     EXPECT_EQ(CentredOn({0, 0, 101, 107}, 0, 0), QPoint(50, 54));
     EXPECT_EQ(CentredOn({-7, -9, 10, 10}, 13, 15), QPoint(-7 - 2, -9 - 2));
+}
+
+// Escape alone closes each of the help menu's windows, from the control that has the keys.
+TEST_F(HelpWindows, EscapeClosesTheRulesTheKeysAndTheCredits) {
+    form->Rgledujeu1->trigger();
+    form->AproposdeEkoba1->trigger();
+    TShortcutsForm* keys = OpenShortcutsWindow(form.get());
+    auto* rules = form->findChild<TForm2*>();
+    auto* credits = form->findChild<TForm3*>();
+    ASSERT_TRUE(rules && credits);
+    const std::pair<QWidget*, QWidget*> windows[] = {
+        {rules, rules->Memo1}, {credits, credits->Label5}, {keys, keys->findChild<QLabel*>()}};
+    for (const auto& [window, control] : windows) {
+        ASSERT_NE(control, nullptr);
+        ASSERT_TRUE(window->isVisible());
+        QTest::keyClick(control, Qt::Key_Escape, Qt::ShiftModifier);
+        EXPECT_TRUE(window->isVisible()) << window->windowTitle().toStdString();
+        QTest::keyClick(control, Qt::Key_Escape);
+        EXPECT_FALSE(window->isVisible()) << window->windowTitle().toStdString();
+    }
 }
 
 TEST_F(HelpWindows, EachUseOfRulesOpensAnotherCentredNonModalWindow) {

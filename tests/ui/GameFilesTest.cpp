@@ -315,6 +315,60 @@ TEST_F(GameFiles, AFinishedGameOpenedFromItsFileShowsItsEnd) {
     EXPECT_FALSE(CurrentGame);
 }
 
+// The game finished on the board stays the record between games, until another game starts:
+// it can be saved whole, and taken back from its end it is a game in progress again, kept as
+// the unfinished game; played forward to its end again, it ends again.
+TEST_F(GameFiles, TheFinishedGameStaysTheRecordUntilANewGame) {
+    files::TFileWriteProblem error;
+    ASSERT_TRUE(record::WriteGameFile(Temp("near.ekoba"), record::TGameRecord(NearEnd()), error))
+        << error.Reason;
+    ASSERT_TRUE(OpenGameFile(QString::fromStdString(Temp("near.ekoba").string())));
+    PlayMove(6);
+    ASSERT_EQ(AppState, TAppState::Presentation);
+    ASSERT_EQ(boxes.size(), 3u);
+    form->RefreshGameCommands();
+    EXPECT_TRUE(form->Annulerlecoup1->isEnabled());
+    EXPECT_TRUE(form->Annulertouslescoups1->isEnabled());
+    EXPECT_TRUE(form->Enregistrerlapartie1->isEnabled());
+    EXPECT_FALSE(form->Rtablirlecoup1->isEnabled());
+    EXPECT_FALSE(form->Reprendrelapartie1->isEnabled());
+
+    fileAnswer = QString::fromStdString(Temp("fini.ekoba").string());
+    form->Enregistrerlapartie1Click();
+    auto read = record::ReadGameFile(Temp("fini.ekoba"));
+    ASSERT_TRUE(std::holds_alternative<record::TGameRecord>(read));
+    const record::TGameRecord saved = std::get<record::TGameRecord>(read);
+    EXPECT_TRUE(saved.Over());
+    EXPECT_EQ(saved.Length(), 1);
+    EXPECT_EQ(saved.PositionAt(0), NearEnd());
+
+    form->Annulerlecoup1Click();
+    ASSERT_EQ(AppState, TAppState::Jeu);
+    EXPECT_EQ(Game().Record.Cursor(), 0);
+    EXPECT_EQ(Game().Position(), NearEnd());
+    EXPECT_FALSE(Game().Over);
+    auto kept = Kept();
+    ASSERT_TRUE(std::holds_alternative<record::TGameRecord>(kept));
+    EXPECT_EQ(std::get<record::TGameRecord>(kept).Current(), NearEnd());
+    form->RefreshGameCommands();
+    EXPECT_TRUE(form->Rtablirlecoup1->isEnabled());
+
+    boxes.clear();
+    form->Rtablirlecoup1Click();
+    EXPECT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(AppState, TAppState::Presentation);
+    EXPECT_FALSE(std::filesystem::exists(UnfinishedGameFile()));
+    form->RefreshGameCommands();
+    EXPECT_TRUE(form->Annulerlecoup1->isEnabled());
+
+    NewGame();
+    form->Quitterlapartie1Click(); // answered "Oui"
+    form->RefreshGameCommands();
+    EXPECT_FALSE(form->Annulerlecoup1->isEnabled() || form->Enregistrerlapartie1->isEnabled());
+    form->Annulerlecoup1Click();
+    EXPECT_EQ(AppState, TAppState::Presentation);
+}
+
 // A second program on the same state directory keeps its games apart: neither writes nor
 // removes the other's; the window tells it once.
 TEST_F(GameFiles, AnotherProgramsUnfinishedGameIsLeftAlone) {

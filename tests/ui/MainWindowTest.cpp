@@ -77,7 +77,7 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
                                   "&Préferences",
                                   "-",
                                   "&Bruitages",
-                                  "?",
+                                  "&?",
                                   "&Règle du jeu",
                                   "&Crédits",
                                   "Raccourcis c&lavier"}));

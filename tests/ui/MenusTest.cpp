@@ -10,6 +10,8 @@ TEST(Accelerators, TakenOrMissingLettersMoveToTheFirstFreeOne) {
               QStringList({"&Règle du jeu", "&Crédits"}));
     EXPECT_EQ(UniqueAccelerators({"&Jeu", "&Options", "?"}),
               QStringList({"&Jeu", "&Options", "?"}));
+    // A marked sign is a key too; an unmarked one never is.
+    EXPECT_EQ(UniqueAccelerators({"&?", "&?", "?x"}), QStringList({"&?", "?", "?&x"}));
     // Letters compare without case; digits count; a literal ampersand is no mark.
     EXPECT_EQ(UniqueAccelerators({"&abc", "A&bc", "x && y", "&1"}),
               QStringList({"&abc", "A&bc", "&x && y", "&1"}));

@@ -31,12 +31,14 @@ TEST_F(Preferences, PanelTakesTheBoardsPlaceWithItsStoredControls) {
     EXPECT_FALSE(form->Prferences1->isEnabled());
     EXPECT_EQ(form->GroupBox1->geometry(), QRect(0, 0, 637, 470));
     EXPECT_EQ(form->GroupBox1->title(), "Préferences");
-    EXPECT_EQ(form->GroupBox7->geometry(), QRect(-12, 48, 641, 241));
+    // The players' group starts at the panel's edge, its caption whole; its controls stay where
+    // they were on the screen, the names and the lists wider.
+    EXPECT_EQ(form->GroupBox7->geometry(), QRect(0, 48, 629, 241));
     EXPECT_EQ(form->GroupBox3->geometry(), QRect(124, 344, 377, 49));
-    EXPECT_EQ(form->Edit4->geometry(), QRect(360, 40, 161, 26));
-    EXPECT_EQ(form->Edit3->geometry(), QRect(360, 120, 161, 26));
+    EXPECT_EQ(form->Edit4->geometry(), QRect(348, 40, 221, 26));
+    EXPECT_EQ(form->Edit3->geometry(), QRect(348, 120, 221, 26));
     EXPECT_EQ(form->RadioButton3->geometry(), QRect(32, 24, 113, 17));
-    EXPECT_EQ(form->RadioButton4->geometry(), QRect(232, 24, 89, 17));
+    EXPECT_EQ(form->RadioButton4->geometry(), QRect(232, 24, 97, 17));
     EXPECT_EQ(form->BitBtn1->geometry(), QRect(202, 429, 113, 25));
     EXPECT_EQ(form->BitBtn2->geometry(), QRect(308, 429, 113, 25));
     EXPECT_EQ(form->Label6->text(), "Nom Joueur 1 : ");
