@@ -51,12 +51,13 @@ echo "icons: ${sizes[*]}"
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) ||
   fail "cpack: $(cat "$work/cpack.log")"
 deb=$(ls "$work"/out/ekobarama_*.deb)
-ls "$work"/out/ekobarama-dbgsym_*.ddeb >/dev/null || fail "no package of debugging symbols"
+dbgsym=$(ls "$work"/out/ekobarama-dbgsym_*.ddeb) || fail "no package of debugging symbols"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's#^\./#/#' >"$work/contents"
 for path in /usr/games/ekobarama "/usr/share/applications/$id.desktop" \
   "/usr/share/metainfo/$id.metainfo.xml" /usr/share/man/man6/ekobarama.6.gz \
   /usr/share/man/fr/man6/ekobarama.6.gz /usr/share/doc/ekobarama/copyright \
-  /usr/share/doc/ekobarama/changelog.Debian.gz "/usr/share/mime/packages/$id.xml"; do
+  /usr/share/doc/ekobarama/changelog.Debian.gz /usr/share/doc/ekobarama/README.md.gz \
+  /usr/share/doc/ekobarama/game-file.md.gz "/usr/share/mime/packages/$id.xml"; do
   grep -qx "$path" "$work/contents" || fail "$path is not in the package"
 done
 for s in "${sizes[@]}"; do
@@ -68,26 +69,46 @@ for lib in libqt6widgets6 libopenal1 libjpeg62-turbo libc6; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 echo "$(basename "$deb"): $(wc -l <"$work/contents") entries; Depends: $depends"
-lintian --fail-on error --tag-display-limit 0 "$deb" || fail "lintian finds errors"
-echo "lintian: no error"
+lintian --fail-on error --tag-display-limit 0 "$deb" "$dbgsym" || fail "lintian finds errors"
+echo "lintian: no error in $(basename "$deb") and $(basename "$dbgsym")"
 
-# The executable taken out of the package shows its window.
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
+# Each manual page renders without a warning and tells the keys of the take-back and the hint,
+# and the files of the unfinished game and the endgame table.
+for page in "$root"/usr/share/man/{,fr/}man6/ekobarama.6.gz; do
+  text=$(MANWIDTH=100 man --warnings -l "$page" 2>"$work/man.log") ||
+    fail "man $page: $(cat "$work/man.log")"
+  [ ! -s "$work/man.log" ] || fail "man $page: $(cat "$work/man.log")"
+  for told in 'Ctrl\+Z' '^ +H  ' 'XDG_STATE_HOME/ekobarama/current.ekoba' \
+    'XDG_CACHE_HOME/ekobarama/endgame-16.table'; do
+    grep -Eq -- "$told" <<<"$text" || fail "${page#"$root"} does not tell $told"
+  done
+done
+echo "manual pages: the keys, the state and the cache"
+
+# The executable taken out of the package shows its window.
 file -b "$root/usr/games/ekobarama" | grep -q ', stripped' || fail "the executable is not stripped"
 show_window() {
   XDG_STATE_HOME="$root/state" ALSOFT_DRIVERS=null "$root/usr/games/ekobarama" >"$root/game.log" 2>&1 &
   game_pid=$!
-  timeout 30 xdotool search --sync --onlyvisible --name '^Ekobarama$' >/dev/null ||
+  local window class
+  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Ekobarama$') ||
     {
       kill "$game_pid"
       cat "$root/game.log"
       return 1
     }
+  # Docks link the window to its launcher by the class the desktop entry names.
+  class=$(xprop -id "${window%%$'\n'*}" WM_CLASS | sed -n 's/^WM_CLASS(STRING) = ".*", "\(.*\)"$/\1/p')
   kill "$game_pid"
   wait "$game_pid" 2>/dev/null || true
+  grep -qx "StartupWMClass=$class" "$root/usr/share/applications/$id.desktop" || {
+    echo "the window's class \"$class\" is not the desktop entry's StartupWMClass"
+    return 1
+  }
 }
 export -f show_window
-export root # (desktop.sh has a "work" of its own)
-bash tests/e2e/desktop.sh bash -c show_window || fail "the packaged game shows no window"
-echo "the packaged game shows its window"
+export root id # (desktop.sh has a "work" of its own)
+bash tests/e2e/desktop.sh bash -c show_window || fail "the packaged game shows no window, or one of another class"
+echo "the packaged game shows its window, of the class its desktop entry names"

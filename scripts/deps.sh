@@ -13,7 +13,7 @@ if [ "${1:-}" = "--test" ]; then
     libgtest-dev libbenchmark-dev clang libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils x11-apps imagemagick libxdamage-dev openbox
     dbus-daemon at-spi2-core python3-pyatspi
-    desktop-file-utils appstream shared-mime-info lintian dpkg-dev file
+    desktop-file-utils appstream shared-mime-info lintian dpkg-dev file man-db
   )
 fi
 missing=()

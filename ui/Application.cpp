@@ -68,6 +68,10 @@ public:
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle);
+    // The desktop entry that launches the program (its file name without ".desktop"): docks
+    // link the window to its launcher by it. On X11 they match the window's class, the
+    // application's name, against the entry's StartupWMClass.
+    setDesktopFileName("invalid.ekobarama.Ekobarama");
     setQuitOnLastWindowClosed(false);
     setStyle(new TApplicationStyle); // the application owns its style
     InstallTranslations(*this);
