@@ -13,7 +13,9 @@
 #   bench/startup.sh [BUILD_DIR]     (default: build; the targets ekobarama,
 #                                     ekobarama-bare-window and ekobarama-startup-probe)
 # Environment: RUNS (default 11), RSS_AT_MS (default 3000), REST_S (default 20); GAME, another
-# ekobarama executable to measure (an older build, say) against the same bare window.
+# ekobarama executable to measure (an older build, say) against the same bare window. With
+# QT_SCALE_FACTOR=2 both programs start on a screen of device pixel ratio 2: the game's pictures
+# are then those drawn for 200 % on a back surface of four times the pixels.
 # Exit status 0 when every goal is met, 1 otherwise, 2 when a figure could not be measured.
 set -euo pipefail
 
