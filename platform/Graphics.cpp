@@ -127,7 +127,21 @@ void DeviceContext::StretchBlt(const QRect& dest, const QImage& source, const QR
 void DeviceContext::AlphaBlend(int x, int y, const QImage& source) {
     QPainter& painter = Painter();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (scale_ != 1.0 && source.devicePixelRatio() == scale_) {
+        // A picture made for this scale: its pixels go one to one, copied as they are.
+        DrawPixels(painter, QPointF(x, y), source);
+        return;
+    }
     painter.drawImage(QPoint(x, y), source);
+}
+
+void DeviceContext::DrawPixels(QPainter& painter, QPointF at, const QImage& pixels) const {
+    const QPoint corner(static_cast<int>(std::floor(at.x() * scale_ + 0.5)),
+                        static_cast<int>(std::floor(at.y() * scale_ + 0.5)));
+    painter.save();
+    painter.setTransform(QTransform());
+    painter.drawImage(QRect(corner, pixels.size()), pixels, pixels.rect());
+    painter.restore();
 }
 
 namespace {
@@ -221,7 +235,10 @@ void DeviceContext::TextOut(int x, int y, const QString& text) {
     if (text.isEmpty())
         return;
     const QImage& glyphs = Glyphs(laidOut, ToQColor(textColor_), scale_);
-    painter.drawImage(QPoint(x, y) + laidOut.glyphsOffset, glyphs);
+    if (scale_ != 1.0)
+        DrawPixels(painter, QPointF(QPoint(x, y) + laidOut.glyphsOffset), glyphs);
+    else
+        painter.drawImage(QPoint(x, y) + laidOut.glyphsOffset, glyphs);
 }
 
 QSize DeviceContext::TextExtent(const QString& text) {

@@ -75,6 +75,10 @@ public:
     QSize TextExtent(const QString& text);
 
 private:
+    // A picture made for the context's scale, its corner at `at` of the context's coordinates:
+    // its pixels one to one, the corner on the nearest pixel.
+    void DrawPixels(QPainter& painter, QPointF at, const QImage& pixels) const;
+
     QImage image_;
     std::unique_ptr<QPainter> painter_;
     const QFont& Font();
