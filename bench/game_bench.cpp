@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One frame of the game scene right after "Nouvelle partie": the hover update, the sprite
-// engine's draw (board, twelve pits, the indicator, both score lines) and the flip, pacing off.
-// Also counts the frames a whole move draws.
+// engine's draw (board, twelve pits, the indicator, both score lines) and the flip, pacing off,
+// on a board of a size in percent (the argument: 100 or 200, chosen as in the menu). Also counts
+// the frames a whole move draws.
 #include "engine/DXDraw.h"
 #include "game/Game.h"
 #include "platform/DDraw.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-std::unique_ptr<TForm1> NewGameWindow() {
+std::unique_ptr<TForm1> NewGameWindow(int percent = 100) {
     RegisterPlatformLibraries();
     platform::SetPresentationPacing(false);
     platform::SetPausesEnabled(false);
@@ -26,6 +27,11 @@ std::unique_ptr<TForm1> NewGameWindow() {
     form->show();
     for (int i = 0; i < 1000 && !(form->windowHandle() && form->windowHandle()->isExposed()); ++i)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
+    if (percent != 100) {
+        form->BoardSizeClick(percent);
+        for (int i = 0; i < 100; ++i)
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
     form->NouvellePartie1Click();
     return form;
 }
@@ -44,7 +50,8 @@ int FramesOfMove(int pit, int seeds) {
 }
 
 void BM_RedrawScene(benchmark::State& state) {
-    auto form = NewGameWindow();
+    const int percent = static_cast<int>(state.range(0));
+    auto form = NewGameWindow(percent);
     if (!form->windowHandle()->isExposed()) {
         state.SkipWithError("the window is not on screen");
         return;
@@ -57,11 +64,17 @@ void BM_RedrawScene(benchmark::State& state) {
         state.SkipWithError("a frame did not reach the window");
         return;
     }
+    if (form->DXDraw1->Surface()->Width() != (637 * percent + 50) / 100) {
+        state.SkipWithError("the board is not at its size");
+        return;
+    }
     form.reset();
     Options.reset();
+    if (percent != 100)
+        return;
     state.counters["frames_opening_move_pit3"] = FramesOfMove(3, 4);
     state.counters["frames_move_of_12_seeds"] = FramesOfMove(1, 12);
 }
-BENCHMARK(BM_RedrawScene)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RedrawScene)->Arg(100)->Arg(200)->Unit(benchmark::kMicrosecond);
 
 } // namespace

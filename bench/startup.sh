@@ -13,7 +13,10 @@
 #   bench/startup.sh [BUILD_DIR]     (default: build; the targets ekobarama,
 #                                     ekobarama-bare-window and ekobarama-startup-probe)
 # Environment: RUNS (default 11), RSS_AT_MS (default 3000), REST_S (default 20); GAME, another
-# ekobarama executable to measure (an older build, say) against the same bare window.
+# ekobarama executable to measure (an older build, say) against the same bare window. With
+# QT_SCALE_FACTOR=2 both programs start on a screen of device pixel ratio 2: the game's pictures
+# are then those drawn for 200 % on a back surface of four times the pixels (give it a screen the
+# window fits on, SCREEN=1920x1200x24; the default is 1024x768x24).
 # Exit status 0 when every goal is met, 1 otherwise, 2 when a figure could not be measured.
 set -euo pipefail
 
@@ -48,7 +51,7 @@ trap cleanup EXIT
 
 # A private X server on a free display, without a window manager.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${SCREEN:-1024x768x24}" -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec 3>&-
 for _ in $(seq 100); do

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/DXDraw.h"
 
+#include "platform/Rounding.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -91,8 +94,9 @@ void TDXDrawDriver::MakeSurface() {
     surface_->SetIDDSurface(ComPtr<IDirectDrawSurface>());
     dxdraw_.nowOptions_.Exclude(doSystemMemory);
     DDSURFACEDESC desc = Description(DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH, DDSCAPS_OFFSCREENPLAIN);
-    desc.dwWidth = static_cast<DWORD>(std::max(dxdraw_.surfaceWidth_, 1));
-    desc.dwHeight = static_cast<DWORD>(std::max(dxdraw_.surfaceHeight_, 1));
+    const double scale = dxdraw_.Scale();
+    desc.dwWidth = static_cast<DWORD>(std::max(ScaledLength(dxdraw_.surfaceWidth_, scale), 1));
+    desc.dwHeight = static_cast<DWORD>(std::max(ScaledLength(dxdraw_.surfaceHeight_, scale), 1));
     if (dxdraw_.Options().Contains(doSystemMemory))
         desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
     if (dxdraw_.NowOptions().Contains(do3D))
@@ -102,6 +106,7 @@ void TDXDrawDriver::MakeSurface() {
         if (!surface_->CreateSurface(desc))
             throw EDXDrawError(Format("%s cannot be made", "Surface"));
     }
+    surface_->SetScale(scale);
     if ((surface_->SurfaceDesc().ddsCaps.dwCaps & DDSCAPS_VIDEOMEMORY) == 0)
         dxdraw_.nowOptions_.Include(doSystemMemory);
     AttachPalette(*surface_);
@@ -122,16 +127,22 @@ void TDXDrawDriverBlt::Initialize() {
 }
 
 void TDXDrawDriverBlt::Flip() {
-    QPoint p = dxdraw_.mapToGlobal(QPoint(0, 0));
+    // The primary surface is the screen in its device pixels.
+    const double ratio = dxdraw_.devicePixelRatioF();
+    auto device = [ratio](int length) { return ScaledLength(length, ratio); };
+    const QPoint origin = dxdraw_.mapToGlobal(QPoint(0, 0));
+    QPoint p(device(origin.x()), device(origin.y()));
+    const int controlWidth = device(dxdraw_.width());
+    const int controlHeight = device(dxdraw_.height());
     const TDXDrawOptions now = dxdraw_.NowOptions();
     RECT dest;
     if (now.Contains(doStretch)) {
-        dest = RECT{p.x(), p.y(), p.x() + dxdraw_.width(), p.y() + dxdraw_.height()};
+        dest = RECT{p.x(), p.y(), p.x() + controlWidth, p.y() + controlHeight};
     } else {
         const int width = surface_->Width();
         const int height = surface_->Height();
         if (now.Contains(doCenter))
-            p += QPoint((dxdraw_.width() - width) / 2, (dxdraw_.height() - height) / 2);
+            p += QPoint((controlWidth - width) / 2, (controlHeight - height) / 2);
         dest = RECT{p.x(), p.y(), p.x() + width, p.y() + height};
     }
     if (now.Contains(doWaitVBlank))
@@ -242,12 +253,49 @@ void TCustomDXDraw::SetOptions(TDXDrawOptions value) {
 
 int TCustomDXDraw::SurfaceWidth() const {
     const TDirectDrawSurface* surface = Surface();
-    return surface && surface->IDDSurface() ? surface->Width() : surfaceWidth_;
+    return surface && surface->IDDSurface() ? surface->UnitWidth() : surfaceWidth_;
 }
 
 int TCustomDXDraw::SurfaceHeight() const {
     const TDirectDrawSurface* surface = Surface();
-    return surface && surface->IDDSurface() ? surface->Height() : surfaceHeight_;
+    return surface && surface->IDDSurface() ? surface->UnitHeight() : surfaceHeight_;
+}
+
+int TCustomDXDraw::Units(int windowLength) const {
+    return zoom_ == 1.0 ? windowLength : static_cast<int>(std::lround(windowLength / zoom_));
+}
+
+double TCustomDXDraw::Scale() const {
+    return zoom_ * devicePixelRatioF();
+}
+
+void TCustomDXDraw::SetZoom(double value) {
+    if (!(value > 0) || value == zoom_)
+        return;
+    zoom_ = value;
+    Rescale();
+}
+
+void TCustomDXDraw::FollowScale() {
+    const TDirectDrawSurface* surface = Surface();
+    if (surface && surface->IDDSurface() && surface->Scale() != Scale())
+        Rescale();
+}
+
+void TCustomDXDraw::Rescale() {
+    if (!initialized_ || updating_)
+        return;
+    const int width = SurfaceWidth();
+    const int height = SurfaceHeight();
+    try {
+        driver_->SetSize(width, height);
+    } catch (...) {
+        Finalize();
+        throw;
+    }
+    // The pictures are made again for the new scale.
+    Restore();
+    update();
 }
 
 void TCustomDXDraw::SetSurfaceWidth(int value) {
@@ -290,8 +338,8 @@ void TCustomDXDraw::ChangeSurfaceSize(int width, int height) {
 void TCustomDXDraw::Loaded() {
     loading_ = false;
     if (autoSize_) {
-        surfaceWidth_ = width();
-        surfaceHeight_ = height();
+        surfaceWidth_ = Units(width());
+        surfaceHeight_ = Units(height());
     }
     NotifyAll(TDXDrawNotifyType::NotifySurfaceSize);
     if (autoInitialize_ && !form_)
@@ -331,8 +379,8 @@ void TCustomDXDraw::Initialize() {
         DDraw()->SetLastResult(DDraw()->IDraw()->SetCooperativeLevel(form_, DDSCL_NORMAL));
 
         if (autoSize_) {
-            surfaceWidth_ = width();
-            surfaceHeight_ = height();
+            surfaceWidth_ = Units(width());
+            surfaceHeight_ = Units(height());
         }
         driver_->Initialize();
     } catch (...) {
@@ -498,6 +546,10 @@ bool TCustomDXDraw::event(QEvent* event) {
         // Children are shown before their window, so the hook is in place for the window's show.
         UpdateFormHook();
         break;
+    case QEvent::ScreenChangeInternal:
+        // Another screen may have another device pixel ratio: the pictures follow it.
+        FollowScale();
+        break;
     default:
         break;
     }
@@ -538,10 +590,10 @@ void TCustomDXDraw::resizeEvent(QResizeEvent* event) {
     if (!autoSize_)
         return;
     if (loading_) {
-        surfaceWidth_ = width();
-        surfaceHeight_ = height();
+        surfaceWidth_ = Units(width());
+        surfaceHeight_ = Units(height());
     } else {
-        ChangeSurfaceSize(width(), height());
+        ChangeSurfaceSize(Units(width()), Units(height()));
     }
 }
 

@@ -214,7 +214,21 @@ public:
     TDXDrawOptions Options() const { return options_; }
     void SetOptions(TDXDrawOptions value);
     TDXDrawOptions NowOptions() const { return nowOptions_; }
-    // The back surface's size; the live surface's when it exists.
+    // The board's size factor (1, 1.5, 2 ...): the control's size in window units is the back
+    // surface's size in its units times the zoom. Changing it while initialised remakes the back
+    // surface and restores (the image lists make their pictures again for the new scale).
+    double Zoom() const { return zoom_; }
+    void SetZoom(double value);
+    // The pixels of the screen per unit of the back surface: the zoom times the device pixel
+    // ratio of the screen the control is on. The back surface is made of that many pixels per
+    // unit, and every picture is chosen for it.
+    double Scale() const;
+    // Remakes the back surface and restores when the scale no longer is the surface's (the
+    // window went to a screen of another device pixel ratio); nothing otherwise.
+    void FollowScale();
+
+    // The back surface's size in its units (the layout's coordinates: 637 x 470 for the game at
+    // every scale); the live surface's when it exists.
     int SurfaceWidth() const;
     int SurfaceHeight() const;
     void SetSurfaceWidth(int value);
@@ -268,6 +282,9 @@ private:
     };
 
     static TDXDrawOptions DeriveNowOptions(TDXDrawOptions options);
+    // A length of the control in window units, in the back surface's units.
+    int Units(int windowLength) const;
+    void Rescale();
     void ChangeSurfaceSize(int width, int height);
     void SetColorTable(const TPaletteTable& table);
     std::array<PALETTEENTRY, 256> PaletteEntries(const TPaletteTable& table) const;
@@ -284,6 +301,7 @@ private:
     TDXDrawOptions nowOptions_;
     int surfaceWidth_ = 0;
     int surfaceHeight_ = 0;
+    double zoom_ = 1.0;
     TColor color_ = clBtnFace;
     bool initialized_ = false;
     bool initializeCalled_ = false;

@@ -2,9 +2,11 @@
 #include "engine/DirectX.h"
 
 #include "platform/Loader.h"
+#include "platform/Rounding.h"
 
 #include <QImage>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 
@@ -90,6 +92,7 @@ void TDirectDrawSurfaceCanvas::CreateHandle() {
     surface_.SetLastResult(surface_.ISurface()->GetDC(&dc));
     if (surface_.LastResult() == DD_OK) {
         dc_ = dc;
+        dc->SetScale(surface_.Scale());
         SetHandle(dc);
     }
 }
@@ -121,6 +124,14 @@ void TDirectDrawSurface::Detach() {
     SetIDDSurface(ComPtr<IDirectDrawSurface>());
     Unlist(ddraw_->surfaces_, this);
     ddraw_ = nullptr;
+}
+
+int TDirectDrawSurface::UnitWidth() const {
+    return scale_ == 1.0 ? Width() : static_cast<int>(std::lround(Width() / scale_));
+}
+
+int TDirectDrawSurface::UnitHeight() const {
+    return scale_ == 1.0 ? Height() : static_cast<int>(std::lround(Height() / scale_));
 }
 
 TDirectDrawSurfaceCanvas& TDirectDrawSurface::Canvas() {
@@ -386,7 +397,72 @@ TAxis ClipAxis(std::int64_t d1, std::int64_t s1, std::int64_t s2, std::int64_t l
 
 void TDirectDrawSurface::Draw(int x, int y, RECT src, TDirectDrawSurface* source,
                               bool transparent) {
-    if (!source || x > Width() || y > Height())
+    if (!source)
+        return;
+    if (scale_ != 1.0 || source->scale_ != 1.0) {
+        // The one place where the layout's units become pixels: the destination's corner by
+        // this surface's scale, the source's rectangle by its own.
+        const RECT pixels{
+            ScaledLength(src.left, source->scale_), ScaledLength(src.top, source->scale_),
+            ScaledLength(src.right, source->scale_), ScaledLength(src.bottom, source->scale_)};
+        const int px = ScaledLength(x, scale_);
+        const int py = ScaledLength(y, scale_);
+        const LONG wide = pixels.right - pixels.left, high = pixels.bottom - pixels.top;
+        const LONG destWide = ScaledLength(src.right, scale_) - ScaledLength(src.left, scale_);
+        const LONG destHigh = ScaledLength(src.bottom, scale_) - ScaledLength(src.top, scale_);
+        if (wide != destWide || high != destHigh) {
+            DrawStretched(px, py, destWide, destHigh, pixels, source, transparent);
+            return;
+        }
+        DrawPixels(px, py, pixels, source, transparent);
+        return;
+    }
+    DrawPixels(x, y, src, source, transparent);
+}
+
+void TDirectDrawSurface::DrawStretched(int x, int y, LONG width, LONG height, RECT src,
+                                       TDirectDrawSurface* source, bool transparent) {
+    // Pictures at a scale other than the destination's: stretched by the blit (which clips to
+    // the destination through no clipper, so the rectangles are cut to both surfaces first).
+    const bool mirrorX = width < 0, mirrorY = height < 0;
+    if (mirrorX || mirrorY || src.left > src.right || src.top > src.bottom)
+        return; // mirrored pictures are only drawn at one scale
+    RECT dest{x, y, x + width, y + height};
+    const double kx = width > 0 ? double(src.right - src.left) / width : 0;
+    const double ky = height > 0 ? double(src.bottom - src.top) / height : 0;
+    if (kx <= 0 || ky <= 0)
+        return;
+    auto cut = [](LONG& d1, LONG& d2, LONG& s1, LONG& s2, LONG limit, LONG sourceLimit, double k) {
+        if (s1 < 0) {
+            d1 += static_cast<LONG>(std::lround(-s1 / k));
+            s1 = 0;
+        }
+        if (s2 > sourceLimit) {
+            d2 -= static_cast<LONG>(std::lround((s2 - sourceLimit) / k));
+            s2 = sourceLimit;
+        }
+        if (d1 < 0) {
+            s1 += static_cast<LONG>(std::lround(-d1 * k));
+            d1 = 0;
+        }
+        if (d2 > limit) {
+            s2 -= static_cast<LONG>(std::lround((d2 - limit) * k));
+            d2 = limit;
+        }
+    };
+    cut(dest.left, dest.right, src.left, src.right, Width(), source->Width(), kx);
+    cut(dest.top, dest.bottom, src.top, src.bottom, Height(), source->Height(), ky);
+    if (dest.left >= dest.right || dest.top >= dest.bottom || src.left >= src.right ||
+        src.top >= src.bottom)
+        return;
+    DDBLTFX fx = NoEffects();
+    SetLastResult(ISurface()->Blt(&dest, source->ISurface(), &src,
+                                  transparent ? DDBLT_KEYSRC | DDBLT_WAIT : DDBLT_WAIT, &fx));
+}
+
+void TDirectDrawSurface::DrawPixels(int x, int y, RECT src, TDirectDrawSurface* source,
+                                    bool transparent) {
+    if (x > Width() || y > Height())
         return;
     DDBLTFX fx = NoEffects();
     const bool mirrorX = src.left > src.right;

@@ -124,8 +124,18 @@ public:
     void SetIDDSurface(ComPtr<IDirectDrawSurface> surface);
 
     const DDSURFACEDESC& SurfaceDesc() const { return desc_; }
+    // The size in pixels.
     int Width() const { return static_cast<int>(desc_.dwWidth); }
     int Height() const { return static_cast<int>(desc_.dwHeight); }
+    // How many pixels one unit of the coordinates given to Draw and to the canvas spans: 1 for a
+    // picture at its stored size; the drawing surface's scale for its back surface and for the
+    // pictures drawn for it, so that the game's coordinates stay those of its layout. The canvas
+    // takes the scale when it next takes a device context.
+    double Scale() const { return scale_; }
+    void SetScale(double value) { scale_ = value > 0 ? value : 1.0; }
+    // The size in those units.
+    int UnitWidth() const;
+    int UnitHeight() const;
     RECT ClientRect() const { return RECT{0, 0, Width(), Height()}; }
 
     // Makes the surface from a description and keys it on pixel value 0; false on failure.
@@ -155,13 +165,19 @@ public:
     // The pixel value GDI gives colour on this surface (0 without an interface).
     DWORD ColorMatch(TColor colour);
     // Copies src of source to (x, y), clipped to both surfaces; with transparent, pixels of the
-    // source's colour key are left out. A reversed src draws the source mirrored.
+    // source's colour key are left out. A reversed src draws the source mirrored. (x, y) are in
+    // this surface's units and src in the source's: where the two scales make the rectangle's
+    // pixels differ in size, the copy is stretched.
     void Draw(int x, int y, RECT src, TDirectDrawSurface* source, bool transparent);
 
 private:
     friend class TDirectDraw;
     friend class TDirectDrawSurfaceCanvas;
     void Detach();
+    // Draw in pixels of both surfaces, and stretched to width x height pixels.
+    void DrawPixels(int x, int y, RECT src, TDirectDrawSurface* source, bool transparent);
+    void DrawStretched(int x, int y, LONG width, LONG height, RECT src, TDirectDrawSurface* source,
+                       bool transparent);
 
     TDirectDraw* ddraw_;
     std::unique_ptr<TDirectDrawSurfaceCanvas> canvas_;
@@ -169,6 +185,7 @@ private:
     ComPtr<IDirectDrawSurface> surface_;
     ComPtr<IDirectDrawSurface4> surface4_;
     bool systemMemory_ = false;
+    double scale_ = 1.0;
     DDSURFACEDESC desc_;
     int lockCount_ = 0;
     void* lockPointer_ = nullptr;

@@ -4,6 +4,7 @@
 #include "engine/DXDraw.h"
 #include "engine/DirectX.h"
 #include "picture/DIB.h"
+#include "platform/Rounding.h"
 
 #include <QImage>
 #include <algorithm>
@@ -109,6 +110,95 @@ void TPictureCollectionItem::SetPicture(const TPicture& picture) {
     picture_->Assign(picture);
 }
 
+TPicture& TPictureCollectionItem::ScaledPicture(double scale) {
+    auto at = std::lower_bound(scaled_.begin(), scaled_.end(), scale,
+                               [](const auto& art, double s) { return art.first < s; });
+    if (at == scaled_.end() || at->first != scale)
+        at = scaled_.emplace(at, scale, std::make_unique<TPicture>());
+    return *at->second;
+}
+
+double TPictureCollectionItem::SurfaceScale() const {
+    const TCustomDXDraw* dxDraw = collection_.DXDraw();
+    return dxDraw ? dxDraw->Scale() : 1.0;
+}
+
+TPictureCollectionItem::TArt TPictureCollectionItem::ArtFor(double scale) const {
+    TGraphic* const picture = picture_->Graphic();
+    if (scale == 1.0)
+        return {picture, true};
+    // Only art of exactly its scale's size counts.
+    auto fits = [this](const std::pair<double, std::unique_ptr<TPicture>>& art) {
+        const TGraphic* graphic = art.second->Graphic();
+        return graphic && !graphic->Empty() &&
+               graphic->Width() == ScaledLength(picture_->Width(), art.first) &&
+               graphic->Height() == ScaledLength(picture_->Height(), art.first);
+    };
+    TArt largest{picture, false};
+    for (const auto& art : scaled_) {
+        if (!fits(art))
+            continue;
+        if (art.first == scale)
+            return {art.second->Graphic(), true};
+        if (art.first > scale)
+            return {art.second->Graphic(), false}; // the nearest larger, drawn down
+        largest = {art.second->Graphic(), false};
+    }
+    return largest;
+}
+
+namespace {
+
+// A picture's pixels in 32-bit XRGB.
+QImage PixelsOf(TGraphic& graphic) {
+    QImage image(graphic.Width(), graphic.Height(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        platform::DeviceContext dc(image.bits(), image.width(), image.height(),
+                                   static_cast<int>(image.bytesPerLine()));
+        graphic.Draw(dc, QRect(0, 0, graphic.Width(), graphic.Height()));
+    }
+    return image;
+}
+
+// Art of another scale drawn at size, smoothly. For a transparent item the transparent colour
+// is left out of the smoothing: it is coverage, not colour, and pixels less than half covered
+// become the transparent colour again; no covered pixel comes out as that colour.
+QImage Resampled(const QImage& art, const QSize& size, bool transparent, QRgb key) {
+    if (!transparent)
+        return art.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGB32);
+    QImage covered = art.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < covered.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(covered.scanLine(y));
+        for (int x = 0; x < covered.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == (key & 0xFFFFFF))
+                line[x] = 0;
+    }
+    const QImage smooth = covered.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                              .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                              .convertToFormat(QImage::Format_ARGB32);
+    QImage out(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(smooth.constScanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            QRgb c = in[x];
+            if (qAlpha(c) < 128) {
+                line[x] = key | 0xFF000000u;
+                continue;
+            }
+            c |= 0xFF000000u;
+            if ((c & 0xFFFFFF) == (key & 0xFFFFFF))
+                c ^= 1; // one level off in blue: no longer the transparent colour
+            line[x] = c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
 int TPictureCollectionItem::Width() const {
     return PatternWidth > 0 ? PatternWidth : picture_->Width();
 }
@@ -194,6 +284,13 @@ void TPictureCollectionItem::MakeSurfaces() {
     const TGraphic* graphic = picture_->Graphic();
     const int pictureWidth = graphic->Width();
     const int pictureHeight = graphic->Height();
+    const double scale = SurfaceScale();
+    const TArt art = ArtFor(scale);
+    if (!art.Exact) {
+        const QSize size(ScaledLength(pictureWidth, scale), ScaledLength(pictureHeight, scale));
+        const QColor key = ToQColor(transparentColor_);
+        resampled_ = Resampled(PixelsOf(*art.Graphic), size, Transparent, key.rgb());
+    }
     if (Width() == pictureWidth && Height() == pictureHeight) {
         const RECT whole{0, 0, pictureWidth, pictureHeight};
         TDirectDrawSurface* surface = AddSurface(whole);
@@ -201,9 +298,10 @@ void TPictureCollectionItem::MakeSurfaces() {
     } else {
         RestoreGrid(pictureWidth, pictureHeight);
     }
+    resampled_ = QImage();
     // The surfaces now hold what is drawn; the forms the picture made to paint itself onto
     // them are not kept beside them (the next restore makes them again).
-    picture_->Graphic()->Dormant();
+    art.Graphic->Dormant();
 }
 
 void TPictureCollectionItem::RestoreGrid(int pictureWidth, int pictureHeight) {
@@ -267,9 +365,29 @@ TDirectDrawSurface* TPictureCollectionItem::AddSurface(const RECT& rect) {
     TDirectDrawSurface* surface = owned.get();
     surfaces_.push_back(std::move(owned));
     surface->SetSystemMemory(SystemMemory);
-    LoadPicture(*surface, *picture_->Graphic(), 0, 0, rect);
+    const double scale = SurfaceScale();
+    if (scale == 1.0) {
+        LoadPicture(*surface, *picture_->Graphic(), 0, 0, rect);
+    } else {
+        // The rectangle in the art's pixels; the surface draws in the item's units.
+        const RECT pixels{ScaledLength(rect.left, scale), ScaledLength(rect.top, scale),
+                          ScaledLength(rect.right, scale), ScaledLength(rect.bottom, scale)};
+        if (resampled_.isNull()) {
+            LoadPicture(*surface, *ArtFor(scale).Graphic, 0, 0, pixels);
+        } else {
+            const int w = pixels.right - pixels.left, h = pixels.bottom - pixels.top;
+            surface->SetSize(w, h);
+            if (w > 0 && h > 0) {
+                TDirectDrawSurfaceCanvas& canvas = surface->Canvas();
+                const CanvasRelease release(canvas);
+                canvas.StretchDraw(QRect(0, 0, w, h), resampled_,
+                                   QRect(pixels.left, pixels.top, w, h));
+            }
+        }
+    }
     // Keyed whatever Transparent says: drawing decides whether the key is used.
     surface->SetTransparentPixel(surface->ColorMatch(transparentColor_));
+    surface->SetScale(scale);
     return surface;
 }
 

@@ -15,10 +15,13 @@
 #include "platform/Graphics.h"
 #include "platform/Stream.h"
 
+#include <QImage>
+
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TCustomDXDraw;
@@ -73,6 +76,14 @@ public:
     // Takes a copy of picture.
     void SetPicture(const TPicture& picture);
 
+    // The item's art drawn for a scale (its picture's size times the scale, rounded as
+    // ScaledLength rounds), kept beside the picture; an empty picture removes that scale's art.
+    // On a drawing surface of scale 1 the picture is drawn. At another scale the surfaces are
+    // made of the art drawn for that scale; where there is none, of the art of the nearest larger
+    // scale drawn down smoothly, else of the largest (or the picture) drawn up smoothly. Art
+    // whose size is not its scale's is never used.
+    TPicture& ScaledPicture(double scale);
+
     // The pattern size, or the picture's size when the pattern size is 0 or less.
     int Width() const;
     int Height() const;
@@ -107,9 +118,19 @@ private:
     // transparent colour.
     TDirectDrawSurface* AddSurface(const RECT& rect);
     void RestoreGrid(int pictureWidth, int pictureHeight);
+    // The scale of the drawing surface the surfaces are made for (1 without one).
+    double SurfaceScale() const;
+    // The art the surfaces are made from at scale: exact (drawn for it) or to be resampled.
+    struct TArt {
+        TGraphic* Graphic = nullptr;
+        bool Exact = false;
+    };
+    TArt ArtFor(double scale) const;
 
     TPictureCollection& collection_;
     std::unique_ptr<TPicture> picture_;
+    std::vector<std::pair<double, std::unique_ptr<TPicture>>> scaled_; // by increasing scale
+    QImage resampled_; // the art drawn for another scale, while surfaces are being made
     TColor transparentColor_ = 0;
     bool initialized_ = false;
     mutable bool surfacesDue_ = false;

@@ -189,9 +189,10 @@ TSpriteEngine::~TSpriteEngine() {
 void TSpriteEngine::SetSurface(TDirectDrawSurface* surface) {
     surface_ = surface;
     if (surface_) {
-        surfaceRect_ = RECT{0, 0, surface_->Width(), surface_->Height()};
-        Width = surface_->Width();
-        Height = surface_->Height();
+        // In the surface's units: the sprites keep the layout's coordinates at every scale.
+        surfaceRect_ = RECT{0, 0, surface_->UnitWidth(), surface_->UnitHeight()};
+        Width = surface_->UnitWidth();
+        Height = surface_->UnitHeight();
     }
 }
 

@@ -120,7 +120,8 @@ public:
     // (0, 0, width, height) of the last surface bound; all 0 before one was.
     const RECT& SurfaceRect() const { return surfaceRect_; }
 
-    // Binds the surface the sprites are drawn on and takes its size; null unbinds it and leaves
+    // Binds the surface the sprites are drawn on and takes its size in its units (the layout's
+    // coordinates, whatever its scale); null unbinds it and leaves
     // SurfaceRect as it was.
     void SetSurface(TDirectDrawSurface* surface);
 

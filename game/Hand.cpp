@@ -27,7 +27,7 @@ TMain::TMain(int player) {
     Sprite = std::make_unique<TMonSprite>(SpriteEngine());
     Sprite->SetImage(HandList, OpenPicture(player));
     RestX = (game::Host().WindowWidth() - Sprite->Width) / 2.0;
-    RestY = player == 1 ? DrawingSurface()->height() + 1 : -(Sprite->Height + 1.0);
+    RestY = player == 1 ? DrawingSurface()->SurfaceHeight() + 1 : -(Sprite->Height + 1.0);
     Sprite->X = RestX;
     Sprite->Y = RestY;
     Sprite->SetZ(4);

@@ -112,6 +112,28 @@ consteval int Sound(std::string_view name) {
 inline std::string FileName(const ImageAsset& image) {
     return std::string(image.Name) + (image.Stored == Storage::Jpeg ? ".jpg" : ".bmp");
 }
+
+// The image lists' art is also drawn for these scales, in percent; each set lies in a folder of
+// its own beside the pictures (ScaledFolder), the pictures at their size times the scale
+// (ScaledSize), with the catalogue's pixel formats and transparency. The one large picture
+// without transparency, the presentation, is stored as a JPEG file in the scaled sets: as a
+// bitmap it would take several megabytes.
+inline constexpr int kScaledPercents[] = {150, 200};
+inline std::string ScaledFolder(int percent) {
+    return "scaled-" + std::to_string(percent);
+}
+constexpr int ScaledSize(int units, int percent) {
+    return (units * percent + 50) / 100;
+}
+constexpr Storage ScaledStorage(const ImageAsset& image) {
+    return image.Stored == Storage::Bitmap && !image.Transparent && image.BitCount == 24 &&
+                   image.Width * image.Height >= 640 * 480
+               ? Storage::Jpeg
+               : image.Stored;
+}
+inline std::string ScaledFileName(const ImageAsset& image) {
+    return std::string(image.Name) + (ScaledStorage(image) == Storage::Jpeg ? ".jpg" : ".bmp");
+}
 inline std::string FileName(const SoundAsset& sound) {
     return std::string(sound.Name) + ".wav";
 }

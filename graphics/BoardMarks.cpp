@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -49,16 +50,20 @@ double Band(double distance, double width) {
     return std::exp(-(distance * distance) / (2 * width * width));
 }
 
-// A picture of w x h pixels whose colour at a point is colourAt(x, y), averaged over
-// samples x samples points in every pixel for smooth edges.
-template <typename ColourAt> QImage Supersampled(int w, int h, int samples, ColourAt colourAt) {
+// A picture of w x h units whose colour at a point is colourAt(x, y), drawn for a scale (that
+// many pixels per unit, its device pixel ratio) and averaged over samples x samples points in
+// every pixel for smooth edges.
+template <typename ColourAt>
+QImage Supersampled(int units, int unitsHigh, double scale, int samples, ColourAt colourAt) {
+    const int w = ScaledLength(units, scale), h = ScaledLength(unitsHigh, scale);
     QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             TRgba sum{0, 0, 0, 0};
             for (int sy = 0; sy < samples; ++sy)
                 for (int sx = 0; sx < samples; ++sx) {
-                    const TRgba c = colourAt(x + (sx + 0.5) / samples, y + (sy + 0.5) / samples);
+                    const TRgba c = colourAt((x + (sx + 0.5) / samples) / scale,
+                                             (y + (sy + 0.5) / samples) / scale);
                     sum.r += c.r * c.a;
                     sum.g += c.g * c.a;
                     sum.b += c.b * c.a;
@@ -70,14 +75,30 @@ template <typename ColourAt> QImage Supersampled(int w, int h, int samples, Colo
                                     : TRgba{0, 0, 0, 0};
             image.setPixel(x, y, Premultiplied(pixel));
         }
+    image.setDevicePixelRatio(scale);
     return image;
 }
 
-QImage MakeRing() {
+// The picture made by make for each scale asked for, made once.
+template <typename Make>
+const QImage& ForScale(std::map<double, QImage>& made, double scale, Make make) {
+    auto found = made.find(scale);
+    if (found == made.end())
+        found = made.emplace(scale, make(scale)).first;
+    return found->second;
+}
+
+// The scale of a drawing surface's back surface (1 without one).
+double BackScale(TDXDraw* dxDraw) {
+    const TDirectDrawSurface* surface = dxDraw ? dxDraw->Surface() : nullptr;
+    return surface ? surface->Scale() : 1.0;
+}
+
+QImage MakeRing(double scale) {
     const int size = PitSize + 2 * TPitMarkSprite::Margin;
     const double centre = size / 2.0;
     constexpr double radius = 33.0; // just outside the pit's rim
-    return Supersampled(size, size, 4, [&](double x, double y) {
+    return Supersampled(size, size, scale, 4, [&](double x, double y) {
         const double px = x - centre;
         const double py = y - centre;
         const double d = std::hypot(px, py) - radius;
@@ -92,11 +113,11 @@ QImage MakeRing() {
     });
 }
 
-QImage MakePlaque() {
+QImage MakePlaque(double scale) {
     const int w = TPitCountSprite::PlaqueWidth;
     const int h = TPitCountSprite::PlaqueHeight;
     const double corner = h / 2.0 - 1;
-    return Supersampled(w, h, 4, [&](double px, double py) {
+    return Supersampled(w, h, scale, 4, [&](double px, double py) {
         // Signed distance to a rounded rectangle inset by half a pixel.
         const double qx = std::abs(px - w / 2.0) - (w / 2.0 - 0.5 - corner);
         const double qy = std::abs(py - h / 2.0) - (h / 2.0 - 0.5 - corner);
@@ -123,14 +144,14 @@ void TPitMarkSprite::Frame(double pitX, double pitY) {
     Y = pitY - Margin;
 }
 
-const QImage& TPitMarkSprite::Picture() {
-    static const QImage ring = MakeRing();
-    return ring;
+const QImage& TPitMarkSprite::Picture(double scale) {
+    static std::map<double, QImage> rings;
+    return ForScale(rings, scale, MakeRing);
 }
 
 void TPitMarkSprite::DrawSelf() {
     if (TDirectDrawSurfaceCanvas* canvas = BackCanvas(dxDraw_)) {
-        canvas->AlphaDraw(static_cast<int>(X), static_cast<int>(Y), Picture());
+        canvas->AlphaDraw(static_cast<int>(X), static_cast<int>(Y), Picture(BackScale(dxDraw_)));
         canvas->Release();
     }
 }
@@ -142,9 +163,9 @@ TPitCountSprite::TPitCountSprite(TSprite* parent, TDXDraw* dxDraw)
     Visible = false;
 }
 
-const QImage& TPitCountSprite::Plaque() {
-    static const QImage plaque = MakePlaque();
-    return plaque;
+const QImage& TPitCountSprite::Plaque(double scale) {
+    static std::map<double, QImage> plaques;
+    return ForScale(plaques, scale, MakePlaque);
 }
 
 void TPitCountSprite::DrawSelf() {
@@ -153,7 +174,7 @@ void TPitCountSprite::DrawSelf() {
         return;
     const int x = static_cast<int>(X);
     const int y = static_cast<int>(Y);
-    canvas->AlphaDraw(x, y, Plaque());
+    canvas->AlphaDraw(x, y, Plaque(BackScale(dxDraw_)));
     const TBrushStyle savedBrush = canvas->Brush.Style;
     const TFont savedFont = canvas->Font;
     canvas->Brush.Style = TBrushStyle::bsClear;

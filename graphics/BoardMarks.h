@@ -16,8 +16,9 @@ public:
     TPitMarkSprite(TSprite* parent, TDXDraw* dxDraw);
     // Puts the ring around the pit picture whose top-left corner is at (pitX, pitY).
     void Frame(double pitX, double pitY);
-    // The ring's picture: a premultiplied ARGB square whose centre is the pit's centre.
-    static const QImage& Picture();
+    // The ring's picture: a premultiplied ARGB square whose centre is the pit's centre, drawn
+    // for a scale (its device pixel ratio), the pixels of a back surface of that scale.
+    static const QImage& Picture(double scale = 1.0);
     static constexpr int Margin = 8; // how far the picture reaches beyond the pit on each side
 
 protected:
@@ -34,7 +35,7 @@ public:
     int Count = 0;
     static constexpr int PlaqueWidth = 26;
     static constexpr int PlaqueHeight = 17;
-    static const QImage& Plaque();
+    static const QImage& Plaque(double scale = 1.0);
 
 protected:
     void DrawSelf() override;

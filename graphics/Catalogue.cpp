@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "graphics/Catalogue.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string_view>
@@ -232,6 +233,13 @@ public:
             Invalid(Where(name) + " is not a colour");
         return static_cast<std::uint32_t>(v.Int);
     }
+    // The names stored, in alphabetical order.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : values_)
+            names.push_back(entry.first);
+        return names;
+    }
     // Every stored property must have been taken.
     void Done() const {
         for (const auto& [name, value] : values_)
@@ -280,6 +288,24 @@ StoredImageItem ReadImageItem(const Properties& props, const std::string& owner)
     item.Transparent = p.Boolean("Transparent");
     item.TransparentColor = p.Color("TransparentColor");
     item.PictureData = p.Bytes("Picture.Data");
+    for (const std::string& name : p.Names()) {
+        // "Picture<percent>.Data": the art drawn for that scale.
+        constexpr std::string_view prefix = "Picture", suffix = ".Data";
+        if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
+            !name.ends_with(suffix))
+            continue;
+        const std::string digits =
+            name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+        if (digits.size() > 3 ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue; // left for Done to name as unknown
+        const int percent = std::stoi(digits);
+        if (percent <= 100 || percent > 800)
+            Invalid(owner + " stores art for a scale of " + digits + " percent");
+        item.ScaledPictureData.emplace_back(percent, p.Bytes(name));
+    }
+    std::sort(item.ScaledPictureData.begin(), item.ScaledPictureData.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     p.Done();
     return item;
 }

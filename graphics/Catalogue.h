@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 // Malformed stored description.
@@ -44,6 +45,9 @@ struct StoredImageItem {
     // The "Picture.Data" value: a length byte, the picture class name ("TDIB" or
     // "TJPEGImage"), then that class's own data.
     ByteBlock PictureData;
+    // The item's art drawn for larger scales, by percent: the optional "Picture<percent>.Data"
+    // values (101 to 800 percent), in the same form, at the picture's size times the scale.
+    std::vector<std::pair<int, ByteBlock>> ScaledPictureData;
 };
 
 struct StoredImageList {

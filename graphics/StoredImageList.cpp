@@ -21,5 +21,9 @@ void LoadImageList(TCustomDXImageList& list, const StoredImageList& stored) {
         item.SetTransparentColor(storedItem.TransparentColor);
         TMemoryStream data(storedItem.PictureData);
         item.Picture().ReadData(data);
+        for (const auto& [percent, bytes] : storedItem.ScaledPictureData) {
+            TMemoryStream scaled(bytes);
+            item.ScaledPicture(percent / 100.0).ReadData(scaled);
+        }
     }
 }

@@ -786,6 +786,22 @@ draw.</translation>
         <source>Afficher le nombre de graines</source>
         <translation>Show the number of seeds</translation>
     </message>
+    <message>
+        <source>&amp;Taille du plateau</source>
+        <translation>&amp;Board size</translation>
+    </message>
+    <message>
+        <source>&amp;100 %</source>
+        <translation>&amp;100%</translation>
+    </message>
+    <message>
+        <source>1&amp;50 %</source>
+        <translation>1&amp;50%</translation>
+    </message>
+    <message>
+        <source>&amp;200 %</source>
+        <translation>&amp;200%</translation>
+    </message>
 </context>
 <context>
     <name>TShortcutsForm</name>

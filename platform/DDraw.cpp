@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <map>
 #include <memory>
 #include <set>
@@ -111,9 +112,28 @@ void WaitForNextRefresh() {
     std::this_thread::sleep_until(next);
 }
 
+// The screen in its device pixels, the ones the primary surface is made of.
 QSize ScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->virtualSize() : QSize();
+    return screen ? screen->virtualSize() * screen->devicePixelRatio() : QSize();
+}
+
+// A window's pictures are kept in its device pixels: on a screen of device pixel ratio 2 a
+// window of 637 x 470 shows 1274 x 940 pixels, each blitted pixel landing on one of them.
+double RatioOf(const QWidget* window) {
+    return window->devicePixelRatioF();
+}
+QSize DeviceSize(const QWidget* window) {
+    const double ratio = RatioOf(window);
+    return QSize(static_cast<int>(std::lround(window->width() * ratio)),
+                 static_cast<int>(std::lround(window->height() * ratio)));
+}
+QRect ToLogical(const QRect& device, double ratio) {
+    if (ratio == 1.0)
+        return device;
+    return QRectF(device.x() / ratio, device.y() / ratio, device.width() / ratio,
+                  device.height() / ratio)
+        .toAlignedRect();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -633,9 +653,13 @@ HRESULT Surface::PresentOnScreen(const Box& dest, Surface* source, const Box& sr
     QWidget* window = clipper_->Window();
     if (!window || !window->isVisible())
         return DD_OK; // a window that is gone or hidden has nothing visible to clip to
-    const QPoint origin = window->mapToGlobal(QPoint(0, 0));
+    const double ratio = RatioOf(window);
+    const QPoint logicalOrigin = window->mapToGlobal(QPoint(0, 0));
+    const QPoint origin(static_cast<int>(std::lround(logicalOrigin.x() * ratio)),
+                        static_cast<int>(std::lround(logicalOrigin.y() * ratio)));
     const Box local = dest.Translated(-origin.x(), -origin.y());
-    const Box windowBox{0, 0, window->width(), window->height()};
+    const QSize deviceSize = DeviceSize(window);
+    const Box windowBox{0, 0, deviceSize.width(), deviceSize.height()};
     const Box shown = local.Intersected(windowBox);
     if (shown.Empty())
         return DD_OK;
@@ -648,12 +672,12 @@ HRESULT Surface::PresentOnScreen(const Box& dest, Surface* source, const Box& sr
     if (plainCopy) {
         const QRect newDest = local.ToQRect();
         if (picture.reference && !newDest.contains(picture.referenceDest & windowBox.ToQRect()))
-            Materialise(picture, window->size());
+            Materialise(picture, deviceSize);
         picture.reference = source->pixels_;
         picture.referenceDest = newDest;
         picture.referenceSource = QPoint(static_cast<int>(src.left), static_cast<int>(src.top));
     } else {
-        Materialise(picture, window->size());
+        Materialise(picture, deviceSize);
         const View target = ViewOf(picture.owned);
         if (fill)
             platform::ddraw::FillBox(target, shown, fillValue);
@@ -663,7 +687,7 @@ HRESULT Surface::PresentOnScreen(const Box& dest, Surface* source, const Box& sr
     ++picture.presents;
     // Inside the window's own paint event the picture is drawn by that event itself.
     if (!window->testAttribute(Qt::WA_WState_InPaintEvent))
-        window->repaint(shown.ToQRect());
+        window->repaint(ToLogical(shown.ToQRect(), ratio));
     return DD_OK;
 }
 
@@ -928,12 +952,21 @@ bool PresentationPacing() {
     return PacingFlag();
 }
 
-bool PaintWindowPicture(QWidget* window, QPainter& painter, const QRect& area) {
+bool PaintWindowPicture(QWidget* window, QPainter& painter, const QRect& logicalArea) {
     auto found = WindowPictures().find(window);
     if (found == WindowPictures().end())
         return false;
     const WindowPictureState& picture = found->second;
-    const QPainter::CompositionMode mode = painter.compositionMode();
+    // The picture is in the window's device pixels: drawn one to one, never scaled by Qt.
+    const double ratio = RatioOf(window);
+    painter.save();
+    const QRect area = ratio == 1.0
+                           ? logicalArea
+                           : QRectF(logicalArea.x() * ratio, logicalArea.y() * ratio,
+                                    logicalArea.width() * ratio, logicalArea.height() * ratio)
+                                 .toAlignedRect();
+    if (ratio != 1.0)
+        painter.scale(1.0 / ratio, 1.0 / ratio);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (!picture.owned.isNull()) {
         const QRect shown = area & picture.owned.rect();
@@ -947,7 +980,7 @@ bool PaintWindowPicture(QWidget* window, QPainter& painter, const QRect& area) {
     }
     if (picture.reference)
         DrawReference(painter, picture, area);
-    painter.setCompositionMode(mode);
+    painter.restore();
     return true;
 }
 
@@ -955,10 +988,15 @@ QImage WindowPicture(QWidget* window) {
     auto found = WindowPictures().find(window);
     if (found == WindowPictures().end())
         return QImage();
-    QImage image(window->size(), QImage::Format_RGB32);
+    const double ratio = RatioOf(window);
+    QImage image(DeviceSize(window), QImage::Format_RGB32);
     image.fill(0);
-    QPainter painter(&image);
-    PaintWindowPicture(window, painter, image.rect());
+    image.setDevicePixelRatio(ratio);
+    {
+        QPainter painter(&image);
+        PaintWindowPicture(window, painter, window->rect());
+    }
+    image.setDevicePixelRatio(1.0);
     return image;
 }
 

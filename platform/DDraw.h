@@ -330,10 +330,12 @@ void SetPresentationPacing(bool paced);
 bool PresentationPacing();
 
 // A window bound to a clipper shows what was blitted onto the primary surface by calling this
-// from its paint event. Returns false when nothing was ever presented in the window.
+// from its paint event (area in the window's coordinates). Returns false when nothing was ever
+// presented in the window. The primary surface is the screen in device pixels: on a screen of
+// device pixel ratio r, a window's w x h shows rw x rh blitted pixels, drawn one to one.
 bool PaintWindowPicture(QWidget* window, QPainter& painter, const QRect& area);
-// What the window shows, as a copy of its client size in 32-bit XRGB; a null image when nothing
-// was presented. Reading it does not paint.
+// What the window shows, as a copy of its client size in device pixels, 32-bit XRGB; a null
+// image when nothing was presented. Reading it does not paint.
 QImage WindowPicture(QWidget* window);
 // How many blits have landed in the window so far.
 int WindowPresentCount(QWidget* window);

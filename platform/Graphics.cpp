@@ -108,8 +108,11 @@ const QFont& DeviceContext::Font() {
 }
 
 QPainter& DeviceContext::Painter() {
-    if (!painter_)
+    if (!painter_) {
         painter_ = std::make_unique<QPainter>(&image_);
+        if (scale_ != 1.0)
+            painter_->scale(scale_, scale_);
+    }
     return *painter_;
 }
 
@@ -124,7 +127,21 @@ void DeviceContext::StretchBlt(const QRect& dest, const QImage& source, const QR
 void DeviceContext::AlphaBlend(int x, int y, const QImage& source) {
     QPainter& painter = Painter();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (scale_ != 1.0 && source.devicePixelRatio() == scale_) {
+        // A picture made for this scale: its pixels go one to one, copied as they are.
+        DrawPixels(painter, QPointF(x, y), source);
+        return;
+    }
     painter.drawImage(QPoint(x, y), source);
+}
+
+void DeviceContext::DrawPixels(QPainter& painter, QPointF at, const QImage& pixels) const {
+    const QPoint corner(static_cast<int>(std::floor(at.x() * scale_ + 0.5)),
+                        static_cast<int>(std::floor(at.y() * scale_ + 0.5)));
+    painter.save();
+    painter.setTransform(QTransform());
+    painter.drawImage(QRect(corner, pixels.size()), pixels, pixels.rect());
+    painter.restore();
 }
 
 namespace {
@@ -139,6 +156,7 @@ struct LaidOutText {
     int ascent = 0;
     QImage glyphs;
     QColor glyphsColour;
+    double glyphsScale = 1.0;
     QPoint glyphsOffset; // where the glyphs' picture lies from the text's top-left
 };
 
@@ -168,7 +186,8 @@ LaidOutText& LayOut(const QString& text, const QFont& font) {
     layout.setTextFormat(Qt::PlainText);
     layout.setPerformanceHint(QStaticText::AggressiveCaching);
     layout.prepare(QTransform(), font);
-    LaidOutText laidOut{text, font, std::move(layout), QSize(), 0, QImage(), QColor(), QPoint()};
+    LaidOutText laidOut{text,     font, std::move(layout), QSize(), 0, QImage(),
+                        QColor(), 1.0,  QPoint()};
     laidOut.size = QSize(metrics.horizontalAdvance(text), metrics.height());
     laidOut.ascent = metrics.ascent();
     recent.push_back(std::move(laidOut));
@@ -177,20 +196,31 @@ LaidOutText& LayOut(const QString& text, const QFont& font) {
 
 // The text's glyphs in colour on transparent pixels, with room for what they draw outside the
 // text's box (italic and bold faces reach past it).
-const QImage& Glyphs(LaidOutText& laidOut, const QColor& colour) {
-    if (!laidOut.glyphs.isNull() && laidOut.glyphsColour == colour)
+// At a scale other than 1 the glyphs are drawn for the pixels they land on, in a picture of
+// that device pixel ratio.
+const QImage& Glyphs(LaidOutText& laidOut, const QColor& colour, double scale) {
+    if (!laidOut.glyphs.isNull() && laidOut.glyphsColour == colour && laidOut.glyphsScale == scale)
         return laidOut.glyphs;
     const QFontMetrics metrics(laidOut.font);
     // Relative to the start of the base line.
     const QRect box = metrics.boundingRect(laidOut.text).adjusted(-2, -2, 2, 2) |
                       QRect(QPoint(0, -laidOut.ascent), laidOut.size);
-    laidOut.glyphs = QImage(box.size(), QImage::Format_ARGB32_Premultiplied);
+    if (scale == 1.0) {
+        laidOut.glyphs = QImage(box.size(), QImage::Format_ARGB32_Premultiplied);
+    } else {
+        laidOut.glyphs = QImage(QSize(static_cast<int>(std::ceil(box.width() * scale)),
+                                      static_cast<int>(std::ceil(box.height() * scale))),
+                                QImage::Format_ARGB32_Premultiplied);
+        laidOut.glyphs.setDevicePixelRatio(scale);
+    }
     laidOut.glyphs.fill(Qt::transparent);
+    // (A painter on a picture of a device pixel ratio draws at that ratio by itself.)
     QPainter painter(&laidOut.glyphs);
     painter.setFont(laidOut.font);
     painter.setPen(colour);
     painter.drawStaticText(QPoint(-box.left(), -laidOut.ascent - box.top()), laidOut.layout);
     laidOut.glyphsColour = colour;
+    laidOut.glyphsScale = scale;
     laidOut.glyphsOffset = QPoint(box.left(), laidOut.ascent + box.top());
     return laidOut.glyphs;
 }
@@ -204,8 +234,11 @@ void DeviceContext::TextOut(int x, int y, const QString& text) {
         painter.fillRect(QRect(QPoint(x, y), laidOut.size), ToQColor(bkColor_));
     if (text.isEmpty())
         return;
-    const QImage& glyphs = Glyphs(laidOut, ToQColor(textColor_));
-    painter.drawImage(QPoint(x, y) + laidOut.glyphsOffset, glyphs);
+    const QImage& glyphs = Glyphs(laidOut, ToQColor(textColor_), scale_);
+    if (scale_ != 1.0)
+        DrawPixels(painter, QPointF(QPoint(x, y) + laidOut.glyphsOffset), glyphs);
+    else
+        painter.drawImage(QPoint(x, y) + laidOut.glyphsOffset, glyphs);
 }
 
 QSize DeviceContext::TextExtent(const QString& text) {

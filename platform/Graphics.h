@@ -52,11 +52,18 @@ public:
     DeviceContext& operator=(const DeviceContext&) = delete;
 
     QImage& Image() { return image_; }
+    // The painter, drawing in the context's coordinates: with a scale, each unit is that many
+    // of the memory's pixels, and pictures, lines and texts are drawn for those pixels.
     QPainter& Painter();
+    // How many of the memory's pixels one unit of the context's coordinates spans (1 unless
+    // set); set before the first drawing call.
+    void SetScale(double scale) { scale_ = scale; }
+    double Scale() const { return scale_; }
 
     // Stretching block copy of srcRect of source into dest (no smoothing: colour on colour).
     void StretchBlt(const QRect& dest, const QImage& source, const QRect& srcRect);
-    // Blends a picture with an alpha channel over what is there, its top-left corner at (x, y).
+    // Blends a picture with an alpha channel over what is there, its top-left corner at (x, y);
+    // a picture made for a device pixel ratio covers its size divided by that ratio.
     void AlphaBlend(int x, int y, const QImage& source);
     // Text output with the selected font and text colour; with a transparent background mode
     // nothing behind the glyphs is filled, otherwise the text box is filled with the bk colour.
@@ -68,11 +75,16 @@ public:
     QSize TextExtent(const QString& text);
 
 private:
+    // A picture made for the context's scale, its corner at `at` of the context's coordinates:
+    // its pixels one to one, the corner on the nearest pixel.
+    void DrawPixels(QPainter& painter, QPointF at, const QImage& pixels) const;
+
     QImage image_;
     std::unique_ptr<QPainter> painter_;
     const QFont& Font();
 
     std::optional<QFont> font_;
+    double scale_ = 1.0;
     TColor textColor_ = clBlack;
     TColor bkColor_ = clWhite;
     bool transparent_ = false;

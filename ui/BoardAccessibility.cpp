@@ -5,6 +5,7 @@
 #include "game/Game.h"
 #include "game/Score.h"
 #include "graphics/GameSprites.h"
+#include "platform/Rounding.h"
 #include "ui/GameFiles.h"
 #include "ui/Hint.h"
 #include "ui/KeyboardPlay.h"
@@ -212,9 +213,14 @@ QRect TBoardPart::rect() const {
     const QWidget* surface = Form1 ? Form1->DrawingArea() : nullptr;
     if (!surface || !GameOnBoard())
         return {};
-    auto onScreen = [surface](double x, double y, int width, int height) {
-        return QRect(surface->mapToGlobal(QPoint(static_cast<int>(x), static_cast<int>(y))),
-                     QSize(width, height));
+    // The board's coordinates, on a board shown at its zoom.
+    const double zoom = Form1->DXDraw1 ? Form1->DXDraw1->Zoom() : 1.0;
+    auto onScreen = [surface, zoom](double x, double y, int width, int height) {
+        const int left = static_cast<int>(x), top = static_cast<int>(y);
+        const QPoint corner(ScaledLength(left, zoom), ScaledLength(top, zoom));
+        return QRect(surface->mapToGlobal(corner),
+                     QSize(ScaledLength(left + width, zoom) - corner.x(),
+                           ScaledLength(top + height, zoom) - corner.y()));
     };
     if (IsPit()) {
         const TMonSprite& sprite = *CurrentGame->Pit(Pit()).Sprite;

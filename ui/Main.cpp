@@ -29,6 +29,7 @@
 #include "ui/Shortcuts.h"
 #include "ui/WindowHost.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -461,6 +462,27 @@ void TForm1::CreateMenu() {
     Bruitages1 = options[2];
     Bruitages1->setCheckable(true);
     Bruitages1->setChecked(true);
+    Options1->addSeparator();
+    Tailleduplateau1 =
+        Options1->addMenu(QCoreApplication::translate("TForm1", "&Taille du plateau"));
+    Tailleduplateau1->setObjectName("Tailleduplateau1");
+    Tailleduplateau1->menuAction()->setObjectName("Tailleduplateau1");
+    auto* sizes = new QActionGroup(Tailleduplateau1);
+    const std::pair<int, const char*> boardSizes[] = {{100, QT_TRANSLATE_NOOP("TForm1", "&100 %")},
+                                                      {150, QT_TRANSLATE_NOOP("TForm1", "1&50 %")},
+                                                      {200, QT_TRANSLATE_NOOP("TForm1", "&200 %")}};
+    for (const auto& [percent, caption] : boardSizes) {
+        QAction* size = Tailleduplateau1->addAction(QCoreApplication::translate("TForm1", caption));
+        size->setObjectName(QString("Tailleduplateau%1").arg(percent));
+        size->setCheckable(true);
+        size->setChecked(percent == 100);
+        size->setData(percent);
+        sizes->addAction(size);
+        BoardSizes.push_back(size);
+        connect(size, &QAction::triggered, this, [this, percent = percent] {
+            Guarded([this, percent] { BoardSizeClick(percent); });
+        });
+    }
 
     const QList<QAction*> help = addItems(
         N1, {QT_TRANSLATE_NOOP("Menu", "&Règle du jeu"), QT_TRANSLATE_NOOP("Menu", "Crédits")},
@@ -501,6 +523,48 @@ void TForm1::CreateMenu() {
     connect(AproposdeEkoba1, &QAction::triggered, this,
             [this] { Guarded([this] { AproposdeEkoba1Click(); }); });
 }
+
+namespace {
+
+double BoardZoom(int percent) {
+    return percent == 150 || percent == 200 ? percent / 100.0 : 1.0;
+}
+
+// The preferences panel at a zoom: every control's stored rectangle and font size times the
+// zoom. The stored values are taken from the controls the first time and kept on them.
+void ZoomPanel(QWidget* panel, double zoom) {
+    QList<QWidget*> widgets;
+    widgets.push_back(panel);
+    // The panel's own controls: those in it and in its groups, not the parts controls are made of.
+    for (QWidget* widget : panel->findChildren<QWidget*>()) {
+        QWidget* parent = widget->parentWidget();
+        if (!widget->isWindow() && (parent == panel || qobject_cast<QGroupBox*>(parent)))
+            widgets.push_back(widget);
+    }
+    for (QWidget* widget : widgets) {
+        if (!widget->property("storedGeometry").isValid())
+            widget->setProperty("storedGeometry", widget->geometry());
+        const QRect stored = widget->property("storedGeometry").toRect();
+        if (widget != panel) {
+            const QPoint corner(ScaledLength(stored.left(), zoom),
+                                ScaledLength(stored.top(), zoom));
+            widget->setGeometry(QRect(corner, QPoint(ScaledLength(stored.right() + 1, zoom) - 1,
+                                                     ScaledLength(stored.bottom() + 1, zoom) - 1)));
+        }
+        if (!widget->testAttribute(Qt::WA_SetFont))
+            continue; // inherits its parent's font, zoomed there
+        if (!widget->property("storedPixels").isValid())
+            widget->setProperty("storedPixels", widget->font().pixelSize());
+        const int pixels = widget->property("storedPixels").toInt();
+        if (pixels > 0) {
+            QFont font = widget->font();
+            font.setPixelSize(std::max(1, ScaledLength(pixels, zoom)));
+            widget->setFont(font);
+        }
+    }
+}
+
+} // namespace
 
 void TForm1::CreatePreferencesPanel() {
     GroupBox1 = new QGroupBox(QCoreApplication::translate("Panel", "Préferences"), Client);
@@ -679,7 +743,52 @@ void TForm1::CreatePreferencesPanel() {
     connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn2Click(); }); });
 
+    const double zoom = BoardZoom(TheOptions().BoardPercent);
+    if (zoom != 1.0) {
+        GroupBox1->setGeometry(QRect(QPoint(0, 0), Client->size()));
+        ZoomPanel(GroupBox1, zoom);
+    }
     GroupBox1->hide();
+}
+
+void TForm1::ApplyBoardSize() {
+    const int percent = TheOptions().BoardPercent;
+    const double zoom = BoardZoom(percent);
+    for (QAction* size : BoardSizes)
+        size->setChecked(size->data().toInt() == ScaledLength(100, zoom));
+    const QSize client(ScaledLength(637, zoom), ScaledLength(470, zoom));
+    if (Client->size() == client && (!DXDraw1 || DXDraw1->Zoom() == zoom))
+        return;
+    Client->setFixedSize(client);
+    if (GroupBox1) {
+        GroupBox1->setGeometry(QRect(QPoint(0, 0), client));
+        ZoomPanel(GroupBox1, zoom);
+    }
+    if (DXDraw1) {
+        // The zoom first: the new size is then the same surface in the board's units.
+        DXDraw1->SetZoom(zoom);
+        DXDraw1->setGeometry(QRect(QPoint(0, 0), client));
+        if (DXDraw1->Initialized())
+            RedrawScene();
+    }
+    layout()->activate();
+    // A window grown past the screen's edges comes back onto the screen.
+    if (const QScreen* screen = this->screen(); screen && isVisible()) {
+        const QRect available = screen->availableGeometry();
+        const QRect frame = frameGeometry();
+        const int dx = std::max(available.left() - frame.left(),
+                                std::min(0, available.right() - frame.right()));
+        const int dy = std::max(available.top() - frame.top(),
+                                std::min(0, available.bottom() - frame.bottom()));
+        if (dx != 0 || dy != 0)
+            move(pos() + QPoint(dx, dy));
+    }
+    UpdateBoardAccessibility();
+}
+
+void TForm1::BoardSizeClick(int percent) {
+    TheOptions().BoardPercent = percent;
+    ApplyBoardSize();
 }
 
 void TForm1::FormCreate() {
@@ -694,6 +803,12 @@ void TForm1::FormCreate() {
     // surface: made before it, so that every menu command has them even when it fails.
     StartUpStep(TStartUpStep::Options);
     Options = std::make_unique<TOptions>();
+    // The board at the size the options hold, centred again at that size.
+    if (BoardZoom(TheOptions().BoardPercent) != 1.0) {
+        ApplyBoardSize();
+        SetBounds(RoundToInt((screenRect.width() - Width()) / 2.0),
+                  RoundToInt((screenRect.height() - Height()) / 2.0));
+    }
     // 3. The drawing surface (the image lists then make their picture surfaces), unless its
     // components could not all be made: the window then stays without a picture.
     if (!componentsMade_)

@@ -132,6 +132,9 @@ public:
     QMenu* Options1 = nullptr;
     QAction* Prferences1 = nullptr;
     QAction* Bruitages1 = nullptr;
+    // The board's size: 100 %, 150 % and 200 % of the stored layout, one of them checked.
+    QMenu* Tailleduplateau1 = nullptr;
+    QList<QAction*> BoardSizes;
     QMenu* N1 = nullptr;
     QAction* Rgledujeu1 = nullptr;
     QAction* AproposdeEkoba1 = nullptr;
@@ -162,6 +165,12 @@ public:
     void DXDraw1DblClick();
     // The players' names in the preferences panel are disabled while a game is on.
     void LockNamesDuringGame();
+    // Shows the board at the options' size (BoardPercent; any other value than 150 or 200 is
+    // 100): the client area, the drawing surface and the preferences panel at that size, the
+    // pictures drawn for it. Also while a move is shown: the move goes on at the new size.
+    void ApplyBoardSize();
+    // Sets the options' size from the menu and shows the board at it.
+    void BoardSizeClick(int percent);
     // What failed while the window started, empty when nothing did. After a failed start-up
     // no game can be made.
     const QString& StartUpFailure() const { return startUpFailure_; }

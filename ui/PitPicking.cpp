@@ -19,10 +19,17 @@
 int PitAt(QPoint screen) {
     if (AppState == TAppState::Presentation || !CurrentGame)
         return 0;
-    const double cx = screen.x();
-    const double cy = screen.y();
+    double cx = screen.x();
+    double cy = screen.y();
     const double left = Form1->Left();
     const double top = Form1->Top();
+    // On a board shown larger, the pointer is brought back to the board's own coordinates
+    // about the board's top-left corner, where the frame's formula expects it.
+    const double zoom = Form1->DXDraw1 ? Form1->DXDraw1->Zoom() : 1.0;
+    if (zoom != 1.0) {
+        cx = left + 3 + (cx - left - 3) / zoom;
+        cy = top + 40 + (cy - top - 40) / zoom;
+    }
     int found = 0;
     for (int i = 1; i <= 12; ++i) {
         const TMonSprite& sprite = *CurrentGame->Pit(i).Sprite;

@@ -11,6 +11,7 @@
 #include "ui/PitPicking.h"
 
 #include <QAction>
+#include <cmath>
 
 namespace {
 
@@ -38,8 +39,19 @@ public:
     void Draw() override { DrawFrame(); }
 
     // The game's host. A game outlived by its window (the program ending) only lets go of it.
-    int WindowWidth() const override { return Form1 ? Form1->Width() : 0; }
-    int WindowHeight() const override { return Form1 ? Form1->Height() : 0; }
+    // The window as the game's layout knows it: its frame around a client area in the board's
+    // units, whatever size the board is shown at.
+    int WindowWidth() const override {
+        return Form1 ? Form1->Width() - Form1->ClientWidth() + BoardUnits(Form1->ClientWidth()) : 0;
+    }
+    int WindowHeight() const override {
+        return Form1 ? Form1->Height() - Form1->ClientHeight() + BoardUnits(Form1->ClientHeight())
+                     : 0;
+    }
+    static int BoardUnits(int length) {
+        const double zoom = Form1->DXDraw1 ? Form1->DXDraw1->Zoom() : 1.0;
+        return zoom == 1.0 ? length : static_cast<int>(std::lround(length / zoom));
+    }
     void Repaint() override {
         if (Form1)
             Form1->repaint();

@@ -14,6 +14,8 @@ RANDOM=23
 export EKOBARAMA_BEGINNER_SEED=7
 
 start_game
+# PLAY_AT_PERCENT: the same game on a board of that size, chosen first from the keyboard.
+[ "${PLAY_AT_PERCENT:-100}" -eq 100 ] || board_size "$PLAY_AT_PERCENT"
 # Whether the ring lights exactly pit i (or no pit, given nothing) on a new reading of the screen.
 ring_on() { read_screen && [ "$(lit_pits | xargs)" = "${1:-}" ]; }
 # The panel by keyboard: the focus opens on the sound switch; six Tabs reach player 2's

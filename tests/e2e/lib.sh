@@ -19,6 +19,15 @@ export XDG_STATE_HOME
 # of the environment stays: a French locale the system has not generated would leave the program
 # without its character set.
 GAME_LOCALE=(env LANGUAGE="${GAME_LANGUAGE-fr}")
+# How many screen pixels stand for a hundred of the board's: its size chosen in the menu
+# (BOARD_PERCENT, 100 unless a test sets it, see board_size) times the device pixel ratio Qt is
+# given (QT_SCALE_FACTOR, a whole number here). Every point and rectangle of the board below is
+# in the board's own coordinates (637 x 470) and goes through px.
+BOARD_PERCENT=${BOARD_PERCENT:-100}
+screen_percent() { echo $((BOARD_PERCENT * ${QT_SCALE_FACTOR:-1})); }
+px() { # length in the board's coordinates (0 or more): the same on the screen
+  echo $((($1 * $(screen_percent) + 50) / 100))
+}
 
 fail() {
   echo "FAIL: $*" >&2
@@ -151,7 +160,7 @@ help_item() { # item-letter
 click_last_menu_item() { # x
   local x y w h id popup=""
   read -r x y w h < <(geometry "$MAIN")
-  xdotool mousemove --sync $((x + $1)) $((y + (h - 470) / 2)) click 1
+  xdotool mousemove --sync $((x + $1)) $((y + (h - $(px 470)) / 2)) click 1
   wait_for 30 menu_popup >/dev/null || fail "the menu did not open"
   popup=$(menu_popup)
   wait_drawn "$popup" || fail "the menu did not settle"
@@ -222,7 +231,24 @@ window_shot() { # name
 client_shot() { # name
   local ox oy
   read -r ox oy < <(client_origin)
-  import -window root -crop "637x470+$ox+$oy" +repage "$ARTIFACTS/$1.png"
+  import -window root -crop "$(px 637)x$(px 470)+$ox+$oy" +repage "$ARTIFACTS/$1.png"
+}
+
+window_width_is() { [ "$(geometry "$MAIN" | cut -d' ' -f3)" -eq "$1" ]; }
+# "Options › Taille du plateau" at percent (100, 150 or 200): the window takes its new size,
+# and the helpers above measure the board at it.
+board_size() { # percent
+  local key
+  case $1 in 100) key=1 ;; 150) key=5 ;; 200) key=2 ;; *) fail "no board size $1" ;; esac
+  focus_main
+  xdotool key alt+o
+  wait_for 30 menu_popup >/dev/null || fail "the Options menu did not open"
+  xdotool key t
+  sleep 0.3
+  xdotool key "$key"
+  BOARD_PERCENT=$1
+  wait_for 30 window_width_is "$(px 637)" || fail "the window did not take the board's size $1 %"
+  wait_drawn "$MAIN" || fail "the window did not settle at $1 %"
 }
 
 # Waits until the client area shows what the screenshot NAME shows, taking it as NEW each time;
@@ -246,13 +272,15 @@ read_screen() { import -window root -quality 10 "$ARTIFACTS/screen.png"; }
 moon_crop() { # out-file
   local ox oy
   read -r ox oy < <(client_origin)
-  convert "$ARTIFACTS/screen.png" -crop "70x70+$((ox + 155))+$((oy + 20))" +repage "$1"
+  convert "$ARTIFACTS/screen.png" -crop "$(px 70)x$(px 70)+$((ox + $(px 155)))+$((oy + $(px 20)))" \
+    +repage "$1"
 }
 # The fingerprint of the moon's pixels on the screen read last.
 moon_pixels() {
   local ox oy
   read -r ox oy < <(client_origin)
-  convert "$ARTIFACTS/screen.png" -crop "70x70+$((ox + 155))+$((oy + 20))" +repage rgb:- | md5sum
+  convert "$ARTIFACTS/screen.png" -crop "$(px 70)x$(px 70)+$((ox + $(px 155)))+$((oy + $(px 20)))" \
+    +repage rgb:- | md5sum
 }
 MOON_UNLIT=""
 moon_reference() {
@@ -301,7 +329,7 @@ geometry() { # window-id
 client_origin() {
   local x y w h
   read -r x y w h < <(geometry "$MAIN")
-  echo "$x $((y + h - 470))"
+  echo "$x $((y + h - $(px 470)))"
 }
 
 # Screen point at the middle of pit i's picture: the board lies at (1.5, -3.5) on the surface.
@@ -309,7 +337,7 @@ pit_point() { # i [client-origin-x client-origin-y]
   local i=$1 ox=${2:-} oy=${3:-} px py
   [ -n "$ox" ] || read -r ox oy < <(client_origin)
   if [ "$i" -le 6 ]; then px=$((128 + 69 * (i - 1))); py=263; else px=$((128 + 69 * (12 - i))); py=158; fi
-  echo "$((ox + 1 + px + 32)) $((oy - 4 + py + 32))"
+  echo "$((ox + $(px $((1 + px + 32))))) $((oy + $(px $((-4 + py + 32)))))"
 }
 
 # An empty pit shows a dark smooth hole: in the middle of its picture the grey is dark (mean
@@ -318,7 +346,7 @@ pit_point() { # i [client-origin-x client-origin-y]
 pit_empty() { # i, on the screen read last
   local x y stats
   read -r x y < <(pit_point "$1")
-  stats=$(convert "$ARTIFACTS/screen.png" -crop "24x24+$((x - 12))+$((y - 12))" +repage \
+  stats=$(convert "$ARTIFACTS/screen.png" -crop "$(px 24)x$(px 24)+$((x - $(px 12)))+$((y - $(px 12)))" +repage \
     -colorspace gray -format '%[fx:mean] %[fx:standard_deviation]' info:)
   awk -v s="$stats" 'BEGIN { split(s, v, " "); exit !(v[1] < 0.3 && v[2] < 0.12) }'
 }
@@ -328,17 +356,18 @@ pit_empty() { # i, on the screen read last
 ring_lit() { # i
   local x y g1 g2
   read -r x y < <(pit_point "$1")
-  g1=$(convert "$ARTIFACTS/screen.png" -format "%[fx:int(255*p{$((x + 1)),$((y - 33))}.g)]" info:)
-  g2=$(convert "$ARTIFACTS/screen.png" -format "%[fx:int(255*p{$((x - 33)),$((y + 1))}.g)]" info:)
+  g1=$(convert "$ARTIFACTS/screen.png" -format "%[fx:int(255*p{$((x + $(px 1))),$((y - $(px 33)))}.g)]" info:)
+  g2=$(convert "$ARTIFACTS/screen.png" -format "%[fx:int(255*p{$((x - $(px 33))),$((y + $(px 1)))}.g)]" info:)
   [ "$g1" -gt 190 ] && [ "$g2" -gt 190 ]
 }
 # The pits the ring lights on the screen read last, one a line (one reading of the 24 points).
 lit_pits() {
-  local i x y ox oy format="" values
+  local i x y ox oy format="" values one rim
   read -r ox oy < <(client_origin)
+  one=$(px 1) rim=$(px 33)
   for i in 1 2 3 4 5 6 7 8 9 10 11 12; do
     read -r x y < <(pit_point "$i" "$ox" "$oy")
-    format+="%[fx:int(255*p{$((x + 1)),$((y - 33))}.g)] %[fx:int(255*p{$((x - 33)),$((y + 1))}.g)] "
+    format+="%[fx:int(255*p{$((x + one)),$((y - rim))}.g)] %[fx:int(255*p{$((x - rim)),$((y + one))}.g)] "
   done
   read -r -a values < <(convert "$ARTIFACTS/screen.png" -format "$format" info:)
   for i in 1 2 3 4 5 6 7 8 9 10 11 12; do
@@ -395,7 +424,7 @@ set_players() { # item1 item2 [screenshot]
   local ox oy
   menu o p
   read -r ox oy < <(client_origin)
-  xdotool mousemove --sync $((ox + 348 + 150)) $((oy + 88 + 13)) click 1
+  xdotool mousemove --sync $((ox + $(px $((348 + 150))))) $((oy + $(px $((88 + 13))))) click 1
   sleep 0.2
   xdotool key Tab
   [ "$1" -eq 0 ] || xdotool key --delay 50 --repeat "$1" Down
@@ -403,6 +432,6 @@ set_players() { # item1 item2 [screenshot]
   [ "$2" -eq 0 ] || xdotool key --delay 50 --repeat "$2" Down
   sleep 0.3
   [ $# -lt 3 ] || screenshot "$3"
-  xdotool mousemove --sync $((ox + 202 + 56)) $((oy + 429 + 12)) click 1
+  xdotool mousemove --sync $((ox + $(px $((202 + 56))))) $((oy + $(px $((429 + 12))))) click 1
   sleep 0.3
 }

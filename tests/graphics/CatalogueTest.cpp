@@ -469,4 +469,89 @@ TEST(Catalogue, TheIconIsOne32By32PictureOf16Colours) {
     EXPECT_EQ(Le(icon, offset + 14, 2), 4u); // 4 bits per pixel
 }
 
+// A catalogue picture's colours (0x00RRGGBB), top line first.
+struct Colours {
+    int Width = 0, Height = 0;
+    std::vector<std::uint32_t> Rgb;
+    std::uint32_t At(int x, int y) const { return Rgb.at(std::size_t(y) * Width + x); }
+};
+
+Colours Decode(const ByteBlock& pictureData) {
+    const Picture picture = Split(pictureData);
+    Colours c;
+    if (picture.ClassName == "TDIB") {
+        const Dib d = ReadDib(picture.Data);
+        c.Width = d.Width;
+        c.Height = d.Height;
+        for (int y = 0; y < d.Height; ++y)
+            for (int x = 0; x < d.Width; ++x)
+                c.Rgb.push_back(DibPixel(picture.Data, d, x, y));
+        return c;
+    }
+    const std::vector<std::uint8_t> rgb = DecodeRgb(JpegFile(pictureData), c.Width, c.Height);
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3)
+        c.Rgb.push_back(std::uint32_t(rgb[i]) << 16 | std::uint32_t(rgb[i + 1]) << 8 | rgb[i + 2]);
+    return c;
+}
+
+TEST(Catalogue, EveryPictureIsDrawnAgainAtEachLargerScale) {
+    // Each item has art for 150 % and 200 % at its size times the scale. Reduced to 100 % (the
+    // mean of the art's pixels that each pixel at 100 % covers), it is the 100 % picture again:
+    // the same shapes at the same places in the same colours, transparent where the picture is.
+    // A shape left at its size or place at 100 %, another drawing or another palette shows as
+    // pixels far off; what differs is only what drawing at more pixels makes finer.
+    for (const ImageRow& row : Expected()) {
+        const StoredImageItem& item = Item(row.List, row.Index);
+        const Colours base = Decode(item.PictureData);
+        std::vector<int> percents;
+        for (const auto& [percent, data] : item.ScaledPictureData) {
+            percents.push_back(percent);
+            const Colours art = Decode(data);
+            ASSERT_EQ(art.Width, (row.Width * percent + 50) / 100) << row.Name << " " << percent;
+            ASSERT_EQ(art.Height, (row.Height * percent + 50) / 100) << row.Name << " " << percent;
+            const double scale = percent / 100.0;
+            const std::uint32_t key = (row.TransparentColor & 0xFF) << 16 |
+                                      (row.TransparentColor & 0xFF00) |
+                                      (row.TransparentColor >> 16 & 0xFF);
+            std::size_t far = 0, compared = 0, coverage = 0;
+            for (int y = 0; y < row.Height; ++y)
+                for (int x = 0; x < row.Width; ++x) {
+                    const int x0 = int(x * scale), x1 = std::max(x0 + 1, int((x + 1) * scale));
+                    const int y0 = int(y * scale), y1 = std::max(y0 + 1, int((y + 1) * scale));
+                    double sum[3] = {0, 0, 0};
+                    int opaque = 0, all = 0;
+                    for (int ay = y0; ay < std::min(y1, art.Height); ++ay)
+                        for (int ax = x0; ax < std::min(x1, art.Width); ++ax, ++all) {
+                            const std::uint32_t c = art.At(ax, ay);
+                            if (row.Transparent && c == key)
+                                continue;
+                            ++opaque;
+                            for (int k = 0; k < 3; ++k)
+                                sum[k] += c >> (16 - 8 * k) & 0xFF;
+                        }
+                    const bool keyed = row.Transparent && base.At(x, y) == key;
+                    // Wholly transparent at one size and wholly drawn at the other.
+                    if ((keyed && opaque == all) || (!keyed && opaque == 0)) {
+                        ++coverage;
+                        continue;
+                    }
+                    if (keyed || opaque == 0)
+                        continue;
+                    ++compared;
+                    int off = 0;
+                    for (int k = 0; k < 3; ++k)
+                        off = std::max(off, std::abs(int(sum[k] / opaque + 0.5) -
+                                                     int(base.At(x, y) >> (16 - 8 * k) & 0xFF)));
+                    far += off > 48;
+                }
+            const double pixels = double(row.Width) * row.Height;
+            EXPECT_LT(coverage / pixels, 0.03) << row.Name << " at " << percent << " %";
+            EXPECT_LT(compared ? double(far) / compared : 0.0, 0.06)
+                << row.Name << " at " << percent << " %: " << far << " of " << compared
+                << " pixels far off";
+        }
+        EXPECT_EQ(percents, (std::vector<int>{150, 200})) << row.Name;
+    }
+}
+
 } // namespace

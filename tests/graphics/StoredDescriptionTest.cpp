@@ -170,6 +170,24 @@ TEST(StoredDescription, RefusesMalformedProperties) {
     EXPECT_THROW(ReadStoredDescription(data), EStoredDescriptionError);
 }
 
+TEST(StoredDescription, ReadsTheArtOfEachScaleAndRefusesOddScales) {
+    Options scaled;
+    scaled.ExtraImageProperty = [](StoredWriter& w) {
+        w.Bytes("Picture200.Data", Bytes{1, 2});
+        w.Bytes("Picture150.Data", Bytes{3});
+    };
+    const StoredDescription read = ReadStoredDescription(Description(scaled));
+    const std::vector<std::pair<int, ByteBlock>> expected = {{150, {3}}, {200, {1, 2}}};
+    EXPECT_EQ(read.ImageList(1).Items.at(1).ScaledPictureData, expected);
+    EXPECT_TRUE(read.ImageList(1).Items.at(0).ScaledPictureData.empty());
+    for (const char* name : {"Picture100.Data", "Picture0150.Data", "Picture801.Data",
+                             "Picture1500.Data", "Picture2x.Data", "Picture200.Dat"}) {
+        Options odd;
+        odd.ExtraImageProperty = [name](StoredWriter& w) { w.Bytes(name, Bytes{1}); };
+        EXPECT_THROW(ReadStoredDescription(Description(odd)), EStoredDescriptionError) << name;
+    }
+}
+
 TEST(StoredDescription, RefusesValuesThatClaimMoreThanIsThere) {
     Bytes data = Description();
     const std::string needle = "Icon.Data";

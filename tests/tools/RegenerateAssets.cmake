@@ -31,8 +31,10 @@ endif()
 
 # Files of assets/ written by hand rather than generated.
 set(handmade invalid.ekobarama.Ekobarama.desktop)
-set(exact_pictures "^(blanc|sable)\\.bmp$")
-set(reduced "^(case[0-9]+|maindistr2?|mainferm2?|mainouv2?|poing2?|temp-score)\\.bmp$|^ekobarama\\.(ico|png)$|^docs/(hands|contact-sheet)\\.png$")
+# The sets drawn for larger scales (scaled-150/, scaled-200/) in the same classes as their
+# pictures at 100 %.
+set(exact_pictures "^(scaled-[0-9]+/)?(blanc|sable)\\.bmp$")
+set(reduced "^(scaled-[0-9]+/)?(case[0-9]+|maindistr2?|mainferm2?|mainouv2?|poing2?|temp-score)\\.bmp$|^ekobarama\\.(ico|png)$|^docs/(hands|contact-sheet)\\.png$")
 
 file(GLOB_RECURSE made RELATIVE ${WORK}/assets ${WORK}/assets/*)
 file(GLOB_RECURSE committed RELATIVE ${SOURCE}/assets ${SOURCE}/assets/*)

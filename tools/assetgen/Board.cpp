@@ -2,6 +2,7 @@
 // "plateau": a carved board seen from above, two rows of six ring-shaped pits, dark bands for
 // the scores with a sun and a moon medallion; and the lit medallions that serve as the turn
 // indicators ("maintour", "maintour2"), cut from the same carving so that they fit in place.
+#include "graphics/Assets.h"
 #include "tools/assetgen/Art.h"
 #include "tools/assetgen/DetMath.h"
 #include "tools/assetgen/Layout.h"
@@ -11,6 +12,7 @@
 
 #include <QPainterPath>
 #include <QTransform>
+#include <cmath>
 
 namespace gen {
 
@@ -18,7 +20,11 @@ namespace {
 
 using namespace layout;
 
-constexpr int W = kBoardWidth, H = kBoardHeight;
+constexpr int kW = kBoardWidth, kH = kBoardHeight;
+
+int Percent(double scale) {
+    return int(std::lround(scale * 100));
+}
 
 struct Lighting {
     bool Sun = false;
@@ -122,7 +128,17 @@ QPainterPath RosettePetals(double cx, double cy) {
     return petals;
 }
 
-Relief BuildBoard(const Lighting& lit) {
+// The board's carving at a scale: its shapes' coverage and blurs at the picture's pixels, every
+// pattern and height in the pixels of the picture at scale 1.
+Relief BuildBoard(const Lighting& lit, double scale) {
+    const int W = assets::ScaledSize(kBoardWidth, Percent(scale));
+    const int H = assets::ScaledSize(kBoardHeight, Percent(scale));
+    auto Coverage = [scale, W, H](const QPainterPath& path, int, int) {
+        return gen::Coverage(ScaledPath(path, scale), W, H);
+    };
+    auto Blur = [scale](Field& field, int radius, int passes = 3) {
+        gen::Blur(field, ScaledRadius(radius, scale), passes);
+    };
     Relief relief(W, H);
     Field& h = relief.Height;
 
@@ -169,9 +185,9 @@ Relief BuildBoard(const Lighting& lit) {
 
     for (int y = 0; y < H; ++y) {
         for (int x = 0; x < W; ++x) {
-            const double px = x + 0.5, py = y + 0.5;
+            const double px = (x + 0.5) / scale, py = (y + 0.5) / scale;
             // The slab's rounded edge and a little unevenness left by the carving tools.
-            const double edge = std::min(std::min(px, py), std::min(W - px, H - py));
+            const double edge = std::min(std::min(px, py), std::min(kW - px, kH - py));
             double height = -7 * (1 - dm::Smoothstep(0, 10, edge));
             height += 0.5 * Fbm(px * 0.08, py * 0.08, 3, 77);
             height -= 3.5 * panels.At(x, y);
@@ -214,9 +230,11 @@ Relief BuildBoard(const Lighting& lit) {
     constexpr double kDepth = 15;
     for (int pit = 1; pit <= 12; ++pit) {
         const double cx = PitCentreX(pit), cy = PitCentreY(pit);
-        for (int y = int(cy) - 36; y <= int(cy) + 36; ++y) {
-            for (int x = int(cx) - 36; x <= int(cx) + 36; ++x) {
-                const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
+        const int reach = ScaledRadius(36, scale);
+        const int top = int(cy * scale), left = int(cx * scale);
+        for (int y = top - reach; y <= top + reach; ++y) {
+            for (int x = left - reach; x <= left + reach; ++x) {
+                const double dx = (x + 0.5) / scale - cx, dy = (y + 0.5) / scale - cy;
                 const double r = dm::Sqrt(dx * dx + dy * dy);
                 double bowl = 0;
                 if (r < kBowlRadius) {
@@ -238,25 +256,33 @@ Relief BuildBoard(const Lighting& lit) {
     return relief;
 }
 
-QImage Crop(const QImage& image, int x, int y, int size) {
-    return image.copy(x, y, size, size);
+QImage Crop(const QImage& image, int x, int y, int size, double scale) {
+    const int percent = Percent(scale);
+    return image.copy(assets::ScaledSize(x, percent), assets::ScaledSize(y, percent),
+                      assets::ScaledSize(size, percent), assets::ScaledSize(size, percent));
 }
 
 } // namespace
 
-BoardPictures PaintBoard() {
+BoardPictures PaintBoard(double scale) {
     BoardPictures pictures;
-    pictures.Board = Shade(BuildBoard({}));
-    pictures.SunTile = Crop(Shade(BuildBoard({true, false})), kSunTileX, kSunTileY, kTileSize);
-    pictures.MoonTile = Crop(Shade(BuildBoard({false, true})), kMoonTileX, kMoonTileY, kTileSize);
+    pictures.Scale = scale;
+    pictures.Board = Shade(BuildBoard({}, scale), scale);
+    pictures.SunTile = Crop(Shade(BuildBoard({true, false}, scale), scale), kSunTileX, kSunTileY,
+                            kTileSize, scale);
+    pictures.MoonTile = Crop(Shade(BuildBoard({false, true}, scale), scale), kMoonTileX, kMoonTileY,
+                             kTileSize, scale);
 
     // The hollow every pit picture lies on: the mean of the twelve pits.
-    QImage background(kPitSize, kPitSize, QImage::Format_RGB32);
-    for (int y = 0; y < kPitSize; ++y) {
-        for (int x = 0; x < kPitSize; ++x) {
+    const int percent = Percent(scale);
+    const int pitSize = assets::ScaledSize(kPitSize, percent);
+    QImage background(pitSize, pitSize, QImage::Format_RGB32);
+    for (int y = 0; y < pitSize; ++y) {
+        for (int x = 0; x < pitSize; ++x) {
             int r = 0, g = 0, b = 0;
             for (int pit = 1; pit <= 12; ++pit) {
-                const QRgb c = pictures.Board.pixel(PitX(pit) + x, PitY(pit) + y);
+                const QRgb c = pictures.Board.pixel(assets::ScaledSize(PitX(pit), percent) + x,
+                                                    assets::ScaledSize(PitY(pit), percent) + y);
                 r += qRed(c);
                 g += qGreen(c);
                 b += qBlue(c);

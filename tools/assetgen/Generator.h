@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// Makes every asset file of assets/ in memory, and the contact sheet of all pictures.
+// Makes every asset file of assets/ in memory (the image lists' pictures also for every scale of
+// assets::kScaledPercents, in their folders), and the contact sheet of all pictures.
 #include "tools/assetgen/Codecs.h"
 
 #include <QImage>

@@ -19,15 +19,34 @@
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace gen {
 
 namespace {
 
-constexpr int kScale = 4;            // painted at four times the final size
-constexpr double kShapeScale = 1.15; // hand units to picture pixels
+constexpr int kScale = 4; // painted at four times the picture's pixels
+
+constexpr double kShapeScale = 1.15;                            // hand units to picture pixels
 constexpr double kOutline = 1.5, kSeparation = 1.0, kCut = 1.4; // line widths in pixels
+
+// The scale the hand being painted is drawn for (PaintHand sets it for the painting's length):
+// its picture is that many times 157 pixels wide, painted at four times its pixels.
+double handScale = 1.0;
+struct ScaleScope {
+    explicit ScaleScope(double scale) { handScale = scale; }
+    ~ScaleScope() { handScale = 1.0; }
+    ScaleScope(const ScaleScope&) = delete;
+    ScaleScope& operator=(const ScaleScope&) = delete;
+};
+// Painting pixels per unit of the hand's picture at scale 1, and the picture's side in pixels.
+double Painting() {
+    return kScale * handScale;
+}
+int Pixels() {
+    return (layout::kHandSize * int(std::lround(handScale * 100)) + 50) / 100;
+}
 
 // A finger or a thumb: a bar from its base (X, Y) in the direction `Angle` (degrees, 0 = up,
 // positive turning right), narrowing towards a round tip and a little wider at its joints.
@@ -373,7 +392,7 @@ void Fill(QImage& image, const QPainterPath& path, const QColor& colour,
           QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setTransform(QTransform::fromScale(kScale, kScale));
+    p.setTransform(QTransform::fromScale(Painting(), Painting()));
     p.setCompositionMode(mode);
     p.setPen(Qt::NoPen);
     p.setBrush(colour);
@@ -381,15 +400,14 @@ void Fill(QImage& image, const QPainterPath& path, const QColor& colour,
 }
 
 QImage Canvas() {
-    QImage image(layout::kHandSize * kScale, layout::kHandSize * kScale,
-                 QImage::Format_ARGB32_Premultiplied);
+    QImage image(Pixels() * kScale, Pixels() * kScale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }
 
 Field ScaledCoverage(const QPainterPath& path) {
-    const int size = layout::kHandSize * kScale;
-    return Coverage(QTransform::fromScale(kScale, kScale).map(path), size, size);
+    const int size = Pixels() * kScale;
+    return Coverage(QTransform::fromScale(Painting(), Painting()).map(path), size, size);
 }
 
 // A rounded top over a part: its height rises from `Raise` at its edge to `Raise` + `Bulge`
@@ -397,8 +415,8 @@ Field ScaledCoverage(const QPainterPath& path) {
 Field Dome(const Part& part) {
     const Field inside = ScaledCoverage(part.Path);
     Field round = inside;
-    Blur(round, std::max(1, int(part.Radius * kShapeScale * kScale / 2)));
-    const double unit = kShapeScale * kScale;
+    Blur(round, std::max(1, int(part.Radius * kShapeScale * Painting() / 2)));
+    const double unit = kShapeScale * Painting();
     for (int y = 0; y < round.Height(); ++y)
         for (int x = 0; x < round.Width(); ++x) {
             // The blurred coverage is a half at the edge and one well inside.
@@ -412,7 +430,7 @@ Field Dome(const Part& part) {
 // The hand's surface: each part's dome over those before it, knuckles raised, joints and
 // the lines between parts sunk a little.
 Relief HandRelief(const HandShape& hand, const InnerLines& lines) {
-    const int size = layout::kHandSize * kScale;
+    const int size = Pixels() * kScale;
     Relief relief(size, size);
     for (const Part& part : hand.Parts) {
         const Field dome = Dome(part);
@@ -425,12 +443,12 @@ Relief HandRelief(const HandShape& hand, const InnerLines& lines) {
     for (const QPointF& k : hand.Knuckles)
         bumps.addEllipse(k, 3.2, 2.6);
     Field knuckles = ScaledCoverage(bumps);
-    Blur(knuckles, 2 * kScale);
+    Blur(knuckles, ScaledRadius(2 * kScale, handScale));
     Field grooves = ScaledCoverage(lines.Separations.united(lines.Details));
-    Blur(grooves, kScale / 2);
+    Blur(grooves, ScaledRadius(kScale / 2, handScale));
     Field hollows = ScaledCoverage(lines.Separations);
-    Blur(hollows, 3 * kScale);
-    const double unit = kShapeScale * kScale;
+    Blur(hollows, ScaledRadius(3 * kScale, handScale));
+    const double unit = kShapeScale * Painting();
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
             relief.Height.At(x, y) += unit * (1.6 * knuckles.At(x, y) - 0.8 * grooves.At(x, y));
@@ -452,7 +470,7 @@ void ColourRelief(Relief& relief, const HandShape& hand, int player) {
     const int size = relief.Height.Width();
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            const double px = (x + 0.5) / kScale, py = (y + 0.5) / kScale;
+            const double px = (x + 0.5) / Painting(), py = (y + 0.5) / Painting();
             const double mottle = Fbm(px * 0.15, py * 0.15, 3, 41) - 0.5;
             Color skin = Scale(style::kSkin, 1 + 0.12 * mottle);
             skin = Mix(skin, style::kNail, nails.At(x, y));
@@ -516,7 +534,7 @@ IndexedImage Silhouette(const HandShape& hand, int player) {
         Fill(image, cut, Qt::black, QPainter::CompositionMode_DestinationOut);
     const QImage coverage = Downscale(image, kScale);
     IndexedImage out;
-    out.Width = out.Height = layout::kHandSize;
+    out.Width = out.Height = Pixels();
     out.Palette = {style::kHandSilhouette, 0xFFFFFFFF};
     for (int y = 0; y < out.Height; ++y)
         for (int x = 0; x < out.Width; ++x)
@@ -526,20 +544,22 @@ IndexedImage Silhouette(const HandShape& hand, int player) {
 
 // The seed held between the tips, over the hand, its shadow on the pit below.
 QImage WithSeed(const QImage& hand, QPointF at, int player, const QImage& pitBackground) {
-    const int size = layout::kHandSize;
+    const int size = Pixels();
     QImage seeds = Canvas(), shadows = Canvas();
     SeedPlace seed;
     seed.X = at.x();
     seed.Y = at.y();
     seed.Angle = player == 1 ? 35 : 215;
     seed.Layer = 4; // in the air: its shadow falls farther
-    DrawSeeds(seeds, shadows, {seed}, kScale);
+    DrawSeeds(seeds, shadows, {seed}, Painting());
     const QImage seedsDown = Downscale(seeds, kScale);
     QImage background(size, size, QImage::Format_RGB32);
     background.fill(Qt::white);
     {
         QPainter p(&background);
-        p.drawImage(QPointF(at.x() - layout::kPitSize / 2.0, at.y() - layout::kPitSize / 2.0),
+        // The hollow is in the picture's pixels.
+        p.drawImage(QPointF((at.x() - layout::kPitSize / 2.0) * handScale,
+                            (at.y() - layout::kPitSize / 2.0) * handScale),
                     pitBackground);
     }
     const QImage loose = ComposeSprite(seedsDown, Downscale(shadows, kScale), background);
@@ -561,7 +581,8 @@ QImage WithSeed(const QImage& hand, QPointF at, int player, const QImage& pitBac
 
 } // namespace
 
-IndexedImage PaintHand(HandPose pose, int player, const QImage& pitBackground) {
+IndexedImage PaintHand(HandPose pose, int player, const QImage& pitBackground, double scale) {
+    const ScaleScope scope(scale);
     const HandShape hand =
         Hemmed(Transformed(Shape(pose, player), Placement(pose, player)), player);
     if (pose != HandPose::Dropping)

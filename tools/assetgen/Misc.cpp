@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The small pictures: "temp-score" (a small orange open hand, kept in the list though nothing
 // shows it) and the program's icon (a little board with seeds).
+#include "graphics/Assets.h"
 #include "tools/assetgen/Art.h"
 #include "tools/assetgen/DetMath.h"
 #include "tools/assetgen/Seeds.h"
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <cmath>
 
 namespace gen {
 
@@ -39,13 +41,15 @@ QImage Threshold(const QImage& painting, int scale) {
 
 } // namespace
 
-QImage PaintSmallHand() {
+QImage PaintSmallHand(double scale) {
     constexpr int kScale = 8, W = 36, H = 47;
-    QImage painting(W * kScale, H * kScale, QImage::Format_ARGB32_Premultiplied);
+    const int percent = int(std::lround(scale * 100));
+    QImage painting(assets::ScaledSize(W, percent) * kScale,
+                    assets::ScaledSize(H, percent) * kScale, QImage::Format_ARGB32_Premultiplied);
     painting.fill(Qt::transparent);
     QPainter p(&painting);
     p.setRenderHint(QPainter::Antialiasing);
-    p.scale(kScale, kScale);
+    p.scale(kScale * scale, kScale * scale);
     QPainterPath hand;
     hand.addRoundedRect(QRectF(8, 20, 20, 22), 7, 7);
     const double fingers[4][4] = {

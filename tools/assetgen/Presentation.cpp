@@ -3,6 +3,7 @@
 // a low sun, and the name of the game; and the small picture of the credits window (the pot
 // under the sun). The figures are cut like the hands: dark shapes with their light side cut
 // in lines.
+#include "graphics/Assets.h"
 #include "tools/assetgen/Art.h"
 #include "tools/assetgen/DetMath.h"
 #include "tools/assetgen/Fonts.h"
@@ -14,6 +15,7 @@
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QRadialGradient>
+#include <cmath>
 
 namespace gen {
 
@@ -305,12 +307,16 @@ void Border(QPainter& p, double top, double height, double width) {
 
 } // namespace
 
-QImage PaintPresentation() {
+QImage PaintPresentation(double scale) {
     constexpr int W = 640, H = 480;
     constexpr double horizon = 318;
-    QImage image(W, H, QImage::Format_RGB32);
+    const int percent = int(std::lround(scale * 100));
+    QImage image(assets::ScaledSize(W, percent), assets::ScaledSize(H, percent),
+                 QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    if (scale != 1.0)
+        p.scale(scale, scale);
     Sky(p, QRectF(0, 0, W, H), horizon);
     Sun(p, QPointF(320, 262), 96);
     // Hills, then the earth.

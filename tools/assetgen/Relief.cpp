@@ -5,6 +5,7 @@
 
 #include <QPainter>
 #include <QPainterPathStroker>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -85,7 +86,15 @@ void Blur(Field& field, int radius, int passes) {
     }
 }
 
-QImage Shade(const Relief& relief) {
+int ScaledRadius(int radius, double scale) {
+    return scale == 1.0 ? radius : std::max(1, int(std::lround(radius * scale)));
+}
+
+QPainterPath ScaledPath(const QPainterPath& path, double scale) {
+    return scale == 1.0 ? path : QTransform::fromScale(scale, scale).map(path);
+}
+
+QImage Shade(const Relief& relief, double scale) {
     const int w = relief.Height.Width(), h = relief.Height.Height();
     // Light from the upper left, fairly high.
     const double lx = -0.48, ly = -0.62, lz = 0.62;
@@ -98,25 +107,27 @@ QImage Shade(const Relief& relief) {
     // rises over it.
     const double across = dm::Sqrt(Lx * Lx + Ly * Ly);
     const double towardsX = Lx / across, towardsY = Ly / across, rise = Lz / across;
+    // The shadows reach as far over the carving at every scale.
+    const int steps = scale == 1.0 ? 40 : int(std::lround(40 * scale));
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
         QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const Field& H = relief.Height;
-            const double dx = (H.Get(x + 1, y) - H.Get(x - 1, y)) * 0.5;
-            const double dy = (H.Get(x, y + 1) - H.Get(x, y - 1)) * 0.5;
+            const double dx = (H.Get(x + 1, y) - H.Get(x - 1, y)) * 0.5 * scale;
+            const double dy = (H.Get(x, y + 1) - H.Get(x, y - 1)) * 0.5 * scale;
             const double nl = dm::Sqrt(dx * dx + dy * dy + 1);
             const double nx = -dx / nl, ny = -dy / nl, nz = 1 / nl;
             const double diffuse = std::max(0.0, nx * Lx + ny * Ly + nz * Lz) / Lz;
             // Cast shadow: march towards the light and see whether the relief rises above.
             double shadow = 0;
             const double h0 = H.At(x, y);
-            for (int step = 1; step <= 40; ++step) {
+            for (int step = 1; step <= steps; ++step) {
                 const double sx = x + 0.5 + towardsX * step;
                 const double sy = y + 0.5 + towardsY * step;
                 if (sx < 0 || sy < 0 || sx >= w || sy >= h)
                     break;
-                const double above = H.Sample(sx, sy) - (h0 + step * rise);
+                const double above = H.Sample(sx, sy) - (h0 + step * rise / scale);
                 shadow = std::max(shadow, dm::Clamp(above / 2.5, 0.0, 1.0));
                 if (shadow >= 1)
                     break;

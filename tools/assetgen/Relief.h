@@ -59,7 +59,14 @@ struct Relief {
     Color& AlbedoAt(int x, int y) { return Albedo[std::size_t(y) * Height.Width() + x]; }
 };
 
-// Lights the relief from the upper left, with cast shadows.
-QImage Shade(const Relief& relief);
+// Lights the relief from the upper left, with cast shadows. Heights are in pixels of the
+// picture drawn at scale 1: at another scale the relief has `scale` pixels per such unit, and
+// its slopes and shadows are those of the same carving.
+QImage Shade(const Relief& relief, double scale = 1.0);
+
+// A length in pixels of the picture at scale 1 (a blur's radius), in pixels at the scale.
+int ScaledRadius(int radius, double scale);
+// A path of the picture at scale 1 in the picture's pixels at the scale.
+QPainterPath ScaledPath(const QPainterPath& path, double scale);
 
 } // namespace gen

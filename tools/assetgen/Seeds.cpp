@@ -284,13 +284,15 @@ void DrawSeeds(QImage& seeds, QImage& shadows, const std::vector<SeedPlace>& pla
     }
 }
 
-QImage PaintPit(int count, const QImage& pitBackground) {
-    constexpr int kScale = 4, size = layout::kPitSize;
+QImage PaintPit(int count, const QImage& pitBackground, double scale) {
+    // Painted at four times the picture's pixels, whatever its scale.
+    constexpr int kScale = 4, units = layout::kPitSize;
+    const int size = pitBackground.width();
     QImage seeds(size * kScale, size * kScale, QImage::Format_ARGB32_Premultiplied);
     QImage shadows(seeds.size(), QImage::Format_ARGB32_Premultiplied);
     seeds.fill(Qt::transparent);
     shadows.fill(Qt::transparent);
-    DrawSeeds(seeds, shadows, ArrangeSeeds(count, size / 2.0, size / 2.0), kScale);
+    DrawSeeds(seeds, shadows, ArrangeSeeds(count, units / 2.0, units / 2.0), kScale * scale);
     return ComposeSprite(Downscale(seeds, kScale), Downscale(shadows, kScale), pitBackground);
 }
 

@@ -4,6 +4,8 @@
 //   ekoba-assetgen <output directory> [--contact-sheet <png file>] [--hands <png file>]
 //                  [--icons <directory>] [--icon-sheet <png file>]
 //
+// The image lists' pictures are also drawn anew for the larger scales of the catalogue, into
+// scaled-150/ and scaled-200/ of the output directory.
 // --hands writes the eight hand pictures side by side at twice their size; --icons writes the
 // desktop's icons at every size (hicolor/NxN/apps/<id>.png), --icon-sheet them side by side.
 // The output is the same, byte for byte, on every run: fixed seeds, arithmetic of our own for
@@ -46,8 +48,10 @@ int main(int argc, char** argv) {
         const fs::path out = argv[1];
         fs::create_directories(out);
         const gen::GeneratedAssets assets = gen::GenerateAll();
-        for (const auto& [name, bytes] : assets.Files)
+        for (const auto& [name, bytes] : assets.Files) {
+            fs::create_directories((out / name).parent_path());
             gen::WriteFile(out / name, bytes);
+        }
         if (sheets.count("--contact-sheet"))
             gen::WriteFile(sheets["--contact-sheet"], gen::PngFile(gen::ContactSheet(assets)));
         if (sheets.count("--hands"))

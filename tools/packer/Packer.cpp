@@ -47,8 +47,9 @@ void Check(bool ok, const std::string& file, const std::string& what) {
 
 // A BMP file of the catalogue: 14-byte file header, 40-byte header, the full colour table, no
 // compression, bottom-up lines. Returns the DIB (without the file header).
-Bytes CheckedDib(const Bytes& file, const assets::ImageAsset& image) {
-    const std::string name = assets::FileName(image);
+Bytes CheckedDib(const Bytes& file, const assets::ImageAsset& image, const std::string& name = "") {
+    if (name.empty())
+        return CheckedDib(file, image, assets::FileName(image));
     Check(file.size() >= 54 && file[0] == 'B' && file[1] == 'M', name, "not a BMP file");
     const int colors = image.BitCount <= 8 ? 1 << image.BitCount : 0;
     const std::uint32_t widthBytes = ((image.Width * image.BitCount + 31) / 32) * 4;
@@ -127,6 +128,20 @@ Bytes JpegPictureData(const Bytes& jpeg) {
     return PictureData("TJPEGImage", data);
 }
 
+// The picture of a scaled set, checked as the picture at 100 % is, at its scaled size.
+Bytes ScaledPictureData(const fs::path& folder, const assets::ImageAsset& image, int percent) {
+    const std::string name = assets::ScaledFolder(percent) + "/" + assets::ScaledFileName(image);
+    const Bytes file = ReadFile(folder / assets::ScaledFileName(image));
+    assets::ImageAsset scaled = image;
+    scaled.Width = assets::ScaledSize(image.Width, percent);
+    scaled.Height = assets::ScaledSize(image.Height, percent);
+    if (assets::ScaledStorage(image) == assets::Storage::Jpeg) {
+        CheckJpeg(file, name, image.Stored == assets::Storage::Jpeg, scaled.Width, scaled.Height);
+        return JpegPictureData(file);
+    }
+    return PictureData("TDIB", CheckedDib(file, scaled, name));
+}
+
 Bytes Pack(const fs::path& dir) {
     StoredWriter w;
     w.BeginForm("TForm1", "Form1");
@@ -162,6 +177,13 @@ Bytes Pack(const fs::path& dir) {
             w.Integer("PatternHeight", 0);
             w.Integer("PatternWidth", 0);
             w.Bytes("Picture.Data", data);
+            for (int percent : assets::kScaledPercents) {
+                const fs::path folder = dir / assets::ScaledFolder(percent);
+                if (!fs::is_directory(folder))
+                    continue; // a set not made: the program draws the nearest one for that scale
+                w.Bytes("Picture" + std::to_string(percent) + ".Data",
+                        ScaledPictureData(folder, image, percent));
+            }
             w.Integer("SkipHeight", 0);
             w.Integer("SkipWidth", 0);
             w.Boolean("SystemMemory", false);
