@@ -561,6 +561,16 @@ void ZoomPanel(QWidget* panel, double zoom) {
             font.setPixelSize(std::max(1, ScaledLength(pixels, zoom)));
             widget->setFont(font);
         }
+        // A text does not grow exactly with its font: a label that its zoomed text outgrows
+        // keeps its right edge, beside its field, and grows to the left.
+        if (auto* label = qobject_cast<QLabel*>(widget); label && zoom != 1.0) {
+            const int needed = label->sizeHint().width();
+            if (needed > label->width()) {
+                QRect grown = label->geometry();
+                grown.setLeft(grown.right() + 1 - needed);
+                label->setGeometry(grown);
+            }
+        }
     }
 }
 
