@@ -92,6 +92,20 @@ QImage MakeRing() {
     });
 }
 
+QImage MakeLastMoveRing() {
+    const int size = PitSize + 2 * TLastMoveSprite::Margin;
+    const double centre = size / 2.0;
+    constexpr double radius = 33.0; // where the keyboard's ring lies: both frame the pit alike
+    return Supersampled(size, size, 4, [&](double x, double y) {
+        const double d = std::hypot(x - centre, y - centre) - radius;
+        // A faint shadow outside for the light wood, under a thin line of pale sky blue.
+        TRgba c{0, 0, 0, 0};
+        c = Over({30, 20, 10, 0.35 * Band(d - 2.2, 0.8)}, c);
+        c = Over({140, 175, 250, 0.9 * Band(d, 1.1)}, c);
+        return c;
+    });
+}
+
 QImage MakePlaque() {
     const int w = TPitCountSprite::PlaqueWidth;
     const int h = TPitCountSprite::PlaqueHeight;
@@ -129,6 +143,30 @@ const QImage& TPitMarkSprite::Picture() {
 }
 
 void TPitMarkSprite::DrawSelf() {
+    if (TDirectDrawSurfaceCanvas* canvas = BackCanvas(dxDraw_)) {
+        canvas->AlphaDraw(static_cast<int>(X), static_cast<int>(Y), Picture());
+        canvas->Release();
+    }
+}
+
+TLastMoveSprite::TLastMoveSprite(TSprite* parent, TDXDraw* dxDraw)
+    : TSprite(parent), dxDraw_(dxDraw) {
+    Width = PitSize + 2 * Margin;
+    Height = Width;
+    Visible = false;
+}
+
+void TLastMoveSprite::Frame(double pitX, double pitY) {
+    X = pitX - Margin;
+    Y = pitY - Margin;
+}
+
+const QImage& TLastMoveSprite::Picture() {
+    static const QImage ring = MakeLastMoveRing();
+    return ring;
+}
+
+void TLastMoveSprite::DrawSelf() {
     if (TDirectDrawSurfaceCanvas* canvas = BackCanvas(dxDraw_)) {
         canvas->AlphaDraw(static_cast<int>(X), static_cast<int>(Y), Picture());
         canvas->Release();

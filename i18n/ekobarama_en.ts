@@ -469,6 +469,22 @@
         <source>&amp;Conseil</source>
         <translation>&amp;Hint</translation>
     </message>
+    <message>
+        <source>&amp;Vitesse de l&apos;animation</source>
+        <translation>&amp;Animation speed</translation>
+    </message>
+    <message>
+        <source>&amp;Normale</source>
+        <translation>&amp;Normal</translation>
+    </message>
+    <message>
+        <source>&amp;Rapide</source>
+        <translation>&amp;Fast</translation>
+    </message>
+    <message>
+        <source>&amp;Sans animation</source>
+        <translation>N&amp;o animation</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>

@@ -95,5 +95,6 @@ void TForm1::DXDraw1DblClick() {
         return;
     if (!CurrentGame->Pit(i).CanPlay())
         return;
+    HideKeyboardRing(); // the mouse plays: the keyboard's ring waits for the keys again
     PlayMove(i);
 }

@@ -77,6 +77,7 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
                                   "&Préferences",
                                   "-",
                                   "&Bruitages",
+                                  "&Vitesse de l'animation",
                                   "?",
                                   "&Règle du jeu",
                                   "&Crédits",
@@ -96,9 +97,9 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
                            "Annulerlecoup1 Ctrl+Z", "Rtablirlecoup1 Ctrl+Shift+Z", "Conseil1 H",
                            "Reprendrelapartie1 Ctrl+R", "Ouvrirunepartie1 Ctrl+O",
                            "Enregistrerlapartie1 Ctrl+S", "Quitter1 Ctrl+Q", "Rgledujeu1 F1"}));
-    EXPECT_EQ(enabled,
-              QStringList({"NouvellePartie1", "Ouvrirunepartie1", "Quitter1", "Prferences1",
-                           "Bruitages1", "Rgledujeu1", "AproposdeEkoba1", "Raccourcisclavier1"}));
+    EXPECT_EQ(enabled, QStringList({"NouvellePartie1", "Ouvrirunepartie1", "Quitter1",
+                                    "Prferences1", "Bruitages1", "Vitessedelanimation1",
+                                    "Rgledujeu1", "AproposdeEkoba1", "Raccourcisclavier1"}));
     EXPECT_TRUE(boxes.empty());
 }
 
