@@ -11,6 +11,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/model.sh"
 RANDOM=5
+moves=0
 export EKOBARAMA_BEGINNER_SEED=11
 
 # Whether the last move's pale ring frames pit i on the screen read last: on the ring's line
