@@ -60,6 +60,8 @@ Tjeu::Tjeu(record::TGameRecord record) : Record(std::move(record)) {
     }
     Mark = std::make_unique<TPitMarkSprite>(SpriteEngine(), DrawingSurface());
     Mark->SetZ(3);
+    LastMove = std::make_unique<TLastMoveSprite>(SpriteEngine(), DrawingSurface());
+    LastMove->SetZ(3);
     HintLine = std::make_unique<TDXTextSprite>(SpriteEngine(), DrawingSurface());
     TFont& font = HintLine->TextLabel->Font;
     font.Color = RGB(236, 200, 120); // the brass of the ring it goes with
@@ -86,6 +88,7 @@ Tjeu::~Tjeu() {
     // The computer's thinking about this game stops before the board goes.
     game::Host().GameEnding();
     Mark.reset();
+    LastMove.reset();
     HintLine.reset();
     for (int i = 1; i <= 12; ++i)
         Pits[i].reset();
@@ -101,6 +104,14 @@ void Tjeu::Relayout() {
     Players[1]->Hand->ResetPosition(1);
     Players[2]->Hand->ResetPosition(2);
     ShowRecord();
+}
+
+void Tjeu::ShowLastMove() {
+    const int ply = Record.Cursor();
+    const int pit = ply > 0 ? Record.MoveAt(ply - 1) : 0;
+    LastMove->Visible = pit >= 1 && pit <= 12;
+    if (LastMove->Visible)
+        LastMove->Frame(Pit(pit).Sprite->X, Pit(pit).Sprite->Y);
 }
 
 void Tjeu::ShowPosition(const rules::TPosition& position) {

@@ -47,6 +47,8 @@ public:
     std::unique_ptr<TTour> Tour;
     // The ring that marks the pit the keyboard would play, on a person's turn.
     std::unique_ptr<TPitMarkSprite> Mark;
+    // The mark of the pit the last move started from, until the next move starts.
+    std::unique_ptr<TLastMoveSprite> LastMove;
     // The line of a hint, in the mover's panel, and the record's cursor and position it was
     // given at (none: no hint shown).
     std::unique_ptr<TDXTextSprite> HintLine;
@@ -65,8 +67,14 @@ public:
     // Shows a position at once, without animation or sound: the pits' seeds, both scores and
     // the turn indicator; one redraw. The record is not changed.
     void ShowPosition(const rules::TPosition& position);
-    // Shows the record's position at its cursor (after a take-back, for instance).
-    void ShowRecord() { ShowPosition(Record.Current()); }
+    // Shows the record's position at its cursor (after a take-back, for instance), with the
+    // pit of the move that led there marked.
+    void ShowRecord() {
+        ShowLastMove();
+        ShowPosition(Record.Current());
+    }
+    // Marks the pit of the record's move before its cursor (none at the start); no redraw.
+    void ShowLastMove();
     // The position on the board: the pits' seeds, the player to move and the banked scores.
     rules::TPosition Position() const;
     // The end of the game: the messages, the seeds left going to their owners, the verdict.

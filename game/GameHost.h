@@ -9,6 +9,10 @@
 #include <exception>
 #include <functional>
 
+// How the hands' moves are shown: at the stored pace, quicker, or not at all (the move's result
+// appears at once).
+enum class TAnimationSpeed { Normal, Fast, None };
+
 namespace game {
 
 class TGameHost {
@@ -32,6 +36,8 @@ public:
     virtual int PlayedBy(int n) const = 0;
     virtual bool SoundsOn() const = 0;
     virtual bool ShowCounts() const = 0;
+    // How the hands show the moves.
+    virtual TAnimationSpeed AnimationSpeed() const { return TAnimationSpeed::Normal; }
 
     // The hover timer, on while a game waits for a move and off during every glide of a hand.
     virtual void SetHoverTimer(bool on) = 0;

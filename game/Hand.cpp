@@ -21,6 +21,40 @@ constexpr int HandList = assets::Image("mainouv").List;
 int Mover() {
     return CurrentGame->Tour->Player;
 }
+
+TAnimationSpeed Speed() {
+    return game::Host().AnimationSpeed();
+}
+
+// How far the hand goes at each step of a glide, as a multiple of the stored step lengths; 0:
+// no step at all, the hand is put at once where the glide ends.
+double StepScale() {
+    switch (Speed()) {
+    case TAnimationSpeed::Fast:
+        return 2;
+    case TAnimationSpeed::None:
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+// How long the hand holds each closing, opening and dropping picture, in milliseconds.
+int HoldMs() {
+    switch (Speed()) {
+    case TAnimationSpeed::Fast:
+        return 50;
+    case TAnimationSpeed::None:
+        return 0;
+    default:
+        return 100;
+    }
+}
+
+void Hold() {
+    if (const int ms = HoldMs())
+        platform::Sleep(ms);
+}
 } // namespace
 
 TMain::TMain(int player) {
@@ -67,7 +101,8 @@ void TMain::GlideTo(int i, bool dropping) {
     const bool atRest = Sprite->X == RestX && Sprite->Y == RestY;
     const double stepLength = (i == 0 || atRest) ? 30 : 15;
     const double distance = std::fabs(Sprite->X - tx) + std::fabs(Sprite->Y - ty);
-    const int steps = StepCount(distance, stepLength);
+    const double scale = StepScale();
+    const int steps = scale > 0 ? StepCount(distance, stepLength * scale) : 0;
     if (steps > 0) {
         const double dx = (tx - Sprite->X) / steps;
         const double dy = (ty - Sprite->Y) / steps;
@@ -86,7 +121,8 @@ void TMain::GlideTo(int i, bool dropping) {
 
 void TMain::PickUp(int i) {
     GlideTo(i, false);
-    if (game::Host().SoundsOn())
+    // A move shown at once would sound its seeds all together: only its harvest is heard.
+    if (game::Host().SoundsOn() && Speed() != TAnimationSpeed::None)
         game::Host().PlaySound(assets::Sound("billeprend"));
     CloseHand();
     Tcaze& pit = CurrentGame->Pit(i);
@@ -101,7 +137,7 @@ void TMain::DropSeed(int i) {
     Show(DroppingPicture(p));
     PlaySeedSound(pit.Seeds + 1);
     --InHand;
-    platform::Sleep(100);
+    Hold();
     Show(FistPicture(p));
     pit.SetSeeds(pit.Seeds + 1);
 }
@@ -109,20 +145,20 @@ void TMain::DropSeed(int i) {
 void TMain::CloseHand() {
     const int p = Mover();
     Show(ClosingPicture(p));
-    platform::Sleep(100);
+    Hold();
     Show(FistPicture(p));
 }
 
 void TMain::OpenHand() {
     const int p = Mover();
     Show(ClosingPicture(p));
-    platform::Sleep(100);
+    Hold();
     Show(OpenPicture(p));
 }
 
 void PlaySeedSound(int n) {
     game::TGameHost& host = game::Host();
-    if (!host.SoundsOn())
+    if (!host.SoundsOn() || host.AnimationSpeed() == TAnimationSpeed::None)
         return;
     if (n == 1)
         host.PlaySound(assets::Sound("bille1"));

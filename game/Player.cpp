@@ -28,6 +28,8 @@ void TJoueur::Play(int i) {
     const rules::TMoveTrace move = CurrentGame->Record.Play(i);
     if (move.Pit == 0)
         return;
+    // The pit the move starts from stays marked until the next move starts.
+    CurrentGame->ShowLastMove();
     game::TGameHost& host = game::Host();
     // A hint still being searched is for the position the move leaves.
     host.MoveStarting();
@@ -61,6 +63,9 @@ void TJoueur::Play(int i) {
 void TJoueur::Harvest(const rules::TMoveTrace& move) {
     for (const rules::THarvest& taken : move.Harvested)
         TakePit(taken.Pit);
+    // A move shown at once sounds its harvest once, whatever the sound switch says.
+    if (!move.Harvested.empty() && game::Host().AnimationSpeed() == TAnimationSpeed::None)
+        game::Host().PlaySound(assets::Sound("billegagn"));
     // The banked score is the record's.
     Score->Value = CurrentGame->Record.Current().Score[Number];
     Score->PendingGain = 0;
@@ -73,7 +78,9 @@ void TJoueur::TakePit(int a) {
     Score->ShowScore(Number);
     Hand->GlideTo(0, false);
     Hand->OpenHand();
-    game::Host().PlaySound(assets::Sound("billegagn")); // whatever the sound switch says
+    // Whatever the sound switch says; a move shown at once sounds it once (Harvest).
+    if (game::Host().AnimationSpeed() != TAnimationSpeed::None)
+        game::Host().PlaySound(assets::Sound("billegagn"));
     Hand->InHand = 0;
     Score->ShowScore(Number);
     game::Host().Repaint();

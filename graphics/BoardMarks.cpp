@@ -113,6 +113,20 @@ QImage MakeRing(double scale) {
     });
 }
 
+QImage MakeLastMoveRing(double scale) {
+    const int size = PitSize + 2 * TLastMoveSprite::Margin;
+    const double centre = size / 2.0;
+    constexpr double radius = 33.0; // where the keyboard's ring lies: both frame the pit alike
+    return Supersampled(size, size, scale, 4, [&](double x, double y) {
+        const double d = std::hypot(x - centre, y - centre) - radius;
+        // A faint shadow outside for the light wood, under a thin line of pale sky blue.
+        TRgba c{0, 0, 0, 0};
+        c = Over({30, 20, 10, 0.35 * Band(d - 2.2, 0.8)}, c);
+        c = Over({140, 175, 250, 0.9 * Band(d, 1.1)}, c);
+        return c;
+    });
+}
+
 QImage MakePlaque(double scale) {
     const int w = TPitCountSprite::PlaqueWidth;
     const int h = TPitCountSprite::PlaqueHeight;
@@ -132,16 +146,22 @@ QImage MakePlaque(double scale) {
 
 } // namespace
 
-TPitMarkSprite::TPitMarkSprite(TSprite* parent, TDXDraw* dxDraw)
-    : TSprite(parent), dxDraw_(dxDraw) {
+TRingSprite::TRingSprite(TSprite* parent, TDXDraw* dxDraw) : TSprite(parent), dxDraw_(dxDraw) {
     Width = PitSize + 2 * Margin;
     Height = Width;
     Visible = false;
 }
 
-void TPitMarkSprite::Frame(double pitX, double pitY) {
+void TRingSprite::Frame(double pitX, double pitY) {
     X = pitX - Margin;
     Y = pitY - Margin;
+}
+
+void TRingSprite::DrawSelf() {
+    if (TDirectDrawSurfaceCanvas* canvas = BackCanvas(dxDraw_)) {
+        canvas->AlphaDraw(static_cast<int>(X), static_cast<int>(Y), PictureFor(BackScale(dxDraw_)));
+        canvas->Release();
+    }
 }
 
 const QImage& TPitMarkSprite::Picture(double scale) {
@@ -149,11 +169,9 @@ const QImage& TPitMarkSprite::Picture(double scale) {
     return ForScale(rings, scale, MakeRing);
 }
 
-void TPitMarkSprite::DrawSelf() {
-    if (TDirectDrawSurfaceCanvas* canvas = BackCanvas(dxDraw_)) {
-        canvas->AlphaDraw(static_cast<int>(X), static_cast<int>(Y), Picture(BackScale(dxDraw_)));
-        canvas->Release();
-    }
+const QImage& TLastMoveSprite::Picture(double scale) {
+    static std::map<double, QImage> rings;
+    return ForScale(rings, scale, MakeLastMoveRing);
 }
 
 TPitCountSprite::TPitCountSprite(TSprite* parent, TDXDraw* dxDraw)

@@ -473,6 +473,22 @@
         <source>&amp;?</source>
         <translation>&amp;Help</translation>
     </message>
+    <message>
+        <source>&amp;Vitesse de l&apos;animation</source>
+        <translation>&amp;Animation speed</translation>
+    </message>
+    <message>
+        <source>&amp;Normale</source>
+        <translation>&amp;Normal</translation>
+    </message>
+    <message>
+        <source>&amp;Rapide</source>
+        <translation>&amp;Fast</translation>
+    </message>
+    <message>
+        <source>&amp;Sans animation</source>
+        <translation>N&amp;o animation</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>

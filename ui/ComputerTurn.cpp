@@ -360,6 +360,19 @@ void TComputerTurn::Failed(unsigned turn, const std::exception_ptr& failure) {
     throw TComputerFailure(FailureText(FailureReason(failure)).toStdString());
 }
 
+int TComputerTurn::LeastTimeMs() {
+    // Without animation the person's move is over at once: the computer's answer still waits
+    // long enough for the person's own move to be seen on the board.
+    switch (Options ? Options->AnimationSpeed : TAnimationSpeed::Normal) {
+    case TAnimationSpeed::Fast:
+        return PauseMs * 3 / 5;
+    case TAnimationSpeed::None:
+        return PauseMs / 5;
+    default:
+        return PauseMs;
+    }
+}
+
 void TComputerTurn::Deliver(unsigned turn, int pit) {
     if (!Landed(turn))
         return;
@@ -368,7 +381,7 @@ void TComputerTurn::Deliver(unsigned turn, int pit) {
     if (platform::PausesEnabled()) {
         const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - started_);
-        wait = std::max(0, PauseMs - static_cast<int>(spent.count()));
+        wait = std::max(0, LeastTimeMs() - static_cast<int>(spent.count()));
     }
     pause_.start(wait);
 }

@@ -41,8 +41,10 @@ class TSearcher;
 
 class TComputerTurn {
 public:
-    // The least time from the start of a turn to its move when pauses are on.
+    // The least time from the start of a turn to its move when pauses are on, at the normal
+    // animation speed; quicker animations wait less (LeastTimeMs).
     static constexpr int PauseMs = 500;
+    static int LeastTimeMs();
     // Expert's thinking time for a move (Fort takes a quarter of it).
     static constexpr int ExpertTimeMs = 1000;
     // ExpertTimeMs, unless the environment variable EKOBARAMA_EXPERT_MS holds a whole number of

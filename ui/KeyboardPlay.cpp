@@ -18,7 +18,17 @@ namespace {
 int markedPit = 0;
 const Tjeu* markedGame = nullptr;
 int markedPly = -1;
+// Whether the ring is drawn: once the keyboard plays, until the mouse does.
+bool ringShown = false;
 } // namespace
+
+bool KeyboardRingShown() {
+    return ringShown;
+}
+
+void HideKeyboardRing() {
+    ringShown = false;
+}
 
 int MoversPit(int player, int k) {
     // Player 2 sits opposite: his left is player 1's right, where his pit 7 lies.
@@ -58,6 +68,7 @@ void SetKeyboardMark(int pit) {
         return;
     KeyboardMark(); // the mark belongs to this game and ply from now on
     markedPit = pit;
+    ringShown = true;
 }
 
 namespace {
@@ -77,6 +88,7 @@ bool HandleBoardKey(int key) {
     const std::vector<int> pits = KeyboardPlayablePits();
     auto play = [](int pit) { PlayMove(pit); };
     if (const int figure = Figure(key)) {
+        ringShown = true;
         if (CurrentGame && AppState == TAppState::Jeu) {
             const int pit = MoversPit(CurrentGame->Tour->Player, figure);
             if (std::find(pits.begin(), pits.end(), pit) != pits.end())
@@ -96,6 +108,7 @@ bool HandleBoardKey(int key) {
     default:
         return false;
     }
+    ringShown = true;
     if (pits.empty())
         return true;
     const int marked = KeyboardMark();
@@ -126,7 +139,7 @@ void RefreshKeyboardMark() {
     if (!CurrentGame || !CurrentGame->Mark)
         return;
     const int pit = KeyboardMark();
-    CurrentGame->Mark->Visible = pit != 0;
+    CurrentGame->Mark->Visible = pit != 0 && ringShown;
     if (pit != 0) {
         const TMonSprite& sprite = *CurrentGame->Pit(pit).Sprite;
         CurrentGame->Mark->Frame(sprite.X, sprite.Y);

@@ -12,9 +12,14 @@
 std::vector<int> KeyboardPlayablePits();
 // The pit the mark is on, 0 when no mark is shown.
 int KeyboardMark();
-// Puts the mark on pit, one of the mover's playable pits (anything else is ignored); it stays
-// there until the keys move it or the position changes.
+// Puts the mark on pit, one of the mover's playable pits (anything else is ignored), and
+// shows it; it stays there until the keys move it or the position changes.
 void SetKeyboardMark(int pit);
+// The ring is seen once the board's keys are used (or a pit is marked for the person) and
+// hides when the mouse plays, as a focus ring drawn only for the keyboard's users; the mark
+// itself, which the screen reader follows, is kept either way.
+bool KeyboardRingShown();
+void HideKeyboardRing();
 // The mover's k-th pit counted from his left (k from 1 to 6), for the player to move.
 int MoversPit(int player, int k);
 // Handles a key pressed on the board (Qt key code, no modifier but the keypad's): true when

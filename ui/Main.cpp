@@ -483,6 +483,7 @@ void TForm1::CreateMenu() {
             Guarded([this, percent] { BoardSizeClick(percent); });
         });
     }
+    AddAnimationSpeedMenu(Options1);
 
     const QList<QAction*> help = addItems(
         N1, {QT_TRANSLATE_NOOP("Menu", "&Règle du jeu"), QT_TRANSLATE_NOOP("Menu", "Crédits")},
@@ -603,7 +604,7 @@ void TForm1::CreatePreferencesPanel() {
         auto* edit = new QLineEdit(text, parent);
         edit->setObjectName(name);
         edit->setGeometry(bounds);
-        edit->setMaxLength(10);
+        edit->setMaxLength(TStoredPreferences::NameLength);
         // The edits take the group's font, in the window-text colour.
         edit->setFont(platform::MakeFont("Rockwell Extra Bold", 12, true, true));
         QPalette palette = edit->palette();
@@ -799,6 +800,7 @@ void TForm1::ApplyBoardSize() {
 void TForm1::BoardSizeClick(int percent) {
     TheOptions().BoardPercent = percent;
     ApplyBoardSize();
+    TheOptions().Save();
 }
 
 void TForm1::FormCreate() {
@@ -992,6 +994,7 @@ void TForm1::Bruitages1Click() {
     const bool on = Bruitages1->isChecked();
     TheOptions().SoundsOn = on;
     Bruitages1->setChecked(on);
+    TheOptions().Save();
 }
 
 void TForm1::Rgledujeu1Click() {

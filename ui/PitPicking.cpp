@@ -102,5 +102,6 @@ void TForm1::DXDraw1DblClick() {
         return;
     if (!CurrentGame->Pit(i).CanPlay())
         return;
+    HideKeyboardRing(); // the mouse plays: the keyboard's ring waits for the keys again
     PlayMove(i);
 }

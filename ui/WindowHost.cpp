@@ -5,6 +5,8 @@
 #include "engine/Sprites.h"
 #include "game/GameHost.h"
 #include "graphics/Scene.h"
+#include "platform/DDraw.h"
+#include "platform/Pause.h"
 #include "ui/Dialogs.h"
 #include "ui/GameFiles.h"
 #include "ui/Main.h"
@@ -71,6 +73,9 @@ public:
         return Options ? Options->SoundsOn : TStoredPreferences::SoundsOn;
     }
     bool ShowCounts() const override { return Options && Options->ShowCounts; }
+    TAnimationSpeed AnimationSpeed() const override {
+        return Options ? Options->AnimationSpeed : TAnimationSpeed::Normal;
+    }
     void SetHoverTimer(bool on) override {
         if (!Form1)
             return;
@@ -100,6 +105,25 @@ public:
     }
     void ShowMove(const std::function<void()>& steps) override {
         const TMoveInProgress moveInProgress;
+        // Without animation the move's few frames follow one another at once, unpaced and
+        // without holds, as in the tests' fast moves.
+        const bool atOnce = AnimationSpeed() == TAnimationSpeed::None;
+        const bool paced = platform::PresentationPacing();
+        const bool pauses = platform::PausesEnabled();
+        if (atOnce) {
+            platform::SetPresentationPacing(false);
+            platform::SetPausesEnabled(false);
+        }
+        struct TRestore {
+            bool On, Paced, Pauses;
+            ~TRestore() {
+                // A quit asked for during the move lets it end without pacing or pauses.
+                if (On && !TerminationRequested()) {
+                    platform::SetPresentationPacing(Paced);
+                    platform::SetPausesEnabled(Pauses);
+                }
+            }
+        } restore{atOnce, paced, pauses};
         steps();
     }
     void MoveStarting() override {

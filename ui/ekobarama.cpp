@@ -86,6 +86,8 @@ int main(int argc, char** argv) {
         if (level == "2")
             platform::SetPausesEnabled(false);
     }
+    // The person's preferences, before the window that they size is made.
+    LoadPreferencesAtStartUp();
     int status = 0;
     {
         auto form = std::make_unique<TForm1>();

@@ -14,6 +14,9 @@ GAME_PID=""
 # own, never into the real home; every start of the program in one script shares it.
 XDG_STATE_HOME=$(mktemp -d)
 export XDG_STATE_HOME
+# The preferences likewise, in a configuration directory of the test's own.
+XDG_CONFIG_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME
 # The program speaks French, its own language, whose texts the tests check: LANGUAGE, which Qt
 # reads before LC_ALL, LC_MESSAGES and LANG, says so. Only the program gets it, and the locale
 # of the environment stays: a French locale the system has not generated would leave the program
@@ -412,7 +415,7 @@ wait_still() { # [seconds]
 
 cleanup() {
   if [ -n "$GAME_PID" ] && game_running; then kill "$GAME_PID" 2>/dev/null || true; fi
-  rm -rf "$XDG_STATE_HOME"
+  rm -rf "$XDG_STATE_HOME" "$XDG_CONFIG_HOME"
 }
 trap cleanup EXIT
 

@@ -3,6 +3,7 @@
 #include "ui/KeyboardPlay.h"
 #include "ui/Shortcuts.h"
 
+#include <QCursor>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -130,4 +131,32 @@ TEST_F(Keyboard, TheShortcutsListNamesEveryMenuKey) {
                 EXPECT_TRUE(listed.contains(item->shortcut().toString().replace("Shift", "Maj")))
                     << item->objectName().toStdString();
             }
+}
+
+// The ring is drawn for the keyboard's users: not before the board's keys are used, from the
+// first of them on, and no more once the mouse plays; the mark the screen reader follows is
+// the same all along.
+TEST_F(Keyboard, TheRingShowsOnceTheKeysAreUsedAndHidesWhenTheMousePlays) {
+    form->show();
+    NewGame();
+    HideKeyboardRing(); // as the program starts
+    Position({4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4}, 1);
+    RedrawScene();
+    EXPECT_FALSE(Game().Mark->Visible);
+    EXPECT_EQ(KeyboardMark(), 1);
+    Key(Qt::Key_Right);
+    RedrawScene();
+    EXPECT_TRUE(Game().Mark->Visible);
+    EXPECT_EQ(KeyboardMark(), 2);
+    const TMonSprite& pit = *Game().Pit(5).Sprite;
+    QCursor::setPos(Form1->DXDraw1->mapToGlobal(
+        QPoint(static_cast<int>(pit.X) + 30, static_cast<int>(pit.Y) + 30)));
+    form->DXDraw1DblClick();
+    ASSERT_EQ(Game().Record.Length(), 1);
+    RedrawScene();
+    EXPECT_FALSE(Game().Mark->Visible);
+    EXPECT_EQ(KeyboardMark(), 7); // player 2's first pit from his left, as before
+    Key(Qt::Key_End);
+    RedrawScene();
+    EXPECT_TRUE(Game().Mark->Visible);
 }

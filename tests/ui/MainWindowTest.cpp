@@ -79,6 +79,7 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
                                   "&Bruitages",
                                   "-",
                                   "&Taille du plateau",
+                                  "&Vitesse de l'animation",
                                   "&?",
                                   "&Règle du jeu",
                                   "&Crédits",
@@ -98,9 +99,10 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
                            "Annulerlecoup1 Ctrl+Z", "Rtablirlecoup1 Ctrl+Shift+Z", "Conseil1 H",
                            "Reprendrelapartie1 Ctrl+R", "Ouvrirunepartie1 Ctrl+O",
                            "Enregistrerlapartie1 Ctrl+S", "Quitter1 Ctrl+Q", "Rgledujeu1 F1"}));
-    EXPECT_EQ(enabled, QStringList({"NouvellePartie1", "Ouvrirunepartie1", "Quitter1",
-                                    "Prferences1", "Bruitages1", "Tailleduplateau1", "Rgledujeu1",
-                                    "AproposdeEkoba1", "Raccourcisclavier1"}));
+    EXPECT_EQ(enabled,
+              QStringList({"NouvellePartie1", "Ouvrirunepartie1", "Quitter1", "Prferences1",
+                           "Bruitages1", "Tailleduplateau1", "Vitessedelanimation1", "Rgledujeu1",
+                           "AproposdeEkoba1", "Raccourcisclavier1"}));
     EXPECT_TRUE(boxes.empty());
 }
 
