@@ -73,12 +73,17 @@ check_not_doubled() { # shot [crop]
   [ "$n" -gt 2000 ] || fail "$1 looks like a picture scaled up by 2 ($n pixels off their block)"
 }
 
+# The fingerprint of player 2's moon in a client shot.
+shot_moon() { # name
+  convert "$ARTIFACTS/$1.png" -crop "$(px 70)x$(px 70)+$(px 155)+$(px 20)" +repage rgb:- | md5sum
+}
+
 # A move from pit i taken while the hand is on the board: the first shot that differs from the
-# board before it, before the move has ended (player 2's moon as it was).
+# board before it, before the move has ended (player 2's moon in that very shot as it was: a
+# second look at the screen may come after a short move's end on a busy machine).
 shot_move() { # pit before-shot name
   local x y i moon
-  read_screen
-  moon=$(moon_pixels)
+  moon=$(shot_moon "$2")
   read -r x y < <(pit_point "$1")
   xdotool mousemove --sync "$x" "$y"
   sleep 0.1
@@ -87,8 +92,7 @@ shot_move() { # pit before-shot name
   for ((i = 0; i < 200; i++)); do
     client_shot "$3"
     if pictures_differ "$ARTIFACTS/$2.png" "$ARTIFACTS/$3.png"; then
-      read_screen
-      [ "$(moon_pixels)" = "$moon" ] || fail "$3: the move was over before a shot of it was taken"
+      [ "$(shot_moon "$3")" = "$moon" ] || fail "$3: the move was over before a shot of it was taken"
       model_play "$1"
       return 0
     fi
