@@ -35,6 +35,13 @@ std::optional<QString> NameOf(std::string_view value) {
     return name;
 }
 
+bool ReadName(std::string_view value, QString& name) {
+    const std::optional<QString> read = NameOf(value);
+    if (read)
+        name = *read;
+    return read.has_value();
+}
+
 std::optional<std::string> WriteName(const QString& name, const QString& defaultName) {
     const std::string text = name.toStdString();
     if (name == defaultName || !NameOf(text))
@@ -77,23 +84,13 @@ std::string PlayedByWord(const TPlayedBy& by) {
 
 const std::array<TSetting, 8> kSettings = {{
     {"player1-name",
-     [](std::string_view value, TPreferences& p) {
-         const std::optional<QString> name = NameOf(value);
-         if (name)
-             p.Player1Name = *name;
-         return name.has_value();
-     },
+     [](std::string_view value, TPreferences& p) { return ReadName(value, p.Player1Name); },
      [](const TPreferences& p) { return WriteName(p.Player1Name, TPreferences().Player1Name); }},
     {"player1",
      [](std::string_view value, TPreferences& p) { return ReadPlayedBy(value, p.Player1By); },
      [](const TPreferences& p) { return std::optional(PlayedByWord(p.Player1By)); }},
     {"player2-name",
-     [](std::string_view value, TPreferences& p) {
-         const std::optional<QString> name = NameOf(value);
-         if (name)
-             p.Player2Name = *name;
-         return name.has_value();
-     },
+     [](std::string_view value, TPreferences& p) { return ReadName(value, p.Player2Name); },
      [](const TPreferences& p) { return WriteName(p.Player2Name, TPreferences().Player2Name); }},
     {"player2",
      [](std::string_view value, TPreferences& p) { return ReadPlayedBy(value, p.Player2By); },
