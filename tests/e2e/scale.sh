@@ -127,7 +127,7 @@ menu)
   echo "move-200: the move changed $box"
   check_not_doubled move-200 "$box"
   check_board_art move-200 200
-  moon_reference
+  MOON_UNLIT=$(shot_moon move-200) # player 1 moving: the moon unlit
   wait_moon up 60 || fail "the move did not end"
   wait_still 60 || fail "the board did not settle after the move"
   board_size 150
