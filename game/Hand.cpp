@@ -26,33 +26,22 @@ TAnimationSpeed Speed() {
     return game::Host().AnimationSpeed();
 }
 
-// How far the hand goes at each step of a glide, as a multiple of the stored step lengths; 0:
-// no step at all, the hand is put at once where the glide ends.
-double StepScale() {
-    switch (Speed()) {
-    case TAnimationSpeed::Fast:
-        return 2;
-    case TAnimationSpeed::None:
-        return 0;
-    default:
-        return 1;
-    }
-}
+// How the hand moves at a speed: how far it goes at each step of a glide, as a multiple of the
+// stored step lengths (0: no step at all, the hand is put at once where the glide ends), and how
+// long it holds each closing, opening and dropping picture, in milliseconds. In the order of
+// TAnimationSpeed: Normal, Fast, None.
+struct TPace {
+    double StepScale;
+    int HoldMs;
+};
+constexpr TPace kPaces[] = {{1, 100}, {2, 50}, {0, 0}};
 
-// How long the hand holds each closing, opening and dropping picture, in milliseconds.
-int HoldMs() {
-    switch (Speed()) {
-    case TAnimationSpeed::Fast:
-        return 50;
-    case TAnimationSpeed::None:
-        return 0;
-    default:
-        return 100;
-    }
+const TPace& Pace() {
+    return kPaces[static_cast<int>(Speed())];
 }
 
 void Hold() {
-    if (const int ms = HoldMs())
+    if (const int ms = Pace().HoldMs)
         platform::Sleep(ms);
 }
 } // namespace
@@ -101,7 +90,7 @@ void TMain::GlideTo(int i, bool dropping) {
     const bool atRest = Sprite->X == RestX && Sprite->Y == RestY;
     const double stepLength = (i == 0 || atRest) ? 30 : 15;
     const double distance = std::fabs(Sprite->X - tx) + std::fabs(Sprite->Y - ty);
-    const double scale = StepScale();
+    const double scale = Pace().StepScale;
     const int steps = scale > 0 ? StepCount(distance, stepLength * scale) : 0;
     if (steps > 0) {
         const double dx = (tx - Sprite->X) / steps;
