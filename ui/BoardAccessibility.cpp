@@ -214,7 +214,7 @@ QRect TBoardPart::rect() const {
     if (!surface || !GameOnBoard())
         return {};
     // The board's coordinates, on a board shown at its zoom.
-    const double zoom = Form1->DXDraw1 ? Form1->DXDraw1->Zoom() : 1.0;
+    const double zoom = Form1->ShownZoom();
     auto onScreen = [surface, zoom](double x, double y, int width, int height) {
         const int left = static_cast<int>(x), top = static_cast<int>(y);
         const QPoint corner(ScaledLength(left, zoom), ScaledLength(top, zoom));

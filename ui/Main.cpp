@@ -797,6 +797,10 @@ void TForm1::ApplyBoardSize() {
     UpdateBoardAccessibility();
 }
 
+double TForm1::ShownZoom() const {
+    return DXDraw1 ? DXDraw1->Zoom() : 1.0;
+}
+
 void TForm1::BoardSizeClick(int percent) {
     TheOptions().BoardPercent = percent;
     ApplyBoardSize();

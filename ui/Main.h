@@ -169,6 +169,8 @@ public:
     // 100): the client area, the drawing surface and the preferences panel at that size, the
     // pictures drawn for it. Also while a move is shown: the move goes on at the new size.
     void ApplyBoardSize();
+    // The zoom the board is shown at (1 before the drawing surface is made).
+    double ShownZoom() const;
     // Sets the options' size from the menu and shows the board at it.
     void BoardSizeClick(int percent);
     // What failed while the window started, empty when nothing did. After a failed start-up

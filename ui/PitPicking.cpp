@@ -25,7 +25,7 @@ int PitAt(QPoint screen) {
     const double top = Form1->Top();
     // On a board shown larger, the pointer is brought back to the board's own coordinates
     // about the board's top-left corner, where the frame's formula expects it.
-    const double zoom = Form1->DXDraw1 ? Form1->DXDraw1->Zoom() : 1.0;
+    const double zoom = Form1->ShownZoom();
     if (zoom != 1.0) {
         cx = left + 3 + (cx - left - 3) / zoom;
         cy = top + 40 + (cy - top - 40) / zoom;

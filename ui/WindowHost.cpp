@@ -51,7 +51,7 @@ public:
                      : 0;
     }
     static int BoardUnits(int length) {
-        const double zoom = Form1->DXDraw1 ? Form1->DXDraw1->Zoom() : 1.0;
+        const double zoom = Form1->ShownZoom();
         return zoom == 1.0 ? length : static_cast<int>(std::lround(length / zoom));
     }
     void Repaint() override {
