@@ -35,6 +35,15 @@ def hear(event):
     EVENTS.append((event.type, event.source.name if event.source else ""))
 
 
+def hear_events(*kinds):
+    """Listens for events of these kinds. The program learns from the registry which kinds are
+    listened for, but may ask for the list just before the last kind reaches it, and would then
+    never send that kind: one more listener, registered after them, makes it ask again once
+    they are all in."""
+    pyatspi.Registry.registerEventListener(hear, *kinds)
+    pyatspi.Registry.registerEventListener(lambda event: None, "object:text-caret-moved")
+
+
 def listen(seconds):
     """Lets the events come for a while."""
     loop = GLib.MainLoop()
@@ -162,8 +171,7 @@ def check_move(board, before, pit, play, what):
 
 
 def main():
-    pyatspi.Registry.registerEventListener(hear, "focus:",
-                                           "object:property-change:accessible-name")
+    hear_events("focus:", "object:property-change:accessible-name")
     board = find_board()
     before = wait_for(board, "player 1's turn with the ring on his pit 1",
                       lambda s: s["tomove"] == 1 and s["focused"] == [1])
@@ -206,7 +214,7 @@ HINT = re.compile(r"^(Coup conseillé : la case marquée|Avec le meilleur jeu : 
 def hint():
     """H: the line after the board's last move names the hint and tells its name; Escape
     takes it away."""
-    pyatspi.Registry.registerEventListener(hear, "object:property-change:accessible-name")
+    hear_events("object:property-change:accessible-name")
     board = find_board()
     if board.childCount < 17:
         fail("the board has no line after the last move: %d parts" % board.childCount)
@@ -279,7 +287,7 @@ def panel():
 
 def final():
     """A game that ends on the person's move: its line is told before the end's notices."""
-    pyatspi.Registry.registerEventListener(hear, "object:property-change:accessible-name")
+    hear_events("object:property-change:accessible-name")
     board = find_board()
     state = wait_for(board, "the person's turn after the computer's move",
                      lambda s: s["tomove"] == 1 and s["last"] != "Aucun coup joué", 60)
