@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// ekobarama-search-nodes [--ms T] [--without pvs|aspiration|reductions|ordering]...:
+// ekobarama-search-nodes [--ms T] [--threads N] [--without pvs|aspiration|reductions|ordering]...:
 // what a change to the search buys, on a fixed set of 32 middle-game positions (random moves from
 // the start, a fixed seed) searched without the endgame table: the nodes to reach depths 8 to 14
 // (the fewer, the better the pruning and the order), and the mean depth finished in T ms a position
-// (100 by default; it depends on the machine's load).
+// (100 by default; it depends on the machine's load) with the nodes searched a second, by one
+// thread and then by N threads (2 by default) in the same run, so that their ratio holds whatever
+// the machine.
 // --without turns a part of the search off, to see what it buys.
 #include "ai/Search.h"
 #include "rules/Rules.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,12 +40,15 @@ std::vector<rules::TPosition> Positions() {
 } // namespace
 
 int main(int argc, char** argv) {
-    int ms = 100;
+    int ms = 100, threads = 2;
     ai::TSearchSettings settings;
     for (int i = 1; i < argc; ++i) {
         const bool last = i + 1 == argc;
         if (!last && std::strcmp(argv[i], "--ms") == 0 && std::atoi(argv[i + 1]) > 0) {
             ms = std::atoi(argv[++i]);
+        } else if (!last && std::strcmp(argv[i], "--threads") == 0 && std::atoi(argv[i + 1]) > 0 &&
+                   std::atoi(argv[i + 1]) <= ai::kMaxThreads) {
+            threads = std::atoi(argv[++i]);
         } else if (!last && std::strcmp(argv[i], "--without") == 0) {
             const std::string part = argv[++i];
             if (part == "pvs")
@@ -58,7 +64,8 @@ int main(int argc, char** argv) {
                 return 2;
             }
         } else {
-            std::fprintf(stderr, "usage: ekobarama-search-nodes [--ms T] [--without PART]...\n");
+            std::fprintf(stderr, "usage: ekobarama-search-nodes [--ms T] [--threads N] "
+                                 "[--without PART]...\n");
             return 2;
         }
     }
@@ -75,13 +82,28 @@ int main(int argc, char** argv) {
         std::printf("depth %d: %llu nodes over %zu positions\n", depth,
                     static_cast<unsigned long long>(nodes), positions.size());
     }
-    int depths = 0;
-    for (const rules::TPosition& position : positions) {
-        ai::TSearcher searcher(settings);
-        ai::TSearchLimits limits;
-        limits.TimeMs = ms;
-        depths += searcher.Search(position, limits, cancel).Depth;
+    // The nodes of a timed search are those of all its threads: with more threads, the nodes a
+    // second show how well the threads share the machine, the depth what they buy together.
+    std::vector<int> counts{1};
+    if (threads > 1)
+        counts.push_back(threads);
+    for (const int n : counts) {
+        settings.Threads = n;
+        int depths = 0;
+        std::uint64_t nodes = 0;
+        const auto start = std::chrono::steady_clock::now();
+        for (const rules::TPosition& position : positions) {
+            ai::TSearcher searcher(settings);
+            ai::TSearchLimits limits;
+            limits.TimeMs = ms;
+            const ai::TSearchResult result = searcher.Search(position, limits, cancel);
+            depths += result.Depth;
+            nodes += result.Nodes;
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("%d ms, %d thread%s: mean depth %.2f, %.0f nodes/s\n", ms, n, n > 1 ? "s" : "",
+                    double(depths) / double(positions.size()), double(nodes) / seconds);
     }
-    std::printf("%d ms: mean depth %.2f\n", ms, double(depths) / double(positions.size()));
     return 0;
 }

@@ -22,6 +22,7 @@ enum class TVerb {
     Stop,
     Show,
     Table,
+    Threads,
     Quit,
 };
 
@@ -35,6 +36,8 @@ struct TCommand {
     // Go: 0 for no limit of that kind.
     int Depth = 0;
     int TimeMs = 0;
+    // Threads: how many the searches to come use.
+    int Threads = 0;
 };
 
 constexpr int kMaxDepth = 64;
