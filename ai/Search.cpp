@@ -65,8 +65,9 @@ struct TEntry {
 // The transposition table, shared by the search's threads without locks. A slot holds an entry
 // in one word and the position's key XOR'd with that word in the other, each read and written
 // whole. When two threads write a slot at once, it may be left with one's data and the other's
-// check: the XOR of the two words is then no key that the slot's position could have, and the
-// slot reads as empty.
+// check: the XOR of the two words then matches the key looked for but by a chance of one in 2^64,
+// and the slot reads as empty. An entry's move is only an order to try the moves in, and the line
+// read from the table checks each of its moves.
 class TSearcher::TTable {
 public:
     explicit TTable(int bits) : slots_(std::size_t{1} << bits) {}
