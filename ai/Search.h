@@ -35,7 +35,7 @@
 // ekobarama-search-nodes over its 32 positions: in 300000 nodes of its own the first thread
 // finishes depth 16.81 alone and 17.84 with a second thread (595 thousand nodes in all), where one
 // thread given those 595 thousand finishes 18.03 (and 17.34 with 450 thousand): the second
-// thread's nodes are worth most of the first's. Each thread searches 5 to 7 % fewer nodes a
+// thread's nodes are worth most of the first's. Each thread searches 3 to 7 % fewer nodes a
 // second of processor time with two.
 
 #include "ai/EndgameTable.h"
