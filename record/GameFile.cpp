@@ -574,9 +574,7 @@ std::string WriteGame(const TGameRecord& game) {
             pair = std::to_string(fullMove) + "... ";
         else
             pair += ' ';
-        pair += LetterOf(move.Pit);
-        if (move.Gain > 0)
-            pair += "x" + std::to_string(move.Gain);
+        pair += MoveText(move.Pit, move.Gain);
         if (move.Mover == 2) {
             put(pair);
             pair.clear();
@@ -587,6 +585,13 @@ std::string WriteGame(const TGameRecord& game) {
         put(pair);
     put(result);
     text += line + '\n';
+    return text;
+}
+
+std::string MoveText(int pit, int gain) {
+    std::string text(1, LetterOf(pit));
+    if (gain > 0)
+        text += "x" + std::to_string(gain);
     return text;
 }
 

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/GameSheet.h"
+#include "record/GameFile.h"
+#include "tests/game/GameFixture.h"
+#include "ui/GameFiles.h"
+
+#include <QAction>
+#include <QTableWidget>
+#include <QTest>
+
+using Sheet = GameTest;
+
+namespace {
+QString Cell(int row, int column) {
+    const QTableWidgetItem* item = GameSheet()->Moves()->item(row, column);
+    return item ? item->text() : QString();
+}
+} // namespace
+
+// The sheet lists the moves as the game file writes them, numbered in pairs, with the scores
+// after each; its highlight follows play and take-back; a click or Enter on a move shows the
+// board there, as taking back does.
+TEST_F(Sheet, FollowsTheGameAndGoesToTheMoveChosen) {
+    NewGame();
+    form->Feuilledepartie1->trigger();
+    ASSERT_NE(GameSheet(), nullptr);
+    TGameSheet& sheet = *GameSheet();
+    EXPECT_TRUE(sheet.isVisible());
+    EXPECT_TRUE(sheet.isWindow());
+    EXPECT_TRUE(Options->ShowSheet);
+    QTableWidget& moves = *sheet.Moves();
+
+    for (const int pit : {3, 9, 1, 12, 5, 8, 2}) {
+        const int before = Game().Record.Cursor();
+        PlayMove(pit);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Game().Record.Cursor() == before + 1; }, 10000));
+        RedrawScene();
+        EXPECT_EQ(moves.currentRow(), Game().Record.Cursor());
+    }
+    const record::TGameRecord& game = Game().Record;
+    ASSERT_EQ(moves.rowCount(), game.Length() + 1);
+    // Each pair's text, put together, is what the game file writes.
+    QString pairs;
+    for (int ply = 0; ply < game.Length(); ++ply) {
+        const rules::TMoveTrace move = game.TraceAt(ply);
+        EXPECT_EQ(Cell(ply + 1, 2).toStdString(), record::MoveText(move.Pit, move.Gain));
+        const rules::TPosition& after = game.PositionAt(ply + 1);
+        EXPECT_EQ(Cell(ply + 1, 4), QString("%1 – %2").arg(after.Score[1]).arg(after.Score[2]));
+        pairs +=
+            (Cell(ply + 1, 0).isEmpty() ? "" : " " + Cell(ply + 1, 0)) + " " + Cell(ply + 1, 2);
+    }
+    const std::string written = record::WriteGame(game);
+    EXPECT_NE(written.find(pairs.trimmed().toStdString() + " *"), std::string::npos) << written;
+
+    form->Annulerlecoup1Click();
+    RedrawScene();
+    EXPECT_EQ(moves.currentRow(), game.Cursor());
+    EXPECT_EQ(moves.rowCount(), game.Length() + 1); // the move taken back stays listed
+
+    // A click on move 2, then Enter on move 5, and on the start.
+    const QRect second = moves.visualItemRect(moves.item(2, 2));
+    QTest::mouseClick(moves.viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(game.Cursor(), 2);
+    EXPECT_TRUE(Game().Position() == game.PositionAt(2));
+    RedrawScene();
+    EXPECT_EQ(moves.currentRow(), 2);
+    moves.setFocus();
+    moves.setCurrentCell(5, 2);
+    QTest::keyClick(&moves, Qt::Key_Return);
+    EXPECT_EQ(game.Cursor(), 5);
+    EXPECT_TRUE(Game().Position() == game.PositionAt(5));
+    EXPECT_TRUE(GoToPly(0));
+    EXPECT_TRUE(Game().Position() == game.Start());
+    EXPECT_FALSE(GoToPly(game.Length() + 1));
+
+    // Closed by its title bar: the menu's item and the preferences follow.
+    sheet.close();
+    EXPECT_FALSE(form->Feuilledepartie1->isChecked());
+    EXPECT_FALSE(Options->ShowSheet);
+}
