@@ -70,8 +70,13 @@ std::vector<TMoveReview> ReviewGame(const rules::TPosition& start, const std::ve
                                     const std::atomic<bool>& cancel,
                                     const std::function<void(int, int)>& progress = {});
 
-// A move's review as the game file keeps it, in a comment after the move, and read back from
-// such a comment's text (nullopt for any other comment, or one that does not fit the move).
+// A move's review as the game file keeps it, in a comment after the move (docs/game-file.md):
+//   review: best move, worth +1.5, exact
+//   review: loses 2.5, worth -3, best e worth -0.5, searched
+// the values in seeds, the best move by its letter as the mover counts his pits. Read back from
+// such a comment's text, or from a line of it that is one, exactly as written (nullopt for any
+// other comment, a loss that is not the difference of the values, or a move out of 1 to 12).
+// A review where a best move was played is written as such: its BestMove is the move played.
 std::string ReviewComment(const TMoveReview& review);
 std::optional<TMoveReview> ReadReviewComment(std::string_view comment, int move);
 
