@@ -55,6 +55,21 @@ QString NameOf(const record::TGameRecord& game, int n) {
     return name;
 }
 
+// A move's comment with its review: a review written there before gives way, anything else the
+// comment says stays, the review on its last line.
+std::string WithReview(const std::string& comment, const ai::TMoveReview& review) {
+    std::string kept;
+    std::size_t start = 0;
+    while (start <= comment.size() && !comment.empty()) {
+        const std::size_t end = std::min(comment.find('\n', start), comment.size());
+        const std::string line = comment.substr(start, end - start);
+        if (!ai::ReadReviewComment(line, review.Move))
+            kept += line + '\n';
+        start = end + 1;
+    }
+    return kept + ai::ReviewComment(review);
+}
+
 QString ScoreText(const rules::TPosition& position) {
     return QString("%1 – %2").arg(position.Score[1]).arg(position.Score[2]);
 }
@@ -373,15 +388,9 @@ void TGameSheet::PlaceBeside(const QWidget& mainWindow) {
 
 std::vector<std::optional<ai::TMoveReview>> TGameSheet::Reviews() const {
     const record::TGameRecord* game = SheetGame();
-    std::vector<std::optional<ai::TMoveReview>> reviews(
-        game ? static_cast<std::size_t>(game->Length()) : 0);
-    if (!game || !reviewed_ || reviewed_->Start != game->Start())
-        return reviews;
-    for (std::size_t ply = 0; ply < reviews.size() && ply < reviewed_->Reviews.size(); ++ply) {
-        if (reviewed_->Moves[ply] != game->MoveAt(static_cast<int>(ply)))
-            break;
-        reviews[ply] = reviewed_->Reviews[ply];
-    }
+    std::vector<std::optional<ai::TMoveReview>> reviews;
+    for (int ply = 0; game && ply < game->Length(); ++ply)
+        reviews.push_back(ai::ReadReviewComment(game->CommentAfter(ply), game->MoveAt(ply)));
     return reviews;
 }
 
@@ -395,8 +404,9 @@ void TGameSheet::Refresh() {
             now.Moves.push_back(game->MoveAt(ply));
         now.Name1 = NameOf(*game, 1).toStdString();
         now.Name2 = NameOf(*game, 2).toStdString();
+        for (int ply = 0; ply < game->Length(); ++ply)
+            now.Comments.push_back(game->CommentAfter(ply));
     }
-    now.ReviewVersion = reviewVersion_;
     const bool changed = !(now == shown_);
     if (changed) {
         shown_ = std::move(now);
@@ -511,7 +521,7 @@ void TGameSheet::StartReview() {
     if (!CanReview())
         return;
     const record::TGameRecord& game = *SheetGame();
-    running_ = {game.Start(), {}, {}};
+    running_ = {game.Start(), {}};
     for (int ply = 0; ply < game.Length(); ++ply)
         running_.Moves.push_back(game.MoveAt(ply));
     ai::TReviewSettings settings;
@@ -562,13 +572,19 @@ void TGameSheet::ReviewEnded(std::vector<ai::TMoveReview> reviews) {
         worker_.join();
     progress_->hide();
     stop_->hide();
-    if (!reviews.empty()) {
-        running_.Reviews = std::move(reviews);
-        running_.Moves.resize(running_.Reviews.size());
-        reviewed_ = std::move(running_);
-        ++reviewVersion_;
-        Refresh();
-    }
+    // The review goes into the comments of the moves reviewed, as long as the game still has
+    // them: it is saved with the game and shown again when the game is opened.
+    AnnotateGame([&](record::TGameRecord& game) {
+        if (game.Start() != running_.Start)
+            return;
+        for (std::size_t ply = 0; ply < reviews.size() && ply < running_.Moves.size(); ++ply) {
+            const int at = static_cast<int>(ply);
+            if (at >= game.Length() || game.MoveAt(at) != running_.Moves[ply])
+                break;
+            game.SetCommentAfter(at, WithReview(game.CommentAfter(at), reviews[ply]));
+        }
+    });
+    Refresh();
     if (Form1)
         Form1->RefreshGameCommands();
     if (OnReviewEnded)

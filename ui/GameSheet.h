@@ -92,7 +92,7 @@ public:
     void StartReview();
     void CancelReview();
     bool Reviewing() const { return worker_.joinable(); }
-    // The review of each move of the game shown, where there is one.
+    // The review of each move of the game shown, where its comment holds one.
     std::vector<std::optional<ai::TMoveReview>> Reviews() const;
 
     QTableWidget* Moves() const { return moves_; }
@@ -109,7 +109,6 @@ private:
     struct TReviewed {
         rules::TPosition Start;
         std::vector<int> Moves;
-        std::vector<ai::TMoveReview> Reviews;
     };
     void Rebuild(const record::TGameRecord* game);
     void ShowCursor(const record::TGameRecord* game);
@@ -130,14 +129,12 @@ private:
         rules::TPosition Start;
         std::vector<int> Moves;
         std::string Name1, Name2;
-        int ReviewVersion = -1;
+        std::vector<std::string> Comments;
         bool operator==(const TShown&) const = default;
     };
     TShown shown_;
     int cursor_ = -1;
 
-    std::optional<TReviewed> reviewed_;
-    int reviewVersion_ = 0;
     TReviewed running_; // the game under review
     std::thread worker_;
     std::atomic<bool> cancel_{false};

@@ -76,5 +76,28 @@ xdotool key Down Down Return
 wait_for 30 sheet_says "current 12 " || fail "Enter did not go to move 12: $(sheet_line)"
 sheet_says "${boards[12]}" || fail "the board at move 12 is not the game's: $(sheet_line)"
 echo "the curve and the list go to the moves chosen"
+
+# Back to the last move (Ctrl+End, Enter), saved, and opened again: the sheet, remembered open, shows
+# the same marks.
+xdotool key ctrl+End Return
+wait_for 30 sheet_says "current 30 " || fail "Ctrl+End and Enter did not go to the last move"
+focus_main
+xdotool key ctrl+s
+dialog=$(wait_window "Enregistrer la partie" 30) || fail "no file dialog"
+wait_drawn "$dialog" || true
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+xdotool key ctrl+a
+xdotool type --delay 20 "$dir/revue.ekoba"
+sleep 0.3
+xdotool key Return
+wait_for 30 test -s "$dir/revue.ekoba" || fail "the game was not saved"
+[ "$(grep -o '{review: ' "$dir/revue.ekoba" | wc -l)" -eq 30 ] ||
+  fail "the saved game does not hold 30 reviews: $(cat "$dir/revue.ekoba")"
+quit_with_oui
+start_game "$dir/revue.ekoba"
+wait_window "$title" 30 >/dev/null || fail "the sheet did not open again"
+wait_for 30 sheet_says "moves 30 current 30 reviewed 30 marks $marks curve 31 points" ||
+  fail "the review read back differs: $(sheet_line), marks were $marks"
+echo "the review saved with the game is shown again when it is opened"
 game_running || fail "the program ended"
 echo "PASS"

@@ -5,6 +5,7 @@
 #include "ui/GameFiles.h"
 
 #include <QAction>
+#include <QProgressBar>
 #include <QTableWidget>
 #include <QTest>
 
@@ -77,4 +78,58 @@ TEST_F(Sheet, FollowsTheGameAndGoesToTheMoveChosen) {
     sheet.close();
     EXPECT_FALSE(form->Feuilledepartie1->isChecked());
     EXPECT_FALSE(Options->ShowSheet);
+}
+
+// The review goes into the moves' comments: the sheet shows it from there, a game saved and read
+// back shows the same, and a review stopped at once leaves what was there.
+TEST_F(Sheet, TheReviewIsKeptInTheGameAndReadBackFromItsFile) {
+    NewGame();
+    for (const int pit : {3, 9, 1, 12, 5, 8, 2, 10}) {
+        const int before = Game().Record.Cursor();
+        PlayMove(pit);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return Game().Record.Cursor() == before + 1; }, 10000));
+    }
+    form->RefreshGameCommands();
+    ASSERT_TRUE(form->Analyserlapartie1->isEnabled());
+    form->Analyserlapartie1->trigger();
+    TGameSheet& sheet = *GameSheet();
+    EXPECT_TRUE(sheet.Progress()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.Reviewing(); }, 120000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(sheet.Progress()->isVisible());
+    const record::TGameRecord& game = Game().Record;
+    const auto reviews = sheet.Reviews();
+    ASSERT_EQ(reviews.size(), 8u);
+    QStringList losses;
+    for (int ply = 0; ply < 8; ++ply) {
+        ASSERT_TRUE(reviews[static_cast<std::size_t>(ply)]) << ply;
+        const ai::TMoveReview& review = *reviews[static_cast<std::size_t>(ply)];
+        EXPECT_EQ(review.Move, game.MoveAt(ply));
+        EXPECT_GE(review.Loss(), 0);
+        // The loss in seeds, then its mark.
+        EXPECT_TRUE(Cell(ply + 1, 5).endsWith(ReviewMark(review.Loss())))
+            << Cell(ply + 1, 5).toStdString();
+        losses << Cell(ply + 1, 5);
+    }
+    EXPECT_EQ(sheet.Curve()->Values().size(), 9u);
+    EXPECT_TRUE(sheet.Curve()->isVisibleTo(&sheet));
+
+    // Stopped at once, a review changes nothing.
+    sheet.StartReview();
+    sheet.CancelReview();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.Reviewing(); }, 10000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(sheet.Reviews(), reviews);
+
+    // Saved and opened again.
+    auto read = record::ReadGame(record::WriteGame(game));
+    ASSERT_TRUE(std::holds_alternative<record::TGameRecord>(read));
+    answerYes = true;
+    ShowRecordedGame(std::get<record::TGameRecord>(read));
+    RedrawScene();
+    EXPECT_EQ(sheet.Reviews(), reviews);
+    QStringList shown;
+    for (int ply = 0; ply < 8; ++ply)
+        shown << Cell(ply + 1, 5);
+    EXPECT_EQ(shown, losses);
 }
