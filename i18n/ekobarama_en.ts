@@ -898,16 +898,16 @@ draw.</translation>
         <translation>%1 (below) against %2 (above)</translation>
     </message>
     <message>
-        <source>Début de la partie</source>
-        <translation>Start of the game</translation>
-    </message>
-    <message>
         <source>exacte</source>
         <translation>exact</translation>
     </message>
     <message>
         <source>calculée</source>
         <translation>searched</translation>
+    </message>
+    <message>
+        <source>Début</source>
+        <translation>Start</translation>
     </message>
 </context>
 <context>

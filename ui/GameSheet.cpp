@@ -443,7 +443,7 @@ void TGameSheet::Rebuild(const record::TGameRecord* game) {
         moves_->setItem(row, column, item);
     };
     put(0, Number, QString());
-    put(0, Player, Tr(QT_TRANSLATE_NOOP("TGameSheet", "Début de la partie")));
+    put(0, Player, Tr(QT_TRANSLATE_NOOP("TGameSheet", "Début")));
     put(0, Score, ScoreText(game->Start()));
     for (int ply = 0; ply < game->Length(); ++ply) {
         const int row = ply + 1;
@@ -505,7 +505,8 @@ void TGameSheet::ShowCursor(const record::TGameRecord* game) {
     const QSignalBlocker blocker(moves_);
     moves_->setCurrentCell(cursor, Move);
     moves_->selectRow(cursor);
-    moves_->scrollToItem(moves_->item(cursor, Player));
+    // Once reviewed, the review's columns are the ones kept in sight.
+    moves_->scrollToItem(moves_->item(cursor, moves_->isColumnHidden(Loss) ? Player : Best));
 }
 
 void TGameSheet::Go(int row) {
