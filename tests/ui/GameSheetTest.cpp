@@ -113,6 +113,15 @@ TEST_F(Sheet, TheReviewIsKeptInTheGameAndReadBackFromItsFile) {
     }
     EXPECT_EQ(sheet.Curve()->Values().size(), 9u);
     EXPECT_TRUE(sheet.Curve()->isVisibleTo(&sheet));
+    // A click on the curve's third point shows the board after the third move, marked there.
+    const QRect area = sheet.Curve()->PlotArea();
+    QTest::mouseClick(sheet.Curve(), Qt::LeftButton, {},
+                      QPoint(area.left() + area.width() * 3 / 8 + 1, area.center().y()));
+    EXPECT_EQ(game.Cursor(), 3);
+    EXPECT_TRUE(Game().Position() == game.PositionAt(3));
+    RedrawScene();
+    EXPECT_EQ(sheet.Curve()->Current(), 3);
+    ASSERT_TRUE(GoToPly(8));
 
     // Stopped at once, a review changes nothing.
     sheet.StartReview();
