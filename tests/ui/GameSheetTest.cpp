@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
@@ -125,7 +126,8 @@ TEST_F(Sheet, TheReviewIsKeptInTheGameAndReadBackFromItsFile) {
 
     // Stopped at once, a review changes nothing.
     sheet.StartReview();
-    sheet.CancelReview();
+    ASSERT_TRUE(sheet.StopButton()->isVisible());
+    sheet.StopButton()->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !sheet.Reviewing(); }, 10000));
     QCoreApplication::processEvents();
     EXPECT_EQ(sheet.Reviews(), reviews);
@@ -141,4 +143,7 @@ TEST_F(Sheet, TheReviewIsKeptInTheGameAndReadBackFromItsFile) {
     for (int ply = 0; ply < 8; ++ply)
         shown << Cell(ply + 1, 5);
     EXPECT_EQ(shown, losses);
+    // The window closed during a review stops it.
+    sheet.StartReview();
+    EXPECT_TRUE(sheet.Reviewing());
 }
