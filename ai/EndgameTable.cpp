@@ -270,8 +270,10 @@ std::string FileName(const TStoredTableSettings& settings) {
     return settings.Directory + "/endgame-" + std::to_string(settings.Seeds) + ".table";
 }
 
+} // namespace
+
 // The worker's share of the processor and of the disk: only what nothing else wants.
-void LowerPriority() {
+void LowerThreadPriority() {
     sched_param param{};
     if (pthread_setschedparam(pthread_self(), SCHED_IDLE, &param) != 0)
         ::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), 19);
@@ -279,8 +281,6 @@ void LowerPriority() {
     ::syscall(SYS_ioprio_set, kWhoProcess, static_cast<int>(::syscall(SYS_gettid)),
               kIdleClass << kClassShift);
 }
-
-} // namespace
 
 std::size_t TableEntries(int maxSeeds) {
     return LayerOffset(maxSeeds + 1);
@@ -350,7 +350,7 @@ void TEndgameTable::StartBuilding() {
                 // never ready, and the search goes on without it.
                 try {
                     BuildSmall();
-                    LowerPriority();
+                    LowerThreadPriority();
                     BuildStored();
                 } catch (...) {
                 }

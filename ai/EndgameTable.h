@@ -154,4 +154,7 @@ std::string CacheDirectory();
 // The table the engine uses: its build starts on a worker thread at the first call.
 const TEndgameTable& SharedEndgameTable();
 
+// Gives the calling thread only what nothing else wants of the processor and the disk.
+void LowerThreadPriority();
+
 } // namespace ai

@@ -340,7 +340,7 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
         }
     }
     result.Line = {result.Move};
-    if (legal.Count == 1)
+    if (legal.Count == 1 && !limits.SearchForced)
         return result;
     // Without a clock or move ordering the shallower depths would serve nothing.
     const int firstDepth = limits.TimeMs || settings_.Ordering ? 1 : limits.MaxDepth;

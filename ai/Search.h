@@ -98,6 +98,9 @@ struct TSearchLimits {
     // one of them is valued 0, as one that comes back to a position of its own. Only positions
     // with as many seeds on the board as the root can come back.
     std::vector<std::uint64_t> Game;
+    // A position with one legal move is searched too, for its value, instead of being answered
+    // at once with depth 0.
+    bool SearchForced = false;
 };
 
 struct TSearchResult {

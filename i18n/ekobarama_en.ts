@@ -489,6 +489,14 @@
         <source>&amp;Sans animation</source>
         <translation>N&amp;o animation</translation>
     </message>
+    <message>
+        <source>&amp;Feuille de partie</source>
+        <translation>&amp;Move list</translation>
+    </message>
+    <message>
+        <source>Ana&amp;lyser la partie</source>
+        <translation>Re&amp;view the game</translation>
+    </message>
 </context>
 <context>
     <name>Messages</name>
@@ -820,6 +828,89 @@ draw.</translation>
     </message>
 </context>
 <context>
+    <name>TGameSheet</name>
+    <message>
+        <source>Courbe de la partie</source>
+        <translation>Game curve</translation>
+    </message>
+    <message>
+        <source>La valeur de la position coup par coup, en graines : en haut l&apos;avantage de %1, en bas celui de %2.</source>
+        <translation>The position&apos;s value move by move, in seeds: %1&apos;s advantage above, %2&apos;s below.</translation>
+    </message>
+    <message>
+        <source>Avantage %1</source>
+        <translation>%1 ahead</translation>
+    </message>
+    <message>
+        <source>Feuille de partie</source>
+        <translation>Move list</translation>
+    </message>
+    <message>
+        <source>Coups de la partie</source>
+        <translation>Moves of the game</translation>
+    </message>
+    <message>
+        <source>N°</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>Joueur</source>
+        <translation>Player</translation>
+    </message>
+    <message>
+        <source>Coup</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>Prises</source>
+        <translation>Taken</translation>
+    </message>
+    <message>
+        <source>Score</source>
+        <translation>Score</translation>
+    </message>
+    <message>
+        <source>Perte</source>
+        <translation>Loss</translation>
+    </message>
+    <message>
+        <source>Meilleur</source>
+        <translation>Best</translation>
+    </message>
+    <message>
+        <source>Valeur</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Analyse en cours</source>
+        <translation>Review under way</translation>
+    </message>
+    <message>
+        <source>Arrêter l&apos;analyse</source>
+        <translation>Stop the review</translation>
+    </message>
+    <message>
+        <source>Pas de partie en cours.</source>
+        <translation>No game on the board.</translation>
+    </message>
+    <message>
+        <source>%1 (en bas) contre %2 (en haut)</source>
+        <translation>%1 (below) against %2 (above)</translation>
+    </message>
+    <message>
+        <source>exacte</source>
+        <translation>exact</translation>
+    </message>
+    <message>
+        <source>calculée</source>
+        <translation>searched</translation>
+    </message>
+    <message>
+        <source>Début</source>
+        <translation>Start</translation>
+    </message>
+</context>
+<context>
     <name>TShortcutsForm</name>
     <message>
         <source>Ctrl+N</source>
@@ -948,6 +1039,14 @@ draw.</translation>
     <message>
         <source>Arrêter ou effacer le conseil</source>
         <translation>Stop or clear the hint</translation>
+    </message>
+    <message>
+        <source>Ctrl+L</source>
+        <translation>Ctrl+L</translation>
+    </message>
+    <message>
+        <source>Feuille de partie</source>
+        <translation>Move list</translation>
     </message>
 </context>
 </TS>

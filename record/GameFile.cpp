@@ -105,6 +105,37 @@ std::string Clean(std::string_view text, std::size_t maxCharacters) {
     return clean;
 }
 
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+
+} // namespace
+
+std::string CleanComment(std::string_view text) {
+    std::string clean;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) {
+            ++i;
+            continue;
+        }
+        if (clean.size() + length > kMaxCommentBytes)
+            break;
+        const char c = text[i];
+        if (length > 1 || c == '\n' || !IsControl(static_cast<unsigned char>(c)))
+            clean.append(c == '}' ? ")" : text.substr(i, length));
+        i += length;
+    }
+    const std::size_t first = static_cast<std::size_t>(
+        std::find_if_not(clean.begin(), clean.end(), IsBlank) - clean.begin());
+    clean.erase(0, first);
+    while (!clean.empty() && IsBlank(clean.back()))
+        clean.pop_back();
+    return clean;
+}
+
+namespace {
+
 std::string Tag(std::string_view name, std::string_view value) {
     std::string line = "[";
     line += name;
@@ -306,6 +337,8 @@ private:
             "Game", "Date", "Player1", "Player1By", "Player2", "Player2By", "Position", "Result"};
         for (; Next < Lines.size(); ++Next) {
             const std::string_view line = Trim(Lines[Next]);
+            if (!line.empty() && line.front() == ';')
+                Keep(line.substr(1));
             if (line.empty() || line.front() == ';')
                 continue;
             if (line.front() != '[')
@@ -413,8 +446,10 @@ private:
                     continue;
                 }
                 lastLine = LineNumber();
-                if (c == ';')
+                if (c == ';') {
+                    Keep(line.substr(i + 1));
                     break;
+                }
                 if (c == '{') {
                     if (auto fault = SkipComment(i))
                         return fault;
@@ -436,20 +471,47 @@ private:
         }
         if (!ended)
             return TFault{lastLine, TReadFault::NoResult};
+        Flush();
         return std::nullopt;
     }
 
-    // Passes over a comment from the brace at line[i], over several lines if need be.
+    // Reads a comment from the brace at line[i], over several lines if need be, and keeps it.
     std::optional<TFault> SkipComment(std::size_t& i) {
         const int opened = LineNumber();
         std::size_t close = Lines[Next].find('}', i);
+        std::string text(Lines[Next].substr(
+            i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1));
         while (close == std::string_view::npos) {
             if (++Next == Lines.size())
                 return TFault{opened, TReadFault::UnclosedComment};
             close = Lines[Next].find('}');
+            if (text.size() <= kMaxCommentBytes) // what is kept is no longer
+                text += "\n" + std::string(Lines[Next].substr(0, close));
         }
+        Keep(text);
         i = close + 1;
         return std::nullopt;
+    }
+
+    // Comments are kept with the move before them (those before the first move with the game):
+    // gathered while they come, one a line, then given to the move once the next one is read.
+    void Keep(std::string_view text) {
+        if (Pending.size() >= kMaxCommentBytes)
+            return;
+        const std::string clean = CleanComment(text);
+        if (clean.empty())
+            return;
+        if (!Pending.empty())
+            Pending += '\n';
+        Pending += clean;
+    }
+
+    void Flush() {
+        if (Game.Length() == 0)
+            Game.SetCommentBefore(Pending);
+        else
+            Game.SetCommentAfter(Game.Length() - 1, Pending);
+        Pending.clear();
     }
 
     std::optional<TFault> TakeWord(std::string_view word, bool& ended) {
@@ -518,6 +580,7 @@ private:
             return TFault{line,
                           TReadFault::EmptyPit,
                           {Str(word), std::string(1, word[0]), std::to_string(mover)}};
+        Flush();
         const rules::TMoveTrace move = Game.Play(pit);
         if (taken && *taken != move.Gain)
             return TFault{line,
@@ -534,6 +597,7 @@ private:
     }
 
     bool NumberRead = false; // a move number was read and its move not yet
+    std::string Pending;     // the comments since the last move
 };
 
 } // namespace
@@ -552,33 +616,47 @@ std::string WriteGame(const TGameRecord& game) {
     const std::string result = ResultOf(game.Current());
     text += Tag("Result", result);
     text += '\n';
+    if (!game.CommentBefore().empty())
+        text += "{" + game.CommentBefore() + "}\n";
 
+    // Words are wrapped at the column; a comment of several lines goes on from where its last
+    // line ends.
     std::string line;
     auto put = [&](const std::string& word) {
-        if (!line.empty() && line.size() + 1 + word.size() > kWrapColumn) {
+        const std::size_t firstLine = std::min(word.find('\n'), word.size());
+        if (!line.empty() && line.size() + 1 + firstLine > kWrapColumn) {
             text += line + '\n';
             line.clear();
         }
         if (!line.empty())
             line += ' ';
         line += word;
+        if (const std::size_t end = line.rfind('\n'); end != std::string::npos) {
+            text += line.substr(0, end + 1);
+            line.erase(0, end + 1);
+        }
     };
-    // A pair of moves stays on one line: "12. b ex3".
+    // A pair of moves stays on one line, "12. b ex3", unless a comment follows the first:
+    // "12. b {...} 12... ex3".
     std::string pair;
     int fullMove = 1;
     for (int ply = 0; ply < game.Cursor(); ++ply) {
         const rules::TMoveTrace move = game.TraceAt(ply);
         if (move.Mover == 1)
             pair = std::to_string(fullMove) + ". ";
-        else if (ply == 0)
+        else if (pair.empty())
             pair = std::to_string(fullMove) + "... ";
         else
             pair += ' ';
-        pair += LetterOf(move.Pit);
-        if (move.Gain > 0)
-            pair += "x" + std::to_string(move.Gain);
-        if (move.Mover == 2) {
+        pair += MoveText(move.Pit, move.Gain);
+        if (const std::string& comment = game.CommentAfter(ply); !comment.empty()) {
             put(pair);
+            pair.clear();
+            put("{" + comment + "}");
+        }
+        if (move.Mover == 2) {
+            if (!pair.empty())
+                put(pair);
             pair.clear();
             ++fullMove;
         }
@@ -587,6 +665,13 @@ std::string WriteGame(const TGameRecord& game) {
         put(pair);
     put(result);
     text += line + '\n';
+    return text;
+}
+
+std::string MoveText(int pit, int gain) {
+    std::string text(1, LetterOf(pit));
+    if (gain > 0)
+        text += "x" + std::to_string(gain);
     return text;
 }
 

@@ -36,6 +36,10 @@ constexpr int kMaxNameLength = 32; // characters (the preferences panel allows 1
 // the board; moves left after a take-back are not written) and its result.
 std::string WriteGame(const TGameRecord& game);
 
+// A move as the game file writes it: the pit's letter as its mover sees it, and "x" with the
+// seeds banked when it harvests ("fx4").
+std::string MoveText(int pit, int gain);
+
 // What is wrong with a game file. The values each fault names are in TReadError::Values, in
 // the order written beside it; the program words the sentence in the person's language.
 enum class TReadFault {

@@ -23,10 +23,12 @@ rules::TMoveTrace TGameRecord::Play(int pit) {
     if (!IsLegal(pit))
         return {};
     Moves.resize(static_cast<std::size_t>(Ply));
+    Comments.resize(static_cast<std::size_t>(Ply));
     Positions.resize(static_cast<std::size_t>(Ply) + 1);
     rules::TPosition next = Current();
     rules::TMoveTrace trace = rules::PlayTraced(next, pit);
     Moves.push_back(pit);
+    Comments.emplace_back();
     Positions.push_back(next);
     ++Ply;
     return trace;
@@ -37,6 +39,16 @@ rules::TMoveTrace TGameRecord::TraceAt(int ply) const {
         return {};
     rules::TPosition position = PositionAt(ply);
     return rules::PlayTraced(position, MoveAt(ply));
+}
+
+const std::string& TGameRecord::CommentAfter(int ply) const {
+    static const std::string none;
+    return ply >= 0 && ply < Length() ? Comments[static_cast<std::size_t>(ply)] : none;
+}
+
+void TGameRecord::SetCommentAfter(int ply, std::string_view text) {
+    if (ply >= 0 && ply < Length())
+        Comments[static_cast<std::size_t>(ply)] = CleanComment(text);
 }
 
 void TGameRecord::SeekTo(int ply) {

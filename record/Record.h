@@ -14,7 +14,9 @@
 #include "rules/Rules.h"
 
 #include <array>
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace record {
@@ -28,6 +30,14 @@ struct TSide {
 };
 constexpr int kPersonLevel = 0;
 constexpr int kMaxLevel = 4;
+
+// The most bytes of one comment kept: a review's comment takes some sixty.
+constexpr std::size_t kMaxCommentBytes = 2000;
+// A comment's text as the record keeps it and the game file writes it between braces: valid
+// UTF-8 (other bytes left out), no control character but line ends and tabs, "}" (which would
+// end it in the file) made ")", no blank or line end at either end, at most kMaxCommentBytes
+// bytes (cut between two characters). Defined with the file's other text checks (GameFile.cpp).
+std::string CleanComment(std::string_view text);
 
 class TGameRecord {
 public:
@@ -68,12 +78,23 @@ public:
     // The game at the cursor is finished (rules::IsOver).
     bool Over() const { return rules::IsOver(Current()); }
 
-    // Same sides, date, start, moves and cursor.
+    // Comments kept with the game and written in its file (CleanComment); empty for none. The
+    // comment before the first move, and the one after move number ply (0 to Length() - 1; an
+    // empty one out of that range, where setting one changes nothing). A move played at the
+    // cursor drops the comments of the moves it drops.
+    const std::string& CommentBefore() const { return Before; }
+    void SetCommentBefore(std::string_view text) { Before = CleanComment(text); }
+    const std::string& CommentAfter(int ply) const;
+    void SetCommentAfter(int ply, std::string_view text);
+
+    // Same sides, date, start, moves, comments and cursor.
     friend bool operator==(const TGameRecord&, const TGameRecord&) = default;
 
 private:
     std::vector<rules::TPosition> Positions; // Length() + 1 entries: start, then after each move
     std::vector<int> Moves;
+    std::string Before;
+    std::vector<std::string> Comments; // one a move
     int Ply = 0;
 };
 

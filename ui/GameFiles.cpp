@@ -470,6 +470,16 @@ void ResumeFinishedGame(int ply) {
     Form1->RefreshGameCommands();
 }
 
+void AnnotateGame(const std::function<void(record::TGameRecord&)>& annotate) {
+    if (CurrentGame) {
+        annotate(CurrentGame->Record);
+        if (AppState == TAppState::Jeu && !TerminationRequested())
+            KeepUnfinishedGame();
+    } else if (finished) {
+        annotate(*finished);
+    }
+}
+
 const record::TGameRecord* GameToSave() {
     if (TerminationRequested())
         return nullptr;

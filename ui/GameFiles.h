@@ -7,6 +7,7 @@
 // read may be damaged: a clear message, nothing else changed.
 #include <QString>
 #include <filesystem>
+#include <functional>
 
 namespace record {
 class TGameRecord;
@@ -61,6 +62,9 @@ void CloseFinishedGame();
 // The game last finished back on the board at ply of its record, played by whom the record
 // says: a game in progress again, kept as the unfinished game.
 void ResumeFinishedGame(int ply);
+// Changes the comments of the game on the board (kept again as the unfinished game) or, between
+// games, of the game last finished; nothing when there is neither.
+void AnnotateGame(const std::function<void(record::TGameRecord&)>& annotate);
 // What "Enregistrer la partie…" saves: the game on the board waiting for a move or, between
 // games, the game last finished; none otherwise.
 const record::TGameRecord* GameToSave();

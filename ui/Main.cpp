@@ -22,6 +22,7 @@
 #include "ui/Form2.h"
 #include "ui/Form3.h"
 #include "ui/GameFiles.h"
+#include "ui/GameSheet.h"
 #include "ui/Hint.h"
 #include "ui/KeyboardPlay.h"
 #include "ui/Menus.h"
@@ -408,22 +409,25 @@ void TForm1::CreateMenu() {
     };
     // The stored items, with taking back and the game files between "&Quitter la partie " and
     // "&Quitter"; the new items take letters that leave the stored ones as they were.
-    const QList<QAction*> game = addItems(
-        Jeu1,
-        {QT_TRANSLATE_NOOP("Menu", "&Nouvelle partie"),
-         QT_TRANSLATE_NOOP("Menu", "&Quitter la partie "), "-",
-         QT_TRANSLATE_NOOP("Menu", "&Annuler le coup"),
-         QT_TRANSLATE_NOOP("Menu", "&Rétablir le coup"),
-         QT_TRANSLATE_NOOP("Menu", "Annuler &tous les coups"),
-         QT_TRANSLATE_NOOP("Menu", "Rétablir tou&s les coups"),
-         QT_TRANSLATE_NOOP("Menu", "&Conseil"), "-",
-         QT_TRANSLATE_NOOP("Menu", "Re&prendre la partie"),
-         QT_TRANSLATE_NOOP("Menu", "&Ouvrir une partie…"),
-         QT_TRANSLATE_NOOP("Menu", "&Enregistrer la partie…"), "-",
-         QT_TRANSLATE_NOOP("Menu", "&Quitter")},
-        {"NouvellePartie1", "Quitterlapartie1", "N4", "Annulerlecoup1", "Rtablirlecoup1",
-         "Annulertouslescoups1", "Rtablirtouslescoups1", "Conseil1", "N5", "Reprendrelapartie1",
-         "Ouvrirunepartie1", "Enregistrerlapartie1", "N2", "Quitter1"});
+    const QList<QAction*> game =
+        addItems(Jeu1,
+                 {QT_TRANSLATE_NOOP("Menu", "&Nouvelle partie"),
+                  QT_TRANSLATE_NOOP("Menu", "&Quitter la partie "), "-",
+                  QT_TRANSLATE_NOOP("Menu", "&Annuler le coup"),
+                  QT_TRANSLATE_NOOP("Menu", "&Rétablir le coup"),
+                  QT_TRANSLATE_NOOP("Menu", "Annuler &tous les coups"),
+                  QT_TRANSLATE_NOOP("Menu", "Rétablir tou&s les coups"),
+                  QT_TRANSLATE_NOOP("Menu", "&Conseil"), "-",
+                  QT_TRANSLATE_NOOP("Menu", "&Feuille de partie"),
+                  QT_TRANSLATE_NOOP("Menu", "Ana&lyser la partie"), "-",
+                  QT_TRANSLATE_NOOP("Menu", "Re&prendre la partie"),
+                  QT_TRANSLATE_NOOP("Menu", "&Ouvrir une partie…"),
+                  QT_TRANSLATE_NOOP("Menu", "&Enregistrer la partie…"), "-",
+                  QT_TRANSLATE_NOOP("Menu", "&Quitter")},
+                 {"NouvellePartie1", "Quitterlapartie1", "N4", "Annulerlecoup1", "Rtablirlecoup1",
+                  "Annulertouslescoups1", "Rtablirtouslescoups1", "Conseil1", "N6",
+                  "Feuilledepartie1", "Analyserlapartie1", "N5", "Reprendrelapartie1",
+                  "Ouvrirunepartie1", "Enregistrerlapartie1", "N2", "Quitter1"});
     NouvellePartie1 = game[0];
     Quitterlapartie1 = game[1];
     Annulerlecoup1 = game[3];
@@ -431,10 +435,13 @@ void TForm1::CreateMenu() {
     Annulertouslescoups1 = game[5];
     Rtablirtouslescoups1 = game[6];
     Conseil1 = game[7];
-    Reprendrelapartie1 = game[9];
-    Ouvrirunepartie1 = game[10];
-    Enregistrerlapartie1 = game[11];
-    Quitter1 = game[13];
+    Feuilledepartie1 = game[9];
+    Analyserlapartie1 = game[10];
+    Reprendrelapartie1 = game[12];
+    Ouvrirunepartie1 = game[13];
+    Enregistrerlapartie1 = game[14];
+    Quitter1 = game[16];
+    Feuilledepartie1->setCheckable(true);
     Quitterlapartie1->setEnabled(false);
     const std::pair<QAction*, const char*> shortcuts[] = {{NouvellePartie1, "Ctrl+N"},
                                                           {Quitterlapartie1, "Ctrl+W"},
@@ -444,12 +451,13 @@ void TForm1::CreateMenu() {
                                                           {Ouvrirunepartie1, "Ctrl+O"},
                                                           {Enregistrerlapartie1, "Ctrl+S"},
                                                           {Quitter1, "Ctrl+Q"},
-                                                          {Conseil1, "H"}};
+                                                          {Conseil1, "H"},
+                                                          {Feuilledepartie1, "Ctrl+L"}};
     for (const auto& [action, keys] : shortcuts)
         action->setShortcut(QKeySequence(keys));
     for (QAction* action :
          {Annulerlecoup1, Rtablirlecoup1, Annulertouslescoups1, Rtablirtouslescoups1, Conseil1,
-          Reprendrelapartie1, Ouvrirunepartie1, Enregistrerlapartie1})
+          Analyserlapartie1, Reprendrelapartie1, Ouvrirunepartie1, Enregistrerlapartie1})
         action->setEnabled(false);
     // The menu shows what can be done at the moment it opens.
     connect(Jeu1, &QMenu::aboutToShow, this, [this] { RefreshGameCommands(); });
@@ -515,6 +523,10 @@ void TForm1::CreateMenu() {
                 [this, handler = handler] { Guarded([this, handler] { (this->*handler)(); }); });
     connect(Quitter1, &QAction::triggered, this, [this] { Guarded([this] { Quitter1Click(); }); });
     connect(Conseil1, &QAction::triggered, this, [] { Guarded([] { AskForHint(); }); });
+    connect(Feuilledepartie1, &QAction::triggered, this,
+            [](bool checked) { Guarded([checked] { ShowGameSheet(checked); }); });
+    connect(Analyserlapartie1, &QAction::triggered, this,
+            [] { Guarded([] { ReviewShownGame(); }); });
     connect(Prferences1, &QAction::triggered, this,
             [this] { Guarded([this] { Prferences1Click(); }); });
     connect(Bruitages1, &QAction::triggered, this,
@@ -848,6 +860,10 @@ void TForm1::FormCreate() {
     ForgetFinishedGame();
     LookForUnfinishedGame();
     RefreshGameCommands();
+    // The game's sheet, open at the end of the last run, opens again beside the window once the
+    // window is on the screen.
+    if (TheOptions().ShowSheet)
+        QTimer::singleShot(0, this, [] { Guarded([] { ShowGameSheet(true); }); });
 }
 
 bool TForm1::RefuseGameAfterFailedStartUp() {
@@ -1059,6 +1075,7 @@ void DrawFrame() {
         Form1->DXDraw1->Flip();
     });
     UpdateBoardAccessibility();
+    RefreshGameSheet();
     if (frameObserver)
         frameObserver();
 }

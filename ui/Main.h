@@ -124,6 +124,9 @@ public:
     QAction* Rtablirtouslescoups1 = nullptr;
     // A hint for the person to move (the key H).
     QAction* Conseil1 = nullptr;
+    // The game's sheet beside the board (checked while it is open), and the game's review.
+    QAction* Feuilledepartie1 = nullptr;
+    QAction* Analyserlapartie1 = nullptr;
     // Games kept in files: the unfinished game of an earlier run, and saved games.
     QAction* Reprendrelapartie1 = nullptr;
     QAction* Ouvrirunepartie1 = nullptr;

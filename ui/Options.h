@@ -40,6 +40,8 @@ struct TPreferences {
     // The board's size in percent of the stored layout: 100, 150 or 200.
     int BoardPercent = 100;
     TAnimationSpeed AnimationSpeed = TAnimationSpeed::Normal;
+    // The game's sheet is open beside the board.
+    bool ShowSheet = false;
 
     friend bool operator==(const TPreferences&, const TPreferences&) = default;
 };

@@ -82,7 +82,7 @@ std::string PlayedByWord(const TPlayedBy& by) {
     return std::string(kPlayedBy[static_cast<std::size_t>(ItemOfPlayedBy(by))]);
 }
 
-const std::array<TSetting, 8> kSettings = {{
+const std::array<TSetting, 9> kSettings = {{
     {"player1-name",
      [](std::string_view value, TPreferences& p) { return ReadName(value, p.Player1Name); },
      [](const TPreferences& p) { return WriteName(p.Player1Name, TPreferences().Player1Name); }},
@@ -130,6 +130,11 @@ const std::array<TSetting, 8> kSettings = {{
          const auto item = static_cast<std::size_t>(p.AnimationSpeed);
          return item < kSpeeds.size() ? std::optional(std::string(kSpeeds[item]))
                                       : std::optional<std::string>();
+     }},
+    {"sheet",
+     [](std::string_view value, TPreferences& p) { return ReadSwitch(value, p.ShowSheet); },
+     [](const TPreferences& p) {
+         return std::optional(std::string(kSwitch[p.ShowSheet ? 1 : 0]));
      }},
 }};
 

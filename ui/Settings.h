@@ -13,11 +13,13 @@
 //   counts=off
 //   board-size=150
 //   animation=fast
+//   sheet=on
 //
 // Lines that are empty or start with '#' are comments. Each setting at most once, in any order;
 // a setting left out keeps its default. The values: a name of 1 to 10 characters (what the
 // panel takes), printable, with no blank at either end; person, beginner, intermediate, strong
-// or expert; on or off; 100, 150 or 200; normal, fast or none. A name that is the default name
+// or expert; on or off (sounds, counts, and the game's sheet open beside the board); 100, 150
+// or 200; normal, fast or none. A name that is the default name
 // in the program's language is not written, so that it follows the language.
 //
 // The file is read strictly: a line not of the form key=value, with an unknown key or value,

@@ -24,6 +24,8 @@ QList<QPair<QString, QString>> KeyboardShortcuts() {
          Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Rétablir le coup"))},
         {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "H")),
          Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Conseil : marquer le meilleur coup"))},
+        {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Ctrl+L")),
+         Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Feuille de partie"))},
         {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Ctrl+R")),
          Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Reprendre la partie"))},
         {Tr(QT_TRANSLATE_NOOP("TShortcutsForm", "Ctrl+O")),

@@ -8,6 +8,7 @@
 // progress; played forward to its end again, it ends again.
 #include "game/Game.h"
 #include "ui/GameFiles.h"
+#include "ui/GameSheet.h"
 #include "ui/Hint.h"
 #include "ui/Main.h"
 
@@ -104,6 +105,25 @@ void TakeBack(bool first) {
 
 } // namespace
 
+bool GoToPly(int ply) {
+    if (const record::TGameRecord* game = GameToTakeBack()) {
+        if (ply < 0 || ply > game->Length())
+            return false;
+        if (ply != game->Cursor())
+            TakeBackTo(ply);
+        return true;
+    }
+    if (const record::TGameRecord* last = FinishedGameToTakeBack()) {
+        if (ply < 0 || ply > last->Length())
+            return false;
+        // The finished game stays as it is at its end; before it, it comes back on the board.
+        if (ply < last->Length())
+            ResumeFinishedGame(ply);
+        return true;
+    }
+    return false;
+}
+
 void TForm1::Annulerlecoup1Click() {
     TakeBack(false);
 }
@@ -138,4 +158,7 @@ void TForm1::RefreshGameCommands() {
     Reprendrelapartie1->setEnabled(ready && AppState == TAppState::Presentation &&
                                    HasUnfinishedGame());
     Conseil1->setEnabled(HintAllowed());
+    Analyserlapartie1->setEnabled(
+        ready &&
+        (GameSheet() ? GameSheet()->CanReview() : SheetGame() && SheetGame()->Length() > 0));
 }

@@ -4,7 +4,8 @@
 # with a legal move and its line, answers "isready" while it thinks, stops a search without
 # limits at once, and answers every bad line with an error line and goes on (bad lines are read
 # while it thinks too). It takes a count of threads between searches, one in range, and refuses
-# one while it thinks. Its endgame table values positions worked out by hand, once built.
+# one while it thinks. Its endgame table values positions worked out by hand, once built, and
+# its analysis of a game gives a line a move.
 set -u
 engine=$1
 out=$(
@@ -13,6 +14,7 @@ out=$(
       'position start moves 3 9' show 'go depth 6' \
       bogus 'position pits 4 4 4' 'position pits 4 4 4 4 4 4 4 4 4 4 4 5 tomove 1 score 0 0' \
       'position start moves 7' 'position start moves 3 x' 'go depth 0' 'go ms' 'go fast' \
+      'analyse depth 0' \
       'isready now' "$(head -c 70000 /dev/zero | tr '\0' 'a')"
     sleep 0.5 # the search to depth 6 is over
     printf '%s\n' 'position start' go isready 'threads 1'
@@ -41,6 +43,7 @@ expect 'error go depth: a depth from 1 to 64 expected'
 expect 'error go ms: a time from 1 to 86400000 milliseconds expected'
 expect "error go: 'depth N' or 'ms T' expected, not 'fast'"
 expect 'error isready: nothing expected after it'
+expect "error analyse: nothing or 'depth N' \(1 to 64\) expected"
 expect 'error line longer than 65536 characters'
 expect 'readyok'
 expect 'error still thinking: stop first'
@@ -74,12 +77,31 @@ for _ in $(seq 300); do
 done
 ask 'position pits 0 0 0 0 0 1 2 0 0 0 0 0 tomove 1 score 20 25' table
 answer
-ask 'position pits 0 0 0 0 0 1 1 0 0 0 0 0 tomove 1 score 20 26' table quit
+ask 'position pits 0 0 0 0 0 1 1 0 0 0 0 0 tomove 1 score 20 26' table
 answer
+# The analysis of the moves given: from the table where it holds the position, else searched.
+ask 'position pits 0 0 0 0 0 1 2 0 0 0 0 0 tomove 1 score 20 25 moves 6' analyse
+answer && answer
+ask 'position start moves 3 9' 'analyse depth 4'
+answer && answer && answer
+ask quit
 wait "$ENGINE_PID"
 expect 'table none'
 expect 'table value -8 pit 6 -8'
 expect 'table value 24 pit 6 24'
 expect 'table value 0'
+expect 'move 1 pit 6 value 24 best 6 bestvalue 24 loss 0 exact'
+expect 'analysed 1'
+expect 'move 1 pit 3 value -?[0-9]+ best [1-6] bestvalue -?[0-9]+ loss [0-9]+ searched'
+expect 'move 2 pit 9 value -?[0-9]+ best ([7-9]|1[0-2]) bestvalue -?[0-9]+ loss [0-9]+ searched'
+expect 'analysed 2'
+# Each move's loss is what it is worth less than the best, and only a best move loses nothing.
+while read -r _ _ _ pit _ value _ best _ bestvalue _ loss _; do
+  if [ "$loss" -ne $((bestvalue - value)) ] || [ "$loss" -lt 0 ] ||
+    { [ "$loss" -eq 0 ] && [ "$best" -ne "$pit" ]; } || { [ "$loss" -gt 0 ] && [ "$best" -eq "$pit" ]; }; then
+    echo "an analysis line that does not add up: pit $pit value $value best $best $bestvalue loss $loss"
+    status=1
+  fi
+done < <(grep '^move ' <<<"$out")
 [ "$status" -eq 0 ] || printf 'the session said:\n%s\n' "$out"
 exit "$status"

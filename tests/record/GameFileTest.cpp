@@ -20,9 +20,24 @@ TGameRecord RandomGame(std::mt19937& random, bool fromStart, int maxMoves = 1000
     for (int n = 1; n <= 2; ++n)
         game.Sides[n] = {names[random() % names.size()], static_cast<int>(random() % 5)};
     game.Date = random() % 4 ? "2026-12-07" : "";
+    // Comments as the review writes them, as a person might, and what cannot be kept as it is:
+    // a closing brace, control characters, blanks at the ends, broken UTF-8, too many bytes.
+    static const std::vector<std::string> comments = {
+        "",
+        "review: loses 2.5, worth -1, best c worth +1.5, searched",
+        "sown into a, b and c;\nthen { c and b taken",
+        "} [Game \"Ekoba\"] 1-0 ;",
+        "  \n\tindented\r\n\x01",
+        "Ngũgĩ \xC3( 游戏",
+        std::string(1500, 'w') + "\n" + std::string(1500, 'y'),
+        std::string(30, 'a') + " " + std::string(60, 'b') + "\n" + std::string(90, 'c')};
+    const bool commented = random() % 2;
+    const auto comment = [&] { return commented ? comments[random() % comments.size()] : ""; };
+    game.SetCommentBefore(comment());
     while (!game.Over() && game.Length() < maxMoves) {
         const rules::TMoves moves = rules::LegalMoves(game.Current());
         game.Play(moves.Pit[random() % moves.Count]);
+        game.SetCommentAfter(game.Length() - 1, comment());
     }
     return game;
 }
@@ -32,8 +47,11 @@ TGameRecord AsSaved(const TGameRecord& game) {
     TGameRecord saved(game.Start());
     saved.Sides = game.Sides;
     saved.Date = game.Date;
-    for (int ply = 0; ply < game.Cursor(); ++ply)
+    saved.SetCommentBefore(game.CommentBefore());
+    for (int ply = 0; ply < game.Cursor(); ++ply) {
         saved.Play(game.MoveAt(ply));
+        saved.SetCommentAfter(ply, game.CommentAfter(ply));
+    }
     return saved;
 }
 
@@ -103,6 +121,26 @@ TEST(GameFile, TheDocumentedExampleIsAGameOfEkoba) {
     const rules::TOutcome outcome = rules::Outcome(game.Current());
     EXPECT_EQ(outcome.Final[1], 22);
     EXPECT_EQ(outcome.Final[2], 26);
+    EXPECT_EQ(game.CommentBefore(), "The end of a game, from a position set up by hand.");
+    EXPECT_EQ(game.CommentAfter(3), "sown into Amina's a, b and c;\nthen c and b taken");
+}
+
+// A comment goes with the move before it, several after one move are kept one a line, those
+// before the first move (among the tags too) with the game, those after the result with the last
+// move.
+TEST(GameFile, CommentsAreKeptWithTheMoveBeforeThem) {
+    const auto read = record::ReadGame("; first\n[Game \"Ekoba\"]\n;second\n[Player1 \"A\"]\n"
+                                       "[Player2 \"B\"]\n[Result \"*\"]\n{third}\n1. {}c ; fourth\n"
+                                       "{ fifth\n sixth } 1... c { seventh } * {eighth}");
+    ASSERT_TRUE(std::holds_alternative<TGameRecord>(read))
+        << std::get<TReadError>(read).Line << " "
+        << static_cast<int>(std::get<TReadError>(read).Fault);
+    const TGameRecord& game = std::get<TGameRecord>(read);
+    EXPECT_EQ(game.CommentBefore(), "first\nsecond\nthird");
+    EXPECT_EQ(game.CommentAfter(0), "fourth\nfifth\n sixth");
+    EXPECT_EQ(game.CommentAfter(1), "seventh\neighth");
+    EXPECT_EQ(record::WriteGame(game).substr(record::WriteGame(game).find("\n\n") + 2),
+              "{first\nsecond\nthird}\n1. c {fourth\nfifth\n sixth} 1... c {seventh\neighth} *\n");
 }
 
 TEST(GameFile, AFaultIsToldWithItsLine) {

@@ -68,6 +68,9 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
                                   "Rétablir tou&s les coups",
                                   "&Conseil",
                                   "-",
+                                  "&Feuille de partie",
+                                  "Ana&lyser la partie",
+                                  "-",
                                   "Re&prendre la partie",
                                   "&Ouvrir une partie…",
                                   "&Enregistrer la partie…",
@@ -94,15 +97,16 @@ TEST_F(MainWindow, StartsCentredInPresentationWithTheStoredMenu) {
             if (!item->isSeparator() && item->isEnabled())
                 enabled << item->objectName();
         }
-    EXPECT_EQ(keys,
-              QStringList({"NouvellePartie1 Ctrl+N", "Quitterlapartie1 Ctrl+W",
-                           "Annulerlecoup1 Ctrl+Z", "Rtablirlecoup1 Ctrl+Shift+Z", "Conseil1 H",
-                           "Reprendrelapartie1 Ctrl+R", "Ouvrirunepartie1 Ctrl+O",
-                           "Enregistrerlapartie1 Ctrl+S", "Quitter1 Ctrl+Q", "Rgledujeu1 F1"}));
+    EXPECT_EQ(
+        keys,
+        QStringList({"NouvellePartie1 Ctrl+N", "Quitterlapartie1 Ctrl+W", "Annulerlecoup1 Ctrl+Z",
+                     "Rtablirlecoup1 Ctrl+Shift+Z", "Conseil1 H", "Feuilledepartie1 Ctrl+L",
+                     "Reprendrelapartie1 Ctrl+R", "Ouvrirunepartie1 Ctrl+O",
+                     "Enregistrerlapartie1 Ctrl+S", "Quitter1 Ctrl+Q", "Rgledujeu1 F1"}));
     EXPECT_EQ(enabled,
-              QStringList({"NouvellePartie1", "Ouvrirunepartie1", "Quitter1", "Prferences1",
-                           "Bruitages1", "Tailleduplateau1", "Vitessedelanimation1", "Rgledujeu1",
-                           "AproposdeEkoba1", "Raccourcisclavier1"}));
+              QStringList({"NouvellePartie1", "Feuilledepartie1", "Ouvrirunepartie1", "Quitter1",
+                           "Prferences1", "Bruitages1", "Tailleduplateau1", "Vitessedelanimation1",
+                           "Rgledujeu1", "AproposdeEkoba1", "Raccourcisclavier1"}));
     EXPECT_TRUE(boxes.empty());
 }
 

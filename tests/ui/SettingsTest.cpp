@@ -45,6 +45,7 @@ TPreferences RandomPreferences() {
     p.ShowCounts = Pick(2) == 1;
     p.BoardPercent = 100 + 50 * Pick(3);
     p.AnimationSpeed = static_cast<TAnimationSpeed>(Pick(3));
+    p.ShowSheet = Pick(2) == 1;
     return p;
 }
 
@@ -59,6 +60,7 @@ TPreferences Chosen() {
     p.ShowCounts = true;
     p.BoardPercent = 150;
     p.AnimationSpeed = TAnimationSpeed::Fast;
+    p.ShowSheet = true;
     return p;
 }
 
@@ -89,6 +91,7 @@ TEST(Settings, ADamagedLineGivesItsSettingsDefaultAndOneFault) {
     const auto counts = [](TPreferences& p) { p.ShowCounts = false; };
     const auto size = [](TPreferences& p) { p.BoardPercent = 100; };
     const auto speed = [](TPreferences& p) { p.AnimationSpeed = TAnimationSpeed::Normal; };
+    const auto sheet = [](TPreferences& p) { p.ShowSheet = false; };
     const auto none = [](TPreferences&) {};
     const TCase cases[] = {
         {"player1-name=", names1},
@@ -110,10 +113,11 @@ TEST(Settings, ADamagedLineGivesItsSettingsDefaultAndOneFault) {
         {"board-size=150000000000000000000000", size},
         {"animation=slow", speed},
         {"=fast", speed},
+        {"sheet=open", sheet},
         {"colour=red", none}, // unknown, in the comment's place: reported, nothing else changes
     };
-    const std::string keys[] = {"player1-name", "player1", "player2-name", "player2",
-                                "sounds",       "counts",  "board-size",   "animation"};
+    const std::string keys[] = {"player1-name", "player1",    "player2-name", "player2", "sounds",
+                                "counts",       "board-size", "animation",    "sheet"};
     const std::string written = WriteSettings(Chosen());
     for (const TCase& c : cases) {
         // The damaged line takes the place of its setting's line.

@@ -5,6 +5,7 @@
 
 #include "ai/EndgameTable.h"
 #include "ai/Player.h"
+#include "ai/Review.h"
 #include "ai/Search.h"
 #include "tools/engine/Protocol.h"
 
@@ -75,6 +76,7 @@ private:
         case protocol::TVerb::Position:
         case protocol::TVerb::Threads:
         case protocol::TVerb::Go:
+        case protocol::TVerb::Analyse:
             if (worker_.joinable()) {
                 Say("error still thinking: stop first");
                 break;
@@ -86,6 +88,8 @@ private:
             } else if (command.Verb == protocol::TVerb::Threads) {
                 threads_ = command.Threads;
                 searcher_->SetThreads(threads_);
+            } else if (command.Verb == protocol::TVerb::Analyse) {
+                StartAnalysing(command.Depth);
             } else {
                 StartThinking(command.Depth, command.TimeMs);
             }
@@ -183,6 +187,44 @@ private:
             } catch (...) {
                 done_ = true;
                 Say("error the search failed");
+            }
+        });
+    }
+
+    // Reviews the moves that led to the position set on the worker thread, as the game's window
+    // does (ai::ReviewGame): once done or stopped, one line a move reviewed, then "analysed" and
+    // their count.
+    void StartAnalysing(int depth) {
+        const std::vector<int> moves = position_.Played;
+        const rules::TPosition start =
+            position_.Before.empty() ? position_.Position : position_.Before.front();
+        ai::TReviewSettings settings;
+        settings.Table = &ai::SharedEndgameTable();
+        if (depth > 0)
+            settings.Depth = depth;
+        cancel_ = false;
+        done_ = false;
+        worker_ = std::thread([this, start, moves, settings] {
+            try {
+                const auto review = ai::ReviewGame(start, moves, settings, cancel_);
+                std::string lines;
+                for (std::size_t i = 0; i < review.size(); ++i) {
+                    const ai::TMoveReview& move = review[i];
+                    lines += "move " + std::to_string(i + 1) + " pit " + std::to_string(move.Move) +
+                             " value " + std::to_string(move.Value) + " best " +
+                             std::to_string(move.BestMove) + " bestvalue " +
+                             std::to_string(move.BestValue) + " loss " +
+                             std::to_string(move.Loss()) +
+                             (move.Source == ai::TValueSource::Table ? " exact\n" : " searched\n");
+                }
+                done_ = true;
+                Say(lines + "analysed " + std::to_string(review.size()));
+            } catch (const std::exception& failure) {
+                done_ = true;
+                Say(std::string("error the analysis failed: ") + failure.what());
+            } catch (...) {
+                done_ = true;
+                Say("error the analysis failed");
             }
         });
     }

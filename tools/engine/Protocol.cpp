@@ -127,6 +127,19 @@ bool ReadGo(const std::vector<std::string_view>& words, TCommand& command, std::
     return true;
 }
 
+bool ReadAnalyse(const std::vector<std::string_view>& words, TCommand& command,
+                 std::string& error) {
+    command.Depth = 0;
+    if (words.size() == 1)
+        return true;
+    if (words.size() != 3 || words[1] != "depth" ||
+        !Number(words[2], 1, kMaxDepth, command.Depth)) {
+        error = "analyse: nothing or 'depth N' (1 to 64) expected";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool Read(std::string_view line, TCommand& command, std::string& error) {
@@ -177,6 +190,10 @@ bool Read(std::string_view line, TCommand& command, std::string& error) {
     if (verb == "go") {
         command.Verb = TVerb::Go;
         return ReadGo(words, command, error);
+    }
+    if (verb == "analyse") {
+        command.Verb = TVerb::Analyse;
+        return ReadAnalyse(words, command, error);
     }
     error = "unknown command " + Quoted(verb);
     return false;

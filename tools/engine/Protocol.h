@@ -19,6 +19,7 @@ enum class TVerb {
     NewGame,
     Position,
     Go,
+    Analyse,
     Stop,
     Show,
     Table,
@@ -33,7 +34,7 @@ struct TCommand {
     rules::TPosition Position;
     std::vector<rules::TPosition> Before;
     std::vector<int> Played;
-    // Go: 0 for no limit of that kind.
+    // Go: 0 for no limit of that kind. Analyse: the depth of its search, 0 for the review's.
     int Depth = 0;
     int TimeMs = 0;
     // Threads: how many the searches to come use.
