@@ -2,6 +2,7 @@
 #include "ai/Review.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 
