@@ -80,5 +80,8 @@ std::vector<TMoveReview> ReviewGame(const rules::TPosition& start, const std::ve
 // A review where a best move was played is written as such: its BestMove is the move played.
 std::string ReviewComment(const TMoveReview& review);
 std::optional<TMoveReview> ReadReviewComment(std::string_view comment, int move);
+// A move's comment with its review put in: the other lines of the comment as they were (a
+// person's note stays), a review of the move it held left out, the review as its last line.
+std::string WithReviewComment(std::string_view comment, const TMoveReview& review);
 
 } // namespace ai
