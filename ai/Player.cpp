@@ -285,6 +285,7 @@ std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& 
         break;
     case TLevel::Expert:
         settings.Table = options.UseSharedTable ? &SharedEndgameTable() : nullptr;
+        settings.Threads = options.Threads > 0 ? options.Threads : GameThreads();
         limits.TimeMs = std::max(1, options.TimeMs);
         break;
     }

@@ -35,7 +35,7 @@ enum class TLevel {
     Moyen,    // four moves deep
     Fort,     // up to eight moves deep, a quarter of the time budget, endgame table
     Expert,   // the full engine: iterative deepening for the time budget, late-move reductions,
-              // endgame table
+              // endgame table, a thread a core (two at most)
 };
 
 struct TPlayerOptions {
@@ -43,6 +43,7 @@ struct TPlayerOptions {
     std::uint32_t Seed = 1;     // the Debutant's choices
     bool UseSharedTable = true; // false: no endgame table (tests)
     TWeights Weights;           // of the evaluation (Moyen, Fort, Expert)
+    int Threads = 0;            // Expert's search threads; 0: GameThreads() (the others use one)
 };
 
 class TComputerPlayer {

@@ -2,7 +2,9 @@
 #include "ai/Search.h"
 
 #include <algorithm>
+#include <exception>
 #include <random>
+#include <thread>
 
 namespace ai {
 namespace {
@@ -11,7 +13,7 @@ using rules::TPosition;
 
 constexpr int kInfinity = 30000;
 constexpr int kCountsKept = 64;
-enum : std::uint8_t { kExact = 1, kLower = 2, kUpper = 3 };
+enum : std::uint8_t { kExact = 1, kLower = 2, kUpper = 3 }; // 0: an empty entry
 // Move order in bands: the table's move, then the harvests (the larger first), then the quiet
 // moves by their history score, which stays below the harvests' band.
 constexpr int kTableMoveOrder = 1 << 30;
@@ -49,9 +51,102 @@ std::uint64_t Key(const TPosition& position) {
     return key;
 }
 
+int GameThreads() {
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+}
+
+struct TEntry {
+    std::int16_t Value = 0;
+    std::int8_t Depth = 0;
+    std::uint8_t Bound = 0;
+    std::uint8_t Move = 0;
+};
+
+// The transposition table, shared by the search's threads without locks. A slot holds an entry
+// in one word and the position's key XOR'd with that word in the other, each read and written
+// whole. When two threads write a slot at once, it may be left with one's data and the other's
+// check: the XOR of the two words then matches the key looked for but by a chance of one in 2^64,
+// and the slot reads as empty. An entry's move is only an order to try the moves in, and the line
+// read from the table checks each of its moves.
+class TSearcher::TTable {
+public:
+    explicit TTable(int bits) : slots_(std::size_t{1} << bits) {}
+
+    bool Find(std::uint64_t key, TEntry& entry) const {
+        const TSlot& slot = slots_[key & (slots_.size() - 1)];
+        const std::uint64_t data = slot.Data.load(std::memory_order_relaxed);
+        if ((slot.Check.load(std::memory_order_relaxed) ^ data) != key)
+            return false;
+        entry.Value = static_cast<std::int16_t>(data & 0xffff);
+        entry.Depth = static_cast<std::int8_t>(data >> 16 & 0xff);
+        entry.Bound = static_cast<std::uint8_t>(data >> 24 & 0xff);
+        entry.Move = static_cast<std::uint8_t>(data >> 32 & 0xff);
+        return entry.Bound != 0;
+    }
+    void Store(std::uint64_t key, const TEntry& entry) {
+        const std::uint64_t data = std::uint64_t{static_cast<std::uint16_t>(entry.Value)} |
+                                   std::uint64_t{static_cast<std::uint8_t>(entry.Depth)} << 16 |
+                                   std::uint64_t{entry.Bound} << 24 |
+                                   std::uint64_t{entry.Move} << 32;
+        TSlot& slot = slots_[key & (slots_.size() - 1)];
+        slot.Data.store(data, std::memory_order_relaxed);
+        slot.Check.store(key ^ data, std::memory_order_relaxed);
+    }
+
+private:
+    struct TSlot {
+        std::atomic<std::uint64_t> Check{0};
+        std::atomic<std::uint64_t> Data{0};
+    };
+    std::vector<TSlot> slots_;
+};
+
+// What one thread of a search keeps: its line, its history of cut-offs, its nodes.
+class TSearcher::TWorker {
+public:
+    TWorker(const TSearcher& owner, bool first) : owner_(owner), first_(first) {
+        line_.reserve(2 * kMaxDepthKept);
+    }
+    void Begin() {
+        nodes_ = 0;
+        stopped_ = false;
+        line_.clear();
+        AgeHistory();
+    }
+    int Negamax(const TPosition& position, int depth, int alpha, int beta, int ply);
+    int RootValue(const TPosition& position, int depth, int guess, bool aspiration);
+    void AgeHistory();
+    bool Stopped() const { return stopped_; }
+    std::uint64_t Nodes() const { return nodes_; }
+    int RootBest() const { return rootBest_; }
+
+private:
+    static constexpr int kMaxDepthKept = 64;
+    bool ShouldStop();
+
+    const TSearcher& owner_;
+    const bool first_; // the thread whose result is the answer; the others stop with it
+    std::array<std::array<int, rules::kPits + 1>, 3> history_{};
+    std::vector<std::uint64_t> line_; // keys of the positions on the current line
+    std::uint64_t nodes_ = 0;
+    bool stopped_ = false;
+    int rootBest_ = 0;
+};
+
 TSearcher::TSearcher(const TSearchSettings& settings) : settings_(settings) {
     if (settings_.TranspositionTable)
-        table_.resize(std::size_t{1} << settings_.TableBits);
+        table_ = std::make_unique<TTable>(settings_.TableBits);
+    SetThreads(settings_.Threads);
+}
+
+TSearcher::~TSearcher() = default;
+
+void TSearcher::SetThreads(int threads) {
+    threads = std::clamp(threads, 1, kMaxThreads);
+    while (static_cast<int>(workers_.size()) > threads)
+        workers_.pop_back();
+    while (static_cast<int>(workers_.size()) < threads)
+        workers_.push_back(std::make_unique<TWorker>(*this, workers_.empty()));
 }
 
 int TSearcher::Evaluate(const TPosition& position) const {
@@ -66,46 +161,41 @@ int TSearcher::Evaluate(const TPosition& position) const {
     return score;
 }
 
-void TSearcher::Begin(const TSearchLimits& limits, const std::atomic<bool>& cancel) {
-    limits_ = limits;
-    cancel_ = &cancel;
-    start_ = std::chrono::steady_clock::now();
-    nodes_ = 0;
-    stopped_ = false;
-    line_.clear();
-    AgeHistory();
-}
-
 // What cut off in earlier searches still counts, for half as much.
-void TSearcher::AgeHistory() {
+void TSearcher::TWorker::AgeHistory() {
     for (auto& side : history_)
         for (int& score : side)
             score /= 2;
 }
 
-bool TSearcher::ShouldStop() {
+bool TSearcher::TWorker::ShouldStop() {
     if (stopped_)
         return true;
-    if (cancel_->load(std::memory_order_relaxed))
+    if (owner_.cancel_->load(std::memory_order_relaxed))
         return stopped_ = true;
-    if (limits_.MaxNodes && nodes_ >= limits_.MaxNodes)
+    if (!first_ && owner_.over_.load(std::memory_order_relaxed))
         return stopped_ = true;
-    if (limits_.TimeMs && (nodes_ & 255) == 0) {
-        const auto elapsed = std::chrono::steady_clock::now() - start_;
-        if (elapsed >= std::chrono::milliseconds(limits_.TimeMs))
+    const TSearchLimits& limits = owner_.limits_;
+    if (first_ && limits.MaxNodes && nodes_ >= limits.MaxNodes)
+        return stopped_ = true;
+    if (limits.TimeMs && (nodes_ & 255) == 0) {
+        const auto elapsed = std::chrono::steady_clock::now() - owner_.start_;
+        if (elapsed >= std::chrono::milliseconds(limits.TimeMs))
             return stopped_ = true;
     }
     return false;
 }
 
-int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta, int ply) {
+int TSearcher::TWorker::Negamax(const TPosition& position, int depth, int alpha, int beta,
+                                int ply) {
     ++nodes_;
     if (ShouldStop())
         return 0;
     if (rules::IsOver(position))
         return kSeed * LeftMargin(position);
+    const TSearchSettings& settings = owner_.settings_;
     // At the root the moves are searched all the same: the table gives values, not moves.
-    if (int exact = 0; ply > 0 && settings_.Table && settings_.Table->Probe(position, exact))
+    if (int exact = 0; ply > 0 && settings.Table && settings.Table->Probe(position, exact))
         return kSeed * exact;
     const std::uint64_t key = Key(position);
     // A repetition: the position is that of an ancestor on the line searched from the root, with
@@ -117,28 +207,26 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
         if (line_[back] == key)
             return 0;
     if (ply > 0)
-        for (const std::uint64_t earlier : limits_.Game)
+        for (const std::uint64_t earlier : owner_.limits_.Game)
             if (earlier == key)
                 return 0;
     if (depth <= 0)
-        return settings_.Evaluation ? Evaluate(position) : 0;
+        return settings.Evaluation ? owner_.Evaluate(position) : 0;
 
     const int alphaBefore = alpha;
     int tableMove = 0;
-    TEntry* entry = nullptr;
-    if (!table_.empty()) {
-        entry = &table_[key & (table_.size() - 1)];
-        if (entry->Key == key) {
-            tableMove = entry->Move;
-            if (entry->Depth >= depth && ply > 0) {
-                const int value = entry->Value;
-                if (entry->Bound == kExact || (entry->Bound == kLower && value >= beta) ||
-                    (entry->Bound == kUpper && value <= alpha))
-                    return value;
-            }
+    TTable* const table = owner_.table_.get();
+    if (TEntry entry; table && table->Find(key, entry)) {
+        tableMove = entry.Move;
+        if (entry.Depth >= depth && ply > 0) {
+            const int value = entry.Value;
+            if (entry.Bound == kExact || (entry.Bound == kLower && value >= beta) ||
+                (entry.Bound == kUpper && value <= alpha))
+                return value;
         }
     }
 
+    const unsigned rootMoves = owner_.rootMoves_;
     struct TChild {
         TPosition Position;
         int Pit, Taken, Order;
@@ -146,18 +234,18 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
     std::array<TChild, 6> children;
     int count = 0;
     for (const int pit : rules::LegalMoves(position)) {
-        if (ply == 0 && rootMoves_ && !(rootMoves_ >> pit & 1u))
+        if (ply == 0 && rootMoves && !(rootMoves >> pit & 1u))
             continue;
         TChild& child = children[count++];
         child.Position = position;
         child.Pit = pit;
         child.Taken = rules::Play(child.Position, pit).Captured;
-        child.Order = !settings_.Ordering ? 0
-                      : pit == tableMove  ? kTableMoveOrder
-                      : child.Taken > 0   ? kHarvestOrder + child.Taken
-                                          : history_[position.ToMove][pit];
+        child.Order = !settings.Ordering ? 0
+                      : pit == tableMove ? kTableMoveOrder
+                      : child.Taken > 0  ? kHarvestOrder + child.Taken
+                                         : history_[position.ToMove][pit];
     }
-    if (settings_.Ordering)
+    if (settings.Ordering)
         std::stable_sort(children.begin(), children.begin() + count,
                          [](const TChild& a, const TChild& b) { return a.Order > b.Order; });
 
@@ -169,7 +257,7 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
         int value = 0;
         // Late-move reductions: a late quiet move, well inside the tree, is first searched one
         // move less deep with a null window, and again as usual only when it beats alpha.
-        const bool reduced = settings_.LateMoveReductions && ply > 0 && depth >= kReductionDepth &&
+        const bool reduced = settings.LateMoveReductions && ply > 0 && depth >= kReductionDepth &&
                              c >= kMovesNotReduced && child.Taken == 0;
         if (reduced)
             value = -Negamax(child.Position, depth - 2, -alpha - 1, -alpha, ply + 1);
@@ -177,7 +265,7 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
             // Principal-variation search: the first move is searched with the whole window, the
             // others only to show that they are no better (a window of one unit above alpha),
             // and searched again with the whole window when one is.
-            if (c == 0 || !settings_.PrincipalVariation) {
+            if (c == 0 || !settings.PrincipalVariation) {
                 value =
                     gain - Negamax(child.Position, depth - 1, -beta + gain, -alpha + gain, ply + 1);
             } else {
@@ -197,7 +285,7 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
         if (value > alpha)
             alpha = value;
         if (alpha >= beta) {
-            if (settings_.Ordering && child.Taken == 0) {
+            if (settings.Ordering && child.Taken == 0) {
                 int& score = history_[position.ToMove][child.Pit];
                 score += depth * depth;
                 if (score >= kHarvestOrder)
@@ -212,19 +300,24 @@ int TSearcher::Negamax(const TPosition& position, int depth, int alpha, int beta
     if (ply == 0)
         rootBest_ = bestMove;
     // A root searched over some of its moves only has no value of its own.
-    if (entry && !(ply == 0 && rootMoves_)) {
-        entry->Key = key;
-        entry->Value = static_cast<std::int16_t>(best);
-        entry->Depth = static_cast<std::int8_t>(std::min(depth, 127));
-        entry->Bound = best <= alphaBefore ? kUpper : best >= beta ? kLower : kExact;
-        entry->Move = static_cast<std::uint8_t>(bestMove);
+    if (table && !(ply == 0 && rootMoves)) {
+        TEntry entry;
+        entry.Value = static_cast<std::int16_t>(best);
+        entry.Depth = static_cast<std::int8_t>(std::min(depth, 127));
+        entry.Bound = best <= alphaBefore ? kUpper : best >= beta ? kLower : kExact;
+        entry.Move = static_cast<std::uint8_t>(bestMove);
+        table->Store(key, entry);
     }
     return best;
 }
 
 TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& limits,
                                 const std::atomic<bool>& cancel) {
-    Begin(limits, cancel);
+    limits_ = limits;
+    cancel_ = &cancel;
+    start_ = std::chrono::steady_clock::now();
+    TWorker& main = *workers_[0];
+    main.Begin();
     TSearchResult result;
     const rules::TMoves legal = rules::LegalMoves(position);
     if (rules::IsOver(position) || legal.Count == 0)
@@ -251,30 +344,84 @@ TSearchResult TSearcher::Search(const TPosition& position, const TSearchLimits& 
         return result;
     // Without a clock or move ordering the shallower depths would serve nothing.
     const int firstDepth = limits.TimeMs || settings_.Ordering ? 1 : limits.MaxDepth;
+
+    // The other threads, stopped and joined when the first is done, whatever way it ends. A
+    // thread that cannot be started leaves the search to those that could.
+    struct THelpers {
+        std::atomic<bool>& Over;
+        std::vector<std::thread> Threads;
+        void Join() {
+            Over = true;
+            for (std::thread& thread : Threads)
+                if (thread.joinable())
+                    thread.join();
+        }
+        ~THelpers() { Join(); }
+    } helpers{over_, {}};
+    over_ = false;
+    mainDepth_ = firstDepth;
+    for (std::size_t i = 1; i < workers_.size(); ++i) {
+        try {
+            helpers.Threads.emplace_back(
+                [this, i, &position] { Help(*workers_[i], static_cast<int>(i), position); });
+        } catch (const std::exception&) {
+            break;
+        }
+    }
+
     for (int depth = firstDepth; depth <= limits.MaxDepth; ++depth) {
         if (depth > firstDepth)
-            AgeHistory();
-        const int value = RootValue(position, depth, depth > firstDepth ? result.Value : 0,
-                                    depth > firstDepth && settings_.Aspiration);
-        if (stopped_)
+            main.AgeHistory();
+        mainDepth_.store(depth, std::memory_order_relaxed);
+        const int value = main.RootValue(position, depth, depth > firstDepth ? result.Value : 0,
+                                         depth > firstDepth && settings_.Aspiration);
+        if (main.Stopped())
             break;
-        result.Move = rootBest_;
+        result.Move = main.RootBest();
         result.Value = value;
         result.Depth = depth;
-        result.Line = PrincipalLine(position, rootBest_, depth);
+        result.Line = PrincipalLine(position, result.Move, depth);
         // Half the budget spent: the next depth would not finish.
         if (limits.TimeMs && std::chrono::steady_clock::now() - start_ >=
                                  std::chrono::milliseconds(limits.TimeMs) / 2)
             break;
     }
-    result.Nodes = nodes_;
+    result.Nodes = main.Nodes();
+    const std::size_t started = helpers.Threads.size();
+    helpers.Join();
+    for (std::size_t i = 1; i <= started; ++i)
+        result.Nodes += workers_[i]->Nodes();
     return result;
+}
+// A thread other than the first: iterative deepening with its own history, at the depth the
+// first thread is searching for one thread in two and one deeper for the others, or deeper when
+// it has finished that one already, with an aspiration window around its own values.
+void TSearcher::Help(TWorker& worker, int index, const TPosition& root) {
+    // Nothing leaves the thread: a helper that fails (out of memory) only stops helping.
+    try {
+        worker.Begin();
+        int value = 0;
+        for (int depth = 0;;) {
+            const int ahead = mainDepth_.load(std::memory_order_relaxed) + index % 2;
+            const int last = depth;
+            depth = std::min(std::max(depth + 1, ahead), limits_.MaxDepth);
+            if (depth <= last)
+                break; // the deepest depth searched: the first thread finishes alone
+            if (last > 0)
+                worker.AgeHistory();
+            value = worker.RootValue(root, depth, value, last > 0 && settings_.Aspiration);
+            if (worker.Stopped())
+                break;
+        }
+    } catch (...) {
+    }
 }
 
 // With an aspiration window: first a window of kAspiration either side of the value of the depth
 // before, then, on the side where the value falls out of it, a window twice as wide, and so on
 // up to the whole window; the value found inside a window is the exact one.
-int TSearcher::RootValue(const TPosition& position, int depth, int guess, bool aspiration) {
+int TSearcher::TWorker::RootValue(const TPosition& position, int depth, int guess,
+                                  bool aspiration) {
     if (!aspiration)
         return Negamax(position, depth, -kInfinity, kInfinity, 0);
     int below = kAspiration, above = kAspiration;
@@ -294,10 +441,10 @@ std::vector<int> TSearcher::PrincipalLine(const TPosition& root, int first, int 
     std::vector<std::uint64_t> met{Key(root)};
     TPosition position = root;
     rules::Play(position, first);
-    while (static_cast<int>(line.size()) < length && !table_.empty() && !rules::IsOver(position)) {
+    while (static_cast<int>(line.size()) < length && table_ && !rules::IsOver(position)) {
         const std::uint64_t key = Key(position);
-        const TEntry& entry = table_[key & (table_.size() - 1)];
-        if (entry.Key != key || !position.IsLegal(entry.Move) ||
+        TEntry entry;
+        if (!table_->Find(key, entry) || !position.IsLegal(entry.Move) ||
             std::find(met.begin(), met.end(), key) != met.end())
             break;
         met.push_back(key);
@@ -308,8 +455,11 @@ std::vector<int> TSearcher::PrincipalLine(const TPosition& root, int first, int 
 }
 
 int TSearcher::Value(const TPosition& position, int depth, const std::atomic<bool>& cancel) {
-    Begin({}, cancel);
-    return Negamax(position, depth, -kInfinity, kInfinity, 1);
+    limits_ = {};
+    cancel_ = &cancel;
+    start_ = std::chrono::steady_clock::now();
+    workers_[0]->Begin();
+    return workers_[0]->Negamax(position, depth, -kInfinity, kInfinity, 1);
 }
 
 } // namespace ai

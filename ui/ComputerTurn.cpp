@@ -213,6 +213,7 @@ void TComputerTurn::Hint(std::function<void(const TFound&)> found) {
             // computer player has started it, and the hint values the position once it is ready.
             ai::TSearchSettings settings;
             settings.Table = &ai::SharedEndgameTable();
+            settings.Threads = ai::GameThreads();
             hintSearcher_ = std::make_unique<ai::TSearcher>(settings);
         }
     } catch (...) {

@@ -34,23 +34,28 @@ TEST(Engine, EveryPlayerChoosesALegalMove) {
 }
 
 // A search with no limit of its own returns a legal move once another thread cancels it, and one
-// cancelled before it starts still returns a legal move.
+// cancelled before it starts still returns a legal move; with one thread and with several (whose
+// others end with the first: the search would not return otherwise).
 TEST(Engine, ACancelledSearchStillReturnsALegalMove) {
-    ai::TSearcher searcher(ai::TSearchSettings{});
-    rules::TPosition position = rules::TPosition::Start();
-    rules::Play(position, 3);
-    std::atomic<bool> cancel{true};
-    EXPECT_TRUE(position.IsLegal(searcher.Search(position, {}, cancel).Move));
+    for (const int threads : {1, 3}) {
+        ai::TSearchSettings settings;
+        settings.Threads = threads;
+        ai::TSearcher searcher(settings);
+        rules::TPosition position = rules::TPosition::Start();
+        rules::Play(position, 3);
+        std::atomic<bool> cancel{true};
+        EXPECT_TRUE(position.IsLegal(searcher.Search(position, {}, cancel).Move));
 
-    cancel = false;
-    std::thread canceller([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        cancel = true;
-    });
-    const ai::TSearchResult result = searcher.Search(position, {}, cancel);
-    canceller.join();
-    EXPECT_TRUE(position.IsLegal(result.Move));
-    EXPECT_LT(result.Depth, 64);
+        cancel = false;
+        std::thread canceller([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            cancel = true;
+        });
+        const ai::TSearchResult result = searcher.Search(position, {}, cancel);
+        canceller.join();
+        EXPECT_TRUE(position.IsLegal(result.Move)) << threads << " threads";
+        EXPECT_LT(result.Depth, 64) << threads << " threads";
+    }
 }
 
 // Without a clock the search is repeatable, and a node limit is obeyed.
@@ -69,6 +74,12 @@ TEST(Engine, NodeAndDepthLimits) {
     const ai::TSearchResult c = ai::TSearcher(ai::TSearchSettings{}).Search(start, limits, cancel);
     EXPECT_LE(c.Nodes, 5000u);
     EXPECT_TRUE(start.IsLegal(c.Move));
+    // The limit is the first thread's: the others stop with it, and their nodes are counted too.
+    ai::TSearchSettings threads;
+    threads.Threads = 3;
+    const ai::TSearchResult d = ai::TSearcher(threads).Search(start, limits, cancel);
+    EXPECT_GE(d.Nodes, 5000u);
+    EXPECT_TRUE(start.IsLegal(d.Move));
     // The root's moves restricted to each pit in turn: that pit.
     limits.MaxNodes = 0;
     limits.MaxDepth = 4;

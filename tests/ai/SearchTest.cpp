@@ -8,6 +8,7 @@
 #include "tests/rules/RandomPosition.h"
 
 #include <gtest/gtest.h>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -230,6 +231,92 @@ TEST(Search, LateMoveReductionsKeepOnlyValuesSearchedAtFullDepth) {
         changed += result.Value != chosen;
     }
     EXPECT_GE(changed, 20);
+}
+
+// Whether some position is met at two plies of the tree to a depth: a search may then cut off on
+// an entry stored from the shallower one, searched deeper than the deeper one needs.
+bool Transposes(const rules::TPosition& root, int depth) {
+    std::unordered_map<std::uint64_t, int> plyOf;
+    bool found = false;
+    const auto walk = [&](auto& self, const rules::TPosition& position, int ply) -> void {
+        if (found || rules::IsOver(position))
+            return;
+        const auto [known, added] = plyOf.emplace(ai::Key(position), ply);
+        found = !added && known->second != ply;
+        for (int pit = 1; ply < depth && pit <= rules::kPits; ++pit)
+            if (position.IsLegal(pit)) {
+                rules::TPosition child = position;
+                rules::Play(child, pit);
+                self(self, child, ply + 1);
+            }
+    };
+    walk(walk, root, 0);
+    return found;
+}
+
+// Several threads search one root, sharing the transposition table; the first one's result is the
+// answer. Without the reductions, to a fixed depth, the others search no deeper than that depth,
+// so that an entry the first one cuts off on in its last depth was searched from the same position
+// at the same ply, as deep as it needs: its value is minimax's, where no position comes back on a
+// line (the values then depend on the line) and none is met at two plies of the tree. Where the
+// endgame table holds the root, the value is the table's and the move keeps it. Random positions.
+TEST(Search, SeveralThreadsSearchingOneRootGiveItsExactValue) {
+    std::mt19937 random(41);
+    int compared = 0;
+    for (int trial = 0; trial < 150; ++trial) {
+        const rules::TPosition position = RandomPosition(random);
+        if (rules::IsOver(position) || rules::LegalMoves(position).Count < 2)
+            continue;
+        ai::TSearchSettings settings = PlainSettings();
+        settings.TableBits = 12;
+        settings.Threads = 3; // one at the first one's depth, one a depth deeper
+        ai::TSearcher searcher(settings);
+        const int depth = 2 + trial % 5;
+        TMinimax minimax(searcher);
+        const int expected = minimax(position, depth);
+        if (minimax.Repeated || Transposes(position, depth))
+            continue;
+        ai::TSearchLimits limits;
+        limits.MaxDepth = depth;
+        const ai::TSearchResult result = searcher.Search(position, limits, kGo);
+        ASSERT_EQ(result.Depth, depth);
+        ASSERT_EQ(result.Value, expected) << "trial " << trial;
+        ASSERT_TRUE(position.IsLegal(result.Move));
+        rules::TPosition child = position;
+        const int gain = ai::kSeed * rules::Play(child, result.Move).Captured;
+        TMinimax reply(searcher);
+        reply.Line = {ai::Key(position)};
+        ASSERT_EQ(gain - reply(child, depth - 1), expected) << "trial " << trial;
+        ++compared;
+    }
+    EXPECT_GE(compared, 100);
+
+    ai::TEndgameTable table(8);
+    table.BuildNow();
+    ai::TSearchSettings settings;
+    settings.Table = &table;
+    settings.Threads = 2;
+    ai::TSearcher searcher(settings);
+    ai::TSearchLimits limits;
+    limits.MaxDepth = 12;
+    compared = 0;
+    for (int trial = 0; trial < 300; ++trial) {
+        const rules::TPosition position = RandomPosition(random, 8);
+        int exact = 0;
+        if (rules::IsOver(position) || rules::LegalMoves(position).Count < 2 ||
+            !table.Probe(position, exact))
+            continue;
+        const ai::TSearchResult result = searcher.Search(position, limits, kGo);
+        ASSERT_EQ(result.Value, ai::kSeed * exact) << "trial " << trial;
+        ASSERT_TRUE(position.IsLegal(result.Move));
+        rules::TPosition child = position;
+        const int taken = rules::Play(child, result.Move).Captured;
+        int after = 0;
+        ASSERT_TRUE(table.Probe(child, after));
+        ASSERT_EQ(taken - after, exact) << "trial " << trial;
+        ++compared;
+    }
+    EXPECT_GE(compared, 150);
 }
 
 // The evaluation speaks for the player to move: over random positions of at most 10 seeds it has

@@ -3,19 +3,21 @@
 # A scripted session with ekobarama-engine: it identifies itself, answers a search to a depth
 # with a legal move and its line, answers "isready" while it thinks, stops a search without
 # limits at once, and answers every bad line with an error line and goes on (bad lines are read
-# while it thinks too). Its endgame table values positions worked out by hand, once built, and
-# its analysis of a game gives a line a move.
+# while it thinks too). It takes a count of threads between searches, one in range, and refuses
+# one while it thinks. Its endgame table values positions worked out by hand, once built, and its
+# analysis of a game gives a line a move.
 set -u
 engine=$1
 out=$(
   {
-    printf '%s\n' identify 'position start moves 3 9' show 'go depth 6' \
+    printf '%s\n' identify 'threads 0' 'threads 17' 'threads' 'threads 2' \
+      'position start moves 3 9' show 'go depth 6' \
       bogus 'position pits 4 4 4' 'position pits 4 4 4 4 4 4 4 4 4 4 4 5 tomove 1 score 0 0' \
       'position start moves 7' 'position start moves 3 x' 'go depth 0' 'go ms' 'go fast' \
       'analyse depth 0' \
       'isready now' "$(head -c 70000 /dev/zero | tr '\0' 'a')"
     sleep 0.5 # the search to depth 6 is over
-    printf '%s\n' 'position start' go isready
+    printf '%s\n' 'position start' go isready 'threads 1'
     sleep 1
     printf '%s\n' stop 'position pits 0 0 0 0 0 1 0 0 0 0 1 1 tomove 1 score 20 25' 'go depth 3' \
       quit
@@ -44,6 +46,11 @@ expect 'error isready: nothing expected after it'
 expect "error analyse: nothing or 'depth N' \(1 to 64\) expected"
 expect 'error line longer than 65536 characters'
 expect 'readyok'
+expect 'error still thinking: stop first'
+if [ "$(grep -cx 'error threads: a number of threads from 1 to 16 expected' <<<"$out")" -ne 3 ]; then
+  echo "three counts of threads refused, not three"
+  status=1
+fi
 # The search without limits answers once stopped (the engine is stopped by timeout otherwise), then
 # the one to depth 3 answers at once: pit 6 is the only move.
 if [ "$(grep -c '^bestmove ' <<<"$out")" -ne 3 ]; then

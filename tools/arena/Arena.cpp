@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B] [--engine-a CMD]
-//                 [--engine-b CMD] [A] [B]
+//                 [--engine-b CMD] [--threads-a N] [--threads-b N] [A] [B]
 // Plays N games between two computer players (debutant, moyen, fort, expert, baseline) from
 // varied openings, sides swapped on each opening, and prints A's points and move times. Either
 // player can instead be a program speaking the engine protocol (docs/engine-protocol.md), started
@@ -8,6 +8,9 @@
 // to match it against this one at equal time.
 // --weights gives A other weights of the evaluation (seeds on side, exposed pits, moves, big
 // pit), for tuning them by matches against the usual ones.
+// --threads-a and --threads-b give A or B its search threads: a program speaking the protocol is
+// sent "threads N" (it searches with one otherwise), Expert searches with N instead of the game's
+// own count (GameThreads); the other levels search with one thread and take no count.
 // The points are given with twice their standard error (from the spread of the games' results):
 // a difference within it is no difference shown.
 // A game still going after 400 plies is ended there and judged like a finished one: the seeds
@@ -42,6 +45,7 @@ struct TArgs {
     std::string A, B;
     std::string EngineA, EngineB; // commands; empty for a player of this build
     ai::TWeights WeightsOfA;
+    int ThreadsA = 0, ThreadsB = 0; // 0: the player's own
 };
 
 bool KnownPlayer(const std::string& name) {
@@ -50,13 +54,15 @@ bool KnownPlayer(const std::string& name) {
 }
 
 std::unique_ptr<ai::TComputerPlayer> Make(const std::string& name, const TArgs& args,
-                                          std::uint32_t seed, const ai::TWeights& weights) {
+                                          std::uint32_t seed, const ai::TWeights& weights,
+                                          int threads) {
     if (name == "baseline")
         return ai::MakeBaselinePlayer();
     ai::TPlayerOptions options;
     options.TimeMs = args.Ms;
     options.Seed = seed;
     options.Weights = weights;
+    options.Threads = threads;
     const ai::TLevel level = name == "debutant" ? ai::TLevel::Debutant
                              : name == "moyen"  ? ai::TLevel::Moyen
                              : name == "fort"   ? ai::TLevel::Fort
@@ -85,11 +91,13 @@ std::vector<int> Opening(std::uint32_t seed, int opening) {
 class TSide {
 public:
     TSide(const std::string& name, const std::string& command, const TArgs& args,
-          const ai::TWeights& weights)
-        : name_(name), args_(args), weights_(weights) {
+          const ai::TWeights& weights, int threads)
+        : name_(name), args_(args), weights_(weights), threads_(threads) {
         if (!command.empty()) {
             engine_ = std::make_unique<TEngineProcess>(command);
             name_ += " (" + engine_->Name() + ")";
+            if (threads_ > 0)
+                engine_->SetThreads(threads_);
         }
     }
     const std::string& Name() const { return name_; }
@@ -97,7 +105,7 @@ public:
         if (engine_)
             engine_->NewGame();
         else
-            player_ = Make(name_, args_, seed, weights_);
+            player_ = Make(name_, args_, seed, weights_, threads_);
     }
     int Move(const rules::TPosition& position, const std::vector<int>& moves) {
         if (engine_)
@@ -110,6 +118,7 @@ private:
     std::string name_;
     const TArgs& args_;
     const ai::TWeights weights_;
+    const int threads_;
     std::unique_ptr<TEngineProcess> engine_;
     std::unique_ptr<ai::TComputerPlayer> player_;
 };
@@ -119,9 +128,13 @@ int Match(const TArgs& args);
 int Usage() {
     std::fprintf(stderr,
                  "usage: ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B]\n"
-                 "                       [--engine-a CMD] [--engine-b CMD] [A] [B]\n"
+                 "                       [--engine-a CMD] [--engine-b CMD] [--threads-a N]\n"
+                 "                       [--threads-b N] [A] [B]\n"
                  "players: debutant, moyen, fort, expert, baseline; --engine-a and --engine-b\n"
-                 "make A or B a program speaking the engine protocol, run by /bin/sh -c CMD\n");
+                 "make A or B a program speaking the engine protocol, run by /bin/sh -c CMD;\n"
+                 "--threads-a and --threads-b give an engine or expert its search threads (1 to "
+                 "%d)\n",
+                 ai::kMaxThreads);
     return 2;
 }
 
@@ -148,6 +161,12 @@ int main(int argc, char** argv) {
             if (std::sscanf(argv[++i], "%d,%d,%d,%d", &w.SeedsOnSide, &w.Exposed, &w.Moves,
                             &w.BigPit) != 4)
                 return Usage();
+        } else if ((arg == "--threads-a" || arg == "--threads-b") && i + 1 < argc) {
+            const std::optional<long long> value =
+                files::ParseInteger(argv[++i], 1, ai::kMaxThreads);
+            if (!value)
+                return Usage();
+            (arg == "--threads-a" ? args.ThreadsA : args.ThreadsB) = static_cast<int>(*value);
         } else if ((arg == "--engine-a" || arg == "--engine-b") && i + 1 < argc) {
             (arg == "--engine-a" ? args.EngineA : args.EngineB) = argv[++i];
             if (std::string(argv[i]).empty())
@@ -163,6 +182,10 @@ int main(int argc, char** argv) {
     std::size_t next = 0;
     args.A = args.EngineA.empty() ? names[next++] : "engine-a";
     args.B = args.EngineB.empty() ? names[next++] : "engine-b";
+    // Only the engines and Expert search with more than one thread.
+    if ((args.ThreadsA && args.EngineA.empty() && args.A != "expert") ||
+        (args.ThreadsB && args.EngineB.empty() && args.B != "expert"))
+        return Usage();
     try {
         return Match(args);
     } catch (const EEngineError& error) {
@@ -174,8 +197,8 @@ int main(int argc, char** argv) {
 namespace {
 
 int Match(const TArgs& args) {
-    TSide sideA(args.A, args.EngineA, args, args.WeightsOfA);
-    TSide sideB(args.B, args.EngineB, args, ai::TWeights{});
+    TSide sideA(args.A, args.EngineA, args, args.WeightsOfA, args.ThreadsA);
+    TSide sideB(args.B, args.EngineB, args, ai::TWeights{}, args.ThreadsB);
 
     int wins = 0, draws = 0, losses = 0, adjudicated = 0;
     double sumOfSquares = 0;   // of A's points per game, 0, 0.5 or 1

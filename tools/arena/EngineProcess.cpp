@@ -100,6 +100,19 @@ void TEngineProcess::NewGame() {
     Send("newgame");
 }
 
+void TEngineProcess::SetThreads(int threads) {
+    // "threads" says nothing when it is taken: "isready" is answered once it has been read.
+    Send("threads " + std::to_string(threads));
+    Send("isready");
+    for (;;) {
+        const std::string line = ReadLine(kGraceMs);
+        if (line.rfind("error", 0) == 0)
+            throw EEngineError(name_ + ": " + line);
+        if (line == "readyok")
+            return;
+    }
+}
+
 int TEngineProcess::Move(const std::vector<int>& moves, int timeMs) {
     std::string position = "position start";
     if (!moves.empty()) {

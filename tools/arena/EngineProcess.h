@@ -25,6 +25,9 @@ public:
 
     const std::string& Name() const { return name_; }
     void NewGame();
+    // Sends "threads N" and waits for the program to be ready; throws EEngineError when it
+    // refuses the count.
+    void SetThreads(int threads);
     // The engine's move in the game played from the start by the moves given, thinking for
     // timeMs. Throws EEngineError when it answers an error, nothing within timeMs plus 10 s, or
     // no pit.

@@ -74,28 +74,34 @@ private:
             return false;
         case protocol::TVerb::NewGame:
         case protocol::TVerb::Position:
+        case protocol::TVerb::Threads:
         case protocol::TVerb::Go:
         case protocol::TVerb::Analyse:
             if (worker_.joinable()) {
                 Say("error still thinking: stop first");
                 break;
             }
-            if (command.Verb == protocol::TVerb::NewGame)
+            if (command.Verb == protocol::TVerb::NewGame) {
                 searcher_ = std::make_unique<ai::TSearcher>(Settings());
-            else if (command.Verb == protocol::TVerb::Position)
+            } else if (command.Verb == protocol::TVerb::Position) {
                 position_ = command;
-            else if (command.Verb == protocol::TVerb::Analyse)
+            } else if (command.Verb == protocol::TVerb::Threads) {
+                threads_ = command.Threads;
+                searcher_->SetThreads(threads_);
+            } else if (command.Verb == protocol::TVerb::Analyse) {
                 StartAnalysing(command.Depth);
-            else
+            } else {
                 StartThinking(command.Depth, command.TimeMs);
+            }
             break;
         }
         return true;
     }
 
-    static ai::TSearchSettings Settings() {
+    ai::TSearchSettings Settings() const {
         ai::TSearchSettings settings;
         settings.Table = &ai::SharedEndgameTable();
+        settings.Threads = threads_;
         return settings;
     }
 
@@ -241,9 +247,11 @@ private:
         Say(line);
     }
 
+    // One thread until told otherwise, so that two engines on one machine do not share its cores.
+    int threads_ = 1;
     std::unique_ptr<ai::TSearcher> searcher_;
     protocol::TCommand position_{
-        protocol::TVerb::Position, rules::TPosition::Start(), {}, {}, 0, 0};
+        protocol::TVerb::Position, rules::TPosition::Start(), {}, {}, 0, 0, 0};
     std::thread worker_;
     std::atomic<bool> cancel_{false};
     std::atomic<bool> done_{false};

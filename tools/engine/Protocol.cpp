@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/engine/Protocol.h"
 
+#include "ai/Search.h"
 #include "files/Files.h"
 
 namespace protocol {
@@ -176,6 +177,15 @@ bool Read(std::string_view line, TCommand& command, std::string& error) {
     if (verb == "position") {
         command.Verb = TVerb::Position;
         return ReadPosition(words, command, error);
+    }
+    if (verb == "threads") {
+        command.Verb = TVerb::Threads;
+        if (words.size() != 2 || !Number(words[1], 1, ai::kMaxThreads, command.Threads)) {
+            error = "threads: a number of threads from 1 to " + std::to_string(ai::kMaxThreads) +
+                    " expected";
+            return false;
+        }
+        return true;
     }
     if (verb == "go") {
         command.Verb = TVerb::Go;

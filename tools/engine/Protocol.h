@@ -23,6 +23,7 @@ enum class TVerb {
     Stop,
     Show,
     Table,
+    Threads,
     Quit,
 };
 
@@ -36,6 +37,8 @@ struct TCommand {
     // Go: 0 for no limit of that kind. Analyse: the depth of its search, 0 for the review's.
     int Depth = 0;
     int TimeMs = 0;
+    // Threads: how many the searches to come use.
+    int Threads = 0;
 };
 
 constexpr int kMaxDepth = 64;
