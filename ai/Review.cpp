@@ -2,6 +2,7 @@
 #include "ai/Review.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 
@@ -214,6 +215,18 @@ std::optional<TMoveReview> ReadReviewComment(std::string_view comment, int move)
             return review;
     }
     return std::nullopt;
+}
+
+std::string WithReviewComment(std::string_view comment, const TMoveReview& review) {
+    std::string text;
+    while (!comment.empty()) {
+        const std::size_t end = comment.find('\n');
+        const std::string_view line = comment.substr(0, end);
+        comment = end == std::string_view::npos ? std::string_view() : comment.substr(end + 1);
+        if (!ReadReviewComment(line, review.Move))
+            text.append(line).append("\n");
+    }
+    return text + ReviewComment(review);
 }
 
 } // namespace ai

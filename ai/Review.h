@@ -52,8 +52,8 @@ struct TMoveReview {
 // every run. The position is searched over all its moves; when the move played is not the best
 // found, it is searched alone, the positions met since the last harvest counted as a repetition
 // (Search.h). A move alone is then worth what it was worth among the others: never more than the
-// best. The depth keeps the review of a game of 60 moves within half a minute on a 2-core machine
-// with the table of 16 seeds (bench: ekobarama-review-bench).
+// best. Depth 14 reviews a game of 60 moves in 8 to 15 s on a 2-core machine under a load of 5 to
+// 8, with the table of 16 seeds (ekobarama-review-bench; depth 16 took 40 to 60 s there).
 constexpr int kReviewDepth = 14;
 TSearchSettings ReviewSearchSettings(const TEndgameTable* table);
 
@@ -62,7 +62,8 @@ struct TReviewSettings {
     int Depth = kReviewDepth;             // of the search (1 to 64)
 };
 
-// Reviews the moves played from start (each legal in turn), in order. After each move reviewed,
+// Reviews the moves played from start, in order, up to the first that cannot be played (an
+// illegal pit, or a move after the end of the game). After each move reviewed,
 // calls progress (when given) with the moves done and the moves in all, on the calling thread.
 // Once cancel is set it returns at once with the moves reviewed so far.
 std::vector<TMoveReview> ReviewGame(const rules::TPosition& start, const std::vector<int>& moves,
@@ -79,5 +80,8 @@ std::vector<TMoveReview> ReviewGame(const rules::TPosition& start, const std::ve
 // A review where a best move was played is written as such: its BestMove is the move played.
 std::string ReviewComment(const TMoveReview& review);
 std::optional<TMoveReview> ReadReviewComment(std::string_view comment, int move);
+// A move's comment with its review put in: the other lines of the comment as they were (a
+// person's note stays), a review of the move it held left out, the review as its last line.
+std::string WithReviewComment(std::string_view comment, const TMoveReview& review);
 
 } // namespace ai

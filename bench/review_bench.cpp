@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 int main(int argc, char** argv) {
     const int games = argc > 1 ? std::atoi(argv[1]) : 4;
@@ -71,5 +72,26 @@ int main(int argc, char** argv) {
                     depth, seconds, exact, lost);
     }
     std::printf("mean %.2f s a game of 60 moves\n", total / games);
+
+    // The wait between a cancel, half a second into a review, and its end.
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> started{false};
+    std::chrono::steady_clock::time_point cancelled, ended;
+    std::thread reviewer([&] {
+        ai::TReviewSettings settings;
+        settings.Table = &table;
+        settings.Depth = 64; // that would not end by itself
+        started = true;
+        ai::ReviewGame(rules::TPosition::Start(), {3, 9, 4, 10}, settings, cancel);
+        ended = std::chrono::steady_clock::now();
+    });
+    while (!started.load())
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    cancelled = std::chrono::steady_clock::now();
+    cancel = true;
+    reviewer.join();
+    std::printf("cancelled after 0.5 s: the review ended %.2f ms later\n",
+                std::chrono::duration<double, std::milli>(ended - cancelled).count());
     return 0;
 }

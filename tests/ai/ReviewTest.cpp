@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <ctime>
+#include <pthread.h>
 #include <random>
 #include <thread>
 
@@ -128,6 +130,11 @@ TEST(Review, CommentsReadBackExactly) {
         ASSERT_EQ(ai::ReadReviewComment(comment, review.Move), review);
         EXPECT_EQ(ai::ReadReviewComment("a note\n  " + comment + " \nanother", review.Move),
                   review);
+        ai::TMoveReview before = review;
+        before.Source = review.Source == ai::TValueSource::Table ? ai::TValueSource::Search
+                                                                 : ai::TValueSource::Table;
+        EXPECT_EQ(ai::WithReviewComment("a note\n" + ai::ReviewComment(before), review),
+                  "a note\n" + comment);
         std::string changed = comment;
         changed[random() % changed.size()] = letters[random() % letters.size()];
         if (const auto read = ai::ReadReviewComment(changed, review.Move)) {
@@ -159,16 +166,18 @@ TEST(Review, StopsAtAnIllegalMoveOrWhenCancelled) {
     EXPECT_EQ(review.size(), 2u);
     EXPECT_EQ(told, (std::vector<std::pair<int, int>>{{1, 4}, {2, 4}}));
 
-    // A search that would not end by itself.
+    // A search that would not end by itself, cancelled once the reviewer has spent 20 ms of
+    // processor time, well into the search of the first move.
     settings.Depth = 64;
     cancel = false;
-    std::atomic<bool> started{false};
     std::size_t reviewed = 99;
     std::thread reviewer([&] {
-        started = true;
         reviewed = ai::ReviewGame(start, {3, 9}, settings, cancel).size();
     });
-    while (!started.load())
+    clockid_t clock{};
+    EXPECT_EQ(pthread_getcpuclockid(reviewer.native_handle(), &clock), 0);
+    for (timespec spent{};
+         clock_gettime(clock, &spent) == 0 && spent.tv_sec == 0 && spent.tv_nsec < 20'000'000;)
         std::this_thread::yield();
     cancel = true;
     reviewer.join();

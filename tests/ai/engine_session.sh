@@ -4,8 +4,8 @@
 # with a legal move and its line, answers "isready" while it thinks, stops a search without
 # limits at once, and answers every bad line with an error line and goes on (bad lines are read
 # while it thinks too). It takes a count of threads between searches, one in range, and refuses
-# one while it thinks. Its endgame table values positions worked out by hand, once built, and
-# its analysis of a game gives a line a move.
+# one while it thinks. Its endgame table values positions worked out by hand, once built, and its
+# analysis of a game gives a line a move.
 set -u
 engine=$1
 out=$(
