@@ -202,8 +202,11 @@ std::int64_t TDIBSharedImage::CalcWidthBytes(std::int64_t width, int bitCount) {
 
 void TDIBSharedImage::AllocatePixels(std::size_t count, bool zeroed) {
     try {
-        pixels_ = zeroed ? std::make_unique<std::uint8_t[]>(count)
-                         : std::make_unique_for_overwrite<std::uint8_t[]>(count);
+        // Large blocks come zeroed from the system at no cost; small ones to be overwritten are
+        // left as the heap gives them.
+        pixels_ = zeroed || count >= platform::HugePageSize
+                      ? platform::AllocateZeroed(count)
+                      : platform::ZeroedBytes(new std::uint8_t[count]);
     } catch (const std::bad_alloc&) {
         throw EOutOfResources(Format("%s cannot be made", "DIB"));
     }
@@ -211,9 +214,9 @@ void TDIBSharedImage::AllocatePixels(std::size_t count, bool zeroed) {
     drawableValid_ = false;
 }
 
-std::unique_ptr<std::uint8_t[]> TDIBSharedImage::DecodeRLE() const {
+platform::ZeroedBytes TDIBSharedImage::DecodeRLE() const {
     const std::size_t size = static_cast<std::size_t>(widthBytes_) * height_;
-    auto out = std::make_unique<std::uint8_t[]>(size);
+    auto out = platform::AllocateZeroed(size);
     const std::uint8_t* data = pixels_.get();
     const std::size_t count = pixelsSize_;
     const std::int64_t width = width_;

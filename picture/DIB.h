@@ -6,6 +6,7 @@
 // Pixels are kept as the stored form lays them out: lines from the bottom line up, each
 // WidthBytes bytes long, pixels of 8 bits or fewer indexing a colour table of 256 entries.
 #include "picture/Picture.h"
+#include "platform/ZeroedMemory.h"
 
 #include <QImage>
 #include <array>
@@ -126,7 +127,7 @@ private:
     // Allocates count bytes of Pixels (zeroed or not); EOutOfResources when they cannot be had.
     void AllocatePixels(std::size_t count, bool zeroed);
     // Decodes the held RLE data into a zeroed pixel block of WidthBytes x Height bytes.
-    std::unique_ptr<std::uint8_t[]> DecodeRLE() const;
+    platform::ZeroedBytes DecodeRLE() const;
     // A new image of this one's size, format and colours, of the given kind, holding this one's
     // pixels (decoded when compressed).
     std::unique_ptr<TDIBSharedImage> CopyAs(bool memoryImage) const;
@@ -149,7 +150,7 @@ private:
     bool compressed_ = false;
     bool rle4_ = false;
     bool memoryImage_ = true;
-    std::unique_ptr<std::uint8_t[]> pixels_;
+    platform::ZeroedBytes pixels_;
     std::size_t pixelsSize_ = 0;
 
     // The drawable form: the pixels converted through the colour table into a top-down 32-bit

@@ -671,7 +671,10 @@ HRESULT Surface::PresentOnScreen(const Box& dest, Surface* source, const Box& sr
                            source->format_.bits == 32;
     if (plainCopy) {
         const QRect newDest = local.ToQRect();
-        if (picture.reference && !newDest.contains(picture.referenceDest & windowBox.ToQRect()))
+        if (newDest.contains(windowBox.ToQRect()))
+            picture.owned = QImage(); // the copy covers all the window shows: nothing else stays
+        else if (picture.reference &&
+                 !newDest.contains(picture.referenceDest & windowBox.ToQRect()))
             Materialise(picture, deviceSize);
         picture.reference = source->pixels_;
         picture.referenceDest = newDest;
@@ -969,8 +972,11 @@ bool PaintWindowPicture(QWidget* window, QPainter& painter, const QRect& logical
         painter.scale(1.0 / ratio, 1.0 / ratio);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     if (!picture.owned.isNull()) {
-        const QRect shown = area & picture.owned.rect();
-        painter.drawImage(shown.topLeft(), picture.owned, shown);
+        // Only the part the reference does not cover: it is drawn over the rest anyway.
+        const QRegion shown = QRegion(area & picture.owned.rect()) -
+                              (picture.reference ? picture.referenceDest : QRect());
+        for (const QRect& part : shown)
+            painter.drawImage(part.topLeft(), picture.owned, part);
     } else {
         // What no blit reached is black.
         const QRegion uncovered =

@@ -74,8 +74,7 @@ QImage::Format Format::ImageFormat() const {
 
 PixelBlock::PixelBlock(int width_, int height_, int bytesPerPixel)
     : width(width_), height(height_), pitch(PitchFor(width_, bytesPerPixel)),
-      bytes(std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(pitch) *
-                                             static_cast<std::size_t>(height_))) {}
+      bytes(AllocateZeroed(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(height_))) {}
 
 DWORD ReadPixel(const std::uint8_t* pixel, int bytesPerPixel) {
     DWORD value = 0;

@@ -3,6 +3,7 @@
 // The pixel work of the display stand-in: rectangles with room for any caller's coordinates,
 // pixel formats, blocks of surface memory, and the copy and fill loops behind Blt and BltFast.
 #include "platform/DDraw.h"
+#include "platform/ZeroedMemory.h"
 
 #include <QImage>
 #include <QRect>
@@ -61,7 +62,7 @@ struct PixelBlock {
     std::uint8_t* Line(int y) const { return bytes.get() + static_cast<std::size_t>(y) * pitch; }
 
     int width, height, pitch;
-    std::unique_ptr<std::uint8_t[]> bytes;
+    ZeroedBytes bytes;
 };
 
 // Pixels seen from outside: a surface's memory or a window's picture.
