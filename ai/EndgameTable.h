@@ -44,11 +44,17 @@ std::size_t TableEntries(int maxSeeds);
 struct TBuildFigures {
     double Seconds = 0;
     std::size_t PeakBytes = 0; // the values and the working state of the largest layer
+    int Threads = 0;           // the threads it ran on
 };
 
-// Fills values (TableEntries(maxSeeds) of them) with the table, layer by layer; false when stop
-// was raised before the end (the values are then incomplete).
-bool BuildTable(int maxSeeds, std::int8_t* values, const std::atomic<bool>& stop,
+// The threads a build runs on: threads when above 0, otherwise one for each core of the machine.
+int BuildThreads(int threads);
+
+// Fills values (TableEntries(maxSeeds) of them) with the table, layer by layer, on
+// BuildThreads(threads) threads (the calling one and helpers at its priority); false when stop
+// was raised before the end (the values are then incomplete). The values are the same, byte for
+// byte, on any number of threads.
+bool BuildTable(int maxSeeds, int threads, std::int8_t* values, const std::atomic<bool>& stop,
                 TBuildFigures& figures);
 
 // Where the large table is kept, and its size. Seeds 0: no large table.
@@ -71,7 +77,8 @@ enum class TStoredTable {
 
 class TEndgameTable {
 public:
-    explicit TEndgameTable(int maxSeeds, TStoredTableSettings stored = {});
+    // Its builds run on BuildThreads(threads) threads.
+    explicit TEndgameTable(int maxSeeds, TStoredTableSettings stored = {}, int threads = 0);
     // Stops a build in progress and waits for its thread.
     ~TEndgameTable();
     TEndgameTable(const TEndgameTable&) = delete;
@@ -96,6 +103,7 @@ public:
     std::size_t Bytes() const;
     std::size_t PeakBytes() const;
     double BuildSeconds() const;
+    int Threads() const; // the threads it ran on
     // The builds begun on this table: 0 or 1.
     int Builds() const { return builds_.load(); }
     // Once BuildNow returned, or the worker is done.
@@ -122,6 +130,7 @@ private:
 
     const int maxSeeds_;
     const TStoredTableSettings storedSettings_;
+    const int threads_;
     std::vector<std::int8_t> small_;
     std::unique_ptr<TLoaded> loaded_;
     std::vector<std::int8_t> large_; // a large table built but not read from its file
