@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -151,6 +152,13 @@ template <class TVisit> void ForEachQuietParent(std::size_t entry, int seeds, TV
 // processor.
 constexpr std::size_t kStopEvery = 1024;
 
+// The processor time of the calling thread, in seconds.
+double ThreadSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
 // The threads of one build: the calling thread and the helpers, started with the build (at the
 // caller's priority, which they inherit) and ended with it. A job is a number of chunks, which the
 // members take one after the other, each the next not yet taken, until none is left: a helper the
@@ -168,19 +176,24 @@ public:
         } catch (const std::system_error&) {
         }
     }
-    ~TCrew() {
+    ~TCrew() { End(); }
+    TCrew(const TCrew&) = delete;
+    TCrew& operator=(const TCrew&) = delete;
+
+    std::size_t Members() const { return helpers_.size() + 1; }
+
+    // Ends the helpers, and gives the most processor time one of them spent, in seconds.
+    double End() {
         {
             const std::lock_guard<std::mutex> hold(lock_);
             quit_ = true;
         }
         wake_.notify_all();
         for (std::thread& helper : helpers_)
-            helper.join();
+            if (helper.joinable())
+                helper.join();
+        return busiest_;
     }
-    TCrew(const TCrew&) = delete;
-    TCrew& operator=(const TCrew&) = delete;
-
-    std::size_t Members() const { return helpers_.size() + 1; }
 
     // Runs work on chunks 0 to chunks - 1 and returns once all are done. An exception raised by a
     // chunk is raised here, once the others at work have finished theirs (those not begun are
@@ -208,8 +221,10 @@ private:
         std::unique_lock<std::mutex> hold(lock_);
         for (std::uint64_t seen = 0;;) {
             wake_.wait(hold, [&] { return quit_ || (work_ && job_ != seen); });
-            if (quit_)
+            if (quit_) {
+                busiest_ = std::max(busiest_, ThreadSeconds());
                 return;
+            }
             seen = job_;
             const TWork& work = *work_;
             const std::size_t chunks = chunks_;
@@ -244,6 +259,7 @@ private:
     int working_ = 0; // the helpers at work on it
     bool quit_ = false;
     std::exception_ptr failure_;
+    double busiest_ = 0;               // the most processor time a helper spent, once it ended
     std::atomic<std::size_t> next_{0}; // the next chunk to take
 };
 
@@ -295,8 +311,9 @@ private:
     static constexpr int kNone = -128;
     static constexpr std::uint8_t kSettled = 0x80; // else: the moves still to settle
     // The entries of a chunk (even: both players of a board in the same chunk) and the positions
-    // of a wave's chunk.
-    static constexpr std::size_t kRange = 1 << 14, kWaveChunk = 512;
+    // of a wave's chunk: a few milliseconds of work and less, so that the members of the crew end
+    // a job close together, as every wave waits for the last chunk of the one before.
+    static constexpr std::size_t kRange = 1 << 12, kWaveChunk = 128;
 
     std::size_t Chunks(std::size_t count, std::size_t chunk) const {
         return (count + chunk - 1) / chunk;
@@ -492,6 +509,7 @@ int BuildThreads(int threads) {
 bool BuildTable(int maxSeeds, int threads, std::int8_t* values, const std::atomic<bool>& stop,
                 TBuildFigures& figures) {
     const auto start = std::chrono::steady_clock::now();
+    const double processor = ThreadSeconds();
     TCrew crew(BuildThreads(threads));
     std::size_t working = 0;
     for (int n = 0; n <= maxSeeds; ++n)
@@ -499,6 +517,7 @@ bool BuildTable(int maxSeeds, int threads, std::int8_t* values, const std::atomi
             return false;
     figures.PeakBytes = TableEntries(maxSeeds) + working;
     figures.Threads = static_cast<int>(crew.Members());
+    figures.BusiestSeconds = std::max(ThreadSeconds() - processor, crew.End());
     figures.Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return true;
@@ -740,6 +759,11 @@ std::size_t TEndgameTable::PeakBytes() const {
 double TEndgameTable::BuildSeconds() const {
     const std::lock_guard<std::mutex> hold(figuresLock_);
     return figures_.Seconds;
+}
+
+double TEndgameTable::BusiestSeconds() const {
+    const std::lock_guard<std::mutex> hold(figuresLock_);
+    return figures_.BusiestSeconds;
 }
 
 int TEndgameTable::Threads() const {

@@ -45,6 +45,9 @@ struct TBuildFigures {
     double Seconds = 0;
     std::size_t PeakBytes = 0; // the values and the working state of the largest layer
     int Threads = 0;           // the threads it ran on
+    // The processor time of its busiest thread: about the wall time of a build on as many free
+    // cores as threads.
+    double BusiestSeconds = 0;
 };
 
 // The threads a build runs on: threads when above 0, otherwise one for each core of the machine.
@@ -103,7 +106,8 @@ public:
     std::size_t Bytes() const;
     std::size_t PeakBytes() const;
     double BuildSeconds() const;
-    int Threads() const; // the threads it ran on
+    int Threads() const;           // the threads it ran on
+    double BusiestSeconds() const; // the processor time of its busiest thread
     // The builds begun on this table: 0 or 1.
     int Builds() const { return builds_.load(); }
     // Once BuildNow returned, or the worker is done.

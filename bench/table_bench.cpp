@@ -78,11 +78,12 @@ int main(int argc, char** argv) {
     std::error_code error;
     const auto bytes = kept ? fs::file_size(table.StoredPath(), error) : 0;
     std::printf("seeds %d, %d threads: %zu positions; build %.1f s, with checksum, writing and "
-                "reading back %.1f s wall, %.1f s processor; peak resident %.1f MB (counted: "
-                "%.1f MB); file %llu bytes%s\n",
+                "reading back %.1f s wall, %.1f s processor (busiest thread of the build %.1f s); "
+                "peak resident %.1f MB (counted: %.1f MB); file %llu bytes%s\n",
                 *seeds, table.Threads(), ai::TableEntries(*seeds), table.BuildSeconds(), wall,
-                processor, double(usage.ru_maxrss) / 1024, double(table.PeakBytes()) / 1e6,
-                static_cast<unsigned long long>(bytes), kept ? "" : " (not written)");
+                processor, table.BusiestSeconds(), double(usage.ru_maxrss) / 1024,
+                double(table.PeakBytes()) / 1e6, static_cast<unsigned long long>(bytes),
+                kept ? "" : " (not written)");
     if (temporary)
         fs::remove_all(directory, error);
     return kept ? 0 : 1;
