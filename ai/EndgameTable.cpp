@@ -6,9 +6,14 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <exception>
+#include <functional>
 #include <mutex>
+#include <system_error>
 #include <utility>
 
 #include <fcntl.h>
@@ -147,6 +152,117 @@ template <class TVisit> void ForEachQuietParent(std::size_t entry, int seeds, TV
 // processor.
 constexpr std::size_t kStopEvery = 1024;
 
+// The processor time of the calling thread, in seconds.
+double ThreadSeconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The threads of one build: the calling thread and the helpers, started with the build (at the
+// caller's priority, which they inherit) and ended with it. A job is a number of chunks, which the
+// members take one after the other, each the next not yet taken, until none is left: a helper the
+// system keeps waiting (the build runs at the lowest priority on a loaded machine) holds back only
+// the chunk it is on, and a job of one chunk is the caller's alone.
+class TCrew {
+public:
+    using TWork = std::function<void(std::size_t chunk, std::size_t member)>;
+
+    explicit TCrew(int threads) {
+        // The build goes on with the helpers the system gives.
+        try {
+            for (int member = 1; member < threads; ++member)
+                helpers_.emplace_back([this, member] { Serve(static_cast<std::size_t>(member)); });
+        } catch (const std::system_error&) {
+        }
+    }
+    ~TCrew() { End(); }
+    TCrew(const TCrew&) = delete;
+    TCrew& operator=(const TCrew&) = delete;
+
+    std::size_t Members() const { return helpers_.size() + 1; }
+
+    // Ends the helpers, and gives the most processor time one of them spent, in seconds.
+    double End() {
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            quit_ = true;
+        }
+        wake_.notify_all();
+        for (std::thread& helper : helpers_)
+            if (helper.joinable())
+                helper.join();
+        return busiest_;
+    }
+
+    // Runs work on chunks 0 to chunks - 1 and returns once all are done. An exception raised by a
+    // chunk is raised here, once the others at work have finished theirs (those not begun are
+    // dropped).
+    void Run(std::size_t chunks, const TWork& work) {
+        {
+            const std::lock_guard<std::mutex> hold(lock_);
+            work_ = &work;
+            chunks_ = chunks;
+            next_ = 0;
+            ++job_;
+        }
+        if (chunks > 1)
+            wake_.notify_all();
+        Take(0, work, chunks);
+        std::unique_lock<std::mutex> hold(lock_);
+        work_ = nullptr;
+        left_.wait(hold, [this] { return working_ == 0; });
+        if (failure_)
+            std::rethrow_exception(std::exchange(failure_, nullptr));
+    }
+
+private:
+    void Serve(std::size_t member) {
+        std::unique_lock<std::mutex> hold(lock_);
+        for (std::uint64_t seen = 0;;) {
+            wake_.wait(hold, [&] { return quit_ || (work_ && job_ != seen); });
+            if (quit_) {
+                busiest_ = std::max(busiest_, ThreadSeconds());
+                return;
+            }
+            seen = job_;
+            const TWork& work = *work_;
+            const std::size_t chunks = chunks_;
+            ++working_;
+            hold.unlock();
+            Take(member, work, chunks);
+            hold.lock();
+            if (--working_ == 0)
+                left_.notify_all();
+        }
+    }
+    void Take(std::size_t member, const TWork& work, std::size_t chunks) {
+        for (std::size_t chunk; (chunk = next_.fetch_add(1)) < chunks;) {
+            try {
+                work(chunk, member);
+            } catch (...) {
+                const std::lock_guard<std::mutex> hold(lock_);
+                if (!failure_)
+                    failure_ = std::current_exception();
+                next_ = chunks;
+            }
+        }
+    }
+
+    std::vector<std::thread> helpers_;
+    std::mutex lock_;
+    std::condition_variable wake_, left_;
+    // The job, under the lock: the helpers come to a job whose work is set.
+    const TWork* work_ = nullptr;
+    std::size_t chunks_ = 0;
+    std::uint64_t job_ = 0;
+    int working_ = 0; // the helpers at work on it
+    bool quit_ = false;
+    std::exception_ptr failure_;
+    double busiest_ = 0;               // the most processor time a helper spent, once it ended
+    std::atomic<std::size_t> next_{0}; // the next chunk to take
+};
+
 // One layer, the lower ones being done. Every position first gets its best harvest (or, when the
 // game is over, its final margin) and the count of its moves that take nothing and stay in the
 // layer. Then, for t = n down to 1, the positions worth t or more and those worth -t or less are
@@ -159,84 +275,183 @@ constexpr std::size_t kStopEvery = 1024;
 // are listed by un-moving and updated (won at t, or one move fewer left to settle). A position
 // never settled is worth neither 1 or more nor -1 or less: 0, by an endless line or by a harvest
 // or an end worth 0.
-bool BuildLayer(int seeds, std::int8_t* values, const std::atomic<bool>& stop,
-                std::size_t& workingBytes) {
-    const std::size_t size = LayerEntries(seeds);
-    std::int8_t* const layer = values + LayerOffset(seeds);
-    // Until a position is settled, its entry holds its best harvest, or kNone.
-    constexpr int kNone = -128;
-    constexpr std::uint8_t kSettled = 0x80; // else: the moves still to settle
-    std::vector<std::uint8_t> state(size);
-    std::vector<std::uint32_t> queue;
+//
+// The crew shares the work. The first values and the scans for the positions a harvest settles
+// are split by ranges of entries; the positions found at t are un-moved wave after wave (those
+// settled by one wave make the next), each wave split among the crew, and a parent reached by
+// several members is updated by compare-and-swap, so that it is settled once, by one of them.
+// The sets of a round are the smallest closed under the two rules above, which no order of
+// settling changes: the values are those of a build on one thread, byte for byte.
+class TLayerBuild {
+public:
+    TLayerBuild(int seeds, std::int8_t* values, TCrew& crew, const std::atomic<bool>& stop)
+        : seeds_(seeds), values_(values), layer_(values + LayerOffset(seeds)),
+          size_(LayerEntries(seeds)), crew_(crew), stop_(stop), state_(size_),
+          found_(crew.Members()) {}
 
-    TPosition board;
-    board.Seeds[kPits] = static_cast<std::uint8_t>(seeds);
-    for (std::size_t entry = 0; entry < size; ++entry) {
-        if (entry % kStopEvery == 0 && stop.load(std::memory_order_relaxed))
+    bool Run(std::size_t& workingBytes) {
+        if (!Start())
             return false;
-        TPosition position = board;
-        position.ToMove = static_cast<std::uint8_t>(entry % 2 + 1);
-        if (rules::IsOver(position)) {
-            layer[entry] = static_cast<std::int8_t>(LeftMargin(position));
-        } else {
-            int best = kNone;
-            std::uint8_t quiet = 0;
-            for (const int pit : rules::LegalMoves(position)) {
-                TPosition child = position;
-                const int taken = rules::Play(child, pit).Captured;
-                if (taken == 0)
-                    ++quiet;
-                else
-                    best = std::max(
-                        best,
-                        taken - values[LayerOffset(seeds - taken) + InLayer(child, seeds - taken)]);
-            }
-            layer[entry] = static_cast<std::int8_t>(best);
-            state[entry] = quiet;
+        for (int t = seeds_; t >= 1; --t) {
+            if (!Scan(t))
+                return false;
+            while (!wave_.empty())
+                if (!Spread(t))
+                    return false;
         }
-        if (entry % 2 == 1)
-            NextBoard(board);
+        for (std::size_t entry = 0; entry < size_; ++entry)
+            if (state_[entry] != kSettled)
+                layer_[entry] = 0;
+        workingBytes = std::max(workingBytes, working_);
+        return true;
     }
 
-    const auto settle = [&](std::size_t entry, int value) {
-        layer[entry] = static_cast<std::int8_t>(value);
-        state[entry] = kSettled;
-        queue.push_back(static_cast<std::uint32_t>(entry));
-    };
-    for (int t = seeds; t >= 1; --t) {
-        queue.clear();
-        for (std::size_t entry = 0; entry < size; ++entry) {
-            if (entry % (kStopEvery * 64) == 0 && stop.load(std::memory_order_relaxed))
-                return false;
-            if (state[entry] != kSettled) {
-                if (layer[entry] >= t)
-                    settle(entry, t);
-                else if (state[entry] == 0 && layer[entry] <= -t)
-                    settle(entry, -t);
-            }
-        }
-        for (std::size_t head = 0; head < queue.size(); ++head) {
-            if (head % kStopEvery == 0 && stop.load(std::memory_order_relaxed))
-                return false;
-            const std::size_t entry = queue[head];
-            const bool won = layer[entry] > 0;
-            ForEachQuietParent(entry, seeds, [&](std::size_t parent) {
-                if (state[parent] == kSettled)
-                    return;
-                if (!won)
-                    settle(parent, t);
-                else if (--state[parent] == 0 && layer[parent] <= -t)
-                    settle(parent, -t);
-            });
-        }
-        workingBytes =
-            std::max(workingBytes, state.capacity() + queue.capacity() * sizeof(std::uint32_t));
+private:
+    // Until a position is settled, its entry holds its best harvest, or kNone.
+    static constexpr int kNone = -128;
+    static constexpr std::uint8_t kSettled = 0x80; // else: the moves still to settle
+    // The entries of a chunk (even: both players of a board in the same chunk) and the positions
+    // of a wave's chunk: a few milliseconds of work and less, so that the members of the crew end
+    // a job close together, as every wave waits for the last chunk of the one before.
+    static constexpr std::size_t kRange = 1 << 12, kWaveChunk = 128;
+
+    std::size_t Chunks(std::size_t count, std::size_t chunk) const {
+        return (count + chunk - 1) / chunk;
     }
-    for (std::size_t entry = 0; entry < size; ++entry)
-        if (state[entry] != kSettled)
-            layer[entry] = 0;
-    return true;
-}
+    bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
+
+    bool Start() {
+        crew_.Run(Chunks(size_, kRange), [&](std::size_t chunk, std::size_t) {
+            const std::size_t first = chunk * kRange, end = std::min(size_, first + kRange);
+            TPosition board = Unrank(first / 2, seeds_);
+            for (std::size_t entry = first; entry < end; ++entry) {
+                if (entry % kStopEvery == 0 && Stopped())
+                    return;
+                TPosition position = board;
+                position.ToMove = static_cast<std::uint8_t>(entry % 2 + 1);
+                if (rules::IsOver(position)) {
+                    layer_[entry] = static_cast<std::int8_t>(LeftMargin(position));
+                } else {
+                    int best = kNone;
+                    std::uint8_t quiet = 0;
+                    for (const int pit : rules::LegalMoves(position)) {
+                        TPosition child = position;
+                        const int taken = rules::Play(child, pit).Captured;
+                        if (taken == 0)
+                            ++quiet;
+                        else
+                            best = std::max(best, taken - values_[LayerOffset(seeds_ - taken) +
+                                                                  InLayer(child, seeds_ - taken)]);
+                    }
+                    layer_[entry] = static_cast<std::int8_t>(best);
+                    state_[entry] = quiet;
+                }
+                if (entry % 2 == 1)
+                    NextBoard(board);
+            }
+        });
+        return !Stopped();
+    }
+
+    // The first wave of t: the positions a harvest (or the end) settles.
+    bool Scan(int t) {
+        crew_.Run(Chunks(size_, kRange), [&](std::size_t chunk, std::size_t member) {
+            const std::size_t first = chunk * kRange, end = std::min(size_, first + kRange);
+            if (Stopped())
+                return;
+            for (std::size_t entry = first; entry < end; ++entry) {
+                if (state_[entry] == kSettled)
+                    continue;
+                if (layer_[entry] >= t)
+                    Settle(entry, t, found_[member]);
+                else if (state_[entry] == 0 && layer_[entry] <= -t)
+                    Settle(entry, -t, found_[member]);
+            }
+        });
+        return NextWave();
+    }
+
+    // The parents of the wave: a parent of a position lost at t is won at t; a parent of a
+    // position won has one move fewer to settle, and is lost at t when none is left and its
+    // harvests give -t or less.
+    bool Spread(int t) {
+        crew_.Run(Chunks(wave_.size(), kWaveChunk), [&](std::size_t chunk, std::size_t member) {
+            if (Stopped())
+                return;
+            std::vector<std::uint32_t>& found = found_[member];
+            const std::size_t first = chunk * kWaveChunk;
+            const std::size_t end = std::min(wave_.size(), first + kWaveChunk);
+            for (std::size_t i = first; i < end; ++i) {
+                const std::size_t entry = wave_[i];
+                const bool won = Value(entry).load(std::memory_order_relaxed) > 0;
+                ForEachQuietParent(entry, seeds_, [&](std::size_t parent) {
+                    std::atomic_ref<std::uint8_t> state(state_[parent]);
+                    std::uint8_t left = state.load(std::memory_order_relaxed);
+                    if (!won) {
+                        while (left != kSettled)
+                            if (state.compare_exchange_weak(left, kSettled,
+                                                            std::memory_order_relaxed)) {
+                                Record(parent, t, found);
+                                return;
+                            }
+                        return;
+                    }
+                    while (left != kSettled &&
+                           !state.compare_exchange_weak(left, std::uint8_t(left - 1),
+                                                        std::memory_order_relaxed)) {
+                    }
+                    std::uint8_t none = 0;
+                    if (left == 1 && Value(parent).load(std::memory_order_relaxed) <= -t &&
+                        state.compare_exchange_strong(none, kSettled, std::memory_order_relaxed))
+                        Record(parent, -t, found);
+                });
+            }
+        });
+        return NextWave();
+    }
+
+    std::atomic_ref<std::int8_t> Value(std::size_t entry) {
+        return std::atomic_ref<std::int8_t>(layer_[entry]);
+    }
+    // A position settled by the member that owns it alone (in a scan).
+    void Settle(std::size_t entry, int value, std::vector<std::uint32_t>& found) {
+        state_[entry] = kSettled;
+        layer_[entry] = static_cast<std::int8_t>(value);
+        found.push_back(static_cast<std::uint32_t>(entry));
+    }
+    // A position whose state the member has just set to settled (in a wave).
+    void Record(std::size_t entry, int value, std::vector<std::uint32_t>& found) {
+        Value(entry).store(static_cast<std::int8_t>(value), std::memory_order_relaxed);
+        found.push_back(static_cast<std::uint32_t>(entry));
+    }
+
+    // The positions the crew has just settled make the next wave.
+    bool NextWave() {
+        if (Stopped())
+            return false;
+        std::size_t bytes = state_.capacity() + wave_.capacity() * sizeof(std::uint32_t);
+        for (const std::vector<std::uint32_t>& found : found_)
+            bytes += found.capacity() * sizeof(std::uint32_t);
+        working_ = std::max(working_, bytes);
+        wave_.clear();
+        for (std::vector<std::uint32_t>& found : found_) {
+            wave_.insert(wave_.end(), found.begin(), found.end());
+            found.clear();
+        }
+        return true;
+    }
+
+    const int seeds_;
+    std::int8_t* const values_;
+    std::int8_t* const layer_;
+    const std::size_t size_;
+    TCrew& crew_;
+    const std::atomic<bool>& stop_;
+    std::vector<std::uint8_t> state_;
+    std::vector<std::vector<std::uint32_t>> found_; // by member of the crew
+    std::vector<std::uint32_t> wave_;
+    std::size_t working_ = 0; // the most bytes held beside the values
+};
 
 // The large table's file: a header, then the values as they are in memory.
 struct THeader {
@@ -286,14 +501,23 @@ std::size_t TableEntries(int maxSeeds) {
     return LayerOffset(maxSeeds + 1);
 }
 
-bool BuildTable(int maxSeeds, std::int8_t* values, const std::atomic<bool>& stop,
+int BuildThreads(int threads) {
+    return threads > 0 ? threads
+                       : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+bool BuildTable(int maxSeeds, int threads, std::int8_t* values, const std::atomic<bool>& stop,
                 TBuildFigures& figures) {
     const auto start = std::chrono::steady_clock::now();
+    const double processor = ThreadSeconds();
+    TCrew crew(BuildThreads(threads));
     std::size_t working = 0;
     for (int n = 0; n <= maxSeeds; ++n)
-        if (!BuildLayer(n, values, stop, working))
+        if (!TLayerBuild(n, values, crew, stop).Run(working))
             return false;
     figures.PeakBytes = TableEntries(maxSeeds) + working;
+    figures.Threads = static_cast<int>(crew.Members());
+    figures.BusiestSeconds = std::max(ThreadSeconds() - processor, crew.End());
     figures.Seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return true;
@@ -332,8 +556,9 @@ private:
     std::string bytes_;
 };
 
-TEndgameTable::TEndgameTable(int maxSeeds, TStoredTableSettings stored)
-    : maxSeeds_(std::clamp(maxSeeds, 0, 24)), storedSettings_(std::move(stored)) {}
+TEndgameTable::TEndgameTable(int maxSeeds, TStoredTableSettings stored, int threads)
+    : maxSeeds_(std::clamp(maxSeeds, 0, 24)), storedSettings_(std::move(stored)),
+      threads_(BuildThreads(threads)) {}
 
 TEndgameTable::~TEndgameTable() {
     stop_ = true;
@@ -397,7 +622,7 @@ void TEndgameTable::BuildSmall() {
     ++builds_;
     small_.assign(TableEntries(maxSeeds_), 0);
     TBuildFigures figures;
-    if (!BuildTable(maxSeeds_, small_.data(), stop_, figures))
+    if (!BuildTable(maxSeeds_, threads_, small_.data(), stop_, figures))
         return;
     SetFigures(figures, small_.size());
     smallView_ = {small_.data(), maxSeeds_};
@@ -488,7 +713,7 @@ void TEndgameTable::BuildStored() {
 
     large_.assign(entries, 0);
     TBuildFigures figures;
-    if (!BuildTable(seeds, large_.data(), stop_, figures))
+    if (!BuildTable(seeds, threads_, large_.data(), stop_, figures))
         return;
     SetFigures(figures, sizeof(THeader) + entries);
     THeader header;
@@ -534,6 +759,16 @@ std::size_t TEndgameTable::PeakBytes() const {
 double TEndgameTable::BuildSeconds() const {
     const std::lock_guard<std::mutex> hold(figuresLock_);
     return figures_.Seconds;
+}
+
+double TEndgameTable::BusiestSeconds() const {
+    const std::lock_guard<std::mutex> hold(figuresLock_);
+    return figures_.BusiestSeconds;
+}
+
+int TEndgameTable::Threads() const {
+    const std::lock_guard<std::mutex> hold(figuresLock_);
+    return figures_.Threads;
 }
 
 std::string CacheDirectory() {

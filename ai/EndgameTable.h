@@ -8,12 +8,13 @@
 // valued 0: the seeds still on the board are counted as shared evenly. The search values a
 // repetition the same way, so its values and the table's agree.
 //
-// Two tables work together. A small one (11 seeds, 2.7 MB) is built in memory when the engine is
-// first needed, in about a second. A large one (16 seeds, 61 MB) is kept in the user's cache
-// directory: read from its file when the file is there and sound, otherwise built once in the
-// background at the lowest priority (half a minute of one core, 133 MB at the peak) and written
-// there. Probe answers from the large table as soon as it is ready, from the small one before,
-// and from the small one for good when the file can be neither read nor written.
+// Two tables work together, both built on every core. A small one (11 seeds, 2.7 MB) is built in
+// memory when the engine is first needed, in about a second of processor time. A large one (16
+// seeds, 61 MB) is kept in the user's cache directory: read from its file when the file is there
+// and sound, otherwise built once in the background at the lowest priority (32 s of processor
+// time, 16 s of each of two cores, 108 MB at the peak) and written there. Probe answers from the
+// large table as soon as it is ready, from the small one before, and from the small one for good
+// when the file can be neither read nor written.
 //
 // The file is read whole into the program's own memory and its checksum verified before use,
 // rather than mapped: a file cut short or written over while the game runs can then neither
@@ -44,11 +45,20 @@ std::size_t TableEntries(int maxSeeds);
 struct TBuildFigures {
     double Seconds = 0;
     std::size_t PeakBytes = 0; // the values and the working state of the largest layer
+    int Threads = 0;           // the threads it ran on
+    // The processor time of its busiest thread: about the wall time of a build on as many free
+    // cores as threads.
+    double BusiestSeconds = 0;
 };
 
-// Fills values (TableEntries(maxSeeds) of them) with the table, layer by layer; false when stop
-// was raised before the end (the values are then incomplete).
-bool BuildTable(int maxSeeds, std::int8_t* values, const std::atomic<bool>& stop,
+// The threads a build runs on: threads when above 0, otherwise one for each core of the machine.
+int BuildThreads(int threads);
+
+// Fills values (TableEntries(maxSeeds) of them) with the table, layer by layer, on
+// BuildThreads(threads) threads (the calling one and helpers at its priority); false when stop
+// was raised before the end (the values are then incomplete). The values are the same, byte for
+// byte, on any number of threads.
+bool BuildTable(int maxSeeds, int threads, std::int8_t* values, const std::atomic<bool>& stop,
                 TBuildFigures& figures);
 
 // Where the large table is kept, and its size. Seeds 0: no large table.
@@ -71,7 +81,8 @@ enum class TStoredTable {
 
 class TEndgameTable {
 public:
-    explicit TEndgameTable(int maxSeeds, TStoredTableSettings stored = {});
+    // Its builds run on BuildThreads(threads) threads.
+    explicit TEndgameTable(int maxSeeds, TStoredTableSettings stored = {}, int threads = 0);
     // Stops a build in progress and waits for its thread.
     ~TEndgameTable();
     TEndgameTable(const TEndgameTable&) = delete;
@@ -96,6 +107,8 @@ public:
     std::size_t Bytes() const;
     std::size_t PeakBytes() const;
     double BuildSeconds() const;
+    int Threads() const;           // the threads it ran on
+    double BusiestSeconds() const; // the processor time of its busiest thread
     // The builds begun on this table: 0 or 1.
     int Builds() const { return builds_.load(); }
     // Once BuildNow returned, or the worker is done.
@@ -122,6 +135,7 @@ private:
 
     const int maxSeeds_;
     const TStoredTableSettings storedSettings_;
+    const int threads_;
     std::vector<std::int8_t> small_;
     std::unique_ptr<TLoaded> loaded_;
     std::vector<std::int8_t> large_; // a large table built but not read from its file
@@ -140,11 +154,14 @@ private:
 // The size of the small table, built in memory: 11 seeds in about a second on one core.
 constexpr int kSharedTableSeeds = 11;
 // The size of the large table kept in the cache directory, unless EKOBA_TABLE_SEEDS names
-// another (0: none; 12 to 20 otherwise). A cold build on one core of a 2-core machine
-// (bench/table_bench.cpp), processor time, peak resident memory and file: 14 seeds 9 s, 54 MB,
-// 19 MB; 16 seeds 30 s, 133 MB, 61 MB; 17 seeds 57 s, 202 MB, 104 MB; 18 seeds 100 s, 330 MB,
-// 173 MB. 16 by default: half a minute and 133 MB beside the game once; one or two seeds more
-// cost twice or three times as much.
+// another (0: none; 12 to 20 otherwise). A cold build on a 2-core machine
+// (bench/table_bench.cpp), processor time, peak resident memory on two threads, and file: 16 seeds
+// 32 s, 108 MB, 61 MB; 17 seeds 63 s, 182 MB, 104 MB; 18 seeds 116 s, 292 MB, 173 MB. The
+// work splits evenly: the busiest of two threads does half of it (16 s for 16 seeds). 16 by
+// default: a quarter of a minute of both cores and 108 MB beside the game, once; then the game
+// holds the 61 MB of the file for as long as it runs and reads them at each start. 17 seeds would
+// take both cores as long as 16 took one, and have the game hold 104 MB, for one seed more of
+// perfect play; 18 seeds three times the time and 173 MB.
 constexpr int kStoredTableSeeds = 16;
 
 // The directory of the files kept for the user's cache: $XDG_CACHE_HOME/ekobarama, else

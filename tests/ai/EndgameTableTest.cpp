@@ -4,6 +4,7 @@
 #include "tests/ai/TableCheck.h"
 #include "tests/rules/RandomPosition.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -137,6 +138,24 @@ TEST(EndgameTable, EveryValueIsTheBestOfItsMovesValues) {
     for (int seeds = 12; seeds <= kSeeds; ++seeds) {
         std::string error;
         EXPECT_GT(CheckTableLayer(table, seeds, error), 0u) << seeds << " seeds: " << error;
+    }
+}
+
+// The build shares its work among threads, with the same values, byte for byte, on any number of
+// them.
+TEST(EndgameTable, TheSameValuesOnAnyNumberOfThreads) {
+    constexpr int kSeeds = 11;
+    const std::atomic<bool> stop{false};
+    ai::TBuildFigures figures;
+    std::vector<std::int8_t> one(ai::TableEntries(kSeeds));
+    ASSERT_TRUE(ai::BuildTable(kSeeds, 1, one.data(), stop, figures));
+    for (const int threads : {2, 3}) {
+        std::vector<std::int8_t> values(one.size());
+        ASSERT_TRUE(ai::BuildTable(kSeeds, threads, values.data(), stop, figures));
+        EXPECT_EQ(figures.Threads, threads);
+        const auto differs = std::mismatch(values.begin(), values.end(), one.begin()).first;
+        EXPECT_EQ(differs, values.end())
+            << threads << " threads: entry " << differs - values.begin();
     }
 }
 
