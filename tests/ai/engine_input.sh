@@ -83,7 +83,10 @@ if [ -n "$pid" ] && [ -n "$size" ] && [ "$size" -lt 67108864 ]; then
   hear
   [[ "$line" == "error the command failed: "* ]] || fail "newgame short of memory: '$line'"
   hear
-  [[ "$line" == "error the command failed: "* ]] || fail "go short of memory: '$line'"
+  # The search's thread may find a stack the system kept from an earlier thread (the table's
+  # builders), and pit 6 is the only move: then it answers without needing more memory.
+  [[ "$line" == "error the command failed: "* || "$line" == "bestmove 6 "* ]] ||
+    fail "go short of memory: '$line'"
   prlimit --pid "$pid" --as=unlimited:
   say newgame 'go depth 4'
   hear
