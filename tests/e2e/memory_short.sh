@@ -7,6 +7,10 @@
 # that there is no hint this time, for want of memory.
 source "$(dirname "$0")/lib.sh"
 export EKOBARAMA_HINT_LOG=1
+# The endgame table is built on several threads: the system would keep their stacks for the
+# threads to come, and the computer's thread would then start without new memory. Kept stacks
+# off, a thread always needs its own.
+export GLIBC_TUNABLES=glibc.pthread.stack_cache_size=0
 
 settle() { # what
   sleep 0.5
