@@ -11,10 +11,10 @@
 // Two tables work together, both built on every core. A small one (11 seeds, 2.7 MB) is built in
 // memory when the engine is first needed, in about a second of processor time. A large one (16
 // seeds, 61 MB) is kept in the user's cache directory: read from its file when the file is there
-// and sound, otherwise built once in the background at the lowest priority (32 s of processor
-// time, 16 s of each of two cores, 108 MB at the peak) and written there. Probe answers from the
-// large table as soon as it is ready, from the small one before, and from the small one for good
-// when the file can be neither read nor written.
+// and sound, otherwise built once in the background at the lowest priority (19 s on two free cores,
+// 32 s on one; 108 MB at the peak) and written there. Probe answers from the large table as soon as
+// it is ready, from the small one before, and from the small one for good when the file can be
+// neither read nor written.
 //
 // The file is read whole into the program's own memory and its checksum verified before use,
 // rather than mapped: a file cut short or written over while the game runs can then neither
@@ -153,15 +153,16 @@ private:
 
 // The size of the small table, built in memory: 11 seeds in about a second on one core.
 constexpr int kSharedTableSeeds = 11;
-// The size of the large table kept in the cache directory, unless EKOBA_TABLE_SEEDS names
-// another (0: none; 12 to 20 otherwise). A cold build on a 2-core machine
-// (bench/table_bench.cpp), processor time, peak resident memory on two threads, and file: 16 seeds
-// 32 s, 108 MB, 61 MB; 17 seeds 63 s, 182 MB, 104 MB; 18 seeds 116 s, 292 MB, 173 MB. The
-// work splits evenly: the busiest of two threads does half of it (16 s for 16 seeds). 16 by
-// default: a quarter of a minute of both cores and 108 MB beside the game, once; then the game
-// holds the 61 MB of the file for as long as it runs and reads them at each start. 17 seeds would
-// take both cores as long as 16 took one, and have the game hold 104 MB, for one seed more of
-// perfect play; 18 seeds three times the time and 173 MB.
+// The size of the large table kept in the cache directory, unless EKOBA_TABLE_SEEDS names another
+// (0: none; 12 to 20 otherwise). A cold build (bench/table_bench.cpp) on a 2-core machine with
+// nothing else to do, wall time on one thread and on two, peak resident memory on two, and file: 16
+// seeds 32 s, 19 s, 108 MB, 61 MB; 18 seeds 102 s, 66 s, 291 MB, 173 MB (17 seeds, on a loaded
+// machine: 64 s of processor time on one thread, 39 s for the busiest of two, 182 MB, 104 MB). Two
+// threads spend 10 to 16 % more processor time than one (they share the memory's bandwidth). 16 by
+// default: 19 s of both cores and 108 MB beside the game, once; then the game holds the 61 MB of
+// the file for as long as it runs and reads them at each start. 17 seeds would take both cores
+// longer than 16 took one, and have the game hold 104 MB, for one seed more of perfect play; 18
+// seeds three times the time and 173 MB.
 constexpr int kStoredTableSeeds = 16;
 
 // The directory of the files kept for the user's cache: $XDG_CACHE_HOME/ekobarama, else
