@@ -77,16 +77,26 @@ int main(int argc, char** argv) {
     }
     const std::vector<rules::TPosition> positions = Positions();
     const std::atomic<bool> cancel{false};
-    for (const int depth : {8, 10, 12, 14}) {
-        std::uint64_t nodes = 0;
+    // Every position searched afresh with these limits: the depths and the nodes added up.
+    struct TTotals {
+        int Depths = 0;
+        std::uint64_t Nodes = 0;
+    };
+    const auto searchAll = [&](const ai::TSearchLimits& limits) {
+        TTotals totals;
         for (const rules::TPosition& position : positions) {
             ai::TSearcher searcher(settings);
-            ai::TSearchLimits limits;
-            limits.MaxDepth = depth;
-            nodes += searcher.Search(position, limits, cancel).Nodes;
+            const ai::TSearchResult result = searcher.Search(position, limits, cancel);
+            totals.Depths += result.Depth;
+            totals.Nodes += result.Nodes;
         }
+        return totals;
+    };
+    for (const int depth : {8, 10, 12, 14}) {
+        ai::TSearchLimits limits;
+        limits.MaxDepth = depth;
         std::printf("depth %d: %llu nodes over %zu positions\n", depth,
-                    static_cast<unsigned long long>(nodes), positions.size());
+                    static_cast<unsigned long long>(searchAll(limits).Nodes), positions.size());
     }
     // The nodes of a timed search are those of all its threads: with more threads, the nodes a
     // second show how well the threads share the machine, the depth what they buy together.
@@ -95,18 +105,13 @@ int main(int argc, char** argv) {
         counts.push_back(threads);
     for (const int n : counts) {
         settings.Threads = n;
-        int depths = 0;
-        std::uint64_t nodes = 0;
+        ai::TSearchLimits limits;
+        limits.TimeMs = ms;
         const auto start = std::chrono::steady_clock::now();
         const std::clock_t processorStart = std::clock();
-        for (const rules::TPosition& position : positions) {
-            ai::TSearcher searcher(settings);
-            ai::TSearchLimits limits;
-            limits.TimeMs = ms;
-            const ai::TSearchResult result = searcher.Search(position, limits, cancel);
-            depths += result.Depth;
-            nodes += result.Nodes;
-        }
+        const TTotals totals = searchAll(limits);
+        const int depths = totals.Depths;
+        const std::uint64_t nodes = totals.Nodes;
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const double processor = double(std::clock() - processorStart) / CLOCKS_PER_SEC;
@@ -118,18 +123,11 @@ int main(int argc, char** argv) {
     if (threads > 1) {
         const auto depthFor = [&](int n, std::uint64_t nodes, std::uint64_t& searched) {
             settings.Threads = n;
-            int depths = 0;
-            searched = 0;
-            for (const rules::TPosition& position : positions) {
-                ai::TSearcher searcher(settings);
-                ai::TSearchLimits limits;
-                limits.MaxNodes = nodes;
-                const ai::TSearchResult result = searcher.Search(position, limits, cancel);
-                depths += result.Depth;
-                searched += result.Nodes;
-            }
-            searched /= positions.size();
-            return double(depths) / double(positions.size());
+            ai::TSearchLimits limits;
+            limits.MaxNodes = nodes;
+            const TTotals totals = searchAll(limits);
+            searched = totals.Nodes / positions.size();
+            return double(totals.Depths) / double(positions.size());
         };
         constexpr std::uint64_t kFirstNodes = 300000;
         std::uint64_t all = 0, alone = 0;
