@@ -3,7 +3,7 @@
 # Builds and runs every test: unit and GUI tests (offscreen), end-to-end tests of the real
 # executable under Xvfb, the checks of the Debian package, the unit tests again under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and each reader's fuzz target for a bounded
-# time (FUZZ_SECONDS each, 45 by default, two targets at a time).
+# time (FUZZ_SECONDS each, 30 by default, two targets at a time).
 # The tests run side by side (TEST_JOBS at a time, one more than the cores by default): every
 # end-to-end test has a display, a state directory and a directory of pictures of its own, and
 # the longest start first (their COST). Each step prints its time.
@@ -39,7 +39,7 @@ build_tree() { # dir, extra cmake args...
 
 fuzz_build() {
   cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEKOBA_FUZZ=ON \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null &&
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${lines_only[@]}" >/dev/null &&
     cmake --build build-fuzz -j "$jobs" --target fuzzers
 }
 
@@ -49,7 +49,7 @@ fuzz_target() { # target log
   name=$(basename "$1")
   corpus=$(mktemp -d)
   cp fuzz/corpus/"${name#fuzz_}"/* "$corpus"/ 2>/dev/null || true
-  env ASAN_OPTIONS=detect_leaks=1 "$1" -max_total_time="${FUZZ_SECONDS:-45}" \
+  env ASAN_OPTIONS=detect_leaks=1 "$1" -max_total_time="${FUZZ_SECONDS:-30}" \
     -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 "$corpus" fuzz/corpus/"${name#fuzz_}" \
     >"$2" 2>&1 || status=$?
   rm -rf "$corpus"
@@ -59,7 +59,10 @@ fuzz_target() { # target log
 # Every include keeps to the layers; every C and C++ file is formatted as .clang-format says.
 step "layers" bash scripts/check-layers.sh
 step "format" bash -c "git ls-files -z -- '*.c' '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror"
-step "build" build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Line tables only (-g1) here too: backtraces still name files and lines.
+lines_only=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG")
+step "build" build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${lines_only[@]}"
 step "tests" ctest --test-dir build --output-on-failure -j "$test_jobs"
 # The desktop entry, metadata and icons, the Debian package made from the build tree, lintian,
 # and the packaged executable showing its window.
@@ -101,7 +104,11 @@ echo
 # The tail of the output is what a CI report keeps: name the failed tests there too.
 for dir in build build-asan; do
   log=$dir/Testing/Temporary/LastTestsFailed.log
-  [ -s "$log" ] && echo "failed tests in $dir: $(cut -d: -f2 "$log" | tr '\n' ' ')"
+  [ -s "$log" ] || continue
+  echo "failed tests in $dir: $(cut -d: -f2 "$log" | tr '\n' ' ')"
+  # What they said of their failure, which the middle of a long report may have lost.
+  grep -h -E '^FAIL: |\[  FAILED  \]|: Failure$|ERROR: AddressSanitizer|runtime error:' \
+    "$dir/Testing/Temporary/LastTest.log" 2>/dev/null | head -20 | sed 's/^/  /'
 done
 echo "steps: $passed passed, $failed failed${failed_steps:+ (failed:$failed_steps)}"
 [ "$failed" -eq 0 ]

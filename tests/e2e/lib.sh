@@ -78,13 +78,15 @@ start_game() { # [FILE]
   wait_drawn "$MAIN" || fail "the main window did not settle"
 }
 
-# Waits until a window's picture stays the same for 0.3 s: drawn, and done changing.
-wait_drawn() { # window-id [seconds]
-  local limit=${2:-30} start=$SECONDS a b
-  a=$(xwd -id "$1" -silent 2>/dev/null | md5sum)
+# Waits until a window's picture (or the whole screen's, for "root") stays the same for 0.3 s:
+# drawn, and done changing.
+wait_drawn() { # window-id|root [seconds]
+  local limit=${2:-30} start=$SECONDS a b which=(-id "$1")
+  [ "$1" != root ] || which=(-root)
+  a=$(xwd "${which[@]}" -silent 2>/dev/null | md5sum)
   while [ $((SECONDS - start)) -lt "$limit" ]; do
     sleep 0.3
-    b=$(xwd -id "$1" -silent 2>/dev/null | md5sum)
+    b=$(xwd "${which[@]}" -silent 2>/dev/null | md5sum)
     [ "$a" = "$b" ] && return 0
     a=$b
   done
@@ -137,6 +139,18 @@ menu_popup() {
   done
   return 1
 }
+
+# How many menus are open (a menu and its submenu are two).
+open_menus() { # prints the count
+  local id n=0
+  for id in $(xdotool search --onlyvisible --class '^Ekoba$' 2>/dev/null); do
+    [[ $(xwininfo -id "$id" 2>/dev/null) == *"Override Redirect State: yes"* ]] || continue
+    [[ $(xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null) != *TOOLTIP* ]] || continue
+    n=$((n + 1))
+  done
+  echo "$n"
+}
+menus_open() { [ "$(open_menus)" -ge "$1" ]; } # count
 
 # Opens a menu by its accelerator and chooses an item by its accelerator.
 menu() { # menu-letter item-letter
@@ -419,13 +433,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# Whether the client area now differs from the screenshot NAME (taken again as NEW).
+client_changed() { # name new
+  client_shot "$2"
+  pictures_differ "$ARTIFACTS/$1.png" "$ARTIFACTS/$2.png"
+}
+
+# "Options › Préférences": the panel opens over the board; returns once it shows and is done
+# changing, so that what follows (clicks into it) does not reach the board under it.
+open_panel() {
+  client_shot before-panel
+  menu o p
+  wait_for 30 client_changed before-panel panel-opening || fail "the preferences panel did not open"
+  wait_drawn "$MAIN" || fail "the preferences panel did not settle"
+}
+
 # Chooses who plays each side in the preferences panel, as a person would: a click into player
 # 1's name, Tab to the "Joué par" list under it and Down to the item (0 a person, 1 to 4 the
 # computer from "Débutant" to "Expert"), Tab to player 2's list and the same, then a click on OK.
 # With a third argument, a screenshot of the panel of that name is taken before OK.
 set_players() { # item1 item2 [screenshot]
   local ox oy
-  menu o p
+  open_panel
   read -r ox oy < <(client_origin)
   xdotool mousemove --sync $((ox + $(px $((348 + 150))))) $((oy + $(px $((88 + 13))))) click 1
   sleep 0.2

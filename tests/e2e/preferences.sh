@@ -12,7 +12,7 @@ file=$XDG_CONFIG_HOME/ekobarama/preferences
 # opened (the sound switch) and make its frame show, as it shows once the keys were used.
 panel_shot() { # name
   park_pointer
-  menu o p
+  open_panel
   xdotool key --delay 100 Tab shift+Tab
   wait_drawn "$MAIN" || fail "the panel did not settle"
   client_shot "$1"
@@ -23,10 +23,11 @@ panel_shot() { # name
 speed_menu_shot() { # name
   park_pointer
   menu o v
-  sleep 0.5
+  wait_for 30 menus_open 2 || fail "the speed's submenu did not open"
+  wait_drawn root || fail "the speed's submenu did not settle"
   import -window root "$ARTIFACTS/$1.png"
   xdotool key Escape Escape
-  sleep 0.3
+  wait_for 30 eval '[ "$(open_menus)" -eq 0 ]' || fail "the menus did not close"
 }
 # Clicks the point (x, y) of the client area.
 click_at() { # x y
@@ -43,7 +44,7 @@ speed_menu_shot default-menu
 
 # Names typed over the defaults, player 1 to the computer at "Moyen", player 2 at "Fort", the
 # sounds off and the counts on; then "Sans animation".
-menu o p
+open_panel
 click_at $((348 + 80)) $((88 + 13))
 xdotool key ctrl+a
 xdotool type --delay 40 "Ama"
@@ -54,12 +55,11 @@ click_at $((348 + 80)) $((88 + 13))
 xdotool key --delay 80 Tab Down Down Tab Down Down Down
 click_at $((124 + 232 + 8)) $((344 + 24 + 8))
 click_at $((156 + 8)) $((306 + 11))
-sleep 0.3
 click_at $((202 + 56)) $((429 + 12))
+wait_for 10 grep -qsx 'player2-name=Kofi' "$file" || fail "no preferences file after the panel's OK"
 menu o v
 xdotool key s
-sleep 0.3
-[ -f "$file" ] || fail "no preferences file after the choices"
+wait_for 10 grep -qx 'animation=none' "$file" || fail "the speed was not written: $(cat "$file")"
 cat "$file"
 panel_shot set-panel
 speed_menu_shot set-menu
@@ -81,10 +81,9 @@ grep -qx 'board-size=150' "$file" || fail "no board size in the file: $(cat "$fi
 start_game
 menu o v
 xdotool key n
-sleep 0.3
+wait_for 10 grep -qx 'animation=normal' "$file" || fail "the speed was not written: $(cat "$file")"
 quit_with_oui
 grep -qx 'board-size=150' "$file" || fail "the board size was lost: $(cat "$file")"
-grep -qx 'animation=normal' "$file" || fail "the speed was not written: $(cat "$file")"
 grep -qx 'player1-name=Ama' "$file" || fail "player 1's name was lost: $(cat "$file")"
 
 # A damaged file: the defaults (the one line that can be read holds the default), and one line
