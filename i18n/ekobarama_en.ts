@@ -878,10 +878,6 @@ draw.</translation>
         <translation>Best</translation>
     </message>
     <message>
-        <source>Valeur</source>
-        <translation>Value</translation>
-    </message>
-    <message>
         <source>Analyse en cours</source>
         <translation>Review under way</translation>
     </message>
@@ -898,16 +894,16 @@ draw.</translation>
         <translation>%1 (below) against %2 (above)</translation>
     </message>
     <message>
-        <source>exacte</source>
-        <translation>exact</translation>
-    </message>
-    <message>
-        <source>calculée</source>
-        <translation>searched</translation>
-    </message>
-    <message>
         <source>Début</source>
         <translation>Start</translation>
+    </message>
+    <message>
+        <source>Valeurs exactes (table des finales)</source>
+        <translation>Exact values (endgame table)</translation>
+    </message>
+    <message>
+        <source>Valeurs calculées (recherche à %1 coups)</source>
+        <translation>Searched values (%1 moves deep)</translation>
     </message>
 </context>
 <context>

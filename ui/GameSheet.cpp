@@ -39,7 +39,7 @@ QString Tr(const char* text) {
 TGameSheet* sheet = nullptr;
 
 // The review's loss and its mark share a column: "2 ?".
-enum TColumn { Number, Player, Move, Gain, Score, Loss, Best, Source, ColumnCount };
+enum TColumn { Number, Player, Move, Gain, Score, Loss, Best, ColumnCount };
 
 // Seeds from 1/ai::kSeed units, with a decimal only when the value has one.
 QString Seeds(int units) {
@@ -76,7 +76,8 @@ QString ScoreText(const rules::TPosition& position) {
 
 // Tests read what the sheet shows from here (EKOBARAMA_SHEET_LOG set): the moves listed, the
 // move highlighted, the marks of the review, the curve's points and where it is on the screen,
-// and the position on the board.
+// and the position on the board; a line each time one of them changes (the board's position
+// changes at the end of a move's animation, after the sheet has listed the move).
 void LogSheet(const TGameSheet& sheet) {
     if (!std::getenv("EKOBARAMA_SHEET_LOG"))
         return;
@@ -105,12 +106,23 @@ void LogSheet(const TGameSheet& sheet) {
                      .arg(position.Score[1])
                      .arg(position.Score[2]);
     }
-    std::fprintf(stderr,
-                 "sheet: moves %d current %d reviewed %d marks %s curve %d points at %d,%d "
-                 "%dx%d board %s\n",
-                 moves.rowCount() - 1, moves.currentRow(), reviewed, marks.toUtf8().constData(),
-                 static_cast<int>(curve.Values().size()), area.x(), area.y(), area.width(),
-                 area.height(), board.toUtf8().constData());
+    const QString line = QString("sheet: moves %1 current %2 reviewed %3 marks %4 curve %5 points "
+                                 "at %6,%7 %8x%9 board ")
+                             .arg(moves.rowCount() - 1)
+                             .arg(moves.currentRow())
+                             .arg(reviewed)
+                             .arg(marks)
+                             .arg(curve.Values().size())
+                             .arg(area.x())
+                             .arg(area.y())
+                             .arg(area.width())
+                             .arg(area.height()) +
+                         board;
+    static QString logged;
+    if (line == logged)
+        return;
+    logged = line;
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
 }
 
 } // namespace
@@ -300,7 +312,6 @@ TGameSheet::TGameSheet(QWidget* owner) : QWidget(owner, Qt::Tool) {
         Tr(QT_TRANSLATE_NOOP("TGameSheet", "Score")),
         Tr(QT_TRANSLATE_NOOP("TGameSheet", "Perte")),
         Tr(QT_TRANSLATE_NOOP("TGameSheet", "Meilleur")),
-        Tr(QT_TRANSLATE_NOOP("TGameSheet", "Valeur")),
     });
     moves_->verticalHeader()->hide();
     moves_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -309,7 +320,7 @@ TGameSheet::TGameSheet(QWidget* owner) : QWidget(owner, Qt::Tool) {
     moves_->setTabKeyNavigation(false);
     moves_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     moves_->horizontalHeader()->setStretchLastSection(true);
-    for (const int column : {Loss, Best, Source})
+    for (const int column : {Loss, Best})
         moves_->setColumnHidden(column, true);
     connect(moves_, &QTableWidget::cellClicked, this, [this](int row, int) { Go(row); });
     connect(moves_, &QTableWidget::cellActivated, this, [this](int row, int) { Go(row); });
@@ -413,10 +424,8 @@ void TGameSheet::Refresh() {
         Rebuild(game);
         cursor_ = -1;
     }
-    const int cursor = cursor_;
     ShowCursor(game);
-    if (changed || cursor != cursor_)
-        LogSheet(*this);
+    LogSheet(*this);
 }
 
 void TGameSheet::Rebuild(const record::TGameRecord* game) {
@@ -432,7 +441,7 @@ void TGameSheet::Rebuild(const record::TGameRecord* game) {
     const std::vector<std::optional<ai::TMoveReview>> reviews = Reviews();
     const bool reviewed = std::any_of(reviews.begin(), reviews.end(),
                                       [](const auto& review) { return review.has_value(); });
-    for (const int column : {Loss, Best, Source})
+    for (const int column : {Loss, Best})
         moves_->setColumnHidden(column, !reviewed);
 
     moves_->setRowCount(game->Length() + 1);
@@ -462,16 +471,19 @@ void TGameSheet::Rebuild(const record::TGameRecord* game) {
         if (!review)
             continue;
         put(row, Loss, (Seeds(review->Loss()) + ' ' + ReviewMark(review->Loss())).trimmed());
+        // Where the values come from, for whoever asks (a tool-tip, a screen reader's
+        // description): the table's exact values, or the search's at its fixed depth.
+        moves_->item(row, Loss)->setToolTip(
+            review->Source == ai::TValueSource::Table
+                ? Tr(QT_TRANSLATE_NOOP("TGameSheet", "Valeurs exactes (table des finales)"))
+                : Tr(QT_TRANSLATE_NOOP("TGameSheet", "Valeurs calculées (recherche à %1 coups)"))
+                      .arg(ai::kReviewDepth));
         if (review->BestMove != review->Move && game->PositionAt(ply).IsLegal(review->BestMove)) {
             rules::TPosition position = game->PositionAt(ply);
             const rules::TMoveResult best = rules::Play(position, review->BestMove);
             put(row, Best,
                 QString::fromStdString(record::MoveText(review->BestMove, best.Captured)));
         }
-        put(row, Source,
-            review->Source == ai::TValueSource::Table
-                ? Tr(QT_TRANSLATE_NOOP("TGameSheet", "exacte"))
-                : Tr(QT_TRANSLATE_NOOP("TGameSheet", "calculée")));
     }
     if (reviewed) {
         std::vector<ai::TMoveReview> done;

@@ -393,7 +393,7 @@ void TForm1::CreateMenu() {
 
     // The captions are marked for translation where they are listed; each is shown in the
     // program's language, its accelerators made unique among the translated captions.
-    auto addItems = [this](QMenu* menu, const QStringList& stored, const QStringList& names) {
+    auto addItems = [](QMenu* menu, const QStringList& stored, const QStringList& names) {
         QStringList translated;
         for (const QString& caption : stored)
             translated << QCoreApplication::translate("Menu", caption.toUtf8().constData());

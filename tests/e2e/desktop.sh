@@ -3,7 +3,8 @@
 # Runs a command on a desktop of its own, as a player has one: a new Xvfb server and the openbox
 # window manager, which decorates windows, moves the focus and sends close requests.
 # The server picks its own display number and writes it to us (-displayfd), so that runs made
-# at the same time never race for one. Usage: desktop.sh COMMAND [ARGS...]
+# at the same time never race for one. Usage: desktop.sh COMMAND [ARGS...]; the screen is
+# 1280 x 1024 unless DESKTOP_SCREEN says otherwise (WIDTHxHEIGHTxDEPTH).
 set -uo pipefail
 [ $# -ge 1 ] || {
   echo "usage: desktop.sh COMMAND [ARGS...]" >&2
@@ -20,7 +21,7 @@ finish() {
 }
 trap finish EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${DESKTOP_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for ((i = 0; i < 200; i++)); do
   [ -s "$work/display" ] && break

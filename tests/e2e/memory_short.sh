@@ -12,6 +12,11 @@ export EKOBARAMA_HINT_LOG=1
 # off, a thread always needs its own.
 export GLIBC_TUNABLES=glibc.pthread.stack_cache_size=0
 
+# The program's memory and threads, for the log.
+memory_now() { # when
+  echo "$1: $(awk '/^(VmSize|Threads):/ {printf "%s %s ", $1, $2}' "/proc/$GAME_PID/status")"
+}
+
 settle() { # what
   sleep 0.5
   wait_still 60 || fail "$1 did not settle"
@@ -31,7 +36,7 @@ start_limited() { # KiB of virtual memory, none for no limit
 # Silent (the sound library itself does not stand short memory), player 2 the computer's, a new
 # game: all that the window needs before the computer's first turn.
 prepare() {
-  menu o b
+  grep -qsx 'sounds=off' "$XDG_CONFIG_HOME/ekobarama/preferences" || menu o b
   set_players 0 2
   menu j n
   settle "the new board"
@@ -42,6 +47,7 @@ prepare() {
 start_limited none
 prepare
 size=$(awk '/^VmSize:/ {print $2}' "/proc/$GAME_PID/status")
+memory_now "unlimited"
 kill "$GAME_PID"
 wait "$GAME_PID" 2>/dev/null || true
 LIMIT=${EKOBA_MEMORY_LIMIT:-$((size + 4096))}
@@ -61,6 +67,7 @@ wait_hint_line() {
 
 start_limited "$LIMIT"
 prepare
+memory_now "limited, before the computer's turn"
 double_click_pit 3
 told=""
 for ((i = 0; i < 600; i++)); do
@@ -70,6 +77,7 @@ for ((i = 0; i < 600; i++)); do
   game_running || fail "the program ended on the computer's turn"
   sleep 0.1
 done
+memory_now "after the computer's turn"
 [ -n "$told" ] || fail "the computer's failure was not told"
 if [ "$told" = box ]; then
   screenshot computer-failed

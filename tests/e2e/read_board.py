@@ -116,10 +116,13 @@ def read(board):
         "last": names[15],
         "names": names,
     }
-    if sum(board_state["pits"]) + sum(board_state["score"]) != 48:
-        fail("the tree holds %d seeds, not 48: %r" % (
-            sum(board_state["pits"]) + sum(board_state["score"]), names))
     return board_state
+
+
+def seeds_held(state):
+    """The seeds the tree tells of, in the pits and the scores: 48 but during a move, whose seeds
+    in the hand are in neither."""
+    return sum(state["pits"]) + sum(state["score"])
 
 
 def show(title, state):
@@ -145,12 +148,15 @@ def after_move(state, pit):
 
 
 def wait_for(board, what, test, limit=30):
+    """The tree once it shows what the test asks, with no move under way (its 48 seeds told)."""
     end = time.time() + limit
     while time.time() < end:
         state = read(board)
-        if test(state):
+        if test(state) and seeds_held(state) == 48:
             return state
         listen(0.2)
+    if test(state):
+        fail("the tree holds %d seeds, not 48: %r" % (seeds_held(state), state["names"]))
     fail("the tree never showed " + what)
 
 

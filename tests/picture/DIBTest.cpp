@@ -134,8 +134,8 @@ TEST(DIBReading, SixteenBitsAndTheMaskRules) {
                                std::pair{32, std::vector<std::uint32_t>{0xF800, 0x07E0, 0x001F}},
                                std::pair{24, std::vector<std::uint32_t>{0, 0, 0}},
                                std::pair{32, std::vector<std::uint32_t>(3, 0xFFFFFFFF)}})
-        ExpectRaises<EInvalidGraphicOperation>([&] { read(bits, masks); },
-                                               "PixelFormat in invalid");
+        ExpectRaises<EInvalidGraphicOperation>(
+            [&, bits = bits, &masks = masks] { read(bits, masks); }, "PixelFormat in invalid");
 }
 
 TEST(DIBReading, TopDownDataReadsIntoTheSameMemory) {
@@ -217,7 +217,7 @@ TEST(DIBFailures, EveryRowOfTheFailureTableAndAbsurdDimensions) {
         huge.pixels = Bytes(16, 0);
         ExpectRaises<EReadError>([&] { read(MakeDib(huge)); }, "Stream read error");
         ExpectRaises<EReadError>(
-            [&] {
+            [&, width = width, height = height] {
                 read(MakeDib(RleLayout(width, height, 8, {0, 1})));
             },
             "Stream read error");

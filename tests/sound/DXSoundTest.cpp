@@ -195,8 +195,9 @@ TEST_F(DXSoundTest, FormAndPrimaryBufferFailuresLeaveTheLoadedStep) {
         EXPECT_STREQ(error.what(), "Form not found");
     }
 
-    TDXSound sound(window.get());
+    // The recorder outlives the sound, which tells the listeners still registered as it goes.
     Recorder recorder{"R", &log};
+    TDXSound sound(window.get());
     sound.RegisterListener(&Recorder::Notify, &recorder);
     platform::DSoundTestFaults().bufferCreateFailures = 1;
     try {
