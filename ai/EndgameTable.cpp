@@ -363,9 +363,9 @@ private:
                 if (state_[entry] == kSettled)
                     continue;
                 if (layer_[entry] >= t)
-                    Settle(entry, t, found_[member]);
+                    Settle(entry, t, found_[member].Entries);
                 else if (state_[entry] == 0 && layer_[entry] <= -t)
-                    Settle(entry, -t, found_[member]);
+                    Settle(entry, -t, found_[member].Entries);
             }
         });
         return NextWave();
@@ -378,7 +378,7 @@ private:
         crew_.Run(Chunks(wave_.size(), kWaveChunk), [&](std::size_t chunk, std::size_t member) {
             if (Stopped())
                 return;
-            std::vector<std::uint32_t>& found = found_[member];
+            std::vector<std::uint32_t>& found = found_[member].Entries;
             const std::size_t first = chunk * kWaveChunk;
             const std::size_t end = std::min(wave_.size(), first + kWaveChunk);
             for (std::size_t i = first; i < end; ++i) {
@@ -430,13 +430,13 @@ private:
         if (Stopped())
             return false;
         std::size_t bytes = state_.capacity() + wave_.capacity() * sizeof(std::uint32_t);
-        for (const std::vector<std::uint32_t>& found : found_)
-            bytes += found.capacity() * sizeof(std::uint32_t);
+        for (const TFound& found : found_)
+            bytes += found.Entries.capacity() * sizeof(std::uint32_t);
         working_ = std::max(working_, bytes);
         wave_.clear();
-        for (std::vector<std::uint32_t>& found : found_) {
-            wave_.insert(wave_.end(), found.begin(), found.end());
-            found.clear();
+        for (TFound& found : found_) {
+            wave_.insert(wave_.end(), found.Entries.begin(), found.Entries.end());
+            found.Entries.clear();
         }
         return true;
     }
@@ -448,7 +448,12 @@ private:
     TCrew& crew_;
     const std::atomic<bool>& stop_;
     std::vector<std::uint8_t> state_;
-    std::vector<std::vector<std::uint32_t>> found_; // by member of the crew
+    // The positions each member of the crew settled, each list on a cache line of its own: the
+    // members add to theirs all the time, and would otherwise take the line from each other.
+    struct alignas(64) TFound {
+        std::vector<std::uint32_t> Entries;
+    };
+    std::vector<TFound> found_; // by member of the crew
     std::vector<std::uint32_t> wave_;
     std::size_t working_ = 0; // the most bytes held beside the values
 };
