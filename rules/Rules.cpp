@@ -172,7 +172,14 @@ bool IsOver(const TPosition& position) {
     const int s2 = position.SeedsOnSide(2);
     if ((position.ToMove == 1 ? s1 : s2) == 0 || (s1 == 1 && s2 == 1))
         return true;
-    return position.Rules == TRuleSet::Full && LegalMoves(position).Count == 0;
+    if (position.Rules == TRuleSet::Standard || (position.ToMove == 1 ? s2 : s1) > 0)
+        return false;
+    // The full rules leave a move whenever one sows on the opponent's side (FullMoves); against
+    // an opponent with seeds there is always one (a move that empties his side sows on it).
+    for (const int pit : NonEmptyPits(position))
+        if (SowsOnOpponentSide(position, pit))
+            return false;
+    return true;
 }
 
 TOutcome Outcome(const TPosition& position) {

@@ -13,8 +13,10 @@
 //     played without its harvest: the sowing alone, nothing taken, so that the opponent keeps
 //     the seeds the sowing gave him;
 //   - feeding: a player whose opponent has no seed must play a move that sows at least one seed
-//     on the opponent's side (and does not take them all back). When no move does, the game is
-//     over and each player takes the seeds on his own side, as at every end.
+//     on the opponent's side (and does not take them all back, unless every such move would: it
+//     is then played without its harvest, as above). A move that sows none is never legal then.
+//     When no move sows any, the game is over and each player takes the seeds on his own side,
+//     as at every end.
 //   The ends of the standard rules stay: the player to move has no seed, or each side holds one.
 
 #include <array>
