@@ -119,9 +119,13 @@ int LeftMargin(const TPosition& position) {
 // nothing leads to the position of entry `entry`. The move's pit is empty afterwards (it is
 // passed over on every lap); its seeds are taken back from the pits that follow it, one by one,
 // for as long as they hold some, and every candidate is played forward to confirm it.
-template <class TVisit> void ForEachQuietParent(std::size_t entry, int seeds, TVisit&& visit) {
+// By the full rules the candidate must also be a legal move there (a move the rules forbid leads
+// nowhere), and a killing move they allow is quiet: it is played without its harvest.
+template <class TVisit>
+void ForEachQuietParent(std::size_t entry, int seeds, rules::TRuleSet ruleSet, TVisit&& visit) {
     TPosition child = Unrank(entry / 2, seeds);
     child.ToMove = static_cast<std::uint8_t>(entry % 2 + 1);
+    child.Rules = ruleSet;
     const int mover = rules::Opponent(child.ToMove);
     const int first = rules::FirstPit(mover);
     for (int pit = first; pit < first + 6; ++pit) {
@@ -138,7 +142,7 @@ template <class TVisit> void ForEachQuietParent(std::size_t entry, int seeds, TV
                 break;
             --parent.Seeds[a];
             parent.Seeds[pit] = static_cast<std::uint8_t>(sown);
-            if (rules::IsOver(parent))
+            if (rules::IsOver(parent) || !parent.IsLegal(pit))
                 continue;
             TPosition played = parent;
             if (rules::Play(played, pit).Captured == 0 && played.Seeds == child.Seeds)
@@ -284,8 +288,9 @@ private:
 // settling changes: the values are those of a build on one thread, byte for byte.
 class TLayerBuild {
 public:
-    TLayerBuild(int seeds, std::int8_t* values, TCrew& crew, const std::atomic<bool>& stop)
-        : seeds_(seeds), values_(values), layer_(values + LayerOffset(seeds)),
+    TLayerBuild(int seeds, rules::TRuleSet ruleSet, std::int8_t* values, TCrew& crew,
+                const std::atomic<bool>& stop)
+        : seeds_(seeds), rules_(ruleSet), values_(values), layer_(values + LayerOffset(seeds)),
           size_(LayerEntries(seeds)), crew_(crew), stop_(stop), state_(size_),
           found_(crew.Members()) {}
 
@@ -324,6 +329,7 @@ private:
         crew_.Run(Chunks(size_, kRange), [&](std::size_t chunk, std::size_t) {
             const std::size_t first = chunk * kRange, end = std::min(size_, first + kRange);
             TPosition board = Unrank(first / 2, seeds_);
+            board.Rules = rules_;
             for (std::size_t entry = first; entry < end; ++entry) {
                 if (entry % kStopEvery == 0 && Stopped())
                     return;
@@ -384,7 +390,7 @@ private:
             for (std::size_t i = first; i < end; ++i) {
                 const std::size_t entry = wave_[i];
                 const bool won = Value(entry).load(std::memory_order_relaxed) > 0;
-                ForEachQuietParent(entry, seeds_, [&](std::size_t parent) {
+                ForEachQuietParent(entry, seeds_, rules_, [&](std::size_t parent) {
                     std::atomic_ref<std::uint8_t> state(state_[parent]);
                     std::uint8_t left = state.load(std::memory_order_relaxed);
                     if (!won) {
@@ -442,6 +448,7 @@ private:
     }
 
     const int seeds_;
+    const rules::TRuleSet rules_;
     std::int8_t* const values_;
     std::int8_t* const layer_;
     const std::size_t size_;
@@ -458,14 +465,16 @@ private:
     std::size_t working_ = 0; // the most bytes held beside the values
 };
 
-// The large table's file: a header, then the values as they are in memory.
+// The large table's file: a header, then the values as they are in memory. The rule set is 0 for
+// the standard rules, 1 for the full ones.
 struct THeader {
     char Magic[8] = {'E', 'K', 'O', 'B', 'T', 'A', 'B', '\n'};
     std::uint32_t Version = 1;
     std::uint32_t Seeds = 0;
     std::uint64_t Entries = 0;
     std::uint64_t Checksum = 0;
-    std::uint8_t Reserved[32] = {};
+    std::uint8_t RuleSet = 0;
+    std::uint8_t Reserved[31] = {};
 };
 static_assert(sizeof(THeader) == 64);
 
@@ -486,8 +495,10 @@ std::uint64_t Checksum(const std::int8_t* values, std::size_t count,
     return hash;
 }
 
-std::string FileName(const TStoredTableSettings& settings) {
-    return settings.Directory + "/endgame-" + std::to_string(settings.Seeds) + ".table";
+// endgame-16.table for the standard rules, endgame-full-16.table for the full ones.
+std::string FileName(const TStoredTableSettings& settings, rules::TRuleSet ruleSet) {
+    return settings.Directory + "/endgame-" + (ruleSet == rules::TRuleSet::Full ? "full-" : "") +
+           std::to_string(settings.Seeds) + ".table";
 }
 
 } // namespace
@@ -512,13 +523,13 @@ int BuildThreads(int threads) {
 }
 
 bool BuildTable(int maxSeeds, int threads, std::int8_t* values, const std::atomic<bool>& stop,
-                TBuildFigures& figures) {
+                TBuildFigures& figures, rules::TRuleSet ruleSet) {
     const auto start = std::chrono::steady_clock::now();
     const double processor = ThreadSeconds();
     TCrew crew(BuildThreads(threads));
     std::size_t working = 0;
     for (int n = 0; n <= maxSeeds; ++n)
-        if (!TLayerBuild(n, values, crew, stop).Run(working))
+        if (!TLayerBuild(n, ruleSet, values, crew, stop).Run(working))
             return false;
     figures.PeakBytes = TableEntries(maxSeeds) + working;
     figures.Threads = static_cast<int>(crew.Members());
@@ -535,7 +546,7 @@ bool BuildTable(int maxSeeds, int threads, std::int8_t* values, const std::atomi
 class TEndgameTable::TLoaded {
 public:
     static std::unique_ptr<TLoaded> Read(const std::string& path, int seeds,
-                                         const std::atomic<bool>& stop) {
+                                         rules::TRuleSet ruleSet, const std::atomic<bool>& stop) {
         const std::size_t entries = TableEntries(seeds);
         files::TFileReadProblem problem;
         std::optional<std::string> bytes =
@@ -547,7 +558,7 @@ public:
         auto loaded = std::unique_ptr<TLoaded>(new TLoaded(std::move(*bytes)));
         if (std::memcmp(header.Magic, expected.Magic, sizeof header.Magic) != 0 ||
             header.Version != expected.Version || header.Seeds != std::uint32_t(seeds) ||
-            header.Entries != entries ||
+            header.RuleSet != static_cast<std::uint8_t>(ruleSet) || header.Entries != entries ||
             header.Checksum != Checksum(loaded->Values(), entries, stop) || stop)
             return nullptr;
         return loaded;
@@ -561,9 +572,10 @@ private:
     std::string bytes_;
 };
 
-TEndgameTable::TEndgameTable(int maxSeeds, TStoredTableSettings stored, int threads)
+TEndgameTable::TEndgameTable(int maxSeeds, TStoredTableSettings stored, int threads,
+                             rules::TRuleSet ruleSet)
     : maxSeeds_(std::clamp(maxSeeds, 0, 24)), storedSettings_(std::move(stored)),
-      threads_(BuildThreads(threads)) {}
+      threads_(BuildThreads(threads)), rules_(ruleSet) {}
 
 TEndgameTable::~TEndgameTable() {
     stop_ = true;
@@ -610,7 +622,7 @@ int TEndgameTable::MaxSeeds() const {
 
 bool TEndgameTable::Probe(const TPosition& position, int& margin) const {
     const TView* view = current_.load(std::memory_order_acquire);
-    if (!view)
+    if (!view || position.Rules != rules_)
         return false;
     const int seeds = position.SeedsOnBoard();
     if (seeds > view->MaxSeeds)
@@ -620,14 +632,14 @@ bool TEndgameTable::Probe(const TPosition& position, int& margin) const {
 }
 
 std::string TEndgameTable::StoredPath() const {
-    return FileName(storedSettings_);
+    return FileName(storedSettings_, rules_);
 }
 
 void TEndgameTable::BuildSmall() {
     ++builds_;
     small_.assign(TableEntries(maxSeeds_), 0);
     TBuildFigures figures;
-    if (!BuildTable(maxSeeds_, threads_, small_.data(), stop_, figures))
+    if (!BuildTable(maxSeeds_, threads_, small_.data(), stop_, figures, rules_))
         return;
     SetFigures(figures, small_.size());
     smallView_ = {small_.data(), maxSeeds_};
@@ -642,14 +654,14 @@ void TEndgameTable::BuildStored() {
     const int seeds = storedSettings_.Seeds;
     if (seeds <= maxSeeds_ || storedSettings_.Directory.empty() || stop_ || !Ready())
         return;
-    const std::string path = FileName(storedSettings_);
+    const std::string path = FileName(storedSettings_, rules_);
     const auto use = [&](std::unique_ptr<TLoaded> loaded, TStoredTable how) {
         loaded_ = std::move(loaded);
         largeView_ = {loaded_->Values(), seeds};
         current_.store(&largeView_, std::memory_order_release);
         stored_ = how;
     };
-    if (auto loaded = TLoaded::Read(path, seeds, stop_)) {
+    if (auto loaded = TLoaded::Read(path, seeds, rules_, stop_)) {
         use(std::move(loaded), TStoredTable::Mapped);
         return;
     }
@@ -699,7 +711,7 @@ void TEndgameTable::BuildStored() {
             ::close(Fd);
         }
     } lock{lockPath, fd};
-    if (auto loaded = TLoaded::Read(path, seeds, stop_)) {
+    if (auto loaded = TLoaded::Read(path, seeds, rules_, stop_)) {
         use(std::move(loaded), TStoredTable::Mapped);
         return;
     }
@@ -718,12 +730,13 @@ void TEndgameTable::BuildStored() {
 
     large_.assign(entries, 0);
     TBuildFigures figures;
-    if (!BuildTable(seeds, threads_, large_.data(), stop_, figures))
+    if (!BuildTable(seeds, threads_, large_.data(), stop_, figures, rules_))
         return;
     SetFigures(figures, sizeof(THeader) + entries);
     THeader header;
     header.Seeds = static_cast<std::uint32_t>(seeds);
     header.Entries = entries;
+    header.RuleSet = static_cast<std::uint8_t>(rules_);
     header.Checksum = Checksum(large_.data(), entries, stop_);
     files::TAtomicFile out;
     files::TFileWriteProblem problem;
@@ -739,7 +752,7 @@ void TEndgameTable::BuildStored() {
     // The values are read back from the file (the memory they were built in is given back first):
     // what serves is what the next run will find.
     std::vector<std::int8_t>().swap(large_);
-    if (auto loaded = TLoaded::Read(path, seeds, stop_))
+    if (auto loaded = TLoaded::Read(path, seeds, rules_, stop_))
         use(std::move(loaded), TStoredTable::Built);
     else
         stored_ = TStoredTable::Unwritable;
@@ -780,18 +793,35 @@ std::string CacheDirectory() {
     return files::ProgramDirectory(files::TBaseDirectory::Cache).string();
 }
 
-const TEndgameTable& SharedEndgameTable() {
-    static TEndgameTable table(kSharedTableSeeds, [] {
-        TStoredTableSettings stored{CacheDirectory(), kStoredTableSeeds};
-        if (const char* seeds = std::getenv("EKOBA_TABLE_SEEDS")) {
-            const std::optional<long long> n = files::ParseInteger(seeds, 0, 20);
-            if (n && (*n == 0 || *n > kSharedTableSeeds))
-                stored.Seeds = static_cast<int>(*n);
-        }
-        return stored;
-    }());
-    static std::once_flag started;
-    std::call_once(started, [] { table.StartBuilding(); });
+namespace {
+
+TStoredTableSettings SharedStoredSettings() {
+    TStoredTableSettings stored{CacheDirectory(), kStoredTableSeeds};
+    if (const char* seeds = std::getenv("EKOBA_TABLE_SEEDS")) {
+        const std::optional<long long> n = files::ParseInteger(seeds, 0, 20);
+        if (n && (*n == 0 || *n > kSharedTableSeeds))
+            stored.Seeds = static_cast<int>(*n);
+    }
+    return stored;
+}
+
+// Each made when first asked for: a program that never plays by the full rules never builds
+// their table.
+TEndgameTable& SharedTable(rules::TRuleSet ruleSet) {
+    if (ruleSet == rules::TRuleSet::Full) {
+        static TEndgameTable full(kSharedTableSeeds, SharedStoredSettings(), 0, ruleSet);
+        return full;
+    }
+    static TEndgameTable standard(kSharedTableSeeds, SharedStoredSettings());
+    return standard;
+}
+
+} // namespace
+
+const TEndgameTable& SharedEndgameTable(rules::TRuleSet ruleSet) {
+    TEndgameTable& table = SharedTable(ruleSet);
+    static std::once_flag started[2];
+    std::call_once(started[ruleSet == rules::TRuleSet::Full], [&] { table.StartBuilding(); });
     return table;
 }
 

@@ -4,6 +4,8 @@
 // final margin (the seeds the player to move will still gain minus those his opponent will gain,
 // the harvests to come and the seeds left on each side at the end) under perfect play.
 //
+// A table is of one rule set (rules::TRuleSet) and holds the positions of that set only.
+//
 // Positions repeat in this game (there is no repetition rule). A line of play that never ends is
 // valued 0: the seeds still on the board are counted as shared evenly. The search values a
 // repetition the same way, so its values and the table's agree.
@@ -59,7 +61,7 @@ int BuildThreads(int threads);
 // was raised before the end (the values are then incomplete). The values are the same, byte for
 // byte, on any number of threads.
 bool BuildTable(int maxSeeds, int threads, std::int8_t* values, const std::atomic<bool>& stop,
-                TBuildFigures& figures);
+                TBuildFigures& figures, rules::TRuleSet ruleSet = rules::TRuleSet::Standard);
 
 // Where the large table is kept, and its size. Seeds 0: no large table.
 struct TStoredTableSettings {
@@ -81,8 +83,10 @@ enum class TStoredTable {
 
 class TEndgameTable {
 public:
-    // Its builds run on BuildThreads(threads) threads.
-    explicit TEndgameTable(int maxSeeds, TStoredTableSettings stored = {}, int threads = 0);
+    // Its builds run on BuildThreads(threads) threads. Its positions are of ruleSet; each rule
+    // set keeps its large table in a file of its own.
+    explicit TEndgameTable(int maxSeeds, TStoredTableSettings stored = {}, int threads = 0,
+                           rules::TRuleSet ruleSet = rules::TRuleSet::Standard);
     // Stops a build in progress and waits for its thread.
     ~TEndgameTable();
     TEndgameTable(const TEndgameTable&) = delete;
@@ -100,7 +104,7 @@ public:
     // The seeds of the table Probe answers from (the small table's until one is ready).
     int MaxSeeds() const;
     // The exact margin of the position for its player to move, when a table is ready and holds
-    // the position; false otherwise. Safe from any thread.
+    // the position (one of its rule set); false otherwise. Safe from any thread.
     bool Probe(const rules::TPosition& position, int& margin) const;
 
     // Figures of the last table built (the large one when it was built). Safe from any thread.
@@ -118,6 +122,7 @@ public:
     bool Building() const { return building_.load(); }
     // The seeds of the large table asked for (0: none).
     int StoredSeeds() const { return storedSettings_.Seeds; }
+    rules::TRuleSet RuleSet() const { return rules_; }
     // The large table's file.
     std::string StoredPath() const;
 
@@ -136,6 +141,7 @@ private:
     const int maxSeeds_;
     const TStoredTableSettings storedSettings_;
     const int threads_;
+    const rules::TRuleSet rules_;
     std::vector<std::int8_t> small_;
     std::unique_ptr<TLoaded> loaded_;
     std::vector<std::int8_t> large_; // a large table built but not read from its file
@@ -169,8 +175,9 @@ constexpr int kStoredTableSeeds = 16;
 // ~/.cache/ekobarama; empty when neither can be told.
 std::string CacheDirectory();
 
-// The table the engine uses: its build starts on a worker thread at the first call.
-const TEndgameTable& SharedEndgameTable();
+// The table the engine uses for a rule set: its build starts on a worker thread at the first call
+// for that set.
+const TEndgameTable& SharedEndgameTable(rules::TRuleSet ruleSet = rules::TRuleSet::Standard);
 
 // Gives the calling thread only what nothing else wants of the processor and the disk.
 void LowerThreadPriority();

@@ -279,17 +279,18 @@ std::unique_ptr<TComputerPlayer> MakePlayer(TLevel level, const TPlayerOptions& 
     case TLevel::Fort:
         settings.LateMoveReductions = false;
         settings.TableBits = 18;
-        settings.Table = options.UseSharedTable ? &SharedEndgameTable() : nullptr;
+        settings.Table = options.UseSharedTable ? &SharedEndgameTable(options.Rules) : nullptr;
         limits.MaxDepth = 8;
         limits.TimeMs = std::max(1, options.TimeMs / 4);
         break;
     case TLevel::Expert:
-        settings.Table = options.UseSharedTable ? &SharedEndgameTable() : nullptr;
+        settings.Table = options.UseSharedTable ? &SharedEndgameTable(options.Rules) : nullptr;
         settings.Threads = options.Threads > 0 ? options.Threads : GameThreads();
         limits.TimeMs = std::max(1, options.TimeMs);
         break;
     }
-    const TEndgameTable* table = options.UseSharedTable ? &SharedEndgameTable() : nullptr;
+    const TEndgameTable* table =
+        options.UseSharedTable ? &SharedEndgameTable(options.Rules) : nullptr;
     return std::make_unique<TSearchPlayer>(settings, limits, true, table, exact);
 }
 

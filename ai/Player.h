@@ -44,6 +44,9 @@ struct TPlayerOptions {
     bool UseSharedTable = true; // false: no endgame table (tests)
     TWeights Weights;           // of the evaluation (Moyen, Fort, Expert)
     int Threads = 0;            // Expert's search threads; 0: GameThreads() (the others use one)
+    // The rules of the games it plays: their endgame table. Any position may be given; one of
+    // the other rule set is searched without the table.
+    rules::TRuleSet Rules = rules::TRuleSet::Standard;
 };
 
 class TComputerPlayer {

@@ -27,12 +27,14 @@ constexpr int kAspiration = 2 * kSeed;
 struct TZobrist {
     std::array<std::array<std::uint64_t, kCountsKept>, rules::kPits + 1> Seeds{};
     std::uint64_t Player2 = 0;
+    std::uint64_t FullRules = 0;
     TZobrist() {
         std::mt19937_64 random(0x656b6f6261ULL);
         for (auto& pit : Seeds)
             for (auto& key : pit)
                 key = random();
         Player2 = random();
+        FullRules = random();
     }
 };
 const TZobrist Zobrist;
@@ -46,6 +48,8 @@ int LeftMargin(const TPosition& position) {
 
 std::uint64_t Key(const TPosition& position) {
     std::uint64_t key = position.ToMove == 2 ? Zobrist.Player2 : 0;
+    if (position.Rules == rules::TRuleSet::Full)
+        key ^= Zobrist.FullRules;
     for (int i = 1; i <= rules::kPits; ++i)
         key ^= Zobrist.Seeds[i][std::min<int>(position.Seeds[i], kCountsKept - 1)];
     return key;

@@ -151,7 +151,8 @@ private:
     std::atomic<int> mainDepth_{0}; // the depth the first thread is searching
 };
 
-// The Zobrist key of a position (seeds and player to move; the scores do not change its future).
+// The Zobrist key of a position (seeds, player to move and rule set; the scores do not change its
+// future).
 std::uint64_t Key(const rules::TPosition& position);
 
 } // namespace ai

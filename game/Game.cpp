@@ -45,7 +45,9 @@ void TTour::NextTurn(const rules::TMoveTrace& move) {
     game::Host().Repaint();
 }
 
-Tjeu::Tjeu() : Tjeu(record::TGameRecord()) {
+Tjeu::Tjeu()
+    : Tjeu(record::TGameRecord(rules::TPosition::Start(
+          game::Host().FullRules() ? rules::TRuleSet::Full : rules::TRuleSet::Standard))) {
     Record.Date = QDate::currentDate().toString(Qt::ISODate).toStdString();
 }
 

@@ -38,6 +38,8 @@ public:
     virtual bool ShowCounts() const = 0;
     // How the hands show the moves.
     virtual TAnimationSpeed AnimationSpeed() const { return TAnimationSpeed::Normal; }
+    // A new game is played by the complete rules (no killing, feeding), not the standard ones.
+    virtual bool FullRules() const { return false; }
 
     // The hover timer, on while a game waits for a move and off during every glide of a hand.
     virtual void SetHoverTimer(bool on) = 0;

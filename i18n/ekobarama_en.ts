@@ -49,6 +49,17 @@
     </message>
 </context>
 <context>
+    <name>Board</name>
+    <message>
+        <source>Interdit : ce coup prendrait toutes les graines de l&apos;adversaire</source>
+        <translation>Forbidden: this move would take all of the opponent&apos;s seeds</translation>
+    </message>
+    <message>
+        <source>Interdit : l&apos;adversaire n&apos;a plus de graine, il faut le nourrir</source>
+        <translation>Forbidden: the opponent has no seed left and must be fed</translation>
+    </message>
+</context>
+<context>
     <name>Credits</name>
     <message>
         <source>L&apos;équipe Ekobarama</source>
@@ -362,6 +373,18 @@
 %2</source>
         <translation>The game cannot be resumed once the program is closed: it cannot be kept in “%1”.
 %2</translation>
+    </message>
+    <message>
+        <source>règles « %1 » inconnues (standard ou full)</source>
+        <translation>unknown rules “%1” (standard or full)</translation>
+    </message>
+    <message>
+        <source>coup « %1 » interdit par les règles complètes : il prendrait toutes les graines du joueur %2</source>
+        <translation>move “%1” forbidden by the complete rules: it would take all of player %2&apos;s seeds</translation>
+    </message>
+    <message>
+        <source>coup « %1 » interdit par les règles complètes : le joueur %2 n&apos;a plus de graine et ce coup ne lui en donne pas</source>
+        <translation>move “%1” forbidden by the complete rules: player %2 has no seed left and it gives him none</translation>
     </message>
 </context>
 <context>
@@ -825,6 +848,14 @@ draw.</translation>
     <message>
         <source>&amp;200 %</source>
         <translation>&amp;200%</translation>
+    </message>
+    <message>
+        <source>Ekobarama – règles complètes</source>
+        <translation>Ekobarama – complete rules</translation>
+    </message>
+    <message>
+        <source>Règles complètes (ne pas affamer, nourrir)</source>
+        <translation>Complete rules (no starving, feeding)</translation>
     </message>
 </context>
 <context>

@@ -19,6 +19,9 @@ constexpr std::size_t kWrapColumn = 79;
 // Who plays a side, by level: a person, then the computer's levels from the weakest.
 constexpr std::array<std::string_view, kMaxLevel + 1> kLevelWords = {"personne", "debutant",
                                                                      "moyen", "fort", "expert"};
+// The rules a game is played by: the Rules tag's words, by rules::TRuleSet. A file without the tag
+// is played by the standard rules.
+constexpr std::array<std::string_view, 2> kRuleWords = {"standard", "full"};
 
 // The result of the game at the record's cursor: "*" while it goes on.
 std::string ResultOf(const rules::TPosition& position) {
@@ -291,7 +294,8 @@ private:
     std::vector<std::string_view> Lines; // without their line ends
     std::size_t Next = 0;                // the next line to read
     TGameRecord Game;
-    std::string Result; // of the Result tag
+    std::string Result;                                  // of the Result tag
+    rules::TRuleSet RuleSet = rules::TRuleSet::Standard; // of the Rules tag
 
     // Cuts the text into lines, checking each: bounded, valid UTF-8, no control character.
     std::optional<TFault> SplitLines() {
@@ -332,9 +336,10 @@ private:
 
     // The tags, one per line, before the moves; blank lines and ";" comments are passed over.
     std::optional<TFault> ReadTags() {
-        std::array<bool, 8> seen{};
-        static constexpr std::array<std::string_view, 8> kTags = {
-            "Game", "Date", "Player1", "Player1By", "Player2", "Player2By", "Position", "Result"};
+        std::array<bool, 9> seen{};
+        static constexpr std::array<std::string_view, 9> kTags = {
+            "Game",      "Date",     "Player1", "Player1By", "Player2",
+            "Player2By", "Position", "Rules",   "Result"};
         for (; Next < Lines.size(); ++Next) {
             const std::string_view line = Trim(Lines[Next]);
             if (!line.empty() && line.front() == ';')
@@ -367,6 +372,16 @@ private:
                 return TFault{Next < Lines.size() ? LineNumber() : static_cast<int>(Lines.size()),
                               TReadFault::MissingTag,
                               {Str(required)}};
+        }
+        // The start (from the Position tag or the opening one) goes by the tagged rules.
+        if (Game.Start().Rules != RuleSet) {
+            rules::TPosition start = Game.Start();
+            start.Rules = RuleSet;
+            const std::array<TSide, 3> sides = Game.Sides;
+            const std::string date = Game.Date;
+            Game = TGameRecord(start);
+            Game.Sides = sides;
+            Game.Date = date;
         }
         return std::nullopt;
     }
@@ -423,6 +438,11 @@ private:
             Game = TGameRecord(*start);
             Game.Sides = sides;
             Game.Date = date;
+        } else if (name == "Rules") {
+            const auto word = std::find(kRuleWords.begin(), kRuleWords.end(), value);
+            if (word == kRuleWords.end())
+                return TFault{line, TReadFault::UnknownRules, {value}};
+            RuleSet = static_cast<rules::TRuleSet>(word - kRuleWords.begin());
         } else if (name == "Result") {
             if (value != "1-0" && value != "0-1" && value != "1/2-1/2" && value != "*")
                 return TFault{line, TReadFault::UnknownResult, {value}};
@@ -576,10 +596,17 @@ private:
         if (Game.Length() >= kMaxMoves)
             return TFault{line, TReadFault::TooManyMoves, {std::to_string(kMaxMoves)}};
         const int pit = (mover == 1 ? 0 : 6) + (word[0] - 'a') + 1;
-        if (!Game.IsLegal(pit))
+        if (!Game.IsLegal(pit)) {
+            const rules::TPosition::TRefusal refusal = Game.Current().Refusal(pit);
+            const std::string opponent = std::to_string(rules::Opponent(mover));
+            if (refusal == rules::TPosition::TRefusal::Kills)
+                return TFault{line, TReadFault::KillingMove, {Str(word), opponent}};
+            if (refusal == rules::TPosition::TRefusal::DoesNotFeed)
+                return TFault{line, TReadFault::StarvingMove, {Str(word), opponent}};
             return TFault{line,
                           TReadFault::EmptyPit,
                           {Str(word), std::string(1, word[0]), std::to_string(mover)}};
+        }
         Flush();
         const rules::TMoveTrace move = Game.Play(pit);
         if (taken && *taken != move.Gain)
@@ -611,7 +638,10 @@ std::string WriteGame(const TGameRecord& game) {
         const int level = std::clamp(game.Sides[n].Level, kPersonLevel, kMaxLevel);
         text += Tag(side + "By", kLevelWords[static_cast<std::size_t>(level)]);
     }
-    if (game.Start() != rules::TPosition::Start())
+    const rules::TRuleSet ruleSet = game.Start().Rules;
+    if (ruleSet != rules::TRuleSet::Standard)
+        text += Tag("Rules", kRuleWords[static_cast<std::size_t>(ruleSet)]);
+    if (game.Start() != rules::TPosition::Start(ruleSet))
         text += Tag("Position", PositionText(game.Start()));
     const std::string result = ResultOf(game.Current());
     text += Tag("Result", result);

@@ -70,6 +70,7 @@ enum class TReadFault {
     NotAMover,     // the word
     SeedTotal,     // seeds counted, seeds there must be
     UnknownResult, // the word
+    UnknownRules,  // the word
     // Its moves.
     TagAfterMoves,
     TextAfterResult, // the word
@@ -89,8 +90,11 @@ enum class TReadFault {
     TooManyMoves,      // the most moves
     EmptyPit,          // the move, the pit's letter, the player
     WrongGain,         // the move, the seeds it takes, the seeds written
+    // Moves the full rules forbid.
+    KillingMove,  // the move, the opponent: it would take all of his seeds
+    StarvingMove, // the move, the opponent: he has no seed and it gives him none
 };
-constexpr int kReadFaultCount = static_cast<int>(TReadFault::WrongGain) + 1;
+constexpr int kReadFaultCount = static_cast<int>(TReadFault::StarvingMove) + 1;
 
 struct TReadError {
     int Line = 0; // 1 for the first line; 0 when the error is not in one line

@@ -60,8 +60,8 @@ public:
     // The pit (1 to 12) of move number ply, 0 to Length() - 1.
     int MoveAt(int ply) const;
 
-    // The pit may be played at the cursor: it is the mover's, holds seeds, and the game at the
-    // cursor is not over.
+    // The pit may be played at the cursor: it is the mover's, holds seeds, the game's rules allow
+    // it (the start position's rule set), and the game at the cursor is not over.
     bool IsLegal(int pit) const;
     // Plays a legal move at the cursor and returns what it did; the moves after the cursor are
     // dropped, the cursor moves past the new move. An illegal pit changes nothing and returns

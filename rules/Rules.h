@@ -2,8 +2,22 @@
 #pragma once
 // The rules of ekoba, stated once. Pits are numbered 1 to 12: 1 to 6 are player 1's, 7 to 12
 // player 2's. Sowing runs towards higher numbers and wraps from 12 to 1; the harvest runs the
-// other way and wraps from 1 to 12. There is no obligation to feed the opponent and no ban on
-// taking all of his seeds; positions may repeat.
+// other way and wraps from 1 to 12. Positions may repeat.
+//
+// Two rule sets share this code, told apart by the position (TPosition::Rules):
+// - Standard, what the game plays unless asked otherwise: there is no obligation to feed the
+//   opponent and no ban on taking all of his seeds.
+// - Full, the complete rules as the rules window teaches them:
+//   - no killing: a move whose harvest would take every seed left on the opponent's side is not
+//     legal while another move is. When every move would, those of them are legal and each is
+//     played without its harvest: the sowing alone, nothing taken, so that the opponent keeps
+//     the seeds the sowing gave him;
+//   - feeding: a player whose opponent has no seed must play a move that sows at least one seed
+//     on the opponent's side (and does not take them all back, unless every such move would: it
+//     is then played without its harvest, as above). A move that sows none is never legal then.
+//     When no move sows any, the game is over and each player takes the seeds on his own side,
+//     as at every end.
+//   The ends of the standard rules stay: the player to move has no seed, or each side holds one.
 
 #include <array>
 #include <cstdint>
@@ -45,23 +59,42 @@ constexpr bool IsTaken(int pit, int seeds, int mover) {
     return (seeds == 2 || seeds == 3) && Owner(pit) != mover;
 }
 
-// A position: the seeds of the twelve pits, the player to move and the two banked scores.
+// The rules a game is played by (see the top of this file).
+enum class TRuleSet : std::uint8_t {
+    Standard, // no ban on killing, no obligation to feed
+    Full,     // no killing, feeding
+};
+
+// A position: the seeds of the twelve pits, the player to move, the two banked scores and the
+// rules the game goes on by. Two positions of different rule sets are different positions.
 struct TPosition {
     std::array<std::uint8_t, kPits + 1> Seeds{}; // 1 to 12; entry 0 is unused and stays 0
     std::uint8_t ToMove = 1;
     std::array<std::uint8_t, 3> Score{}; // 1 and 2; entry 0 is unused
+    TRuleSet Rules = TRuleSet::Standard;
 
-    // The opening position: four seeds in every pit, player 1 to move, no score.
+    // The opening position: four seeds in every pit, player 1 to move, no score, by the
+    // standard rules.
     static TPosition Start();
+    // The same by the given rules.
+    static TPosition Start(TRuleSet rules);
 
     int SeedsOnSide(int player) const;
     int SeedsOnBoard() const;
-    // Pit i may be played: it belongs to the player to move and holds seeds.
+    // Pit i may be played: it belongs to the player to move and holds seeds, and by the full
+    // rules it is one of LegalMoves.
     bool IsLegal(int pit) const {
-        return pit >= 1 && pit <= kPits && Owner(pit) == ToMove && Seeds[pit] > 0;
+        return pit >= 1 && pit <= kPits && Owner(pit) == ToMove && Seeds[pit] > 0 &&
+               (Rules == TRuleSet::Standard || IsLegalByFullRules(pit));
     }
+    // Why a pit of the player to move, holding seeds, may not be played by the full rules.
+    enum class TRefusal { None, Kills, DoesNotFeed };
+    TRefusal Refusal(int pit) const;
 
     friend bool operator==(const TPosition&, const TPosition&) = default;
+
+private:
+    bool IsLegalByFullRules(int pit) const;
 };
 
 // The legal moves of a position, in pit order.
@@ -79,7 +112,8 @@ struct TMoveResult {
     int Captured = 0; // seeds harvested and banked by the mover
 };
 
-// Plays the legal move from pit i: sows, harvests, banks the harvest and passes the turn.
+// Plays the legal move from pit i: sows, harvests, banks the harvest and passes the turn. By the
+// full rules a harvest that would take every seed of the opponent's side is not made.
 TMoveResult Play(TPosition& position, int pit);
 
 // A harvested pit and the seeds taken from it.
@@ -110,7 +144,9 @@ struct TMoveTrace {
 TMoveTrace PlayTraced(TPosition& position, int pit);
 
 // The game is over when the player to move has no seed on his side, or when each player has
-// exactly one seed on his side. The test is made on the player who has just received the turn.
+// exactly one seed on his side; by the full rules also when the player to move has no legal move
+// (his opponent has no seed and no move gives him one). The test is made on the player who has
+// just received the turn.
 bool IsOver(const TPosition& position);
 
 enum class TVerdict { Player1, Player2, Draw };

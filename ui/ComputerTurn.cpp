@@ -103,8 +103,8 @@ void TComputerTurn::Begin() {
     // When it cannot start (memory has run out), the hint and the levels go without it; it is
     // tried again when they ask for it.
     try {
-        if (Options && (!Options->PlayedBy(1) || !Options->PlayedBy(2)))
-            ai::SharedEndgameTable();
+        if (Options && CurrentGame && (!Options->PlayedBy(1) || !Options->PlayedBy(2)))
+            ai::SharedEndgameTable(CurrentGame->Position().Rules);
     } catch (...) {
     }
     Next();
@@ -134,6 +134,7 @@ void TComputerTurn::FollowOptions() {
             if (level) {
                 ai::TPlayerOptions options;
                 options.TimeMs = ExpertBudgetMs();
+                options.Rules = CurrentGame->Position().Rules;
                 // A beginner does not play every game alike, unless a test fixes his choices.
                 options.Seed = static_cast<std::uint32_t>(
                     EnvironmentNumber("EKOBARAMA_BEGINNER_SEED", 0, UINT32_MAX)
@@ -212,7 +213,7 @@ void TComputerTurn::Hint(std::function<void(const TFound&)> found) {
             // The Expert's search, endgame table included; the table starts building now if no
             // computer player has started it, and the hint values the position once it is ready.
             ai::TSearchSettings settings;
-            settings.Table = &ai::SharedEndgameTable();
+            settings.Table = &ai::SharedEndgameTable(hinted_.Rules);
             settings.Threads = ai::GameThreads();
             hintSearcher_ = std::make_unique<ai::TSearcher>(settings);
         }
@@ -227,7 +228,7 @@ void TComputerTurn::Hint(std::function<void(const TFound&)> found) {
             // position is worth, which is what the table says.
             ai::TSearchLimits limits;
             limits.TimeMs = HintMs;
-            return TableHint(ai::SharedEndgameTable(), position,
+            return TableHint(ai::SharedEndgameTable(position.Rules), position,
                              searcher->Search(position, limits, cancel).Move);
         },
         &TComputerTurn::HintLanded);

@@ -185,6 +185,8 @@ const char* ReadFaultSentence(record::TReadFault fault) {
         return QT_TRANSLATE_NOOP("Files", "la position compte %1 graines au lieu de %2");
     case F::UnknownResult:
         return QT_TRANSLATE_NOOP("Files", "résultat « %1 » inconnu (1-0, 0-1, 1/2-1/2 ou *)");
+    case F::UnknownRules:
+        return QT_TRANSLATE_NOOP("Files", "règles « %1 » inconnues (standard ou full)");
     case F::TagAfterMoves:
         return QT_TRANSLATE_NOOP("Files", "étiquette après les coups");
     case F::TextAfterResult:
@@ -227,6 +229,13 @@ const char* ReadFaultSentence(record::TReadFault fault) {
                                  "coup « %1 » impossible : la case %2 du joueur %3 est vide");
     case F::WrongGain:
         return QT_TRANSLATE_NOOP("Files", "le coup « %1 » prend %2 graines, pas %3");
+    case F::KillingMove:
+        return QT_TRANSLATE_NOOP("Files", "coup « %1 » interdit par les règles complètes : il "
+                                          "prendrait toutes les graines du joueur %2");
+    case F::StarvingMove:
+        return QT_TRANSLATE_NOOP("Files", "coup « %1 » interdit par les règles complètes : le "
+                                          "joueur %2 n'a plus de graine et ce coup ne lui en "
+                                          "donne pas");
     }
     return "";
 }

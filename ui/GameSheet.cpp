@@ -540,7 +540,7 @@ void TGameSheet::StartReview() {
     ai::TReviewSettings settings;
     // Without the table (memory ran out for it) the review searches every move.
     try {
-        settings.Table = &ai::SharedEndgameTable();
+        settings.Table = &ai::SharedEndgameTable(game.Start().Rules);
     } catch (...) {
     }
     cancel_ = false;

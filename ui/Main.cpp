@@ -362,6 +362,16 @@ void TForm1::SetShowHint(bool show) {
     RefreshToolTip();
 }
 
+void TForm1::ShowRulesInTitle() {
+    const bool full = CurrentGame && AppState != TAppState::Presentation &&
+                      CurrentGame->Record.Start().Rules == rules::TRuleSet::Full;
+    const QString title =
+        full ? QCoreApplication::translate("TForm1", "Ekobarama – règles complètes")
+             : QStringLiteral("Ekobarama");
+    if (windowTitle() != title)
+        setWindowTitle(title);
+}
+
 void TForm1::RefreshToolTip() {
     const QString text = showHint_ ? hint_ : QString();
     if (!DXDraw1 || DXDraw1->toolTip() == text)
@@ -734,6 +744,14 @@ void TForm1::CreatePreferencesPanel() {
     CheckBox1->setFont(platform::MakeFont("Arial", 10, true));
     SetTextColour(CheckBox1, clBlack);
     CheckBox1->setChecked(TStoredPreferences::ShowCounts);
+    // The rules of the games to come, under the sound switch.
+    CheckBox2 = new QCheckBox(
+        QCoreApplication::translate("TForm1", "Règles complètes (ne pas affamer, nourrir)"),
+        GroupBox1);
+    CheckBox2->setObjectName("CheckBox2");
+    CheckBox2->setGeometry(156, 400, 400, 22);
+    CheckBox2->setFont(platform::MakeFont("Arial", 10, true));
+    SetTextColour(CheckBox2, clBlack);
 
     BitBtn1 = makeButton("BitBtn1", QCoreApplication::translate("Panel", "OK"),
                          QRect(202, 429, 113, 25), QStyle::SP_DialogOkButton);
@@ -751,6 +769,7 @@ void TForm1::CreatePreferencesPanel() {
     QWidget::setTabOrder(Edit4, ComboBox1);
     QWidget::setTabOrder(ComboBox1, ComboBox2);
     QWidget::setTabOrder(ComboBox2, CheckBox1);
+    QWidget::setTabOrder(CheckBox1, CheckBox2);
 
     // OK is the default button (Enter), Annuler the cancel button (Escape).
     for (int key : {Qt::Key_Return, Qt::Key_Enter}) {

@@ -90,6 +90,7 @@ public:
     QLabel* Label9 = nullptr;
     QComboBox* ComboBox2 = nullptr; // player 2
     QCheckBox* CheckBox1 = nullptr; // each pit's count written beside it
+    QCheckBox* CheckBox2 = nullptr; // new games by the complete rules
     QGroupBox* GroupBox3 = nullptr;
     QRadioButton* RadioButton3 = nullptr;
     QRadioButton* RadioButton4 = nullptr;
@@ -184,6 +185,8 @@ public:
 
     // Enables the commands on the game (taking back, files) as the game and the state allow.
     void RefreshGameCommands();
+    // The title names the complete rules while a game by them is on the board.
+    void ShowRulesInTitle();
 
     // The sound device's loaded step, once: it opens the device (a machine without sound stays
     // silent) and the sound list loads its sounds. Called a tenth of a second after the window's

@@ -103,6 +103,7 @@ void TOptions::ReadFromPanel() {
     SoundsOn = Form1->RadioButton3->isChecked();
     Form1->Bruitages1->setChecked(SoundsOn);
     ShowCounts = Form1->CheckBox1->isChecked();
+    FullRules = Form1->CheckBox2->isChecked();
     Save();
 }
 
@@ -119,6 +120,7 @@ void TOptions::ShowInPanel() const {
     else
         Form1->RadioButton4->setChecked(true);
     Form1->CheckBox1->setChecked(ShowCounts);
+    Form1->CheckBox2->setChecked(FullRules);
     Form1->LockNamesDuringGame();
 }
 

@@ -42,6 +42,9 @@ struct TPreferences {
     TAnimationSpeed AnimationSpeed = TAnimationSpeed::Normal;
     // The game's sheet is open beside the board.
     bool ShowSheet = false;
+    // New games are played by the complete rules (no killing, feeding; rules/Rules.h), not the
+    // standard ones. A game under way keeps its rules.
+    bool FullRules = false;
 
     friend bool operator==(const TPreferences&, const TPreferences&) = default;
 };

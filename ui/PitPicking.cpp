@@ -10,6 +10,7 @@
 #include "ui/KeyboardPlay.h"
 #include "ui/Main.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QEvent>
 #include <QKeyEvent>
@@ -51,7 +52,23 @@ void UpdateHover() {
         return;
     }
     const Tcaze& pit = CurrentGame->Pit(i);
-    Form1->SetHint(QString::number(pit.Seeds));
+    // A pit the complete rules forbid says why beside its count.
+    QString hint = QString::number(pit.Seeds);
+    switch (CurrentGame->Record.Current().Refusal(i)) {
+    case rules::TPosition::TRefusal::Kills:
+        hint += "\n" + QCoreApplication::translate(
+                           "Board", "Interdit : ce coup prendrait toutes les graines de "
+                                    "l'adversaire");
+        break;
+    case rules::TPosition::TRefusal::DoesNotFeed:
+        hint += "\n" + QCoreApplication::translate(
+                           "Board", "Interdit : l'adversaire n'a plus de graine, il faut "
+                                    "le nourrir");
+        break;
+    case rules::TPosition::TRefusal::None:
+        break;
+    }
+    Form1->SetHint(hint);
     Form1->SetShowHint(true);
     Form1->DXDraw1->setCursor(pit.CanPlay() ? Qt::PointingHandCursor // crHandPoint
                                             : Qt::ForbiddenCursor);  // crNoDrop

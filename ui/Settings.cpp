@@ -62,6 +62,7 @@ constexpr std::array<std::string_view, 5> kPlayedBy = {"person", "beginner", "in
                                                        "strong", "expert"};
 constexpr std::array<std::string_view, 2> kSwitch = {"off", "on"};
 constexpr std::array<std::string_view, 3> kSpeeds = {"normal", "fast", "none"};
+constexpr std::array<std::string_view, 2> kRules = {"standard", "full"};
 constexpr std::array<int, 3> kBoardPercents = {100, 150, 200};
 
 bool ReadPlayedBy(std::string_view value, TPlayedBy& by) {
@@ -82,7 +83,7 @@ std::string PlayedByWord(const TPlayedBy& by) {
     return std::string(kPlayedBy[static_cast<std::size_t>(ItemOfPlayedBy(by))]);
 }
 
-const std::array<TSetting, 9> kSettings = {{
+const std::array<TSetting, 10> kSettings = {{
     {"player1-name",
      [](std::string_view value, TPreferences& p) { return ReadName(value, p.Player1Name); },
      [](const TPreferences& p) { return WriteName(p.Player1Name, TPreferences().Player1Name); }},
@@ -136,6 +137,14 @@ const std::array<TSetting, 9> kSettings = {{
      [](const TPreferences& p) {
          return std::optional(std::string(kSwitch[p.ShowSheet ? 1 : 0]));
      }},
+    {"rules",
+     [](std::string_view value, TPreferences& p) {
+         const std::optional<int> item = WordIndex(value, kRules);
+         if (item)
+             p.FullRules = *item == 1;
+         return item.has_value();
+     },
+     [](const TPreferences& p) { return std::optional(std::string(kRules[p.FullRules ? 1 : 0])); }},
 }};
 
 // Text from the file or the system, made safe for one line of a terminal: printable ASCII

@@ -158,6 +158,7 @@ void TForm1::RefreshGameCommands() {
     Reprendrelapartie1->setEnabled(ready && AppState == TAppState::Presentation &&
                                    HasUnfinishedGame());
     Conseil1->setEnabled(HintAllowed());
+    ShowRulesInTitle();
     Analyserlapartie1->setEnabled(
         ready &&
         (GameSheet() ? GameSheet()->CanReview() : SheetGame() && SheetGame()->Length() > 0));

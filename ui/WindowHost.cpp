@@ -73,6 +73,7 @@ public:
         return Options ? Options->SoundsOn : TStoredPreferences::SoundsOn;
     }
     bool ShowCounts() const override { return Options && Options->ShowCounts; }
+    bool FullRules() const override { return Options && Options->FullRules; }
     TAnimationSpeed AnimationSpeed() const override {
         return Options ? Options->AnimationSpeed : TAnimationSpeed::Normal;
     }
@@ -100,6 +101,7 @@ public:
             return;
         Form1->Timer1.stop();
         Form1->Quitterlapartie1->setEnabled(false);
+        Form1->ShowRulesInTitle();
         // With the game gone there is no pit under the mouse any more.
         ClearHover();
     }

@@ -85,16 +85,29 @@ struct TGraph {
 
 } // namespace
 
-TEST(EndgameTable, AgreesWithTheWholeGraphSolvedInOnePieceAndGuidesTheSearch) {
+// For either rule set; a table answers for the positions of its own set only.
+class EndgameTableOfRules : public testing::TestWithParam<rules::TRuleSet> {};
+INSTANTIATE_TEST_SUITE_P(BothRuleSets, EndgameTableOfRules,
+                         testing::Values(rules::TRuleSet::Standard, rules::TRuleSet::Full));
+
+TEST_P(EndgameTableOfRules, AgreesWithTheWholeGraphSolvedInOnePieceAndGuidesTheSearch) {
     constexpr int kSeeds = 7;
-    ai::TEndgameTable table(kSeeds);
+    ai::TEndgameTable table(kSeeds, {}, 0, GetParam());
     table.BuildNow();
     ASSERT_TRUE(table.Ready());
 
     std::mt19937 random(5);
     TGraph graph;
-    for (int trial = 0; trial < 300; ++trial)
-        graph.Add(RandomPosition(random, kSeeds));
+    for (int trial = 0; trial < 300; ++trial) {
+        rules::TPosition start = RandomPosition(random, kSeeds);
+        start.Rules = GetParam();
+        graph.Add(start);
+        rules::TPosition other = start;
+        other.Rules =
+            GetParam() == rules::TRuleSet::Full ? rules::TRuleSet::Standard : rules::TRuleSet::Full;
+        int margin = 0;
+        EXPECT_FALSE(table.Probe(other, margin));
+    }
     const std::vector<int> exact = graph.Solve();
     ASSERT_GT(graph.Nodes.size(), 3000u);
     for (std::size_t i = 0; i < graph.Nodes.size(); ++i) {
@@ -125,17 +138,20 @@ TEST(EndgameTable, AgreesWithTheWholeGraphSolvedInOnePieceAndGuidesTheSearch) {
 
 // The layers of 12 and 13 seeds keep the table's equation (every value the best of its moves'):
 // the first layers where one pit can hold enough seeds to lap the board and come back to it, whose
-// quiet moves the build must un-move right. (ekobarama-table-check checks every layer of the large
-// table.) The sanitizer build, several times slower, checks the layer of 12 only.
-TEST(EndgameTable, EveryValueIsTheBestOfItsMovesValues) {
+// quiet moves the build must un-move right; by the full rules, whose moves cost more to list, the
+// layers up to 12, where moves are forbidden and sides run empty. (ekobarama-table-check checks
+// every layer of the large table.) The sanitizer build, several times slower, checks the layer of
+// 12 only, and 11 by the full rules.
+TEST_P(EndgameTableOfRules, EveryValueIsTheBestOfItsMovesValues) {
+    const bool full = GetParam() == rules::TRuleSet::Full;
 #if defined(__SANITIZE_ADDRESS__)
-    constexpr int kSeeds = 12;
+    const int most = full ? 11 : 12;
 #else
-    constexpr int kSeeds = 13;
+    const int most = full ? 12 : 13;
 #endif
-    ai::TEndgameTable table(kSeeds);
+    ai::TEndgameTable table(most, {}, 0, GetParam());
     table.BuildNow();
-    for (int seeds = 12; seeds <= kSeeds; ++seeds) {
+    for (int seeds = full ? 0 : 12; seeds <= most; ++seeds) {
         std::string error;
         EXPECT_GT(CheckTableLayer(table, seeds, error), 0u) << seeds << " seeds: " << error;
     }
@@ -234,6 +250,14 @@ TEST(EndgameTable, KeepsTheLargeTableInAFileAndNeverTrustsADamagedOne) {
             std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
             out.seekp(12);
             out.put(char(8));
+        },
+        [&] { // the table of the other rules, sound and of the same size, in a file of its own
+            ai::TEndgameTable full(6, ai::TStoredTableSettings{root / "full", 9}, 0,
+                                   rules::TRuleSet::Full);
+            full.BuildNow();
+            ASSERT_EQ(full.Stored(), ai::TStoredTable::Built);
+            EXPECT_EQ(fs::path(full.StoredPath()).filename(), "endgame-full-9.table");
+            fs::copy_file(full.StoredPath(), file, fs::copy_options::overwrite_existing);
         },
     };
     for (std::size_t i = 0; i < damages.size(); ++i) {

@@ -10,7 +10,8 @@
 #include <map>
 #include <thread>
 
-// Every level and the baseline, on random positions that are not over: a legal pit every time.
+// Every level and the baseline, on random positions of either rule set that are not over: a legal
+// pit every time.
 TEST(Engine, EveryPlayerChoosesALegalMove) {
     ai::TPlayerOptions options;
     options.TimeMs = 8;
@@ -22,8 +23,20 @@ TEST(Engine, EveryPlayerChoosesALegalMove) {
     players.push_back(ai::MakeBaselinePlayer());
     std::mt19937 random(99);
     const std::atomic<bool> cancel{false};
+    // By the full rules, positions where they forbid a move (few seeds: moves that kill or that
+    // do not feed).
+    const auto forbidsOne = [](rules::TPosition position) {
+        const int full = rules::LegalMoves(position).Count;
+        position.Rules = rules::TRuleSet::Standard;
+        return rules::LegalMoves(position).Count > full;
+    };
     for (int trial = 0; trial < 60; ++trial) {
-        const rules::TPosition position = RandomPosition(random);
+        const bool full = trial % 2;
+        rules::TPosition position;
+        do {
+            position = RandomPosition(random, full ? 8 : rules::kTotalSeeds);
+            position.Rules = full ? rules::TRuleSet::Full : rules::TRuleSet::Standard;
+        } while (full && !forbidsOne(position));
         if (rules::IsOver(position))
             continue;
         for (std::size_t p = 0; p < players.size(); ++p) {

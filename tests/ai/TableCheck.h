@@ -11,11 +11,13 @@
 #include <cstddef>
 #include <string>
 
-// Checks every position of n seeds (either player to move); the positions checked, or 0 with a
-// message in error at the first one that breaks the equation or that the table does not hold.
+// Checks every position of n seeds (either player to move) by the table's rules; the positions
+// checked, or 0 with a message in error at the first one that breaks the equation or that the
+// table does not hold.
 inline std::size_t CheckTableLayer(const ai::TEndgameTable& table, int seeds, std::string& error) {
     std::size_t checked = 0;
     rules::TPosition position;
+    position.Rules = table.RuleSet();
     const auto check = [&]() {
         int value = 0;
         if (!table.Probe(position, value)) {

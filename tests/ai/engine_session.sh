@@ -4,8 +4,10 @@
 # with a legal move and its line, answers "isready" while it thinks, stops a search without
 # limits at once, and answers every bad line with an error line and goes on (bad lines are read
 # while it thinks too). It takes a count of threads between searches, one in range, and refuses
-# one while it thinks. Its endgame table values positions worked out by hand, once built, and its
-# analysis of a game gives a line a move.
+# one while it thinks, and the rules likewise: by the complete ones a move that kills or that
+# leaves a starving opponent unfed is refused, saying why, and the only move left is answered at
+# once; by the standard ones the same move is taken. Its endgame table values positions worked out
+# by hand, once built, and its analysis of a game gives a line a move.
 set -u
 engine=$1
 out=$(
@@ -17,9 +19,14 @@ out=$(
       'analyse depth 0' \
       'isready now' "$(head -c 70000 /dev/zero | tr '\0' 'a')"
     sleep 0.5 # the search to depth 6 is over
-    printf '%s\n' 'position start' go isready 'threads 1'
+    printf '%s\n' 'position start' go isready 'threads 1' 'rules full'
     sleep 1
     printf '%s\n' stop 'position pits 0 0 0 0 0 1 0 0 0 0 1 1 tomove 1 score 20 25' 'go depth 3' \
+      'rules' 'rules house' stop 'rules full' \
+      'position pits 1 0 0 0 0 1 1 0 0 0 0 0 tomove 1 score 23 22 moves 6' \
+      'position pits 1 0 0 0 0 1 0 0 0 0 0 0 tomove 1 score 23 23 moves 1' \
+      'position pits 1 0 0 0 0 1 1 0 0 0 0 0 tomove 1 score 23 22' 'go depth 3' stop \
+      'rules standard' 'position pits 1 0 0 0 0 1 1 0 0 0 0 0 tomove 1 score 23 22 moves 6' show \
       quit
   } | timeout 30 "$engine"
 )
@@ -46,15 +53,26 @@ expect 'error isready: nothing expected after it'
 expect "error analyse: nothing or 'depth N' \(1 to 64\) expected"
 expect 'error line longer than 65536 characters'
 expect 'readyok'
-expect 'error still thinking: stop first'
+if [ "$(grep -cx 'error still thinking: stop first' <<<"$out")" -ne 2 ]; then
+  echo "threads and rules refused while thinking, not two refusals"
+  status=1
+fi
+if [ "$(grep -cx "error rules: 'standard' or 'full' expected" <<<"$out")" -ne 2 ]; then
+  echo "two bad rules lines, not two errors"
+  status=1
+fi
+expect "error position: move 1 \(pit 6\) is not legal there \(it would take all of the opponent's seeds\)"
+expect 'error position: move 1 \(pit 1\) is not legal there \(the opponent has no seed and it gives him none\)'
+expect 'bestmove 1 depth 0 value 0 nodes 0 time [0-9]+ pv 1'
+expect 'position pits 1 0 0 0 0 0 0 0 0 0 0 0 tomove 2 score 25 22'
 if [ "$(grep -cx 'error threads: a number of threads from 1 to 16 expected' <<<"$out")" -ne 3 ]; then
   echo "three counts of threads refused, not three"
   status=1
 fi
 # The search without limits answers once stopped (the engine is stopped by timeout otherwise), then
-# the one to depth 3 answers at once: pit 6 is the only move.
-if [ "$(grep -c '^bestmove ' <<<"$out")" -ne 3 ]; then
-  echo "three searches, not three answers"
+# the one to depth 3 answers at once: pit 6 is the only move; so does the one by the complete rules.
+if [ "$(grep -c '^bestmove ' <<<"$out")" -ne 4 ]; then
+  echo "four searches, not four answers"
   status=1
 fi
 expect 'bestmove [1-6] depth [0-9]+ value -?[0-9]+ nodes [0-9]+ time [0-9]+ pv [1-6]( [0-9]+)*'

@@ -16,7 +16,9 @@ namespace {
 TGameRecord RandomGame(std::mt19937& random, bool fromStart, int maxMoves = 1000) {
     static const std::vector<std::string> names = {
         "Joueur 1", "Ordinateur", "", "Amélie \"Mimi\"", "C:\\jeux", "Ngũgĩ", "ÉÀ 游戏 ok"};
-    TGameRecord game(fromStart ? rules::TPosition::Start() : RandomPosition(random));
+    rules::TPosition start = fromStart ? rules::TPosition::Start() : RandomPosition(random);
+    start.Rules = random() % 2 ? rules::TRuleSet::Full : rules::TRuleSet::Standard;
+    TGameRecord game(start);
     for (int n = 1; n <= 2; ++n)
         game.Sides[n] = {names[random() % names.size()], static_cast<int>(random() % 5)};
     game.Date = random() % 4 ? "2026-12-07" : "";
@@ -174,6 +176,7 @@ TEST(GameFile, AFaultIsToldWithItsLine) {
         {head + "[Position \"4 4 4 4 4 4 / 4 4 4 4 4 4 / 3 / 0 0\"]\n", 4, F::NotAMover, {"3"}},
         {head + "[Result \"*\"]\n1. g *\n", 5, F::NotAMove, {"g"}},
         {head + "[Player1By \"maitre\"]\n", 4, F::UnknownPlayer, {"maitre"}},
+        {head + "[Rules \"maison\"]\n", 4, F::UnknownRules, {"maison"}},
         {head + "[Result \"*\"]\n1. c \x01 *\n", 5, F::ControlCharacter, {"6"}},
         {head + "[Result \"*\"]\n1. c \xC0\xAF *\n", 5, F::NotUtf8, {"6"}},
         {head + "[Result \"*\"]\n" + std::string(5000, ' ') + "\n", 5, F::LineTooLong, {"4096"}},
@@ -193,6 +196,35 @@ TEST(GameFile, AFaultIsToldWithItsLine) {
         if (!c.Values.empty()) {
             EXPECT_EQ(error.Values, c.Values) << what;
         }
+    }
+}
+
+// The same moves from the same position: played by the standard rules in a file without the Rules
+// tag, refused by the full rules with the line of the move and why.
+TEST(GameFile, TheRulesTagDecidesWhichMovesAreRefused) {
+    const std::string head = "[Game \"Ekoba\"]\n[Player1 \"A\"]\n[Player2 \"B\"]\n";
+    using F = record::TReadFault;
+    const struct {
+        std::string Position, Standard, Full;
+        F Fault;
+    } cases[] = {
+        {"1 0 0 0 0 1 / 1 0 0 0 0 0 / 1 / 23 22", "1. fx2 1-0", "1. f *", F::KillingMove},
+        {"1 0 0 0 0 1 / 0 0 0 0 0 0 / 1 / 23 23", "1. a 1-0", "1. a *", F::StarvingMove},
+    };
+    for (const auto& c : cases) {
+        const std::string position = "[Position \"" + c.Position + "\"]\n";
+        const auto standard =
+            record::ReadGame(head + position + "[Result \"1-0\"]\n" + c.Standard + "\n");
+        ASSERT_TRUE(std::holds_alternative<TGameRecord>(standard)) << c.Standard;
+        const TGameRecord& game = std::get<TGameRecord>(standard);
+        EXPECT_EQ(game.Start().Rules, rules::TRuleSet::Standard);
+        EXPECT_EQ(game.Length(), 1);
+        EXPECT_EQ(record::WriteGame(game).find("[Rules"), std::string::npos);
+
+        const auto full = record::ReadGame(head + position + "[Rules \"full\"]\n[Result \"*\"]\n" +
+                                           c.Full + "\n");
+        ASSERT_TRUE(std::holds_alternative<TReadError>(full)) << c.Full;
+        EXPECT_EQ(std::get<TReadError>(full), (TReadError{7, c.Fault, {c.Full.substr(3, 1), "2"}}));
     }
 }
 

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 using namespace rules;
 
 // Every legal move of many random positions, checked against the board that sowing alone gives
@@ -114,4 +117,84 @@ TEST(Rules, TheGameEndsWhenTheMoverHasNoSeedOrEachSideHoldsOne) {
     }
     EXPECT_GT(over, 100);
     EXPECT_FALSE(IsOver(TPosition::Start()));
+}
+
+// The full rules against the standard ones, over random positions with few seeds (where sides run
+// empty) and many: the legal moves are the standard ones less those whose harvest empties the
+// opponent's side and, when he has no seed, less those that sow none on his side; when that
+// leaves none, the killing moves stay and are played without their harvest, and when there are
+// none either the game is over.
+TEST(Rules, FullRulesForbidKillingAndObligeFeeding) {
+    std::mt19937 random(31);
+    int forbidden = 0, withoutHarvest = 0, unfed = 0;
+    for (int trial = 0; trial < 40000; ++trial) {
+        TPosition standard = RandomPosition(random, trial % 2 ? 8 : kTotalSeeds);
+        TPosition full = standard;
+        full.Rules = TRuleSet::Full;
+        const int mover = standard.ToMove, opponent = Opponent(mover);
+        const bool starving = standard.SeedsOnSide(opponent) == 0;
+
+        std::vector<int> expected, feeding;
+        std::array<TPosition::TRefusal, kPits + 1> refusal{};
+        for (const int pit : LegalMoves(standard)) {
+            TPosition after = standard;
+            const TMoveTrace trace = PlayTraced(after, pit);
+            const bool kills = trace.Gain > 0 && after.SeedsOnSide(opponent) == 0;
+            const bool feeds = std::any_of(trace.Sown.begin(), trace.Sown.end(),
+                                           [&](int q) { return Owner(q) == opponent; });
+            if (feeds)
+                feeding.push_back(pit);
+            if (!kills && (feeds || !starving))
+                expected.push_back(pit);
+            else
+                refusal[pit] =
+                    kills ? TPosition::TRefusal::Kills : TPosition::TRefusal::DoesNotFeed;
+        }
+        if (expected.empty()) {
+            unfed += feeding.empty() && standard.SeedsOnSide(mover) > 0;
+            for (const int pit : feeding)
+                refusal[pit] = TPosition::TRefusal::None;
+            expected = feeding;
+        }
+        const TMoves moves = LegalMoves(full);
+        ASSERT_EQ(std::vector<int>(moves.begin(), moves.end()), expected) << "trial " << trial;
+        for (int pit = 1; pit <= kPits; ++pit) {
+            const bool legal = std::find(expected.begin(), expected.end(), pit) != expected.end();
+            EXPECT_EQ(full.IsLegal(pit), legal) << "trial " << trial << " pit " << pit;
+            if (Owner(pit) == mover && standard.Seeds[pit] > 0) {
+                EXPECT_EQ(full.Refusal(pit), refusal[pit]) << "trial " << trial << " pit " << pit;
+            }
+            forbidden += standard.IsLegal(pit) && !legal;
+        }
+        EXPECT_EQ(IsOver(full), IsOver(standard) || expected.empty());
+
+        for (const int pit : expected) {
+            TPosition byStandard = standard, byFull = full;
+            Play(byStandard, pit);
+            TPosition traced = full;
+            const TMoveTrace trace = PlayTraced(traced, pit);
+            const TMoveResult result = Play(byFull, pit);
+            EXPECT_EQ(traced, byFull);
+            EXPECT_EQ(trace.Gain, result.Captured);
+            EXPECT_EQ(trace.Over, IsOver(byFull));
+            EXPECT_EQ(byFull.Rules, TRuleSet::Full);
+            EXPECT_EQ(byFull.SeedsOnBoard() + byFull.Score[1] + byFull.Score[2], kTotalSeeds);
+            EXPECT_GT(byFull.SeedsOnSide(opponent), 0) << "the opponent was left no seed";
+            if (byStandard.SeedsOnSide(opponent) > 0) {
+                byStandard.Rules = TRuleSet::Full;
+                EXPECT_EQ(byFull, byStandard) << "a move that does not kill is played the same";
+            } else {
+                EXPECT_EQ(result.Captured, 0);
+                EXPECT_TRUE(trace.Harvested.empty());
+                ++withoutHarvest;
+            }
+            const TOutcome outcome = Outcome(byFull);
+            EXPECT_EQ(outcome.Final[1] + outcome.Final[2], kTotalSeeds);
+        }
+    }
+    EXPECT_GT(forbidden, 1000);
+    EXPECT_GT(withoutHarvest, 20);
+    EXPECT_GT(unfed, 20);
+    EXPECT_EQ(TPosition::Start(TRuleSet::Full).Rules, TRuleSet::Full);
+    EXPECT_EQ(TPosition::Start().Rules, TRuleSet::Standard);
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "game/Game.h"
 #include "tests/ui/FormFixture.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -224,4 +226,27 @@ TEST_F(Preferences, EachSideIsAPersonOrTheComputerAtALevelAlsoDuringAGame) {
     EXPECT_EQ(Options->Player2By, std::nullopt);
     EXPECT_EQ(Options->Player2Name, "Ordinateur");
     AppState = TAppState::Presentation;
+}
+
+// The complete rules are for the games to come: the game on the board keeps its rules, the next
+// new game takes them and the title names them while it is on; the panel shows the choice.
+TEST_F(Preferences, CompleteRulesGoToTheNextNewGameAndTheTitleNamesThem) {
+    form->NouvellePartie1Click();
+    ASSERT_TRUE(CurrentGame);
+    form->Prferences1Click();
+    EXPECT_FALSE(form->CheckBox2->isChecked());
+    EXPECT_EQ(form->CheckBox2->text(), "Règles complètes (ne pas affamer, nourrir)");
+    form->CheckBox2->setChecked(true);
+    form->BitBtn1Click();
+    EXPECT_TRUE(Options->FullRules);
+    EXPECT_EQ(CurrentGame->Record.Start().Rules, rules::TRuleSet::Standard);
+    EXPECT_EQ(form->windowTitle(), "Ekobarama");
+    answerYes = true; // leave the game on the board
+    form->NouvellePartie1Click();
+    ASSERT_TRUE(CurrentGame);
+    EXPECT_EQ(CurrentGame->Record.Start().Rules, rules::TRuleSet::Full);
+    EXPECT_EQ(form->windowTitle(), "Ekobarama – règles complètes");
+    form->Prferences1Click();
+    EXPECT_TRUE(form->CheckBox2->isChecked());
+    form->BitBtn2Click();
 }

@@ -61,6 +61,7 @@ TPreferences Chosen() {
     p.BoardPercent = 150;
     p.AnimationSpeed = TAnimationSpeed::Fast;
     p.ShowSheet = true;
+    p.FullRules = true;
     return p;
 }
 
@@ -92,6 +93,7 @@ TEST(Settings, ADamagedLineGivesItsSettingsDefaultAndOneFault) {
     const auto size = [](TPreferences& p) { p.BoardPercent = 100; };
     const auto speed = [](TPreferences& p) { p.AnimationSpeed = TAnimationSpeed::Normal; };
     const auto sheet = [](TPreferences& p) { p.ShowSheet = false; };
+    const auto rules = [](TPreferences& p) { p.FullRules = false; };
     const auto none = [](TPreferences&) {};
     const TCase cases[] = {
         {"player1-name=", names1},
@@ -114,10 +116,11 @@ TEST(Settings, ADamagedLineGivesItsSettingsDefaultAndOneFault) {
         {"animation=slow", speed},
         {"=fast", speed},
         {"sheet=open", sheet},
+        {"rules=house", rules},
         {"colour=red", none}, // unknown, in the comment's place: reported, nothing else changes
     };
     const std::string keys[] = {"player1-name", "player1",    "player2-name", "player2", "sounds",
-                                "counts",       "board-size", "animation",    "sheet"};
+                                "counts",       "board-size", "animation",    "sheet",   "rules"};
     const std::string written = WriteSettings(Chosen());
     for (const TCase& c : cases) {
         // The damaged line takes the place of its setting's line.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B] [--engine-a CMD]
-//                 [--engine-b CMD] [--threads-a N] [--threads-b N] [A] [B]
+//                 [--engine-b CMD] [--threads-a N] [--threads-b N] [--rules full|standard]
+//                 [A] [B]
 // Plays N games between two computer players (debutant, moyen, fort, expert, baseline) from
 // varied openings, sides swapped on each opening, and prints A's points and move times. Either
 // player can instead be a program speaking the engine protocol (docs/engine-protocol.md), started
@@ -11,6 +12,8 @@
 // --threads-a and --threads-b give A or B its search threads: a program speaking the protocol is
 // sent "threads N" (it searches with one otherwise), Expert searches with N instead of the game's
 // own count (GameThreads); the other levels search with one thread and take no count.
+// --rules full plays the games by the complete rules (no killing, feeding): the openings, the
+// players and their endgame table, and the engines (sent "rules full") follow them.
 // The points are given with twice their standard error (from the spread of the games' results):
 // a difference within it is no difference shown.
 // A game still going after 400 plies is ended there and judged like a finished one: the seeds
@@ -46,6 +49,7 @@ struct TArgs {
     std::string EngineA, EngineB; // commands; empty for a player of this build
     ai::TWeights WeightsOfA;
     int ThreadsA = 0, ThreadsB = 0; // 0: the player's own
+    rules::TRuleSet Rules = rules::TRuleSet::Standard;
 };
 
 bool KnownPlayer(const std::string& name) {
@@ -63,6 +67,7 @@ std::unique_ptr<ai::TComputerPlayer> Make(const std::string& name, const TArgs& 
     options.Seed = seed;
     options.Weights = weights;
     options.Threads = threads;
+    options.Rules = args.Rules;
     const ai::TLevel level = name == "debutant" ? ai::TLevel::Debutant
                              : name == "moyen"  ? ai::TLevel::Moyen
                              : name == "fort"   ? ai::TLevel::Fort
@@ -71,10 +76,10 @@ std::unique_ptr<ai::TComputerPlayer> Make(const std::string& name, const TArgs& 
 }
 
 // A few random legal moves from the start that do not end the game.
-std::vector<int> Opening(std::uint32_t seed, int opening) {
+std::vector<int> Opening(std::uint32_t seed, int opening, rules::TRuleSet ruleSet) {
     std::mt19937 random(seed * 7919u + static_cast<std::uint32_t>(opening));
     for (;;) {
-        rules::TPosition position = rules::TPosition::Start();
+        rules::TPosition position = rules::TPosition::Start(ruleSet);
         std::vector<int> played;
         for (int ply = 0; ply < kOpeningPlies && !rules::IsOver(position); ++ply) {
             const rules::TMoves moves = rules::LegalMoves(position);
@@ -98,6 +103,8 @@ public:
             name_ += " (" + engine_->Name() + ")";
             if (threads_ > 0)
                 engine_->SetThreads(threads_);
+            if (args_.Rules == rules::TRuleSet::Full)
+                engine_->SetRules("full");
         }
     }
     const std::string& Name() const { return name_; }
@@ -129,7 +136,7 @@ int Usage() {
     std::fprintf(stderr,
                  "usage: ekobarama-arena [--games N] [--seed S] [--ms T] [--weights S,E,M,B]\n"
                  "                       [--engine-a CMD] [--engine-b CMD] [--threads-a N]\n"
-                 "                       [--threads-b N] [A] [B]\n"
+                 "                       [--threads-b N] [--rules full|standard] [A] [B]\n"
                  "players: debutant, moyen, fort, expert, baseline; --engine-a and --engine-b\n"
                  "make A or B a program speaking the engine protocol, run by /bin/sh -c CMD;\n"
                  "--threads-a and --threads-b give an engine or expert its search threads (1 to "
@@ -171,6 +178,11 @@ int main(int argc, char** argv) {
             (arg == "--engine-a" ? args.EngineA : args.EngineB) = argv[++i];
             if (std::string(argv[i]).empty())
                 return Usage();
+        } else if (arg == "--rules" && i + 1 < argc) {
+            const std::string word = argv[++i];
+            if (word != "full" && word != "standard")
+                return Usage();
+            args.Rules = word == "full" ? rules::TRuleSet::Full : rules::TRuleSet::Standard;
         } else if (KnownPlayer(arg)) {
             names.push_back(arg);
         } else {
@@ -205,8 +217,8 @@ int Match(const TArgs& args) {
     std::vector<double> times; // A's moves, in milliseconds
     for (int game = 0; game < args.Games; ++game) {
         const int sideOfA = game % 2 == 0 ? 1 : 2;
-        std::vector<int> moves = Opening(args.Seed, game / 2);
-        rules::TPosition position = rules::TPosition::Start();
+        std::vector<int> moves = Opening(args.Seed, game / 2, args.Rules);
+        rules::TPosition position = rules::TPosition::Start(args.Rules);
         for (const int pit : moves)
             rules::Play(position, pit);
         std::array<TSide*, 3> players{};

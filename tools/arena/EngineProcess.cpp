@@ -101,8 +101,16 @@ void TEngineProcess::NewGame() {
 }
 
 void TEngineProcess::SetThreads(int threads) {
-    // "threads" says nothing when it is taken: "isready" is answered once it has been read.
-    Send("threads " + std::to_string(threads));
+    Configure("threads " + std::to_string(threads));
+}
+
+void TEngineProcess::SetRules(const std::string& word) {
+    Configure("rules " + word);
+}
+
+void TEngineProcess::Configure(const std::string& line) {
+    // "isready" is answered once the command before it has been read.
+    Send(line);
     Send("isready");
     for (;;) {
         const std::string line = ReadLine(kGraceMs);

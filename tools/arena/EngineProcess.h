@@ -28,12 +28,17 @@ public:
     // Sends "threads N" and waits for the program to be ready; throws EEngineError when it
     // refuses the count.
     void SetThreads(int threads);
+    // Sends "rules full" or "rules standard" (word) the same way.
+    void SetRules(const std::string& word);
     // The engine's move in the game played from the start by the moves given, thinking for
     // timeMs. Throws EEngineError when it answers an error, nothing within timeMs plus 10 s, or
     // no pit.
     int Move(const std::vector<int>& moves, int timeMs);
 
 private:
+    // Sends a command that says nothing when it is taken, then "isready", and waits for
+    // "readyok"; throws EEngineError when the command is refused.
+    void Configure(const std::string& line);
     void End();
     void Send(const std::string& line);
     // The next line, waiting up to timeoutMs. Throws EEngineError at the end of the output or

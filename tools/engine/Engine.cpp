@@ -43,7 +43,7 @@ private:
     bool Carry(const std::string& line) {
         protocol::TCommand command;
         std::string error;
-        if (!protocol::Read(line, command, error)) {
+        if (!protocol::Read(line, command, error, rules_)) {
             Say("error " + error);
             return true;
         }
@@ -75,6 +75,7 @@ private:
         case protocol::TVerb::NewGame:
         case protocol::TVerb::Position:
         case protocol::TVerb::Threads:
+        case protocol::TVerb::Rules:
         case protocol::TVerb::Go:
         case protocol::TVerb::Analyse:
             if (worker_.joinable()) {
@@ -85,6 +86,11 @@ private:
                 searcher_ = std::make_unique<ai::TSearcher>(Settings());
             } else if (command.Verb == protocol::TVerb::Position) {
                 position_ = command;
+            } else if (command.Verb == protocol::TVerb::Rules) {
+                // A game by other rules: from their opening position, with a table of theirs.
+                rules_ = command.Rules;
+                position_ = Opening(rules_);
+                searcher_ = std::make_unique<ai::TSearcher>(Settings());
             } else if (command.Verb == protocol::TVerb::Threads) {
                 threads_ = command.Threads;
                 searcher_->SetThreads(threads_);
@@ -100,9 +106,16 @@ private:
 
     ai::TSearchSettings Settings() const {
         ai::TSearchSettings settings;
-        settings.Table = &ai::SharedEndgameTable();
+        settings.Table = &ai::SharedEndgameTable(rules_);
         settings.Threads = threads_;
         return settings;
+    }
+
+    static protocol::TCommand Opening(rules::TRuleSet ruleSet) {
+        protocol::TCommand command;
+        command.Verb = protocol::TVerb::Position;
+        command.Position = rules::TPosition::Start(ruleSet);
+        return command;
     }
 
     // What the endgame table says of the position and of each of its moves, for the player to
@@ -111,7 +124,7 @@ private:
     // uses it. "building" while a table still to come will hold the position (the small table
     // first, then the large one, mapped or built); "none" only once no table will.
     static std::string TableLine(const rules::TPosition& position) {
-        const ai::TEndgameTable& table = ai::SharedEndgameTable();
+        const ai::TEndgameTable& table = ai::SharedEndgameTable(position.Rules);
         // Read before the probe: once the builds are over, the probe's answer is final.
         const bool building = table.Building();
         int margin = 0;
@@ -162,7 +175,7 @@ private:
         limits.MaxDepth = depth > 0 ? depth : protocol::kMaxDepth;
         limits.TimeMs = timeMs;
         ai::TGameKnowledge game;
-        game.Table = &ai::SharedEndgameTable();
+        game.Table = &ai::SharedEndgameTable(root.Rules);
         game.Exact = ai::TExactPlay::Always;
         ai::TMovesPlayed& played = game.Played;
         const std::uint64_t key = ai::Key(root);
@@ -199,7 +212,7 @@ private:
         const rules::TPosition start =
             position_.Before.empty() ? position_.Position : position_.Before.front();
         ai::TReviewSettings settings;
-        settings.Table = &ai::SharedEndgameTable();
+        settings.Table = &ai::SharedEndgameTable(start.Rules);
         if (depth > 0)
             settings.Depth = depth;
         cancel_ = false;
@@ -249,9 +262,9 @@ private:
 
     // One thread until told otherwise, so that two engines on one machine do not share its cores.
     int threads_ = 1;
+    rules::TRuleSet rules_ = rules::TRuleSet::Standard; // of the positions given
     std::unique_ptr<ai::TSearcher> searcher_;
-    protocol::TCommand position_{
-        protocol::TVerb::Position, rules::TPosition::Start(), {}, {}, 0, 0, 0};
+    protocol::TCommand position_ = Opening(rules::TRuleSet::Standard);
     std::thread worker_;
     std::atomic<bool> cancel_{false};
     std::atomic<bool> done_{false};

@@ -37,12 +37,13 @@ std::string Quoted(std::string_view word) {
     return "'" + shown + (word.size() > 40 ? "...'" : "'");
 }
 
-bool ReadPosition(const std::vector<std::string_view>& words, TCommand& command,
-                  std::string& error) {
+bool ReadPosition(const std::vector<std::string_view>& words, rules::TRuleSet ruleSet,
+                  TCommand& command, std::string& error) {
     std::size_t i = 1;
     rules::TPosition position;
+    position.Rules = ruleSet;
     if (i < words.size() && words[i] == "start") {
-        position = rules::TPosition::Start();
+        position = rules::TPosition::Start(ruleSet);
         ++i;
     } else if (i < words.size() && words[i] == "pits") {
         ++i;
@@ -95,8 +96,13 @@ bool ReadPosition(const std::vector<std::string_view>& words, TCommand& command,
                 return false;
             }
             if (rules::IsOver(position) || !position.IsLegal(pit)) {
+                const rules::TPosition::TRefusal refusal = position.Refusal(pit);
                 error = "position: move " + std::to_string(command.Played.size() + 1) + " (pit " +
                         std::to_string(pit) + ") is not legal there";
+                if (refusal == rules::TPosition::TRefusal::Kills)
+                    error += " (it would take all of the opponent's seeds)";
+                else if (refusal == rules::TPosition::TRefusal::DoesNotFeed)
+                    error += " (the opponent has no seed and it gives him none)";
                 return false;
             }
             command.Before.push_back(position);
@@ -142,7 +148,7 @@ bool ReadAnalyse(const std::vector<std::string_view>& words, TCommand& command,
 
 } // namespace
 
-bool Read(std::string_view line, TCommand& command, std::string& error) {
+bool Read(std::string_view line, TCommand& command, std::string& error, rules::TRuleSet ruleSet) {
     command = TCommand{};
     if (line.size() > kMaxLine) {
         error = "line longer than 65536 characters";
@@ -176,7 +182,16 @@ bool Read(std::string_view line, TCommand& command, std::string& error) {
         return alone(TVerb::Quit);
     if (verb == "position") {
         command.Verb = TVerb::Position;
-        return ReadPosition(words, command, error);
+        return ReadPosition(words, ruleSet, command, error);
+    }
+    if (verb == "rules") {
+        command.Verb = TVerb::Rules;
+        if (words.size() != 2 || (words[1] != "standard" && words[1] != "full")) {
+            error = "rules: 'standard' or 'full' expected";
+            return false;
+        }
+        command.Rules = words[1] == "full" ? rules::TRuleSet::Full : rules::TRuleSet::Standard;
+        return true;
     }
     if (verb == "threads") {
         command.Verb = TVerb::Threads;

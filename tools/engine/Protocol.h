@@ -24,6 +24,7 @@ enum class TVerb {
     Show,
     Table,
     Threads,
+    Rules,
     Quit,
 };
 
@@ -39,15 +40,18 @@ struct TCommand {
     int TimeMs = 0;
     // Threads: how many the searches to come use.
     int Threads = 0;
+    // Rules: the rules of the positions to come.
+    rules::TRuleSet Rules = rules::TRuleSet::Standard;
 };
 
 constexpr int kMaxDepth = 64;
 constexpr int kMaxTimeMs = 24 * 3600 * 1000;
 constexpr std::size_t kMaxLine = 65536;
 
-// Reads one line (without its end of line). False, with a message in error, when the line is not
-// a command the engine can carry out.
-bool Read(std::string_view line, TCommand& command, std::string& error);
+// Reads one line (without its end of line); a position and its moves are by the rules given.
+// False, with a message in error, when the line is not a command the engine can carry out.
+bool Read(std::string_view line, TCommand& command, std::string& error,
+          rules::TRuleSet ruleSet = rules::TRuleSet::Standard);
 
 // "pits 4 4 4 4 4 4 4 4 4 4 4 4 tomove 1 score 0 0": the form a position command reads.
 std::string Describe(const rules::TPosition& position);
