@@ -126,30 +126,25 @@ focus_main() {
   xdotool windowactivate --sync "$MAIN" 2>/dev/null || xdotool windowfocus --sync "$MAIN"
 }
 
-# The open menu: a visible window of the program's that the window manager does not frame
-# (override-redirect) and that is not a tool-tip; prints its id. (Its name, "Ekoba", is only in
+# The open menus: the visible windows of the program's that the window manager does not frame
+# (override-redirect) and that are not tool-tips; prints their ids (menu_popup: the first). (Its name, "Ekoba", is only in
 # _NET_WM_NAME, which xdotool's search does not read, and Qt does not always mark it a menu.)
-menu_popup() {
+open_menu_ids() {
   local id
   for id in $(xdotool search --onlyvisible --class '^Ekoba$' 2>/dev/null); do
     [[ $(xwininfo -id "$id" 2>/dev/null) == *"Override Redirect State: yes"* ]] || continue
     [[ $(xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null) != *TOOLTIP* ]] || continue
     echo "$id"
-    return 0
   done
-  return 1
+}
+menu_popup() {
+  local ids
+  ids=$(open_menu_ids)
+  [ -n "$ids" ] && head -n 1 <<<"$ids"
 }
 
 # How many menus are open (a menu and its submenu are two).
-open_menus() { # prints the count
-  local id n=0
-  for id in $(xdotool search --onlyvisible --class '^Ekoba$' 2>/dev/null); do
-    [[ $(xwininfo -id "$id" 2>/dev/null) == *"Override Redirect State: yes"* ]] || continue
-    [[ $(xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null) != *TOOLTIP* ]] || continue
-    n=$((n + 1))
-  done
-  echo "$n"
-}
+open_menus() { open_menu_ids | grep -c . || true; } # prints the count
 menus_open() { [ "$(open_menus)" -ge "$1" ]; } # count
 
 # Opens a menu by its accelerator and chooses an item by its accelerator.
