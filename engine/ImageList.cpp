@@ -51,7 +51,8 @@ RECT MakeRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int6
 // ---------------------------------------------------------------------------------------------
 // Loading a picture into a surface
 
-void LoadPicture(TDirectDrawSurface& surface, TGraphic& graphic, int w, int h, const RECT& rect) {
+void LoadPicture(TDirectDrawSurface& surface, TGraphic& graphic, int w, int h, const RECT& rect,
+                 TPictureUse use) {
     const std::int64_t rectWidth = std::int64_t{rect.right} - rect.left;
     const std::int64_t rectHeight = std::int64_t{rect.bottom} - rect.top;
     if (w == 0)
@@ -69,7 +70,10 @@ void LoadPicture(TDirectDrawSurface& surface, TGraphic& graphic, int w, int h, c
     const CanvasRelease release(canvas);
     if (w == rectWidth && h == rectHeight) {
         // At its own size the picture draws itself (a DIB straight from its pixels).
-        graphic.Draw(canvas, -rect.left, -rect.top);
+        if (use == TPictureUse::Last)
+            graphic.DrawDormant(canvas, -rect.left, -rect.top);
+        else
+            graphic.Draw(canvas, -rect.left, -rect.top);
     } else if (auto* dib = dynamic_cast<TDIB*>(&graphic)) {
         // Stretched straight from the bitmap's pixels, looked up in its colour table.
         canvas.StretchDraw(dest, dib->Handle(), source);
@@ -293,7 +297,7 @@ void TPictureCollectionItem::MakeSurfaces() {
     }
     if (Width() == pictureWidth && Height() == pictureHeight) {
         const RECT whole{0, 0, pictureWidth, pictureHeight};
-        TDirectDrawSurface* surface = AddSurface(whole);
+        TDirectDrawSurface* surface = AddSurface(whole, TPictureUse::Last);
         patterns_.push_back({whole, surface});
     } else {
         RestoreGrid(pictureWidth, pictureHeight);
@@ -327,7 +331,8 @@ void TPictureCollectionItem::RestoreGrid(int pictureWidth, int pictureHeight) {
 
     if (SystemMemory) {
         // One surface holds the whole picture.
-        TDirectDrawSurface* surface = AddSurface(RECT{0, 0, pictureWidth, pictureHeight});
+        TDirectDrawSurface* surface =
+            AddSurface(RECT{0, 0, pictureWidth, pictureHeight}, TPictureUse::Last);
         for (std::int64_t row = 0; row < rows; ++row)
             for (std::int64_t column = 0; column < columns; ++column)
                 patterns_.push_back({cell(column, row, 0, 0), surface});
@@ -359,7 +364,7 @@ void TPictureCollectionItem::RestoreGrid(int pictureWidth, int pictureHeight) {
         }
 }
 
-TDirectDrawSurface* TPictureCollectionItem::AddSurface(const RECT& rect) {
+TDirectDrawSurface* TPictureCollectionItem::AddSurface(const RECT& rect, TPictureUse use) {
     TCustomDXDraw* dxDraw = collection_.DXDraw();
     auto owned = std::make_unique<TDirectDrawSurface>(dxDraw ? dxDraw->DDraw() : nullptr);
     TDirectDrawSurface* surface = owned.get();
@@ -367,13 +372,13 @@ TDirectDrawSurface* TPictureCollectionItem::AddSurface(const RECT& rect) {
     surface->SetSystemMemory(SystemMemory);
     const double scale = SurfaceScale();
     if (scale == 1.0) {
-        LoadPicture(*surface, *picture_->Graphic(), 0, 0, rect);
+        LoadPicture(*surface, *picture_->Graphic(), 0, 0, rect, use);
     } else {
         // The rectangle in the art's pixels; the surface draws in the item's units.
         const RECT pixels{ScaledLength(rect.left, scale), ScaledLength(rect.top, scale),
                           ScaledLength(rect.right, scale), ScaledLength(rect.bottom, scale)};
         if (resampled_.isNull()) {
-            LoadPicture(*surface, *ArtFor(scale).Graphic, 0, 0, pixels);
+            LoadPicture(*surface, *ArtFor(scale).Graphic, 0, 0, pixels, use);
         } else {
             const int w = pixels.right - pixels.left, h = pixels.bottom - pixels.top;
             surface->SetSize(w, h);

@@ -39,8 +39,12 @@ public:
 // Draws rect of graphic into surface, which is first made w x h (0: the rectangle's size) in the
 // display's format. Unstretched, the picture draws itself at the negative of the rectangle's
 // origin; stretched, a DIB is drawn straight from its pixels and another picture through a
-// temporary bitmap of the rectangle.
-void LoadPicture(TDirectDrawSurface& surface, TGraphic& graphic, int w, int h, const RECT& rect);
+// temporary bitmap of the rectangle. With TPictureUse::Last the caller makes the picture dormant
+// straight after, so that it draws itself at its own size through DrawDormant (a JPEG picture
+// then decodes straight onto the surface).
+enum class TPictureUse { Kept, Last };
+void LoadPicture(TDirectDrawSurface& surface, TGraphic& graphic, int w, int h, const RECT& rect,
+                 TPictureUse use = TPictureUse::Kept);
 
 // One pattern: a rectangle of one of the item's surfaces.
 struct TPictureCollectionItemPattern {
@@ -115,8 +119,8 @@ private:
     // surfaces raises at its first use and then draws nothing until the next restore.
     void MakeDueSurfaces() const;
     // A surface on the drawing surface's device holding rect of the picture, keyed on the
-    // transparent colour.
-    TDirectDrawSurface* AddSurface(const RECT& rect);
+    // transparent colour; use says whether the picture is drawn for another surface after it.
+    TDirectDrawSurface* AddSurface(const RECT& rect, TPictureUse use = TPictureUse::Kept);
     void RestoreGrid(int pictureWidth, int pictureHeight);
     // The scale of the drawing surface the surfaces are made for (1 without one).
     double SurfaceScale() const;

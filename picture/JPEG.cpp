@@ -157,6 +157,20 @@ EJPEG ConversionNotImplemented() {
     return EJPEG(Format("JPEG error #%d", static_cast<int>(JERR_CONVERSION_NOTIMPL)));
 }
 
+// Full size, block smoothing, the best-quality transform: every decode's settings. Only grey
+// and red-green-blue output fit the pictures; other colour spaces (CMYK, YCCK, unknown) are
+// refused rather than written into lines too short for them. True for grey output.
+bool SetFullQuality(j_decompress_ptr cinfo) {
+    cinfo->scale_num = 1;
+    cinfo->scale_denom = 1;
+    cinfo->do_block_smoothing = TRUE;
+    cinfo->dct_method = JDCT_FLOAT;
+    const bool grayscale = cinfo->out_color_space == JCS_GRAYSCALE;
+    if (!grayscale && cinfo->out_color_space != JCS_RGB)
+        throw ConversionNotImplemented();
+    return grayscale;
+}
+
 } // namespace
 
 TJPEGImage::~TJPEGImage() = default;
@@ -244,15 +258,7 @@ std::unique_ptr<TDIB> TJPEGImage::Decode(std::shared_ptr<const TJPEGData> data,
     Decompressor decompressor(data->Bytes);
     j_decompress_ptr cinfo = &decompressor.cinfo;
     decompressor.ReadHeader();
-    cinfo->scale_num = 1;
-    cinfo->scale_denom = 1;
-    cinfo->do_block_smoothing = TRUE;
-    cinfo->dct_method = JDCT_FLOAT;
-    const bool grayscale = cinfo->out_color_space == JCS_GRAYSCALE;
-    // Only grey and red-green-blue output fit the bitmaps; other colour spaces (CMYK, YCCK,
-    // unknown) are refused rather than written into lines too short for them.
-    if (!grayscale && cinfo->out_color_space != JCS_RGB)
-        throw ConversionNotImplemented();
+    const bool grayscale = SetFullQuality(cinfo);
     const bool eightBit = pixelFormat == TJPEGPixelFormat::jf8Bit || grayscale;
     if (eightBit) {
         cinfo->quantize_colors = TRUE;
@@ -329,6 +335,48 @@ void TJPEGImage::Draw(platform::DeviceContext& dc, const QRect& rect) {
     if (Empty())
         return;
     Bitmap().Draw(dc, rect);
+}
+
+void TJPEGImage::DecodeOnto(const TJPEGData& data, QImage& target, QPoint at) {
+    Decompressor decompressor(data.Bytes);
+    j_decompress_ptr cinfo = &decompressor.cinfo;
+    decompressor.ReadHeader();
+    if (SetFullQuality(cinfo))
+        throw ConversionNotImplemented(); // grey output goes through a colour table
+    // Blue, green, red and an opaque fourth byte: the target's own pixels.
+    cinfo->out_color_space = JCS_EXT_BGRA;
+    decompressor.Guarded([&] { jpeg_start_decompress(cinfo); });
+    const QRect area(
+        at, QSize(static_cast<int>(cinfo->output_width), static_cast<int>(cinfo->output_height)));
+    if (cinfo->output_components != 4 || target.format() != QImage::Format_RGB32 ||
+        !target.rect().contains(area))
+        throw ConversionNotImplemented();
+    uchar* const origin = target.bits() + std::ptrdiff_t{area.top()} * target.bytesPerLine() +
+                          std::ptrdiff_t{area.left()} * 4;
+    const qsizetype pitch = target.bytesPerLine();
+    // The source never suspends: every line is delivered (a truncated picture's as the decoder
+    // estimates them).
+    decompressor.Guarded([&] {
+        while (cinfo->output_scanline < cinfo->output_height) {
+            JSAMPROW row = origin + std::ptrdiff_t{cinfo->output_scanline} * pitch;
+            if (jpeg_read_scanlines(cinfo, &row, 1) != 1)
+                break;
+        }
+        jpeg_finish_decompress(cinfo);
+    });
+}
+
+void TJPEGImage::DrawDormant(TCanvas& canvas, int x, int y) {
+    if (!bitmap_ && data_ && !data_->Bytes.empty() && !data_->Grayscale &&
+        pixelFormat_ == TJPEGPixelFormat::jf24Bit) {
+        platform::DeviceContext* dc = canvas.Handle();
+        if (dc && dc->Scale() == 1.0 && dc->Image().format() == QImage::Format_RGB32 &&
+            dc->Image().rect().contains(QRect(x, y, data_->Width, data_->Height))) {
+            DecodeOnto(*data_, dc->Image(), QPoint(x, y));
+            return;
+        }
+    }
+    TGraphic::DrawDormant(canvas, x, y);
 }
 
 void TJPEGImage::Dormant() {

@@ -78,6 +78,10 @@ public:
     // Drops the decoded bitmap of a picture that holds JPEG bytes (changes made to the bitmap
     // go with it); the next paint decodes again. A bitmap with no bytes to remake it from stays.
     void Dormant() override;
+    // A 24-bit colour picture not yet decoded, on a 32-bit canvas of scale 1 that holds it
+    // whole, decodes straight onto it, with the pixels the bitmap would give; otherwise as a
+    // TGraphic. On failure, lines already decoded stay on the canvas.
+    void DrawDormant(TCanvas& canvas, int x, int y) override;
 
 private:
     // The bitmap data decodes to with the given settings; EJPEG when libjpeg fails. Touches
@@ -85,6 +89,9 @@ private:
     static std::unique_ptr<TDIB> Decode(std::shared_ptr<const TJPEGData> data,
                                         TJPEGPixelFormat pixelFormat,
                                         std::vector<TRGBQuad> palette);
+    // Decodes data, in colour, into the 32-bit target with its top-left corner at `at`; EJPEG
+    // when libjpeg fails or the picture does not fit there.
+    static void DecodeOnto(const TJPEGData& data, QImage& target, QPoint at);
 
     std::shared_ptr<const TJPEGData> data_;
     bool progressive_ = false;

@@ -20,6 +20,11 @@ void TGraphic::Draw(TCanvas& canvas, int x, int y) {
     StretchDraw(canvas, QRect(x, y, Width(), Height()));
 }
 
+void TGraphic::DrawDormant(TCanvas& canvas, int x, int y) {
+    Draw(canvas, x, y);
+    Dormant();
+}
+
 void TGraphic::StretchDraw(TCanvas& canvas, const QRect& rect) {
     if (Empty())
         return;

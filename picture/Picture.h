@@ -55,6 +55,10 @@ public:
     // (a DIB's drawable image, a JPEG picture's decoded bitmap); the next paint makes them
     // again, with the same result. For a holder that has made what it needed from the picture.
     virtual void Dormant() {}
+    // Draw(canvas, x, y) then Dormant(), for a holder that keeps what is painted: the picture
+    // may then paint without making the forms it would keep (a JPEG picture not yet decoded
+    // decodes straight onto a 32-bit canvas).
+    virtual void DrawDormant(TCanvas& canvas, int x, int y);
 
     // The canvas forms: the picture at its own size with its top-left corner at (x, y), or
     // stretched onto rect. An empty picture paints nothing.

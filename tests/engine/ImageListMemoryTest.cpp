@@ -58,8 +58,8 @@ TEST(ImageListMemory, ItemsKeepTheirSurfacesAndRemakeThemFromThePictureAfterALos
     ASSERT_EQ(whole.SurfaceCount(), 1);
     ASSERT_EQ(grid.PatternCount(), 12);
     const std::vector<std::uint32_t> made = SurfacePixels(*whole.Surfaces(0));
-    for (int y = 0; y < 48; y += 7)
-        for (int x = 0; x < 64; x += 5)
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x)
             ASSERT_EQ(made[static_cast<std::size_t>(y * 64 + x)], expected.pixel(x, y) & 0xFFFFFFu)
                 << x << ", " << y;
     const TPictureCollectionItemPattern& last = grid.Patterns(11);

@@ -231,3 +231,36 @@ TEST(JPEGPainting, DecodesOnFirstPaintAndDrawsTheBitmap) {
     std::unique_ptr<TGraphic> copy = image->Clone();
     EXPECT_EQ(static_cast<TJPEGImage&>(*copy).Data(), image->Data());
 }
+
+TEST(JPEGPainting, DrawnOnceAPictureDecodesStraightOntoACanvasWithTheBitmapsPixels) {
+    App();
+    const Bytes board = testpic::BoardJpeg();
+    JpegLayout grey;
+    grey.space = JCS_GRAYSCALE;
+    grey.pixel = testpic::BoardPixel;
+    // Pictures whole on the canvas decode straight onto it (a truncated one too); those that
+    // overhang it, and grey ones, go through the bitmap.
+    struct Case {
+        Bytes jpeg;
+        int x, y; // where the picture is drawn
+    };
+    for (const Case& c : {Case{board, 3, 2}, Case{testpic::CreditsJpeg(), 0, 0},
+                          Case{Bytes(board.begin(), board.begin() + 3000), 5, 4},
+                          Case{board, -1, 0}, Case{board, 6, 0}, Case{MakeJpeg(grey), 1, 1}}) {
+        auto once = ReadJpeg(c.jpeg);
+        auto kept = ReadJpeg(c.jpeg);
+        const int width = once->Width() + 5, height = once->Height() + 4;
+        MemoryCanvas straight(width, height, 0xFF123456u), drawn(width, height, 0xFF123456u);
+        once->DrawDormant(straight, c.x, c.y);
+        kept->Draw(drawn, c.x, c.y);
+        EXPECT_FALSE(once->Decoded());
+        EXPECT_TRUE(kept->Decoded());
+        EXPECT_EQ(straight.Memory(), drawn.Memory()) << c.x << ", " << c.y;
+    }
+    JpegLayout cmyk;
+    cmyk.space = JCS_CMYK;
+    cmyk.pixel = testpic::BoardPixel;
+    MemoryCanvas canvas(32, 32);
+    ExpectRaises<EJPEG>([&] { ReadJpeg(MakeJpeg(cmyk))->DrawDormant(canvas, 0, 0); },
+                        JpegError(JERR_CONVERSION_NOTIMPL));
+}

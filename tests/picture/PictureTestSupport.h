@@ -55,6 +55,11 @@ public:
         Release(); // ends the painter so that everything drawn is in memory
         return memory_[static_cast<size_t>(y * width_ + x)] & 0xFFFFFFu;
     }
+    // Every pixel, its fourth byte included, line after line.
+    const std::vector<std::uint32_t>& Memory() {
+        Release();
+        return memory_;
+    }
     void Release() {
         SetHandle(nullptr);
         dc_.reset();
