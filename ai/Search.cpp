@@ -21,6 +21,12 @@ constexpr int kHarvestOrder = 1 << 29;
 // Late-move reductions: from this depth on, the moves after the first ones.
 constexpr int kReductionDepth = 3;
 constexpr int kMovesNotReduced = 2;
+// On several threads, nodes this deep or deeper say that a thread is searching them (in one of
+// 2^kSearchingBits slots, by key), and a move into one that another thread is searching is put
+// off until the node's other moves are done.
+constexpr int kDeferDepth = 4;
+constexpr int kSearchingBits = 14;
+constexpr std::uint64_t kSearchingMask = (std::uint64_t{1} << kSearchingBits) - 1;
 // Half the width of the root's first aspiration window: two seeds.
 constexpr int kAspiration = 2 * kSeed;
 
@@ -137,7 +143,9 @@ private:
     int rootBest_ = 0;
 };
 
-TSearcher::TSearcher(const TSearchSettings& settings) : settings_(settings) {
+TSearcher::TSearcher(const TSearchSettings& settings)
+    : settings_(settings),
+      searching_(std::make_unique<std::atomic<std::uint64_t>[]>(kSearchingMask + 1)) {
     if (settings_.TranspositionTable)
         table_ = std::make_unique<TTable>(settings_.TableBits);
     SetThreads(settings_.Threads);
@@ -253,10 +261,31 @@ int TSearcher::TWorker::Negamax(const TPosition& position, int depth, int alpha,
         std::stable_sort(children.begin(), children.begin() + count,
                          [](const TChild& a, const TChild& b) { return a.Order > b.Order; });
 
+    // On several threads: this node is being searched, and the moves into nodes another thread
+    // is searching wait (the first move never does), so that the threads part ways.
+    std::atomic<std::uint64_t>* searching = nullptr;
+    std::array<int, 6> deferred;
+    int deferredCount = 0;
+    if (depth >= kDeferDepth && owner_.workers_.size() > 1) {
+        searching = &owner_.searching_[key & kSearchingMask];
+        searching->store(key, std::memory_order_relaxed);
+    }
+    const auto searchedElsewhere = [&](const TChild& child) {
+        const std::uint64_t childKey = Key(child.Position);
+        return owner_.searching_[childKey & kSearchingMask].load(std::memory_order_relaxed) ==
+               childKey;
+    };
+
     line_.push_back(key);
     int best = -kInfinity, bestMove = children[0].Pit;
-    for (int c = 0; c < count; ++c) {
+    for (int next = 0; next < count + deferredCount; ++next) {
+        const bool late = next >= count;
+        const int c = late ? deferred[static_cast<std::size_t>(next - count)] : next;
         const TChild& child = children[c];
+        if (searching && !late && c > 0 && searchedElsewhere(child)) {
+            deferred[static_cast<std::size_t>(deferredCount++)] = c;
+            continue;
+        }
         const int gain = kSeed * child.Taken;
         int value = 0;
         // Late-move reductions: a late quiet move, well inside the tree, is first searched one
@@ -299,6 +328,10 @@ int TSearcher::TWorker::Negamax(const TPosition& position, int depth, int alpha,
         }
     }
     line_.pop_back();
+    if (searching) {
+        std::uint64_t mine = key;
+        searching->compare_exchange_strong(mine, 0, std::memory_order_relaxed);
+    }
     if (stopped_)
         return 0;
     if (ply == 0)

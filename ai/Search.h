@@ -26,17 +26,17 @@
 // table. Late-move reductions change values on purpose: without them the value to a fixed depth
 // is exactly minimax's.
 //
-// More threads search the same root at once, sharing the transposition table and nothing else
+// More threads search the same root at once, sharing the transposition table
 // ("lazy" parallel search): the first thread searches as a lone search does and its result is the
-// answer; the others search the same depth or one deeper, each with a history of its own, so that
-// they take other paths through the tree and fill the table ahead of it. Their entries change the
-// first thread's cut-offs, so its nodes and, where an entry searched deeper is met, its values
-// differ from those of a lone search; one thread searches exactly as before. Measured by
+// answer; the others search the same depth or one deeper, each with a history of its own. So that
+// they do not all search the same nodes in the same order, a node searched deep enough says so in
+// a small shared table while it is searched, and a move into a node another thread is searching
+// waits until the node's other moves are done (the first move never waits). The others' entries
+// change the first thread's cut-offs, so its nodes and, where an entry searched deeper is met, its
+// values differ from those of a lone search; one thread searches exactly as before. Measured by
 // ekobarama-search-nodes over its 32 positions: in 300000 nodes of its own the first thread
-// finishes depth 16.81 alone and 17.84 with a second thread (595 thousand nodes in all), where one
-// thread given those 595 thousand finishes 18.03 (and 17.34 with 450 thousand): the second
-// thread's nodes are worth most of the first's. Each thread searches 3 to 7 % fewer nodes a
-// second of processor time with two.
+// finishes depth 16.81 alone, 17.1 to 17.6 with a second thread (about 590 thousand nodes in all;
+// 16.9 before the waiting moves), where one thread given those nodes finishes 17.9 to 18.1.
 
 #include "ai/EndgameTable.h"
 #include "rules/Rules.h"
@@ -149,6 +149,8 @@ private:
     unsigned rootMoves_ = 0;        // the root's moves, 0 for all
     std::atomic<bool> over_{false}; // the first thread is done: the others stop
     std::atomic<int> mainDepth_{0}; // the depth the first thread is searching
+    // The keys of nodes some thread is searching, in slots by key (on several threads only).
+    std::unique_ptr<std::atomic<std::uint64_t>[]> searching_;
 };
 
 // The Zobrist key of a position (seeds, player to move and rule set; the scores do not change its
