@@ -163,6 +163,12 @@ double ThreadSeconds() {
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
+// Names the calling thread "ekoba-table", as the system shows it (ps, top, debuggers, and the
+// tests that wait for the table's work to end).
+void NameTableThread() {
+    pthread_setname_np(pthread_self(), "ekoba-table");
+}
+
 // The threads of one build: the calling thread and the helpers, started with the build (at the
 // caller's priority, which they inherit) and ended with it. A job is a number of chunks, which the
 // members take one after the other, each the next not yet taken, until none is left: a helper the
@@ -176,7 +182,10 @@ public:
         // The build goes on with the helpers the system gives.
         try {
             for (int member = 1; member < threads; ++member)
-                helpers_.emplace_back([this, member] { Serve(static_cast<std::size_t>(member)); });
+                helpers_.emplace_back([this, member] {
+                    NameTableThread();
+                    Serve(static_cast<std::size_t>(member));
+                });
         } catch (const std::system_error&) {
         }
     }
@@ -588,6 +597,7 @@ void TEndgameTable::StartBuilding() {
         building_ = true;
         try {
             builder_ = std::thread([this] {
+                NameTableThread();
                 // Nothing may leave the thread: a table that could not be built (out of memory) is
                 // never ready, and the search goes on without it.
                 try {

@@ -44,21 +44,17 @@ prepare() {
 
 # The limit: what the program takes once prepared, and a little more, but less than a thread's
 # stack (8 MiB) or the search's tables.
-# The threads of the program at the lowest priority: the small endgame table's builders, started
-# with the window, which a busy machine may keep waiting. The size is read once they have ended:
-# their stacks are not what the window needs.
-idle_threads() {
-  local n=0 f
-  for f in /proc/"$GAME_PID"/task/*/stat; do
-    # The scheduling policy, 41st field (39th after the name in brackets); 5 is SCHED_IDLE.
-    [ "$(sed 's/.*) //' "$f" 2>/dev/null | awk '{print $39}')" != 5 ] || n=$((n + 1))
-  done
-  echo "$n"
+# The endgame table's threads ("ekoba-table"), started with the window, build the small table at
+# the program's priority and then read or build the stored one at the lowest, which a busy machine
+# may keep waiting. The size is read once they have ended: their stacks are not what the window
+# needs.
+table_threads() {
+  grep -lx 'ekoba-table' /proc/"$GAME_PID"/task/*/comm 2>/dev/null | wc -l
 }
 
 start_limited none
 prepare
-wait_for 60 eval '[ "$(idle_threads)" -eq 0 ]' || fail "the table's threads did not end"
+wait_for 60 eval '[ "$(table_threads)" -eq 0 ]' || fail "the table's threads did not end"
 size=$(awk '/^VmSize:/ {print $2}' "/proc/$GAME_PID/status")
 memory_now "unlimited"
 kill "$GAME_PID"
