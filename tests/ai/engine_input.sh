@@ -45,6 +45,8 @@ out=$(cat "$dir/zero.out")
 
 cache=$dir/cache
 coproc ENGINE { XDG_CACHE_HOME=$cache EKOBA_TABLE_SEEDS=12 timeout 500 "$engine"; }
+# Bash forgets the coprocess's variables once it has ended: its process id kept here.
+engine_pid=$ENGINE_PID
 ask() { printf '%s\n' "$@" >&"${ENGINE[1]}"; }
 # Twelve seeds, one pit of them: player 1 sows them round the board and harvests nothing.
 ask 'position pits 12 0 0 0 0 0 0 0 0 0 0 0 tomove 1 score 18 18'
@@ -60,7 +62,7 @@ while [ "$SECONDS" -lt "$end" ]; do
   sleep 0.05
 done
 ask quit
-wait "$ENGINE_PID"
+wait "$engine_pid"
 [ "${answers[0]:-}" = "table building" ] || fail "first answer: '${answers[0]:-}', not building"
 [[ "${answers[-1]:-}" == "table value "* ]] || fail "last answer: '${answers[-1]:-}', not the values"
 

@@ -81,6 +81,8 @@ expect 'bestmove 6 depth 0 value 0 nodes 0 time [0-9]+ pv 6'
 # into pit 7, player 2 sows on and player 1 is left with nothing: one seed lost. Then pit 6
 # harvests pit 7's three seeds and the board is empty. Two single seeds: the game is over.
 coproc ENGINE { timeout 60 "$engine"; }
+# Bash forgets the coprocess's variables once it has ended: its process id kept here.
+engine_pid=$ENGINE_PID
 ask() { printf '%s\n' "$@" >&"${ENGINE[1]}"; }
 answer() { IFS= read -r -t 20 line <&"${ENGINE[0]}" && out+=$'\n'$line; }
 line=""
@@ -103,7 +105,7 @@ answer && answer
 ask 'position start moves 3 9' 'analyse depth 4'
 answer && answer && answer
 ask quit
-wait "$ENGINE_PID"
+wait "$engine_pid"
 expect 'table none'
 expect 'table value -8 pit 6 -8'
 expect 'table value 24 pit 6 24'
